@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs everything Pelmora needs to build, test and demonstrate on Debian 12.
+# Idempotent: when every package is already present it prints nothing and changes nothing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config git
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # libraries
+  nlohmann-json3-dev libstb-dev dpf-source libexpat1-dev
+  libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libx11-dev
+  # fonts
+  fonts-roboto-unhinted fonts-fork-awesome
+  # window and render tests
+  xvfb xauth xdotool librsvg2-dev
+  ca-certificates
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+# npm fetches one font that Debian does not package; any Node.js install with npm will do.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+  fi
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
