@@ -19,7 +19,10 @@ void* IEditorDelegate::OpenWindow(void*)
   return nullptr;
 }
 
-void IEditorDelegate::CloseWindow() { OnUIClose(); }
+void IEditorDelegate::CloseWindow()
+{
+  OnUIClose();
+}
 
 void IEditorDelegate::OnParentWindowResize(int, int) {}
 
@@ -31,7 +34,10 @@ void IEditorDelegate::OnUIOpen()
 
 void IEditorDelegate::OnUIClose() {}
 
-void IEditorDelegate::OnParamChange(int paramIdx, EParamSource, int) { OnParamChange(paramIdx); }
+void IEditorDelegate::OnParamChange(int paramIdx, EParamSource, int)
+{
+  OnParamChange(paramIdx);
+}
 
 void IEditorDelegate::OnParamChange(int) {}
 
@@ -50,13 +56,25 @@ void IEditorDelegate::OnMidiMsgUI(const IMidiMsg&) {}
 
 void IEditorDelegate::OnSysexMsgUI(const ISysEx&) {}
 
-bool IEditorDelegate::OnMessage(int, int, int, const void*) { return false; }
+bool IEditorDelegate::OnMessage(int, int, int, const void*)
+{
+  return false;
+}
 
-void IEditorDelegate::OnRestoreState() { OnUIOpen(); }
+void IEditorDelegate::OnRestoreState()
+{
+  OnUIOpen();
+}
 
-bool IEditorDelegate::OnKeyDown(const IKeyPress&) { return false; }
+bool IEditorDelegate::OnKeyDown(const IKeyPress&)
+{
+  return false;
+}
 
-bool IEditorDelegate::OnKeyUp(const IKeyPress&) { return false; }
+bool IEditorDelegate::OnKeyUp(const IKeyPress&)
+{
+  return false;
+}
 
 void IEditorDelegate::SendControlValueFromDelegate(int, double) {}
 
@@ -71,9 +89,15 @@ void IEditorDelegate::SendArbitraryMsgFromDelegate(int msgTag, int dataSize, con
   OnMessage(msgTag, -1, dataSize, pData);
 }
 
-void IEditorDelegate::SendMidiMsgFromDelegate(const IMidiMsg& msg) { OnMidiMsgUI(msg); }
+void IEditorDelegate::SendMidiMsgFromDelegate(const IMidiMsg& msg)
+{
+  OnMidiMsgUI(msg);
+}
 
-void IEditorDelegate::SendSysexMsgFromDelegate(const ISysEx& msg) { OnSysexMsgUI(msg); }
+void IEditorDelegate::SendSysexMsgFromDelegate(const ISysEx& msg)
+{
+  OnSysexMsgUI(msg);
+}
 
 void IEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double, bool)
 {
@@ -86,10 +110,13 @@ void IEditorDelegate::SendParameterValueFromUI(int paramIdx, double normalizedVa
 {
   if (IParam* param = GetParam(paramIdx))
     param->SetNormalized(normalizedValue);
-  OnParamChangeUI(paramIdx, kUI);
+  OnParamChangeUI(paramIdx, kEditor);
 }
 
-bool IEditorDelegate::EditorResizeFromUI(int, int, bool) { return false; }
+bool IEditorDelegate::EditorResizeFromUI(int, int, bool)
+{
+  return false;
+}
 
 void IEditorDelegate::SendMidiMsgFromUI(const IMidiMsg&) {}
 
@@ -110,9 +137,15 @@ bool IEditorDelegate::ConstrainEditorResize(int& w, int& h) const
   return false;
 }
 
-bool IEditorDelegate::SerializeEditorState(IByteChunk&) const { return true; }
+bool IEditorDelegate::SerializeEditorState(IByteChunk&) const
+{
+  return true;
+}
 
-int IEditorDelegate::UnserializeEditorState(const IByteChunk&, int startPos) { return startPos; }
+int IEditorDelegate::UnserializeEditorState(const IByteChunk&, int startPos)
+{
+  return startPos;
+}
 
 void IEditorDelegate::SetScreenScale(float) {}
 

@@ -9,8 +9,8 @@
 
 #include "framework/plugin/IKeyPress.h"
 #include "framework/plugin/IMidiMsg.h"
+#include "framework/plugin/IPluginParameter.h"
 #include "framework/plugin/ISysEx.h"
-#include "framework/plugin/IParam.h"
 
 #include <memory>
 #include <vector>
@@ -39,7 +39,7 @@ public:
   virtual void OnUIClose();
   virtual void OnParamChange(int paramIdx, EParamSource source, int sampleOffset = -1);
   virtual void OnParamChange(int paramIdx);
-  virtual void OnParamChangeUI(int paramIdx, EParamSource source = kUI);
+  virtual void OnParamChangeUI(int paramIdx, EParamSource source = kEditor);
   virtual void OnParamReset(EParamSource source);
   virtual void OnMidiMsgUI(const IMidiMsg& msg);
   virtual void OnSysexMsgUI(const ISysEx& msg);

@@ -18,28 +18,28 @@ struct HostName
 };
 
 constexpr HostName kHostNames[] = {
-  {"reaper", 1},        {"protools", 2},
-  {"cubase", 3},        {"nuendo", 4},
-  {"cakewalk", 5},      {"vegas", 6},
-  {"fruity", 7},        {"samplitude", 8},
-  {"live", 9},          {"tracktion", 10},
-  {"ntracks", 11},      {"melodyne", 12},
-  {"vstmanlib", 13},    {"aulab", 14},
-  {"forte", 15},        {"chainer", 16},
-  {"audition", 17},     {"orion", 18},
-  {"bias", 19},         {"sawstudio", 20},
-  {"logic", 21},        {"garageband", 22},
-  {"digital", 23},      {"audiomulch", 25},
-  {"presonus", 26},     {"vst3plugintesthost", 27},
-  {"ardour", 28},       {"renoise", 29},
-  {"openmpt", 30},      {"wavelab elements", 32},
-  {"wavelab", 31},      {"twistedwave", 33},
+  {"reaper", 1},         {"protools", 2},
+  {"cubase", 3},         {"nuendo", 4},
+  {"cakewalk", 5},       {"vegas", 6},
+  {"fruity", 7},         {"samplitude", 8},
+  {"live", 9},           {"tracktion", 10},
+  {"ntracks", 11},       {"melodyne", 12},
+  {"vstmanlib", 13},     {"aulab", 14},
+  {"forte", 15},         {"chainer", 16},
+  {"audition", 17},      {"orion", 18},
+  {"bias", 19},          {"sawstudio", 20},
+  {"logic", 21},         {"garageband", 22},
+  {"digital", 23},       {"audiomulch", 25},
+  {"presonus", 26},      {"vst3plugintesthost", 27},
+  {"ardour", 28},        {"renoise", 29},
+  {"openmpt", 30},       {"wavelab elements", 32},
+  {"wavelab", 31},       {"twistedwave", 33},
   {"bitwig studio", 34}, {"reason", 36},
-  {"gwvst", 37},        {"waveform", 38},
-  {"audacity", 39},     {"acoustica", 40},
-  {"plugindoctor", 41}, {"izotope rx", 42},
-  {"savihost", 43},     {"blue cat's vst host", 44},
-  {"mixbus", 45},       {"standalone", 24},
+  {"gwvst", 37},         {"waveform", 38},
+  {"audacity", 39},      {"acoustica", 40},
+  {"plugindoctor", 41},  {"izotope rx", 42},
+  {"savihost", 43},      {"blue cat's vst host", 44},
+  {"mixbus", 45},        {"standalone", 24},
   {"www", 35},
 };
 static_assert(sizeof(kHostNames) / sizeof(kHostNames[0]) == 45, "45 known hosts");
@@ -88,7 +88,7 @@ void IPluginAPIBase::SendParameterValueFromUI(int paramIdx, double normalizedVal
   SetParameterValue(paramIdx, normalizedValue);
   if (IParam* param = GetParam(paramIdx))
     param->Set(param->FromNormalized(normalizedValue));
-  OnParamChangeUI(paramIdx, kUI);
+  OnParamChangeUI(paramIdx, kEditor);
 }
 
 void IPluginAPIBase::EndInformHostOfParamChangeFromUI(int paramIdx)
@@ -101,9 +101,15 @@ bool IPluginAPIBase::EditorResizeFromUI(int viewWidth, int viewHeight, bool need
   return needsPlatformResize ? EditorResize(viewWidth, viewHeight) : true;
 }
 
-void IPluginAPIBase::SendMidiMsgFromUI(const IMidiMsg& msg) { DeferMidiMsg(msg); }
+void IPluginAPIBase::SendMidiMsgFromUI(const IMidiMsg& msg)
+{
+  DeferMidiMsg(msg);
+}
 
-void IPluginAPIBase::SendSysexMsgFromUI(const ISysEx& msg) { DeferSysexMsg(msg); }
+void IPluginAPIBase::SendSysexMsgFromUI(const ISysEx& msg)
+{
+  DeferSysexMsg(msg);
+}
 
 void IPluginAPIBase::SendArbitraryMsgFromUI(int msgTag, int ctrlTag, int dataSize,
                                             const void* pData)
@@ -111,7 +117,10 @@ void IPluginAPIBase::SendArbitraryMsgFromUI(int msgTag, int ctrlTag, int dataSiz
   OnMessage(msgTag, ctrlTag, dataSize, pData);
 }
 
-void IPluginAPIBase::DeferMidiMsg(const IMidiMsg& msg) { mMidiMsgsFromEditor.Push(msg); }
+void IPluginAPIBase::DeferMidiMsg(const IMidiMsg& msg)
+{
+  mMidiMsgsFromEditor.Push(msg);
+}
 
 void IPluginAPIBase::DeferSysexMsg(const ISysEx& msg)
 {
@@ -188,7 +197,7 @@ void IPluginAPIBase::SetParameterValue(int paramIdx, double normalizedValue)
     return;
   param->Set(param->FromNormalized(normalizedValue));
   InformHostOfParamChange(paramIdx, normalizedValue);
-  OnParamChange(paramIdx, kUI, -1);
+  OnParamChange(paramIdx, kEditor, -1);
 }
 
 void IPluginAPIBase::CreateTimer()

@@ -13,8 +13,7 @@ void IPreset::SetName(const char* name)
   mName[n] = '\0';
 }
 
-IPluginBase::IPluginBase(int nParams, int nPresets)
-  : IEditorDelegate(nParams)
+IPluginBase::IPluginBase(int nParams, int nPresets) : IEditorDelegate(nParams)
 {
   for (int i = 0; i < nPresets; i++)
     mPresets.push_back(std::make_unique<IPreset>());
@@ -45,9 +44,15 @@ int IPluginBase::GetHostVersion(bool decimal) const
   return decimal ? Decimal(mHostVersion) : mHostVersion;
 }
 
-void IPluginBase::GetPluginVersionStr(Util_String& str) const { VersionStr(mVersion, str); }
+void IPluginBase::GetPluginVersionStr(Util_String& str) const
+{
+  VersionStr(mVersion, str);
+}
 
-void IPluginBase::GetHostVersionStr(Util_String& str) const { VersionStr(mHostVersion, str); }
+void IPluginBase::GetHostVersionStr(Util_String& str) const
+{
+  VersionStr(mHostVersion, str);
+}
 
 const char* IPluginBase::GetAPIStr() const
 {
@@ -88,7 +93,7 @@ bool IPluginBase::SerializeParams(IByteChunk& chunk) const
   for (const auto& param : mParams)
   {
     const double v = param->Value();
-    ok = chunk.Put(&v) > 0;
+    ok = chunk.AppendValue(v) > 0;
     if (!ok)
       break;
   }
@@ -102,7 +107,7 @@ int IPluginBase::UnserializeParams(const IByteChunk& chunk, int startPos)
   {
     double v = 0.0;
     if (pos + static_cast<int>(sizeof(double)) <= chunk.Size())
-      pos = chunk.Get(&v, pos);
+      pos = chunk.ReadValue(v, pos);
     else
       pos = -1;
     GetParam(i)->Set(v);
@@ -111,7 +116,10 @@ int IPluginBase::UnserializeParams(const IByteChunk& chunk, int startPos)
   return pos;
 }
 
-void IPluginBase::DefaultParamValues() { DefaultParamValues(0, NParams() - 1); }
+void IPluginBase::DefaultParamValues()
+{
+  DefaultParamValues(0, NParams() - 1);
+}
 
 void IPluginBase::DefaultParamValues(int startIdx, int endIdx)
 {
@@ -132,7 +140,10 @@ void Randomise(IParam& param)
 }
 } // namespace
 
-void IPluginBase::RandomiseParamValues() { RandomiseParamValues(0, NParams() - 1); }
+void IPluginBase::RandomiseParamValues()
+{
+  RandomiseParamValues(0, NParams() - 1);
+}
 
 void IPluginBase::RandomiseParamValues(int startIdx, int endIdx)
 {
@@ -165,12 +176,14 @@ void IPluginBase::InitParamRange(int startIdx, int endIdx, int countStart, const
                                  const IParam::Shape& shape, IParam::EParamUnit unit,
                                  IParam::DisplayFunc displayFunc)
 {
-  ForParamInRange(startIdx, endIdx, [&](int i, IParam& param) {
-    Util_String name;
-    name.SetFormatted(32, nameFmtStr, countStart + (i - startIdx));
-    param.InitDouble(name.Get(), defaultVal, minVal, maxVal, step, label, flags, group, shape,
-                     unit, displayFunc);
-  });
+  ForParamInRange(startIdx, endIdx,
+                  [&](int i, IParam& param)
+                  {
+                    Util_String name;
+                    name.SetFormatted(32, nameFmtStr, countStart + (i - startIdx));
+                    param.InitDouble(name.Get(), defaultVal, minVal, maxVal, step, label, flags,
+                                     group, shape, unit, displayFunc);
+                  });
 }
 
 void IPluginBase::CloneParamRange(int cloneStartIdx, int cloneEndIdx, int startIdx,
@@ -230,7 +243,10 @@ void IPluginBase::MakeDefaultPreset(const char* name, int nPresets)
   }
 }
 
-void IPluginBase::EnsureDefaultPreset() { MakeDefaultPreset("Empty", NPresets()); }
+void IPluginBase::EnsureDefaultPreset()
+{
+  MakeDefaultPreset("Empty", NPresets());
+}
 
 void IPluginBase::MakePreset(const char* name, const std::vector<double>& values)
 {
@@ -243,11 +259,11 @@ void IPluginBase::MakePreset(const char* name, const std::vector<double>& values
   {
     const double v = i < static_cast<int>(values.size()) ? values[static_cast<size_t>(i)] : 0.0;
     const IParam::EParamType type = GetParam(i)->Type();
-    const double stored = (type == IParam::kTypeBool || type == IParam::kTypeInt ||
-                           type == IParam::kTypeEnum)
-                            ? static_cast<double>(static_cast<int>(v))
-                            : v;
-    preset->mChunk.Put(&stored);
+    const double stored =
+      (type == IParam::kTypeBool || type == IParam::kTypeInt || type == IParam::kTypeEnum)
+        ? static_cast<double>(static_cast<int>(v))
+        : v;
+    preset->mChunk.AppendValue(stored);
   }
 }
 
@@ -265,8 +281,8 @@ void IPluginBase::MakePresetFromNamedParams(const char* name,
     if (const IParam* param = GetParam(idx))
     {
       const IParam::EParamType type = param->Type();
-      const bool integral = type == IParam::kTypeBool || type == IParam::kTypeInt ||
-                            type == IParam::kTypeEnum;
+      const bool integral =
+        type == IParam::kTypeBool || type == IParam::kTypeInt || type == IParam::kTypeEnum;
       values[static_cast<size_t>(idx)] = integral ? static_cast<int>(value) : value;
     }
   }
@@ -275,7 +291,7 @@ void IPluginBase::MakePresetFromNamedParams(const char* name,
     double v = values[static_cast<size_t>(i)];
     if (v == kUnnamedParamMarker)
       v = GetParam(i)->Value();
-    preset->mChunk.Put(&v);
+    preset->mChunk.AppendValue(v);
   }
 }
 
@@ -286,7 +302,7 @@ void IPluginBase::MakePresetFromChunk(const char* name, const IByteChunk& chunk)
     return;
   preset->mInitialized = true;
   preset->SetName(name);
-  preset->mChunk.PutChunk(&chunk);
+  preset->mChunk.AppendChunk(chunk);
 }
 
 namespace
@@ -331,7 +347,7 @@ void IPluginBase::MakePresetFromBlob(const char* name, const char* blob, int siz
     }
   }
   IByteChunk chunk;
-  chunk.PutBytes(bytes.data(), sizeOfChunk);
+  chunk.AppendBytes(bytes.data(), sizeOfChunk);
   MakePresetFromChunk(name, chunk);
 }
 
@@ -402,11 +418,11 @@ bool IPluginBase::SerializePresets(IByteChunk& chunk) const
   for (const auto& preset : mPresets)
   {
     const int32_t n = static_cast<int32_t>(std::strlen(preset->mName));
-    chunk.Put(&n);
-    chunk.PutBytes(preset->mName, n);
-    chunk.PutBool(preset->mInitialized);
+    chunk.AppendValue(n);
+    chunk.AppendBytes(preset->mName, n);
+    chunk.AppendBool(preset->mInitialized);
     if (preset->mInitialized)
-      chunk.PutChunk(&preset->mChunk);
+      chunk.AppendChunk(preset->mChunk);
     ok = chunk.Size() > 0;
     if (!ok)
       break;
@@ -429,7 +445,7 @@ int IPluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
     }
     else
     {
-      chunk.Get(&n, pos);
+      chunk.ReadValue(n, pos);
       const int64_t end = static_cast<int64_t>(pos) + 4 + n;
       if (n == 0)
       {
@@ -444,7 +460,7 @@ int IPluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
       {
         // Names longer than the slot's field are cut to its 255 characters.
         const int keep = std::min<int>(n, IPreset::kMaxNameLen);
-        std::memcpy(name, chunk.GetData() + pos + 4, static_cast<size_t>(keep));
+        std::memcpy(name, chunk.Data() + pos + 4, static_cast<size_t>(keep));
         name[keep] = '\0';
         pos = static_cast<int>(end);
       }
@@ -456,7 +472,7 @@ int IPluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
     preset->SetName(name);
     if (pos >= 0 && pos < chunk.Size())
     {
-      preset->mInitialized = chunk.GetData()[pos] != 0;
+      preset->mInitialized = chunk.Data()[pos] != 0;
       pos++;
     }
     else
@@ -485,7 +501,7 @@ void IPluginBase::TakeSnapshot(Snapshot& snapshot) const
     auto copy = std::make_unique<IPreset>();
     copy->mInitialized = preset->mInitialized;
     copy->SetName(preset->mName);
-    copy->mChunk.PutChunk(&preset->mChunk);
+    copy->mChunk.AppendChunk(preset->mChunk);
     snapshot.mPresets.push_back(std::move(copy));
   }
   snapshot.mState.Clear();
@@ -501,7 +517,7 @@ void IPluginBase::RestoreSnapshot(const Snapshot& snapshot)
     preset.mInitialized = snapshot.mPresets[i]->mInitialized;
     preset.SetName(snapshot.mPresets[i]->mName);
     preset.mChunk.Clear();
-    preset.mChunk.PutChunk(&snapshot.mPresets[i]->mChunk);
+    preset.mChunk.AppendChunk(snapshot.mPresets[i]->mChunk);
   }
   mCurrentPresetIdx = snapshot.mCurrentPresetIdx;
   UnserializeState(snapshot.mState, 0);

@@ -17,7 +17,7 @@
 #include "framework/plugin/Config.h"
 #include "framework/plugin/IByteChunk.h"
 #include "framework/plugin/IEditorDelegate.h"
-#include "framework/util/Util_String.h"
+#include "framework/util/UtilString.h"
 
 #include <functional>
 #include <memory>

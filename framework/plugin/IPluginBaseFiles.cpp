@@ -21,9 +21,9 @@ namespace plugin
 namespace
 {
 
-constexpr int kFxNameLen = 28;          // name field, zero-filled, at most 27 characters
-constexpr int kFxpHeaderSize = 56;      // up to the state size / first parameter
-constexpr int kFxbHeaderSize = 156;     // up to the bank size / first program
+constexpr int kFxNameLen = 28;      // name field, zero-filled, at most 27 characters
+constexpr int kFxpHeaderSize = 56;  // up to the state size / first parameter
+constexpr int kFxbHeaderSize = 156; // up to the bank size / first program
 int32_t Magic(const char* m)
 {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint8_t>(m[0])) << 24 |
@@ -127,7 +127,7 @@ bool WriteWholeFile(const char* file, const std::vector<uint8_t>& bytes)
 IByteChunk ChunkOf(const FileBytes& file, int pos, int size)
 {
   IByteChunk chunk;
-  chunk.PutBytes(file.mBytes.data() + pos, size);
+  chunk.AppendBytes(file.mBytes.data() + pos, size);
   return chunk;
 }
 
@@ -172,7 +172,7 @@ bool IPluginBase::SavePresetAsFXP(const char* file) const
     PutBE(out, NParams());
     PutName(out, name);
     PutBE(out, state.Size());
-    out.insert(out.end(), state.GetData(), state.GetData() + state.Size());
+    out.insert(out.end(), state.Data(), state.Data() + state.Size());
   }
   else
   {
@@ -212,7 +212,7 @@ bool IPluginBase::SaveBankAsFXB(const char* file) const
   if (DoesStateChunks())
   {
     PutBE(out, bank.Size());
-    out.insert(out.end(), bank.GetData(), bank.GetData() + bank.Size());
+    out.insert(out.end(), bank.Data(), bank.Data() + bank.Size());
     return WriteWholeFile(file, out);
   }
   for (const auto& preset : mPresets)
@@ -230,7 +230,7 @@ bool IPluginBase::SaveBankAsFXB(const char* file) const
     {
       double v = 0.0;
       if (pos >= 0)
-        pos = preset->mChunk.Get(&v, pos);
+        pos = preset->mChunk.ReadValue(v, pos);
       if (pos < 0)
         v = 0.0;
       PutBEFloat(out, static_cast<float>(GetParam(i)->ToNormalized(v)));
@@ -392,7 +392,7 @@ void IPluginBase::DumpPresetBlob(const char* file) const
   const IPreset* preset = GetPreset(mCurrentPresetIdx);
   std::fprintf(f, "MakePresetFromBlob(\"%s\", \"", GetPresetName(mCurrentPresetIdx));
   const int size = preset ? preset->mChunk.Size() : 0;
-  const std::string encoded = preset ? Base64(preset->mChunk.GetData(), size) : "";
+  const std::string encoded = preset ? Base64(preset->mChunk.Data(), size) : "";
   std::fprintf(f, "%s\", %i);\n", encoded.c_str(), size);
   std::fclose(f);
 }

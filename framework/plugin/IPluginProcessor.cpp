@@ -9,11 +9,8 @@ namespace plugin
 {
 
 IPluginProcessor::IPluginProcessor(const Config& config, EAPI)
-  : mPlugType(config.plugType)
-  , mDoesMIDIIn(config.plugDoesMidiIn)
-  , mDoesMIDIOut(config.plugDoesMidiOut)
-  , mDoesMPE(config.plugDoesMPE)
-  , mLatency(config.latency)
+  : mPlugType(config.plugType), mDoesMIDIIn(config.plugDoesMidiIn),
+    mDoesMIDIOut(config.plugDoesMidiOut), mDoesMPE(config.plugDoesMPE), mLatency(config.latency)
 {
   int totalIn = 0, totalOut = 0, busesIn = 0, busesOut = 0;
   ParseChannelIOStr(config.channelIOStr, mIOConfigs, totalIn, totalOut, busesIn, busesOut);
@@ -47,7 +44,10 @@ void IPluginProcessor::ProcessBlock(double** inputs, double** outputs, int nFram
   }
 }
 
-void IPluginProcessor::ProcessMidiMsg(const IMidiMsg& msg) { SendMidiMsg(msg); }
+void IPluginProcessor::ProcessMidiMsg(const IMidiMsg& msg)
+{
+  SendMidiMsg(msg);
+}
 
 void IPluginProcessor::ProcessSysEx(const ISysEx&) {}
 
@@ -63,7 +63,10 @@ bool IPluginProcessor::SendMidiMsgs(const std::vector<IMidiMsg>& msgs)
   return ok;
 }
 
-bool IPluginProcessor::SendSysEx(const ISysEx&) { return false; }
+bool IPluginProcessor::SendSysEx(const ISysEx&)
+{
+  return false;
+}
 
 void IPluginProcessor::GetBusName(ERoute direction, int busIdx, int nBuses, Util_String& str) const
 {
@@ -92,7 +95,10 @@ void IPluginProcessor::SetLatency(int latency)
     InitLatencyDelay();
 }
 
-void IPluginProcessor::SetTailSize(int tailSize) { mTailSize = tailSize; }
+void IPluginProcessor::SetTailSize(int tailSize)
+{
+  mTailSize = tailSize;
+}
 
 namespace
 {
@@ -112,8 +118,8 @@ std::vector<std::string> Split(const std::string& s, char separator)
 } // namespace
 
 int IPluginProcessor::ParseChannelIOStr(const char* IOStr, std::vector<IOConfig>& configs,
-                                        int& totalNInChans, int& totalNOutChans,
-                                        int& totalNInBuses, int& totalNOutBuses)
+                                        int& totalNInChans, int& totalNOutChans, int& totalNInBuses,
+                                        int& totalNOutBuses)
 {
   totalNInChans = totalNOutChans = totalNInBuses = totalNOutBuses = 0;
   for (const std::string& piece : Split(IOStr ? IOStr : "", ' '))
@@ -186,7 +192,8 @@ int IPluginProcessor::GetIOConfigWithChanCounts(const std::vector<int>& inputBus
   for (int i = 0; i < NIOConfigs(); i++)
   {
     const IOConfig& config = mIOConfigs[static_cast<size_t>(i)];
-    auto matches = [&](ERoute dir, const std::vector<int>& counts) {
+    auto matches = [&](ERoute dir, const std::vector<int>& counts)
+    {
       if (config.NBuses(dir) != static_cast<int>(counts.size()))
         return false;
       for (size_t b = 0; b < counts.size(); b++)
@@ -244,8 +251,8 @@ void IPluginProcessor::SetChannelLabel(ERoute direction, int idx, const char* fo
 {
   if (idx < 0 || idx >= MaxNChannels(direction) || !formatStr)
     return;
-  mChannelData[direction][static_cast<size_t>(idx)]->mLabel.SetFormatted(
-    32, formatStr, zeroBased ? idx : idx + 1);
+  mChannelData[direction][static_cast<size_t>(idx)]->mLabel.SetFormatted(32, formatStr,
+                                                                         zeroBased ? idx : idx + 1);
 }
 
 const char* IPluginProcessor::GetChannelLabel(ERoute direction, int idx) const
@@ -267,8 +274,7 @@ void IPluginProcessor::AttachBuffers(ERoute direction, int idx, int n, double** 
   }
 }
 
-void IPluginProcessor::AttachBuffers(ERoute direction, int idx, int n, float** ppData,
-                                     int nFrames)
+void IPluginProcessor::AttachBuffers(ERoute direction, int idx, int n, float** ppData, int nFrames)
 {
   const int end = std::min(idx + n, MaxNChannels(direction));
   int j = 0;

@@ -16,7 +16,7 @@
 #include "framework/plugin/IMidiMsg.h"
 #include "framework/plugin/ISysEx.h"
 #include "framework/plugin/ITransportInfo.h"
-#include "framework/util/Util_String.h"
+#include "framework/util/UtilString.h"
 
 #include <memory>
 #include <vector>
@@ -96,7 +96,10 @@ public:
   int NIOConfigs() const { return static_cast<int>(mIOConfigs.size()); }
   const IOConfig* GetIOConfig(int idx) const;
 
-  int MaxNChannels(ERoute direction) const { return static_cast<int>(mChannelData[direction].size()); }
+  int MaxNChannels(ERoute direction) const
+  {
+    return static_cast<int>(mChannelData[direction].size());
+  }
   int NChannelsConnected(ERoute direction) const;
   bool IsChannelConnected(ERoute direction, int chIdx) const;
   void SetChannelConnections(ERoute direction, int idx, int n, bool connected);

@@ -26,9 +26,8 @@ int32_t SpeakerArrangementType(int nChannels)
 } // namespace
 
 IPluginVST2::IPluginVST2(const InstanceInfo& info, const Config& config)
-  : IPluginAPIBase(config, kAPIVST2)
-  , IPluginProcessor(config, kAPIVST2)
-  , mHostCallback(info.mVSTHostCallback)
+  : IPluginAPIBase(config, kAPIVST2), IPluginProcessor(config, kAPIVST2),
+    mHostCallback(info.mVSTHostCallback)
 {
   const int nInputs = MaxNChannels(kInput);
   const int nOutputs = MaxNChannels(kOutput);
@@ -93,7 +92,10 @@ intptr_t IPluginVST2::HostCall(int32_t opcode, int32_t idx, intptr_t value, void
   return mHostCallback(const_cast<AEffect*>(&mAEffect), opcode, idx, value, ptr, opt);
 }
 
-void IPluginVST2::InformHostOfPresetChange() { HostCall(kVst2HostUpdateDisplay); }
+void IPluginVST2::InformHostOfPresetChange()
+{
+  HostCall(kVst2HostUpdateDisplay);
+}
 
 void IPluginVST2::HostSpecificInit()
 {
@@ -123,9 +125,15 @@ bool IPluginVST2::EditorResize(int viewWidth, int viewHeight)
   return HostCall(kVst2HostSizeWindow, viewWidth, viewHeight) != 0;
 }
 
-void IPluginVST2::BeginInformHostOfParamChange(int idx) { HostCall(kVst2HostBeginEdit, idx); }
+void IPluginVST2::BeginInformHostOfParamChange(int idx)
+{
+  HostCall(kVst2HostBeginEdit, idx);
+}
 
-void IPluginVST2::EndInformHostOfParamChange(int idx) { HostCall(kVst2HostEndEdit, idx); }
+void IPluginVST2::EndInformHostOfParamChange(int idx)
+{
+  HostCall(kVst2HostEndEdit, idx);
+}
 
 void IPluginVST2::InformHostOfParamChange(int idx, double normalizedValue)
 {
@@ -170,9 +178,15 @@ bool IPluginVST2::SendSysEx(const ISysEx& msg)
   return SendVSTEvent(reinterpret_cast<Vst2Event&>(event));
 }
 
-intptr_t IPluginVST2::VSTVendorSpecific(int32_t, intptr_t, void*, float) { return 0; }
+intptr_t IPluginVST2::VSTVendorSpecific(int32_t, intptr_t, void*, float)
+{
+  return 0;
+}
 
-intptr_t IPluginVST2::VSTCanDo(const char*) { return 0; }
+intptr_t IPluginVST2::VSTCanDo(const char*)
+{
+  return 0;
+}
 
 void IPluginVST2::CopyToHost(void* dst, const char* src, int bufferSize)
 {

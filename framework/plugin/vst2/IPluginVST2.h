@@ -24,7 +24,7 @@ class IPluginVST2 : public IPluginAPIBase, public IPluginProcessor
 public:
   static constexpr double kMinSampleRate = 8000.0;
   static constexpr double kMaxSampleRate = 768000.0;
-  static constexpr int kMaxBlockSize = 1 << 20;             // frames; larger is refused
+  static constexpr int kMaxBlockSize = 1 << 20;               // frames; larger is refused
   static constexpr intptr_t kMaxChunkSize = 64 * 1024 * 1024; // bytes; larger is refused
   static constexpr int kDefaultBlockSize = 512;
 

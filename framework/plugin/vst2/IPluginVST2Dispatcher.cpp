@@ -290,8 +290,8 @@ intptr_t IPluginVST2::PinProperties(ERoute direction, int32_t idx, void* ptr)
   }
   else
   {
-    std::snprintf(props->label, sizeof(props->label), direction == kInput ? "Input %d" : "Output %d",
-                  idx + 1);
+    std::snprintf(props->label, sizeof(props->label),
+                  direction == kInput ? "Input %d" : "Output %d", idx + 1);
   }
   return 1;
 }
@@ -420,7 +420,10 @@ intptr_t IPluginVST2::CanDo(const char* text)
 {
   if (!text)
     return 0;
-  auto is = [text](const char* s) { return std::strcmp(text, s) == 0; };
+  auto is = [text](const char* s)
+  {
+    return std::strcmp(text, s) == 0;
+  };
   if (is("receiveVstTimeInfo"))
     return 1;
   if (DoesMIDIIn() && (is("receiveVstEvents") || is("receiveVstMidiEvent")))

@@ -40,7 +40,7 @@ intptr_t IPluginVST2::GetChunk(int32_t idx, void* ptr)
   }
   if (!ok || chunk.Size() <= 0)
     return 0;
-  *static_cast<void**>(ptr) = const_cast<uint8_t*>(chunk.GetData());
+  *static_cast<void**>(ptr) = const_cast<uint8_t*>(chunk.Data());
   return chunk.Size();
 }
 
@@ -52,16 +52,16 @@ intptr_t IPluginVST2::SetChunk(int32_t idx, intptr_t size, const void* ptr)
   const bool isBank = idx == 0;
   IByteChunk& chunk = isBank ? mBankState : mState;
   chunk.Clear();
-  chunk.PutBytes(ptr, static_cast<int>(size));
+  chunk.AppendBytes(ptr, static_cast<int>(size));
   if (chunk.Size() != size)
     return 0;
 
   int pos = 0;
   int32_t word = 0;
   int32_t version = 0;
-  if (chunk.Get(&word, 0) > 0 && word == kChunkTag)
+  if (chunk.ReadValue(word, 0) > 0 && word == kChunkTag)
   {
-    if (chunk.Get(&version, 4) < 0)
+    if (chunk.ReadValue(version, 4) < 0)
       return 0; // the tag without a whole header: nothing to read
     pos = 8;
   }
@@ -136,8 +136,7 @@ void IPluginVST2::ReadTransport()
       info.mTempo = time->tempo;
     if ((flags & kVst2TimeBarsValid) && time->barStartPos >= 0.0)
       info.mLastBar = time->barStartPos;
-    if ((flags & kVst2TimeCyclePosValid) && time->cycleStartPos >= 0.0 &&
-        time->cycleEndPos >= 0.0)
+    if ((flags & kVst2TimeCyclePosValid) && time->cycleStartPos >= 0.0 && time->cycleEndPos >= 0.0)
     {
       info.mCycleStart = time->cycleStartPos;
       info.mCycleEnd = time->cycleEndPos;

@@ -6,7 +6,7 @@
 # given libraries. Only VSTPluginMain and main are exported: everything else is hidden
 # (-fvisibility=hidden, --exclude-libs for the static libraries, and a version script), so two
 # plug-ins in one host never bind to each other's code.
-set(PELMORA_VST2_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(PELMORA_VST2_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "The VST2 binding folder")
 
 function(pelmora_vst2_plugin target)
   cmake_parse_arguments(ARG "" "CLASS;HEADER;OUTPUT_NAME" "LIBRARIES" ${ARGN})

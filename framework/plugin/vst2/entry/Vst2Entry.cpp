@@ -40,8 +40,8 @@ extern "C" PELMORA_EXPORT AEffect* VSTPluginMain(Vst2HostCallback hostCallback)
 
 // The legacy entry "main": on 64-bit systems it takes and returns full-width pointers. A C++
 // function cannot be called main, so the symbol name is given to the assembler.
-extern "C" PELMORA_EXPORT AEffect* VSTPluginMainLegacy(Vst2HostCallback hostCallback) __asm__(
-  "main");
+extern "C" PELMORA_EXPORT AEffect*
+VSTPluginMainLegacy(Vst2HostCallback hostCallback) __asm__("main");
 extern "C" AEffect* VSTPluginMainLegacy(Vst2HostCallback hostCallback)
 {
   return CreateInstance(hostCallback);
