@@ -165,9 +165,14 @@ void IPluginBase::ForParamInRange(int startIdx, int endIdx,
 
 void IPluginBase::ForParamInGroup(const char* group, const std::function<void(int, IParam&)>& func)
 {
+  if (!group)
+    return;
   for (int i = 0; i < NParams(); i++)
-    if (group && std::strcmp(GetParam(i)->GetGroup(), group) == 0)
-      func(i, *GetParam(i));
+  {
+    IParam& param = *mParams[static_cast<size_t>(i)];
+    if (std::strcmp(param.GetGroup(), group) == 0)
+      func(i, param);
+  }
 }
 
 void IPluginBase::InitParamRange(int startIdx, int endIdx, int countStart, const char* nameFmtStr,
