@@ -182,8 +182,10 @@ void IPluginVST2::OutputSysexFromEditor()
 template <typename T, typename Render>
 void IPluginVST2::ProcessInPieces(T** inputs, T** outputs, int nFrames, Render render)
 {
-  const int nIn = MaxNChannels(kInput);
-  const int nOut = MaxNChannels(kOutput);
+  // The host passes as many channel pointers as the record announces; the connected channels
+  // (never more than that) take them in order.
+  const int nIn = mAEffect.numInputs;
+  const int nOut = mAEffect.numOutputs;
   // A host that passes no buffers (or a null channel) gets nothing rendered into it.
   if (nFrames <= 0 || (nIn > 0 && !inputs) || (nOut > 0 && !outputs))
     return;
@@ -217,8 +219,8 @@ void IPluginVST2::ProcessInPieces(T** inputs, T** outputs, int nFrames, Render r
         info.mPPQPos += done / GetSampleRate() * info.mTempo / 60.0;
       SetTransportInfo(info);
     }
-    AttachBuffers(kInput, 0, nIn, nIn ? in : nullptr, frames);
-    AttachBuffers(kOutput, 0, nOut, nOut ? out : nullptr, frames);
+    AttachBuffers(kInput, 0, MaxNChannels(kInput), nIn ? in : nullptr, frames);
+    AttachBuffers(kOutput, 0, MaxNChannels(kOutput), nOut ? out : nullptr, frames);
     render(frames);
   }
 }
