@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -306,8 +308,8 @@ TEST(APIBase, TimerDrainsRingsOnlyWithAnEditor)
 {
   Plug noUI(true, false);
   noUI.SendParameterValueFromAPI(0, 0.5, true);
-  Timer* unused = nullptr;
-  noUI.OnTimer(*unused);
+  std::unique_ptr<Timer> timer(Timer::Create([](Timer&) {}, 1000));
+  noUI.OnTimer(*timer);
   EXPECT_TRUE(noUI.mDelegated.empty());
   EXPECT_EQ(noUI.mIdles, 1);
 
@@ -316,7 +318,7 @@ TEST(APIBase, TimerDrainsRingsOnlyWithAnEditor)
   plug.SendParameterValueFromAPI(0, 0.25, false);
   for (int i = 0; i < 600; i++) // more than the ring holds: the rest is dropped
     plug.SendParameterValueFromAPI(2, 1.0, false);
-  plug.OnTimer(*unused);
+  plug.OnTimer(*timer);
   ASSERT_EQ(plug.mDelegated.size(), 512u);
   EXPECT_EQ(plug.mDelegated[0], std::make_pair(1, 5.0));
   EXPECT_EQ(plug.mDelegated[1], std::make_pair(0, 0.25));
@@ -327,7 +329,7 @@ TEST(APIBase, TimerDrainsRingsOnlyWithAnEditor)
   const uint8_t bytes[] = {0xF0, 1, 2, 0xF7};
   data.Set(ISysEx(0, bytes, 4));
   plug.SysExToEditor().Push(data);
-  plug.OnTimer(*unused);
+  plug.OnTimer(*timer);
   EXPECT_EQ(plug.mSysEx, std::vector<uint8_t>(bytes, bytes + 4));
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <atomic>
 #include <thread>
 
@@ -208,12 +210,12 @@ TEST(Vst2Unit, TwoProducersFeedTheEditorRing)
         plug.SendParameterValueFromAPI(kParamVoices, 1 + i % 16, false);
       running--;
     });
-  Timer* unused = nullptr;
+  std::unique_ptr<Timer> timer(Timer::Create([](Timer&) {}, 1000));
   while (running > 0)
-    plug.OnTimer(*unused); // what the idle timer does every 20 ms
+    plug.OnTimer(*timer); // what the idle timer does every 20 ms
   automation.join();
   presets.join();
-  plug.OnTimer(*unused);
+  plug.OnTimer(*timer);
   const int drained = plug.mDelegateUpdates;
   EXPECT_GT(drained, 0);
   EXPECT_LE(drained, 40000);
