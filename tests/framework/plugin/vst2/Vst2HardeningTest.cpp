@@ -187,23 +187,3 @@ TEST_F(Vst2Fixture, LongBlocksAreRenderedInPieces)
   mPlug.ProcessFloat(nullptr, partial, 8);
   mPlug.ProcessFloat(nullptr, partial, -8);
 }
-
-TEST(Vst2Cycles, HundredLoadOpenProcessCloseCycles)
-{
-  std::vector<float> left(512), right(512);
-  float* outputs[2] = {left.data(), right.data()};
-  for (int cycle = 0; cycle < 100; cycle++)
-  {
-    host::PluginModule module;
-    std::string error;
-    ASSERT_TRUE(module.Load(PELMORA_TEST_PLUGIN, error)) << error;
-    HostedPlugin plug;
-    ASSERT_TRUE(plug.Create(cycle % 2 ? module.PluginMain() : module.LegacyMain()));
-    plug.Start();
-    plug.SendMidi({{0, {0x90, 64, 100}}});
-    plug.ProcessFloat(nullptr, outputs, 512);
-    plug.Dispatch(kVst2EffEditIdle);
-    ASSERT_FLOAT_EQ(left[0], 0.75f);
-    plug.Close();
-  }
-}
