@@ -107,7 +107,8 @@ TEST_P(Contract, HundredLoadOpenProcessCloseCycles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Plugins, Contract, ::testing::ValuesIn(PluginPaths()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
+                         [](const ::testing::TestParamInfo<std::string>& info)
+                         {
                            return info.param.find("PelmoraTest") != std::string::npos
                                     ? std::string("TestPlug")
                                     : std::string("Instrument");
