@@ -318,18 +318,18 @@ EResourceLocation LocateResource(const char* name, const char* type, Util_String
                                  const char* bundleID, void*, const char* sharedResourcesSubPath)
 {
   if (!name || !name[0])
-    return kNotFound;
+    return kResourceNotFound;
   if (GetResourcePathFromBundle(name, type, out, bundleID))
-    return kEmbedded;
+    return kResourceEmbedded;
   if (GetResourcePathFromSharedLocation(name, type, out, sharedResourcesSubPath))
-    return kFilePath;
+    return kResourceFile;
   if (IsRegularFile(name))
   {
     out.Set(name);
-    return kFilePath;
+    return kResourceFile;
   }
   out.Set("");
-  return kNotFound;
+  return kResourceNotFound;
 }
 
 bool GetResourcePathFromBundle(const char* fileName, const char* searchExt, Util_String& out,

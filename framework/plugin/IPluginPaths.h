@@ -24,12 +24,12 @@
 namespace plugin
 {
 
-// Where LocateResource found a resource; kNotFound (0) converts to false.
+// Where LocateResource found a resource; kResourceNotFound (0) converts to false.
 enum EResourceLocation
 {
-  kNotFound = 0,
-  kFilePath = 1, // out holds a path to a file on disk
-  kEmbedded = 2, // out holds the name of an embedded resource (FindEmbeddedResource)
+  kResourceNotFound = 0,
+  kResourceFile = 1,     // out holds a path to a file on disk
+  kResourceEmbedded = 2, // out holds the name of an embedded resource (FindEmbeddedResource)
 };
 
 // ---- Embedded resources
@@ -90,8 +90,8 @@ bool IsXPCAuHost();           // the process name contains "XPC"
 
 // ---- Resource look-up (type is an extension without the dot: "svg", "ttf", "png")
 
-// Answers where name was found, with out set to the resource's name or path; kNotFound with out
-// untouched for a null or empty name, with out "" otherwise. moduleHandle is not used.
+// Answers where name was found, with out set to the resource's name or path; kResourceNotFound with
+// out untouched for a null or empty name, with out "" otherwise. moduleHandle is not used.
 EResourceLocation LocateResource(const char* name, const char* type, Util_String& out,
                                  const char* bundleID = nullptr, void* moduleHandle = nullptr,
                                  const char* sharedResourcesSubPath = nullptr);

@@ -138,26 +138,26 @@ TEST_F(PathsTest, PluginAndHostPathsNameThisProcess)
 TEST_F(PathsTest, EmbeddedResourcesAreTheBundleStep)
 {
   Util_String out("untouched");
-  EXPECT_EQ(LocateResource("", "ttf", out), kNotFound);
-  EXPECT_EQ(LocateResource(nullptr, "ttf", out), kNotFound);
+  EXPECT_EQ(LocateResource("", "ttf", out), kResourceNotFound);
+  EXPECT_EQ(LocateResource(nullptr, "ttf", out), kResourceNotFound);
   EXPECT_STREQ(out.Get(), "untouched");
-  EXPECT_EQ(LocateResource("Roboto-Regular.ttf", "ttf", out), kNotFound); // empty table
+  EXPECT_EQ(LocateResource("Roboto-Regular.ttf", "ttf", out), kResourceNotFound); // empty table
   EXPECT_STREQ(out.Get(), "");
 
   ScopedResource font("Roboto-Regular.ttf", "font bytes");
   ScopedResource knob("KNOB.svg", "<svg/>");
   ScopedResource nested("img/dial.svg", "<svg></svg>");
-  EXPECT_EQ(LocateResource("Roboto-Regular.ttf", "ttf", out), kEmbedded);
+  EXPECT_EQ(LocateResource("Roboto-Regular.ttf", "ttf", out), kResourceEmbedded);
   EXPECT_STREQ(out.Get(), "Roboto-Regular.ttf");
   EmbeddedResource resource;
   ASSERT_TRUE(FindEmbeddedResource(out.Get(), resource));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(resource.data), resource.size), "font bytes");
 
-  EXPECT_EQ(LocateResource("KNOB.SVG", "svg", out), kEmbedded); // extension case ignored
+  EXPECT_EQ(LocateResource("KNOB.SVG", "svg", out), kResourceEmbedded); // extension case ignored
   EXPECT_STREQ(out.Get(), "KNOB.svg");
-  EXPECT_EQ(LocateResource("img/dial.svg", "svg", out), kEmbedded);
-  EXPECT_EQ(LocateResource("dial.svg", "svg", out), kNotFound);
-  EXPECT_EQ(LocateResource("Roboto-Regular.ttf", "svg", out), kNotFound);
+  EXPECT_EQ(LocateResource("img/dial.svg", "svg", out), kResourceEmbedded);
+  EXPECT_EQ(LocateResource("dial.svg", "svg", out), kResourceNotFound);
+  EXPECT_EQ(LocateResource("Roboto-Regular.ttf", "svg", out), kResourceNotFound);
   EXPECT_FALSE(GetResourcePathFromBundle("Roboto-Regular", "ttf", out));
   EXPECT_FALSE(RegisterEmbeddedResource("", "x", 1));
   EXPECT_FALSE(RegisterEmbeddedResource("bad", nullptr, 3));
@@ -170,15 +170,15 @@ TEST_F(PathsTest, SharedLocationThenLiteralPath)
   ASSERT_EQ(TempDir::RunQuietly("mkdir -p '" + shared + "'"), 0);
   ASSERT_TRUE(WriteFile(shared + "/knob.svg", "<svg/>"));
   Util_String out;
-  EXPECT_EQ(LocateResource("img/knob.SVG", "svg", out, nullptr, nullptr, "Maker"), kFilePath);
+  EXPECT_EQ(LocateResource("img/knob.SVG", "svg", out, nullptr, nullptr, "Maker"), kResourceFile);
   EXPECT_EQ(std::string(out.Get()), shared + "/knob.svg");
-  EXPECT_EQ(LocateResource("knob.svg", "svg", out, nullptr, nullptr, ""), kNotFound);
+  EXPECT_EQ(LocateResource("knob.svg", "svg", out, nullptr, nullptr, ""), kResourceNotFound);
 
   // A file name whose extension is not the type is found only as a path of its own.
   const std::string png = Home("/picture.png");
   ASSERT_TRUE(WriteFile(png, "png"));
   ScopedResource embedded("picture.png", "png");
-  EXPECT_EQ(LocateResource(png.c_str(), "svg", out), kFilePath);
+  EXPECT_EQ(LocateResource(png.c_str(), "svg", out), kResourceFile);
   EXPECT_EQ(std::string(out.Get()), png);
-  EXPECT_EQ(LocateResource(Home().c_str(), "svg", out), kNotFound); // a folder is no file
+  EXPECT_EQ(LocateResource(Home().c_str(), "svg", out), kResourceNotFound); // a folder is no file
 }
