@@ -69,23 +69,25 @@ public:
   MidiSynth(const MidiSynth&) = delete;
   MidiSynth& operator=(const MidiSynth&) = delete;
 
-  // --- Set-up [main thread, before processing or while the host does not process] ---
+  // Set-up: [main thread], before processing or while the host does not process.
 
-  // Registers a voice (not owned) in a zone (0 for a non-MPE instrument).
+  // [main thread] Registers a voice (not owned) in a zone (0 for a non-MPE instrument).
   void AddVoice(SynthVoice* voice, uint8_t zone = 0) { mAllocator.AddVoice(voice, zone); }
   int NVoices() const { return mAllocator.NVoices(); }
   SynthVoice* GetVoice(int index) const { return mAllocator.GetVoice(index); }
-  // For the allocator's own settings (glide times, key-to-pitch function).
+  // [main thread] For the allocator's own settings (glide times, key-to-pitch function).
   VoiceAllocator& GetAllocator() { return mAllocator; }
 
-  // Resets the sample time, releases and silences every voice, resizes the MIDI queue for
-  // blockSize (the host's block size) and passes rate and block size to every voice. May allocate.
+  // [main thread, not while processing] Resets the sample time, releases and silences every
+  // voice, resizes the MIDI queue for blockSize (the host's block size) and passes rate and block
+  // size to every voice. May allocate.
   void SetSampleRateAndBlockSize(double sampleRate, int blockSize);
 
+  // [main thread, before processing] Lets MPE configuration messages switch MPE mode on.
   void SetMPEEnabled(bool enabled) { mMPEEnabled = enabled; }
 
-  // Calls fn(SynthVoice&) for each voice in index order. [any thread: the voices' own fields
-  // that fn touches must be safe to write while the audio thread renders]
+  // [any thread] Calls fn(SynthVoice&) for each voice in index order. The voice fields that fn
+  // writes must be safe to write while the audio thread renders.
   template <typename F>
   void ForEachVoice(F&& fn)
   {
@@ -93,36 +95,36 @@ public:
       fn(*mAllocator.GetVoice(i));
   }
 
-  // --- Any thread ---
-
-  // Queues a message for the next ProcessBlock; its offset counts from that block's first
-  // sample. One producer thread at a time. False, and the message is dropped, when the inbox is
-  // full.
+  // [any thread, one producer thread at a time] No allocation, no locks: queues a message for the
+  // next ProcessBlock; its offset counts from that block's first sample. False, and the message is
+  // dropped, when the inbox is full.
   bool AddMidiMsgToQueue(const IMidiMsg& msg);
 
-  // The master pitch-bend range in semitones (clipped to 0..96); unless MPE mode is on, every
-  // channel takes it too. Applied at the start of the next ProcessBlock.
+  // [any thread] The master pitch-bend range in semitones (clipped to 0..96); unless MPE mode is
+  // on, every channel takes it too. Applied at the start of the next ProcessBlock.
   void SetPitchBendRange(double semitones);
 
-  // Poly or mono; applied at the start of the next sub-block, releasing every voice.
+  // [any thread] Poly or mono; applied at the start of the next sub-block, releasing every voice.
   void SetPolyMode(VoiceAllocator::EPolyMode mode) { mAllocator.SetPolyMode(mode); }
 
-  // --- Audio thread: no allocation, no locks, no I/O ---
+  // Rendering: [audio thread], no allocation, no locks, no I/O.
 
-  // Renders nFrames samples, adding every busy voice into outputs. Returns true, touching
-  // nothing, when there was nothing to do (no MIDI queued and no voice busy after the last
+  // [audio thread] Renders nFrames samples, adding every busy voice into outputs. Returns true,
+  // touching nothing, when there was nothing to do (no MIDI queued and no voice busy after the last
   // block); false after rendering.
   bool ProcessBlock(double** inputs, double** outputs, int nInputs, int nOutputs, int nFrames);
 
-  // Sets the pitch-bend range (semitones, clipped to 0..96) of a channel, or of all the member
-  // channels of the MPE zone the channel belongs to.
+  // [audio thread] Sets the pitch-bend range (semitones, clipped to 0..96) of a channel, or of all
+  // the member channels of the MPE zone the channel belongs to.
   void SetChannelPitchBendRange(int channel, double semitones);
-  // Configures the lower (channel 0) or upper (channel 15) MPE zone with memberCount channels.
+  // [audio thread] Configures the lower (channel 0) or upper (channel 15) MPE zone with memberCount
+  // channels.
   void SetMPEZones(int channel, int memberCount);
 
+  // [audio thread] Registered-parameter messages (controllers 6, 38, 98-101) are answered here.
   bool IsRPNMessage(const IMidiMsg& msg) const;
   void HandleRPN(const IMidiMsg& msg);
-  // The voice event of a message (action none for a message the voices do not take).
+  // [audio thread] The voice event of a message (action none for a message the voices do not take).
   VoiceInputEvent MidiMessageToEvent(const IMidiMsg& msg);
 
   double GetChannelPitchBendRange(int channel) const;

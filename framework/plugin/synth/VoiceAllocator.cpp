@@ -295,7 +295,12 @@ void VoiceAllocator::PolyNoteOff(const VoiceInputEvent& event)
   const VoiceAddress& address = event.mAddress;
   mHeldKeys.Remove(address.mKey);
   if (mSustainPedalDown)
-    return; // the key stays among the sustained ones until the pedal comes up
+  {
+    // Held until the pedal comes up. The key may have left the list already through a note off
+    // of the same key on another channel: put it back, or this voice would never be released.
+    mSustainedKeys.Add(address.mKey, event.mValue);
+    return;
+  }
   StopVoices(VoicesMatchingAddress(address), event.mSampleOffset);
   mSustainedKeys.Remove(address.mKey);
 }

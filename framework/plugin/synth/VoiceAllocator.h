@@ -82,45 +82,47 @@ public:
   VoiceAllocator(const VoiceAllocator&) = delete;
   VoiceAllocator& operator=(const VoiceAllocator&) = delete;
 
-  // --- Set-up [main thread, before processing or while the host does not process] ---
+  // Set-up: [main thread], before processing or while the host does not process.
 
-  // Registers a voice (not owned) in a zone. Throws std::runtime_error once kMaxVoices voices
-  // are registered.
+  // [main thread] Registers a voice (not owned) in a zone. Throws std::runtime_error once
+  // kMaxVoices voices are registered.
   void AddVoice(SynthVoice* voice, uint8_t zone);
   int NVoices() const { return static_cast<int>(mSlots.size()); }
   SynthVoice* GetVoice(int index) const { return mSlots[index].mVoice; }
 
+  // [main thread] Rates and glide times.
   void SetSampleRate(double sampleRate);
   void SetNoteGlideTime(double seconds);    // the pitch ramp's glide, 0 by default
   void SetControlGlideTime(double seconds); // bend, pressure and timbre ramps, 10 ms by default
-  // Maps a key (plus the pitch offset) to a pitch in octaves; (key - 69) / 12 by default. An
-  // empty function restores the default.
+  // [main thread] Maps a key (plus the pitch offset) to a pitch in octaves; (key - 69) / 12 by
+  // default. An empty function restores the default.
   void SetKeyToPitchFn(std::function<float(int)> fn);
   void SetPitchOffset(double semitones) { mPitchOffset = semitones; } // integer part used
 
-  // --- Any thread ---
-
-  // Requests poly or mono mode; applied at the start of the next ProcessEvents.
+  // [any thread] Requests poly or mono mode; applied at the start of the next ProcessEvents.
   void SetPolyMode(EPolyMode mode) { mRequestedPolyMode.store(mode, std::memory_order_relaxed); }
 
-  // --- Audio thread: no allocation, no locks ---
+  // Processing: [audio thread], no allocation, no locks, no I/O.
 
-  EPolyMode GetPolyMode() const { return mPolyMode; } // the mode in effect
+  // [audio thread] The mode in effect.
+  EPolyMode GetPolyMode() const { return mPolyMode; }
 
-  // Queues an event for the next ProcessEvents; false (and dropped) when the queue is full.
+  // [audio thread] Queues an event for the next ProcessEvents; false (and dropped) when the queue
+  // is full.
   bool AddEvent(const VoiceInputEvent& event) { return mEvents.Push(event); }
   bool EventQueueFull() const { return mEvents.Full(); }
 
-  // Handles every queued event, then advances all control ramps over blockSize samples.
-  // sampleTime is the time of the sub-block's first sample.
+  // [audio thread] Handles every queued event, then advances all control ramps over blockSize
+  // samples. sampleTime is the time of the sub-block's first sample.
   void ProcessEvents(int blockSize, int64_t sampleTime);
 
-  // Every busy voice adds samples startIndex .. startIndex + blockSize - 1 to the outputs.
+  // [audio thread] Every busy voice adds samples startIndex .. startIndex + blockSize - 1 to the
+  // outputs.
   void ProcessVoices(double** inputs, double** outputs, int nInputs, int nOutputs, int startIndex,
                      int blockSize);
 
-  // Releases every voice at once and silences it (gain 0); forgets held and sustained keys and
-  // the pedal. Used on reset.
+  // [audio thread, or main thread while not processing] Releases every voice at once and silences
+  // it (gain 0); forgets held and sustained keys and the pedal. Used on reset.
   void Clear();
   void HardKillAllVoices() { Clear(); }
   // As Clear, but the voices keep their gain and so their release tails: all notes off.
@@ -130,7 +132,7 @@ public:
   bool GetSustainPedal() const { return mSustainPedalDown; }
   int NumHeldKeys() const { return mHeldKeys.Size(); }
 
-  // --- Building blocks of the event handlers ---
+  // [audio thread] Building blocks of the event handlers.
 
   VoiceBitSet VoicesMatchingAddress(VoiceAddress address) const;
   void StartVoice(int index, int channel, int key, float pitch, float velocity, int sampleOffset,

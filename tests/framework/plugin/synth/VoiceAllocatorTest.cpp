@@ -199,6 +199,19 @@ TEST_F(Allocator, SustainPedalHoldsAndReleasesOnlyKeysNoLongerHeld)
   Run();
   EXPECT_EQ(mVoices.Gated(), 1);
   EXPECT_EQ(VoiceOf(67), 2);
+
+  // One key on two channels: the first note off passes without the pedal, the second under it.
+  On(48, 1.f, 0);
+  On(48, 1.f, 1);
+  Off(48, 0);
+  Run();
+  Pedal(true);
+  Off(48, 1);
+  Run();
+  EXPECT_EQ(mVoices.Gated(), 2);
+  Pedal(false);
+  Run();
+  EXPECT_EQ(mVoices.Gated(), 1);
 }
 
 TEST_F(Allocator, AllNotesOffAndClearLeaveNothingSounding)
