@@ -6,6 +6,7 @@
 
 #include "framework/plugin/synth/SynthVoice.h"
 
+#include <utility>
 #include <vector>
 
 namespace synthtest
@@ -14,18 +15,11 @@ namespace synthtest
 class TestVoice : public plugin::SynthVoice
 {
 public:
-  struct Render
-  {
-    int mStart;
-    int mFrames;
-  };
-
   bool GetBusy() const override { return mBusy; }
 
   void Trigger(double level, bool isRetrigger) override
   {
-    mBusy = true;
-    mGated = true;
+    mBusy = mGated = true;
     mReleaseLeft = 0;
     ++mTriggers;
     mLastLevel = level;
@@ -42,17 +36,15 @@ public:
     mBusy = mReleaseLeft > 0;
   }
 
-  void ProcessSamplesAccumulating(double** /*inputs*/, double** outputs, int /*nInputs*/,
-                                  int nOutputs, int startIndex, int nFrames) override
+  void ProcessSamplesAccumulating(double**, double** outputs, int, int nOutputs, int startIndex,
+                                  int nFrames) override
   {
     if (mLogRenders)
-      mRenders.push_back({startIndex, nFrames});
-    for (int i = 0; i < nFrames; ++i)
+      mRenders.emplace_back(startIndex, nFrames);
+    for (int i = 0; i < nFrames && nOutputs > 1; ++i)
     {
-      if (nOutputs > 0)
-        outputs[0][startIndex + i] += mGain * mInputs[kGate].ValueAt(i);
-      if (nOutputs > 1)
-        outputs[1][startIndex + i] += mGain;
+      outputs[0][startIndex + i] += mGain * mInputs[kGate].ValueAt(i);
+      outputs[1][startIndex + i] += mGain;
     }
     if (!mGated && mReleaseLeft > 0 && --mReleaseLeft == 0)
       mBusy = false;
@@ -60,45 +52,35 @@ public:
 
   double Ramp(int index) const { return mInputs[index].mEndValue; }
 
+  int mReleaseSubBlocks = 0; // how many sub-blocks the voice stays busy after Release
   bool mLogRenders = true;
-  // How many sub-blocks the voice stays busy after Release (0: idle at once).
-  int mReleaseSubBlocks = 0;
-
-  bool mBusy = false;
-  bool mGated = false;
-  int mReleaseLeft = 0;
-  int mTriggers = 0;
-  int mReleases = 0;
+  bool mBusy = false, mGated = false, mLastRetrigger = false;
+  int mReleaseLeft = 0, mTriggers = 0, mReleases = 0;
   double mLastLevel = 0.0;
-  bool mLastRetrigger = false;
-  std::vector<Render> mRenders;
+  std::vector<std::pair<int, int>> mRenders; // start index, frames
 };
 
-// A pool of test voices.
 struct TestVoices
 {
   explicit TestVoices(int n) : mVoices(n) {}
   TestVoice& operator[](int i) { return mVoices[i]; }
-  int Gated() const
+  // The sum of a field over the voices.
+  template <typename T>
+  int Count(T TestVoice::*field) const
   {
     int n = 0;
     for (const TestVoice& v : mVoices)
-      n += v.mGated;
+      n += v.*field;
     return n;
   }
+  int Gated() const { return Count(&TestVoice::mGated); }
+  int Busy() const { return Count(&TestVoice::mBusy); }
   TestVoice* FirstGated()
   {
     for (TestVoice& v : mVoices)
       if (v.mGated)
         return &v;
     return nullptr;
-  }
-  int Busy() const
-  {
-    int n = 0;
-    for (const TestVoice& v : mVoices)
-      n += v.mBusy;
-    return n;
   }
   std::vector<TestVoice> mVoices;
 };
