@@ -94,6 +94,7 @@ public:
   void SetSampleRate(double sampleRate);
   void SetNoteGlideTime(double seconds);    // the pitch ramp's glide, 0 by default
   void SetControlGlideTime(double seconds); // bend, pressure and timbre ramps, 10 ms by default
+  void CalcGlideTimesInSamples();           // trunc(rate x time); the setters call it
   // [main thread] Maps a key (plus the pitch offset) to a pitch in octaves; (key - 69) / 12 by
   // default. An empty function restores the default.
   void SetKeyToPitchFn(std::function<float(int)> fn);
@@ -195,7 +196,6 @@ private:
   void ReleaseAll(bool forgetPedal);
   int MonoVoiceIndex(uint8_t zone) const;
   float KeyToPitch(int key) const;
-  void CalcGlideTimesInSamples();
 
   std::vector<VoiceSlot> mSlots;
   SynthEventRing<VoiceInputEvent> mEvents{kEventQueueCapacity};
