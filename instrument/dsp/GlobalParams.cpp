@@ -64,10 +64,6 @@ float OpParams::LevelFromParameter(double level)
 
 GlobalParams::GlobalParams()
 {
-  for (Relaxed<float>& depth : mRouting)
-  {
-    depth = 0.0f;
-  }
   InitSound();
 }
 

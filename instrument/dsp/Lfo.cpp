@@ -170,11 +170,27 @@ void Lfo::Process(float* out, int n)
       out[i] = 0.0f;
     }
   }
+  // The shape is decided once per block; each loop keeps its phase in a register.
   const int waveform = std::clamp<int>(mParams.mWaveform, 0, LfoParams::kNumWaveforms - 1);
+  if (waveform == LfoParams::kSampleAndHold)
+  {
+    for (; i < n; ++i)
+    {
+      out[i] = Step(waveform);
+    }
+    return;
+  }
+  const bool perlin = waveform == LfoParams::kPerlin;
+  const float* table = perlin ? mPerlinSamples : mShapes[waveform];
+  float& phaseRef = perlin ? mPerlin.mPhase : mSimple.mPhase;
+  const float increment = perlin ? mPerlin.mIncrement : mSimple.mIncrement;
+  const float size = perlin ? PerlinOsc::kTableSize : SimpleOsc::kTableSize;
+  float phase = phaseRef;
   for (; i < n; ++i)
   {
-    out[i] = Step(waveform);
+    out[i] = ReadAdvance(table, phase, increment, size);
   }
+  phaseRef = phase;
 }
 
 float Lfo::RandomBipolar()

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -44,10 +49,9 @@ void MultistageEnvelope<T>::Start(const EnvelopeParameter& params, T scale, T ti
 template <typename T>
 void MultistageEnvelope<T>::Start(const SharedEnvelope& params, T scale, T time)
 {
-  EnvelopeParameter copy;
-  if (params.Read(copy))
+  if (params.Read(mSnapshot))
   {
-    Start(copy, scale, time);
+    Start(mSnapshot, scale, time);
   }
   else
   {
@@ -125,7 +129,8 @@ void MultistageEnvelope<T>::BeginFade(T step)
 template <typename T>
 T MultistageEnvelope<T>::CurveValue(const EnvelopeStageParameter& stage, int32_t position) const
 {
-  const float t = std::min(static_cast<float>(position) * stage.mIncrement, 1.0f);
+  float t = static_cast<float>(position) * stage.mIncrement;
+  t = t < 1.0f ? t : 1.0f;
   const int index = static_cast<int>(t * kCurveSize);
   if (stage.IsFalling())
   {
@@ -213,13 +218,37 @@ void MultistageEnvelope<T>::CurveRun(EnvelopeStageParameter& stage, T* out, int 
   const float span = stage.mSpan;
   const float increment = stage.mIncrement;
   const int32_t position = stage.mPosition;
-  const T scale = mScale;
+  const float scale = static_cast<float>(mScale);
+  int i = 0;
   float value = 0.0f;
-  for (int i = 0; i < n; ++i)
+#if defined(__SSE2__)
+  if constexpr (std::is_same_v<T, float>)
   {
-    const float t = std::min(static_cast<float>(position + i) * increment, 1.0f);
+    // Four samples at a time, with the same operations in the same order as CurveValue.
+    __m128i positions = _mm_add_epi32(_mm_set1_epi32(position), _mm_set_epi32(3, 2, 1, 0));
+    const __m128 increments = _mm_set1_ps(increment);
+    for (; i + 4 <= n; i += 4)
+    {
+      const __m128 t =
+        _mm_min_ps(_mm_mul_ps(_mm_cvtepi32_ps(positions), increments), _mm_set1_ps(1.0f));
+      alignas(16) int32_t index[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(index),
+                      _mm_cvttps_epi32(_mm_mul_ps(t, _mm_set1_ps(kCurveSize))));
+      const __m128 curve =
+        _mm_set_ps(table[index[3]], table[index[2]], table[index[1]], table[index[0]]);
+      const __m128 values = _mm_add_ps(_mm_mul_ps(curve, _mm_set1_ps(span)), _mm_set1_ps(base));
+      _mm_storeu_ps(out + i, _mm_mul_ps(values, _mm_set1_ps(scale)));
+      value = _mm_cvtss_f32(_mm_shuffle_ps(values, values, _MM_SHUFFLE(3, 3, 3, 3)));
+      positions = _mm_add_epi32(positions, _mm_set1_epi32(4));
+    }
+  }
+#endif
+  for (; i < n; ++i)
+  {
+    float t = static_cast<float>(position + i) * increment;
+    t = t < 1.0f ? t : 1.0f;
     value = table[static_cast<int>(t * kCurveSize)] * span + base;
-    out[i] = value * scale;
+    out[i] = static_cast<T>(value * scale);
   }
   mValue = value;
   stage.mPosition = position + n;

@@ -120,6 +120,7 @@ private:
   int32_t mReleaseStage = EnvelopeParameter::kDefaultReleaseStage;
   float mSampleRate = EnvelopeParameter::kReferenceSampleRate;
 
+  EnvelopeParameter mSnapshot; // what Start(SharedEnvelope) reads into: no construction per note
   const float* mRising;
   const float* mFalling;
 };

@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
+const float* WaveTableOsc::SilentTable()
 {
-
-// What an oscillator reads before it is bound to a table set: one silent cycle.
-const float* SilentTable()
-{
-  static const float silence[WaveTableSet::kTableSize + 1] = {};
+  static const float silence[2 * WaveTableSet::kTableSize] = {};
   return silence;
 }
-
-} // namespace
 
 WaveTableOsc::WaveTableOsc() : mTable(SilentTable()) {}
 
@@ -38,27 +32,30 @@ void WaveTableOsc::SetFrequency(float hz)
   SetIncrement(increment, level);
 }
 
+float WaveTableOsc::WrapIncrement(float increment)
+{
+  if (increment >= 0.0f && increment < kTableSizeF)
+  {
+    return increment;
+  }
+  if (!std::isfinite(increment))
+  {
+    return 0.0f;
+  }
+  const float wrapped = increment - std::floor(increment / kTableSizeF) * kTableSizeF;
+  return wrapped >= 0.0f && wrapped < kTableSizeF ? wrapped : 0.0f;
+}
+
 void WaveTableOsc::SetIncrement(float increment, int level)
 {
-  // Tick subtracts one cycle at most, so the increment must stay within one cycle; a frequency
-  // above the sample rate aliases to the same samples either way.
-  if (!(increment >= 0.0f && increment < kTableSizeF))
-  {
-    increment = std::isfinite(increment)
-                  ? increment - std::floor(increment / kTableSizeF) * kTableSizeF
-                  : 0.0f;
-    increment = increment < kTableSizeF ? increment : 0.0f;
-  }
-  mIncrement = increment;
+  mIncrement = WrapIncrement(increment);
   mLevel = mTables != nullptr ? std::clamp(level, 0, mTables->NumLevels() - 1) : 0;
   SelectTable();
 }
 
 void WaveTableOsc::SetPhase(float phase)
 {
-  const float wrapped =
-    std::isfinite(phase) ? phase - std::floor(phase / kTableSizeF) * kTableSizeF : 0.0f;
-  mPhase = wrapped >= 0.0f && wrapped < kTableSizeF ? wrapped : 0.0f;
+  mPhase = WrapIncrement(phase);
 }
 
 void WaveTableOsc::Render(float* out, int n)
@@ -80,4 +77,50 @@ void WaveTableOsc::Render(float* out, const float* phaseModulation, int n)
 void WaveTableOsc::SelectTable()
 {
   mTable = mTables != nullptr ? mTables->Table(mWaveform, mLevel) : SilentTable();
+}
+
+OscillatorQuad::OscillatorQuad()
+{
+  for (int lane = 0; lane < kLanes; ++lane)
+  {
+    Sync(lane);
+  }
+}
+
+void OscillatorQuad::Sync(int lane)
+{
+  mIncrement[lane] = mLanes[lane].GetIncrement();
+  mTable[lane] = mLanes[lane].GetTable();
+}
+
+void OscillatorQuad::SetTables(const WaveTableSet* tables, double sampleRate)
+{
+  for (int lane = 0; lane < kLanes; ++lane)
+  {
+    mLanes[lane].SetTables(tables, sampleRate);
+    Sync(lane);
+  }
+}
+
+void OscillatorQuad::SetWaveform(int lane, int waveform)
+{
+  mLanes[lane].SetWaveform(waveform);
+  Sync(lane);
+}
+
+void OscillatorQuad::SetFrequency(int lane, float hz)
+{
+  mLanes[lane].SetFrequency(hz);
+  Sync(lane);
+}
+
+void OscillatorQuad::SetIncrement(int lane, float increment, int level)
+{
+  mLanes[lane].SetIncrement(increment, level);
+  Sync(lane);
+}
+
+void OscillatorQuad::SetPhase(int lane, float phase)
+{
+  mPhase[lane] = WaveTableOsc::WrapIncrement(phase);
 }

@@ -69,13 +69,18 @@ bool SeriesChangesBetween(int waveform, int fewer, int more)
   return false;
 }
 
+// Writes samples * factor as (value, delta) pairs; deltas come from the rounded values, so that
+// value + delta is the next value.
 void StoreTable(float* table, const std::vector<double>& samples, double factor)
 {
   for (int n = 0; n < N; ++n)
   {
-    table[n] = static_cast<float>(samples[static_cast<size_t>(n)] * factor);
+    table[2 * n] = static_cast<float>(samples[static_cast<size_t>(n)] * factor);
   }
-  table[N] = table[0];
+  for (int n = 0; n < N; ++n)
+  {
+    table[2 * n + 1] = table[2 * ((n + 1) % N)] - table[2 * n];
+  }
 }
 
 } // namespace
@@ -150,7 +155,7 @@ WaveTableSet::WaveTableSet(int sampleRate) : mSampleRate(sampleRate)
 
 float* WaveTableSet::NewTable()
 {
-  mStorage.push_back(std::make_unique<float[]>(N + 1));
+  mStorage.push_back(std::make_unique<float[]>(2 * N));
   return mStorage.back().get();
 }
 

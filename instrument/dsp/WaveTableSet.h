@@ -2,8 +2,10 @@
 
 // WaveTableSet: the band-limited operator tables for one sample rate.
 //
-// Eleven waveforms of 8192 samples per cycle (plus a guard sample equal to the first, so that
-// linear interpolation at index 8191 needs no wrap), each at one level per octave band. Level k
+// Eleven waveforms of 8192 samples per cycle, each at one level per octave band. A table is
+// stored as 8192 (value, delta) pairs: entry 2n is sample n, entry 2n + 1 is sample n + 1 minus
+// sample n (the last delta wraps to sample 0), so that linear interpolation is one 8-byte load
+// and one multiply-add, with no guard sample and no wrap. Level k
 // serves frequencies below 40 * 2^k Hz and keeps H_k = min(c >> k, 4096) harmonics, with
 // c = trunc(rate / 60 + 0.5): the highest partial of any note then lies below 2/3 of the sample
 // rate, so whatever folds back over the Nyquist frequency lands above 1/3 of the rate, where the
@@ -72,8 +74,11 @@ public:
   int Harmonics(int level) const { return mHarmonics[static_cast<size_t>(level)]; }
   static double TopFrequency(int level);
 
-  // [any thread] kTableSize + 1 samples of one cycle. Waveform and level are clamped into range.
+  // [any thread] One cycle as kTableSize (value, delta) pairs. Waveform and level are clamped
+  // into range.
   const float* Table(int waveform, int level) const;
+  // Sample n (0..kTableSize - 1) of a table.
+  static float Sample(const float* table, int n) { return table[2 * n]; }
 
   // [any thread] The level to play a frequency from: 0 below 40 Hz, else the number of i in
   // 0..11 with hz >= 40 * 2^i, at most the last level built.

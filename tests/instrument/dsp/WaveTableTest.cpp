@@ -41,7 +41,11 @@ void Transform(std::vector<std::complex<double>>& x)
 // Amplitude of each harmonic 0..N/2 of one cycle (a unit sine gives 1 at its harmonic).
 std::vector<double> Harmonics(const float* table)
 {
-  std::vector<std::complex<double>> x(table, table + N);
+  std::vector<std::complex<double>> x(N);
+  for (int n = 0; n < N; ++n)
+  {
+    x[static_cast<size_t>(n)] = WaveTableSet::Sample(table, n);
+  }
   Transform(x);
   std::vector<double> amplitude(N / 2 + 1);
   for (int j = 0; j <= N / 2; ++j)
@@ -76,11 +80,11 @@ TEST(WaveTableSet, OneSharedSetPerIntegerRate)
   const auto b = WaveTableSet::Acquire(88200.0);
   EXPECT_NE(b, a);
   const float* saw = b->Table(WaveTableSet::kSaw, 3);
-  const float first = saw[100];
+  const float first = WaveTableSet::Sample(saw, 100);
   // Releasing and acquiring other rates never touches a set someone holds.
   WaveTableSet::Acquire(22050.0);
   EXPECT_EQ(WaveTableSet::Acquire(88200.0)->Table(WaveTableSet::kSaw, 3), saw);
-  EXPECT_EQ(saw[100], first);
+  EXPECT_EQ(WaveTableSet::Sample(saw, 100), first);
 }
 
 TEST(WaveTableSet, NoHarmonicAboveEachLevelsLimit)
@@ -114,14 +118,18 @@ TEST(WaveTableSet, ShapesAndGuards)
   {
     for (int level = 0; level < set->NumLevels(); ++level)
     {
+      // Each delta leads to the next sample; the last one wraps to the first.
       const float* table = set->Table(waveform, level);
-      EXPECT_EQ(table[N], table[0]) << waveform << " " << level;
+      for (int n : {0, 1, 4095, N - 1})
+      {
+        EXPECT_EQ(table[2 * n + 1], table[2 * ((n + 1) % N)] - table[2 * n]) << waveform;
+      }
     }
   }
   const float* sine = set->Table(WaveTableSet::kSine, 5);
   for (int n = 0; n < N; n += 7)
   {
-    EXPECT_NEAR(sine[n], std::sin(2.0 * std::numbers::pi * n / N), 1e-7);
+    EXPECT_NEAR(WaveTableSet::Sample(sine, n), std::sin(2.0 * std::numbers::pi * n / N), 1e-7);
   }
   // The four series waveforms peak at 0.999 at level 0 and start with a positive half.
   for (int waveform :
@@ -131,25 +139,26 @@ TEST(WaveTableSet, ShapesAndGuards)
     double peak = 0.0, firstHalf = 0.0, secondHalf = 0.0;
     for (int n = 0; n < N; ++n)
     {
-      peak = std::max(peak, std::fabs(static_cast<double>(table[n])));
-      (n < N / 2 ? firstHalf : secondHalf) += table[n];
+      const double v = WaveTableSet::Sample(table, n);
+      peak = std::max(peak, std::fabs(v));
+      (n < N / 2 ? firstHalf : secondHalf) += v;
     }
     EXPECT_NEAR(peak, 0.999, 1e-6) << waveform;
     EXPECT_GT(firstHalf, 0.0) << waveform;
     EXPECT_LT(secondHalf, 0.0) << waveform;
   }
-  const float* saw = set->Table(WaveTableSet::kSaw, 0);
-  EXPECT_GT(saw[N / 4], saw[N / 2]);
-  EXPECT_GT(saw[N / 2], saw[3 * N / 4]);
+  const auto sample = [&](int waveform, int n)
+  {
+    return WaveTableSet::Sample(set->Table(waveform, 0), n);
+  };
+  EXPECT_GT(sample(WaveTableSet::kSaw, N / 4), sample(WaveTableSet::kSaw, N / 2));
+  EXPECT_GT(sample(WaveTableSet::kSaw, N / 2), sample(WaveTableSet::kSaw, 3 * N / 4));
   // TX W4 and W6 are TX W2 gated to the first half (W6 at double speed), up to the cut tail.
-  const float* tx2 = set->Table(WaveTableSet::kTx2, 0);
-  const float* tx4 = set->Table(WaveTableSet::kTx4, 0);
-  const float* tx6 = set->Table(WaveTableSet::kTx6, 0);
   for (int n = 0; n < N / 2; n += 64)
   {
-    EXPECT_NEAR(tx4[n], tx2[n], 5e-3) << n;
-    EXPECT_NEAR(tx6[n], tx2[2 * n], 5e-3) << n;
-    EXPECT_NEAR(tx4[n + N / 2], 0.0f, 5e-3) << n;
+    EXPECT_NEAR(sample(WaveTableSet::kTx4, n), sample(WaveTableSet::kTx2, n), 5e-3) << n;
+    EXPECT_NEAR(sample(WaveTableSet::kTx6, n), sample(WaveTableSet::kTx2, 2 * n), 5e-3) << n;
+    EXPECT_NEAR(sample(WaveTableSet::kTx4, n + N / 2), 0.0f, 5e-3) << n;
   }
 }
 
@@ -223,9 +232,12 @@ TEST(WaveTableOsc, ReadWrapsAnyPositionSafely)
 {
   const auto set = WaveTableSet::Acquire(48000.0);
   const float* saw = set->Table(WaveTableSet::kSaw, 2);
-  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 8191.5f), 0.5f * (saw[8191] + saw[8192]));
+  const float last = WaveTableSet::Sample(saw, N - 1), first = WaveTableSet::Sample(saw, 0);
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 8191.5f), 0.5f * (last + first));
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, -0.5f), 0.5f * (last + first));
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 8192.0f), first);
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 100.0f), WaveTableSet::Sample(saw, 100));
   EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 100.25f - 3 * 8192.0f), WaveTableOsc::Read(saw, 100.25f));
-  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, -0.5f), 0.5f * (saw[8191] + saw[8192]));
   for (float position : {std::numeric_limits<float>::quiet_NaN(),
                          std::numeric_limits<float>::infinity(), -1e30f, 1e30f})
   {
@@ -234,6 +246,38 @@ TEST(WaveTableOsc, ReadWrapsAnyPositionSafely)
   WaveTableOsc unbound; // never bound to tables: silence, not a crash
   unbound.SetFrequency(440.0f);
   EXPECT_EQ(unbound.Tick(0.0f), 0.0f);
+}
+
+TEST(OscillatorQuad, EachLanePlaysWhatOneOscillatorPlays)
+{
+  const auto set = WaveTableSet::Acquire(44100.0);
+  OscillatorQuad bank;
+  bank.SetTables(set.get(), 44100.0);
+  WaveTableOsc single[OscillatorQuad::kLanes];
+  const float hz[] = {55.0f, 440.0f, 3000.0f, 30000.0f};
+  for (int k = 0; k < OscillatorQuad::kLanes; ++k)
+  {
+    single[k].SetTables(set.get(), 44100.0);
+    single[k].SetWaveform(3 * k + 1);
+    bank.SetWaveform(k, 3 * k + 1);
+    single[k].SetFrequency(hz[k]);
+    bank.SetFrequency(k, hz[k]);
+    single[k].SetPhase(1000.0f * k);
+    bank.SetPhase(k, 1000.0f * k);
+  }
+  float out[OscillatorQuad::kLanes] = {};
+  for (int s = 0; s < 2000; ++s)
+  {
+    // Feedback-like modulation, large, negative and not a number included.
+    const float modulation[] = {out[1] * 16384.0f, out[2] * -40000.0f,
+                                s == 1000 ? std::nanf("") : -9000.0f, out[3] * 3.0f};
+    bank.Tick(modulation, out);
+    for (int k = 0; k < OscillatorQuad::kLanes; ++k)
+    {
+      ASSERT_TRUE(std::isfinite(out[k]));
+      ASSERT_FLOAT_EQ(out[k], single[k].Tick(modulation[k])) << "lane " << k << " sample " << s;
+    }
+  }
 }
 
 } // namespace
