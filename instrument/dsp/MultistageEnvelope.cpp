@@ -38,7 +38,10 @@ void MultistageEnvelope<T>::Start(const EnvelopeParameter& params, T scale, T ti
   mNumStages = params.NumStages();
   for (int i = 0; i < mNumStages; ++i)
   {
-    mStages[static_cast<size_t>(i)] = params.Stage(i);
+    // Increment and span are derived again, so a stage written field by field can never
+    // index outside the curve tables.
+    const EnvelopeStageParameter& in = params.Stage(i);
+    mStages[static_cast<size_t>(i)].Set(in.mStartLevel, in.mEndLevel, in.mSamples);
   }
   mSustain = params.mSustain;
   mReleaseStage = params.mReleaseStage;
@@ -199,7 +202,7 @@ T MultistageEnvelope<T>::FastProcess()
     if (mValue < kFadeEnd)
     {
       mState = kRunning;
-      mValue = mStages[static_cast<size_t>(mStageIndex)].mStartLevel;
+      mValue = mStages[0].mStartLevel;
     }
     break;
   case kRunning:

@@ -67,25 +67,6 @@ TEST(GlobalParams, AlgorithmsLayDepthsFeedbackAndCarrierGains)
   EXPECT_EQ(model.mOutputs[kOpD].mOutputGain, 0.0f);
 }
 
-TEST(GlobalParams, InitSoundRestoresTheDefaultPatch)
-{
-  GlobalParams model;
-  model.mOps[kOpB].mLevel = 0.5f;
-  model.mOps[kOpA].SetWaveform(3);
-  model.mFmAmount = 1.0;
-  model.mPitchDrift = 0.25f;
-  model.SetAlgorithm(7);
-  model.mOps[kOpC].mEnvelope.Edit([](EnvelopeParameter& e) { e.InitStages(1); });
-  model.InitSound();
-  EXPECT_EQ(model.mOps[kOpA].mLevel, 1.0f);
-  EXPECT_EQ(model.mOps[kOpB].mLevel, 0.0f);
-  EXPECT_EQ(model.mOps[kOpA].mTableWaveform, 0);
-  EXPECT_EQ(model.mFmAmount, 0.0);
-  EXPECT_EQ(model.mAlgorithm, 0);
-  EXPECT_EQ(model.mOps[kOpC].mEnvelope.Get().NumStages(), 4);
-  EXPECT_EQ(model.mPitchDrift, 0.25f); // drift is not part of the sound reset
-}
-
 TEST(GlobalParams, OperatorLevelCurve)
 {
   EXPECT_EQ(OpParams::LevelFromParameter(0.0), 0.0f);

@@ -180,6 +180,20 @@ TEST(MultistageEnvelope, HoldLastsItsFullLengthOnEveryNote)
   EXPECT_EQ(std::count(v.begin(), v.end(), 0.5f), 51);
 }
 
+TEST(MultistageEnvelope, StagesWrittenFieldByFieldAreMadeConsistent)
+{
+  EnvelopeParameter params = Stages({Stage(0, 1, 100)}, false);
+  params.Stage(0).mIncrement = -0.5f; // as a careless reader of a chunk might leave it
+  params.Stage(0).mSpan = 7.0f;
+  params.Stage(0).mSamples = 0;
+  Env envelope;
+  envelope.Start(params, 1.0f, 1.0f);
+  const std::vector<float> v = Render(envelope, 3);
+  EXPECT_EQ(v[0], 0.0f);
+  EXPECT_EQ(v[1], 1.0f); // one sample, from 0 to 1
+  EXPECT_TRUE(envelope.IsIdle());
+}
+
 TEST(MultistageEnvelope, RisingStageEndsOnTimeWhenItsSpanRoundsShort)
 {
   // In single precision 0.005 + |0.021 - 0.005| is just below 0.021.

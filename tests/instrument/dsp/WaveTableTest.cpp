@@ -173,34 +173,6 @@ TEST(WaveTableSet, LevelForFrequency)
   EXPECT_EQ(set->LevelForFrequency(std::numeric_limits<float>::quiet_NaN()), 0);
 }
 
-TEST(WaveTableSet, FftMatchesTheDefinition)
-{
-  std::vector<double> real(16), imag(16);
-  for (int n = 0; n < 16; ++n)
-  {
-    real[static_cast<size_t>(n)] = std::cos(n * 0.7) + 0.1 * n;
-    imag[static_cast<size_t>(n)] = std::sin(n * 1.3);
-  }
-  std::vector<std::complex<double>> expected(16);
-  for (int k = 0; k < 16; ++k)
-  {
-    for (int n = 0; n < 16; ++n)
-    {
-      expected[static_cast<size_t>(k)] +=
-        std::complex<double>(real[static_cast<size_t>(n)], imag[static_cast<size_t>(n)]) *
-        std::polar(1.0, -2.0 * std::numbers::pi * k * n / 16);
-    }
-  }
-  ASSERT_TRUE(WaveTableSet::Fft(16, real.data(), imag.data()));
-  for (int k = 0; k < 16; ++k)
-  {
-    EXPECT_NEAR(real[static_cast<size_t>(k)], expected[static_cast<size_t>(k)].real(), 1e-12);
-    EXPECT_NEAR(imag[static_cast<size_t>(k)], expected[static_cast<size_t>(k)].imag(), 1e-12);
-  }
-  EXPECT_FALSE(WaveTableSet::Fft(12, real.data(), imag.data()));
-  EXPECT_TRUE(WaveTableSet::Fft(1, real.data(), imag.data()));
-}
-
 TEST(WaveTableOsc, PlaysItsFrequencyAndBand)
 {
   const auto set = WaveTableSet::Acquire(48000.0);

@@ -22,8 +22,8 @@ namespace
 
 constexpr int kSubBlock = 32;
 
-// A cut-down voice: four operators in a chain, their envelopes, the modulation envelope and
-// the LFO, following one sound model.
+// A cut-down voice following one sound model: four operators in a chain with their envelopes,
+// the modulation envelope and the LFO.
 class Instance
 {
 public:
@@ -33,83 +33,65 @@ public:
   void Reset(double rate)
   {
     mTables = WaveTableSet::Acquire(rate);
-    mRate = rate;
     mModel.SetSampleRate(rate);
     mLfo.SetSampleRate(rate);
-    for (WaveTableOsc& op : mOps)
-    {
-      op.SetTables(mTables.get(), rate);
-    }
+    mOps.SetTables(mTables.get(), rate);
   }
 
-  // [audio thread] Renders n samples; returns the largest magnitude, or NaN on a bad sample.
-  float Render(int n)
+  // [audio thread] Renders n samples; false when a sample was not a finite number.
+  bool Render(int n)
   {
-    float peak = 0.0f;
-    for (int done = 0; done < n; done += kSubBlock)
+    for (int done = 0; done < n; done += kSubBlock, ++mSubBlocks)
     {
-      if (mSamples++ % 40 == 0)
-      {
-        StartNote();
-      }
-      else if (mSamples % 40 == 30)
-      {
-        for (auto& envelope : mEnvelopes)
-        {
-          envelope.Release();
-        }
-        mModEnvelope.Release();
-      }
       for (int k = 0; k < kNumOperators; ++k)
       {
-        mOps[static_cast<size_t>(k)].SetWaveform(
-          mModel.mOps[static_cast<size_t>(k)].mTableWaveform);
-        mOps[static_cast<size_t>(k)].SetFrequency(220.0f * static_cast<float>(k + 1) *
-                                                  mModel.mOps[static_cast<size_t>(k)].mRatio);
+        const OpParams& op = mModel.mOps[static_cast<size_t>(k)];
+        if (mSubBlocks % 40 == 0)
+        {
+          mEnvelopes[static_cast<size_t>(k)].Start(op.mEnvelope, 1.0f, 1.0f);
+          mOps.SetPhase(k, 0.0f);
+        }
+        if (mSubBlocks % 40 == 30)
+        {
+          mEnvelopes[static_cast<size_t>(k)].Release();
+        }
+        mOps.SetWaveform(k, op.mTableWaveform);
+        mOps.SetFrequency(k, 220.0f * static_cast<float>(k + 1) * op.mRatio);
+      }
+      if (mSubBlocks % 40 == 0)
+      {
+        mModEnvelope.Start(mModel.mModEnvelope, 1.0f, 1.0f);
+        mLfo.NoteStart();
       }
       for (int s = 0; s < kSubBlock; ++s)
       {
-        const float lfo = mLfo.GetOutput() + mModEnvelope.FastProcess();
-        float modulation = lfo * 100.0f;
-        float out = 0.0f;
-        for (int k = kNumOperators - 1; k >= 0; --k)
+        const float modulation = (mLfo.GetOutput() + mModEnvelope.FastProcess()) * 100.0f;
+        const float in[4] = {mOut[1] * mModel.Depth(kOpB, kOpA), mOut[2] * mModel.Depth(kOpC, kOpB),
+                             mOut[3] * mModel.Depth(kOpD, kOpC), modulation};
+        mOps.Tick(in, mOut);
+        for (size_t k = 0; k < 4; ++k)
         {
-          const size_t i = static_cast<size_t>(k);
-          out = mOps[i].Tick(modulation) * mEnvelopes[i].FastProcess();
-          modulation = out * mModel.Depth(k, k > 0 ? k - 1 : 0);
+          mOut[k] *= mEnvelopes[k].FastProcess();
+          if (!std::isfinite(mOut[k]))
+          {
+            return false;
+          }
         }
-        if (!std::isfinite(out))
-        {
-          return NAN;
-        }
-        peak = std::max(peak, std::fabs(out));
       }
     }
-    return peak;
+    return true;
   }
 
   GlobalParams mModel;
 
 private:
-  void StartNote()
-  {
-    for (int k = 0; k < kNumOperators; ++k)
-    {
-      mEnvelopes[static_cast<size_t>(k)].Start(mModel.mOps[static_cast<size_t>(k)].mEnvelope, 1.0f,
-                                               1.0f);
-      mOps[static_cast<size_t>(k)].SetPhase(0.0f);
-    }
-    mModEnvelope.Start(mModel.mModEnvelope, 1.0f, 1.0f);
-    mLfo.NoteStart();
-  }
-
   std::shared_ptr<const WaveTableSet> mTables;
-  double mRate = 0.0;
-  std::array<WaveTableOsc, kNumOperators> mOps;
+  OscillatorQuad mOps;
+  float mOut[4] = {};
   std::array<MultistageEnvelope<float>, kNumOperators> mEnvelopes;
   MultistageEnvelope<float> mModEnvelope;
   Lfo mLfo;
-  long mSamples = 0;
+  long mSubBlocks = 0;
 };
 
 // The main thread's edits: parameters, whole envelopes, in-place envelope edits, copies.
@@ -148,7 +130,7 @@ TEST(GeneratorThreads, TwoRatesRenderWhileOneIsReset)
     {
       while (!stop)
       {
-        badA = badA || std::isnan(a.Render(256));
+        badA = badA || !a.Render(256);
       }
     });
   std::thread audioB(
@@ -159,7 +141,7 @@ TEST(GeneratorThreads, TwoRatesRenderWhileOneIsReset)
       {
         for (int block = 0; block < 30; ++block)
         {
-          badB = badB || std::isnan(b.Render(256));
+          badB = badB || !b.Render(256);
         }
         b.Reset(rates[round % 4]);
       }
