@@ -57,6 +57,17 @@ IByteChunk Written(const InstrumentState& state)
   return chunk;
 }
 
+// Overwrites bytes of a chunk in place (the offsets of a test are always inside it).
+void Poke(IByteChunk& chunk, int offset, const void* bytes, size_t count)
+{
+  ASSERT_LE(offset + static_cast<int>(count), chunk.Size());
+  uint8_t* data = chunk.Data();
+  if (data)
+  {
+    std::memcpy(data + offset, bytes, count);
+  }
+}
+
 template <class T>
 T At(const IByteChunk& chunk, int pos)
 {
@@ -197,8 +208,7 @@ TEST(StateChunk, EveryTruncationAndBrokenRecordIsRefusedWithoutTouchingTheOutput
   {
     IByteChunk broken;
     broken.AppendChunk(whole);
-    std::memcpy(broken.Data() + corruption.offset, corruption.bytes.data(),
-                corruption.bytes.size());
+    Poke(broken, corruption.offset, corruption.bytes.data(), corruption.bytes.size());
     auto out = std::make_unique<InstrumentState>(*sentinel);
     EXPECT_EQ(StateChunk::Read(broken, 0, 48000.0f, *out), -1) << corruption.what;
     EXPECT_EQ(out->mName, "keep") << corruption.what;
@@ -215,11 +225,11 @@ TEST(StateChunk, StoredValuesAreLimitedToWhatAVoiceCanPlay)
   // Envelope A, stage 0: levels -3 and 7, a zero duration; stage 1: a negative duration.
   const float stage0[3] = {-3.0f, 7.0f, 0.0f};
   const float stage1Time = -50.0f;
-  std::memcpy(chunk.Data() + StateChunk::kHeaderSize + 5, stage0, sizeof(stage0));
-  std::memcpy(chunk.Data() + StateChunk::kHeaderSize + 5 + 12 + 8, &stage1Time, 4);
+  Poke(chunk, StateChunk::kHeaderSize + 5, stage0, sizeof(stage0));
+  Poke(chunk, StateChunk::kHeaderSize + 5 + 12 + 8, &stage1Time, 4);
   // Envelope B, stage 0: one millisecond.
   const float oneMs = 1.0f;
-  std::memcpy(chunk.Data() + StateChunk::kHeaderSize + 53 + 5 + 8, &oneMs, 4);
+  Poke(chunk, StateChunk::kHeaderSize + 53 + 5 + 8, &oneMs, 4);
   auto out = std::make_unique<InstrumentState>();
   ASSERT_EQ(StateChunk::Read(chunk, 0, 48000.0f, *out), chunk.Size());
   const EnvelopeParameter& a = out->mEnvelopes[0];
