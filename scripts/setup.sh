@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config git
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  locales  # locale sources: tests compile a decimal-comma locale with localedef
   # libraries
   nlohmann-json3-dev libstb-dev dpf-source libexpat1-dev
   libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libx11-dev
