@@ -424,25 +424,6 @@ struct IMouseInfo
   IMouseMod ms;
 };
 
-// One key event: virtual key code in Windows numbering (letters 65..90), the typed text as
-// UTF-8 (up to 4 bytes and a terminator), and the modifiers.
-struct IKeyPress
-{
-  int VK = 0;
-  char utf8[5] = {};
-  bool S = false;
-  bool C = false;
-  bool A = false;
-
-  IKeyPress() = default;
-  IKeyPress(const char* text, int vk, bool s = false, bool c = false, bool a = false)
-    : VK(vk), S(s), C(c), A(a)
-  {
-    for (int i = 0; text && text[i] && i < 4; ++i)
-      utf8[i] = text[i];
-  }
-};
-
 enum class ECursor
 {
   kArrow = 0,
