@@ -38,18 +38,6 @@ void ExpectRoundTripWithinOneStep(const IParam& p)
 }
 } // namespace
 
-TEST(IParam, NewParameterDefaults)
-{
-  IParam p;
-  EXPECT_EQ(p.Type(), IParam::kTypeNone);
-  EXPECT_EQ(p.Unit(), IParam::kUnitCustom);
-  EXPECT_EQ(p.GetMin(), 0.0);
-  EXPECT_EQ(p.GetMax(), 1.0);
-  EXPECT_EQ(p.GetStep(), 1.0);
-  EXPECT_STREQ(p.GetName(), "");
-  EXPECT_EQ(p.GetShape()->GetDisplayType(), IParam::kDisplayLinear);
-}
-
 TEST(IParam, InitDoubleRangeStepAndPrecision)
 {
   IParam p;
@@ -293,14 +281,6 @@ TEST(IParam, InitFromAnotherParameter)
   removed.Init(source, "Operator ", "");
   EXPECT_STREQ(removed.GetName(), "A Waveform");
   EXPECT_STREQ(removed.GetGroup(), "Operator");
-}
-
-TEST(IParam, DisplayFunctionTakesOver)
-{
-  IParam p;
-  p.InitDouble("Custom", 0.5, 0.0, 1.0, 0.01, "", 0, "", IParam::ShapeLinear(), IParam::kUnitCustom,
-               [](double value, Util_String& out) { out.SetFormatted(32, "<%.1f>", value * 10); });
-  EXPECT_EQ(Display(p, 0.25, true), "<2.5>");
 }
 
 TEST(IParam, JSONEscapesTheName)

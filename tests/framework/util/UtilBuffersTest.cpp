@@ -58,19 +58,6 @@ TEST(Util_HeapBuf, AllocationBeyond32BitsFailsAndKeepsTheBuffer)
   EXPECT_EQ(doubles.GetSize(), 0);
 }
 
-TEST(Util_HeapBuf, CopiesAreDeep)
-{
-  Util_HeapBuf a(64);
-  std::memcpy(a.Resize(4), "wxyz", 4);
-  Util_HeapBuf b(a);
-  static_cast<char*>(a.Get())[0] = 'W';
-  EXPECT_EQ(std::memcmp(b.Get(), "wxyz", 4), 0);
-  Util_HeapBuf c(8);
-  c = std::move(a);
-  EXPECT_EQ(a.GetSize(), 0);
-  EXPECT_EQ(std::memcmp(c.Get(), "Wxyz", 4), 0);
-}
-
 TEST(Util_TypedBuf, InsertAndDeleteKeepOrder)
 {
   Util_TypedBuf<int> buf(16);

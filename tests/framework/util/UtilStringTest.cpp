@@ -66,18 +66,6 @@ TEST(Util_String, SourcesInsideTheOwnTextAreSafe)
   EXPECT_STREQ(s.Get(), "[5676789|5676789]");
 }
 
-TEST(Util_String, CopiesAreIndependent)
-{
-  Util_String a("first");
-  Util_FastString b;
-  b.Set(a.Get());
-  Util_String c(a);
-  a.Set("second");
-  EXPECT_STREQ(b.Get(), "first");
-  EXPECT_STREQ(c.Get(), "first");
-  EXPECT_EQ(b.GetLength(), 5);
-}
-
 TEST(Util_String, SnprintfAppendNeverPassesTheBuffer)
 {
   char buffer[8] = "ab";
