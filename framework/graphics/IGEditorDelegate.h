@@ -26,9 +26,10 @@ public:
   ~IGEditorDelegate() override;
 
   // Makes the context when none exists (at the remembered size), then opens its window.
+  // [main thread] (the host's editor-open request)
   void* OpenWindow(void* pParent) override;
   // Remembers the size and scale, closes the window and deletes the context. Tolerates being
-  // re-entered from the view's removal while it runs.
+  // re-entered from the view's removal while it runs. [main thread]
   void CloseWindow() override;
   bool OnKeyDown(const IKeyPress& key) override;
   bool OnKeyUp(const IKeyPress& key) override;
@@ -36,7 +37,8 @@ public:
   void SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize = 0,
                                   const void* pData = nullptr) override;
   void SendMidiMsgFromDelegate(const IMidiMsg& msg) override;
-  // Every value slot of every control bound to the parameter follows the value.
+  // Every value slot of every control bound to the parameter follows the value. [main thread]
+  // (the idle timer), never the audio thread.
   void SendParameterValueFromDelegate(int paramIdx, double value, bool normalized) override;
   bool SerializeEditorState(IByteChunk& chunk) const override;
   int UnserializeEditorState(const IByteChunk& chunk, int startPos) override;

@@ -65,7 +65,7 @@ public:
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
-  // ======== Frame loop
+  // ======== Frame loop [main thread]
   // The view calls, on each tick: rects.Clear(); if (IsDirty(rects)) { SetAllControlsClean();
   // Draw(rects); }
   bool IsDirty(IRECTList& rects);
@@ -398,7 +398,7 @@ public:
   void SetQwertyMidiKeyHandlerFunc(IQwertyMidiFunc func = nullptr);
   IGEditorDelegate* GetDelegate() const { return mDelegate; }
 
-  // ======== Input (called by the platform view)
+  // ======== Input (called by the platform view) [main thread]
   void OnMouseDown(const std::vector<IMouseInfo>& points);
   void OnMouseUp(const std::vector<IMouseInfo>& points);
   void OnMouseDrag(const std::vector<IMouseInfo>& points);
@@ -448,7 +448,7 @@ public:
   bool RespondsToGesture(float x, float y);
   void OnGestureRecognized(const IGestureInfo& info);
 
-  // ======== Value prompts
+  // ======== Value prompts [main thread]
   void PromptUserInput(IControl& control, const IRECT& bounds, int valIdx = 0);
   void CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds,
                        int valIdx = kNoValIdx);

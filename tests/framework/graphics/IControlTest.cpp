@@ -130,26 +130,11 @@ TEST_F(ControlTest, HitTestingAndHoverState)
   EXPECT_FALSE(pControl->GetMouseIsOver());
 }
 
-TEST_F(ControlTest, HighlightAndGestures)
+TEST_F(ControlTest, HostAutomationHighlight)
 {
   auto* pControl = Attach(new TestControl(IRECT(0, 0, 40, 40), 1));
   g.SetPTParameterHighlight(1, true, 1);
   pControl->DrawPTHighlight(g);
   EXPECT_EQ(Filter(g.mLog, "PathFill").back(), "PathFill (255,0,0,255) blend 1");
   EXPECT_EQ(Filter(g.mLog, "PathMoveTo").back(), "PathMoveTo 35 3");
-
-  int calls = 0;
-  pControl->AttachGestureRecognizer(EGestureType::kPinch,
-                                    [&](IControl*, const IGestureInfo&) { ++calls; });
-  pControl->AttachGestureRecognizer(EGestureType::kPinch,
-                                    [&](IControl*, const IGestureInfo&) { calls += 100; });
-  IGestureInfo info;
-  info.x = 5;
-  info.y = 5;
-  info.type = EGestureType::kPinch;
-  EXPECT_TRUE(g.RespondsToGesture(5, 5));
-  g.OnGestureRecognized(info);
-  EXPECT_EQ(calls, 1); // the first function registered for a type wins
-  info.type = EGestureType::kRotate;
-  EXPECT_FALSE(pControl->OnGesture(info));
 }

@@ -61,10 +61,6 @@ TEST_F(DrawingTest, LinesAcrossAndRadialLines)
   EXPECT_EQ(radial[1], "PathMoveTo 50 40"); // angle 0 points straight up
   EXPECT_EQ(radial[2], "PathLineTo 50 30");
 
-  g.DrawGrid(COLOR_BLACK, IRECT(0, 0, 30, 30), 10.f, 1.f);
-  EXPECT_EQ(Filter(Paths(), "PathMoveTo"),
-            (std::vector<std::string>{"PathMoveTo 10 0", "PathMoveTo 20 0"}));
-
   const float ys[] = {0.5f};
   const IColor fill = COLOR_RED;
   g.DrawData(COLOR_BLACK, IRECT(0, 0, 10, 10), ys, 1, nullptr, nullptr, 1.f, &fill);
@@ -111,32 +107,4 @@ TEST_F(DrawingTest, ClipsAreInUntransformedCoordinatesWithinTheRegion)
   g.mLog.clear();
   g.PathClipRegion(); // no rectangle: the whole region again
   EXPECT_EQ(g.mLog[1], "SetClipRegion 0 0 100 100");
-}
-
-TEST_F(DrawingTest, TextIsDrawnAndMeasuredOnlyWhenThereIsSome)
-{
-  IRECT r(1, 2, 3, 4);
-  EXPECT_EQ(g.MeasureText(DEFAULT_TEXT, "", r), 0.f);
-  EXPECT_EQ(r, IRECT(1, 2, 3, 4));
-  EXPECT_EQ(g.MeasureText(DEFAULT_TEXT, nullptr, r), 0.f);
-  g.DrawText(DEFAULT_TEXT, "", IRECT());
-  EXPECT_TRUE(g.mLog.empty());
-  r = IRECT(0, 0, 100, 20);
-  EXPECT_EQ(g.MeasureText(DEFAULT_TEXT, "abcd", r), 28.f);
-  EXPECT_EQ(r, IRECT(36, 3, 64, 17));
-}
-
-TEST(IPattern, LinearGradientMapsTheSegmentOntoTheAxis)
-{
-  const IPattern pattern =
-    IPattern::CreateLinearGradient(0, 0, 0, 10, {{COLOR_BLACK, 0.f}, {COLOR_WHITE, 1.f}});
-  EXPECT_EQ(pattern.mType, EPatternType::kLinear);
-  EXPECT_EQ(pattern.NStops(), 2);
-  double x = 0, y = 10;
-  pattern.mTransform.TransformPoint(x, y);
-  EXPECT_NEAR(y, 1.0, 1e-6);
-  IPattern many(EPatternType::kLinear);
-  for (int i = 0; i < 20; ++i)
-    many.AddStop(COLOR_BLACK, 0.f);
-  EXPECT_EQ(many.NStops(), IPattern::kMaxStops);
 }

@@ -40,23 +40,6 @@ float OverlapArea(const IRECT& a, const IRECT& b)
 
 } // namespace
 
-TEST(IRECT, PredicatesFollowExactEdges)
-{
-  EXPECT_TRUE(IRECT().Empty());
-  EXPECT_FALSE(IRECT(5, 5, 5, 5).Empty());
-  // Touching along the right edge intersects, along the left edge does not.
-  EXPECT_TRUE(IRECT(0, 0, 10, 10).Intersects(IRECT(10, 0, 20, 10)));
-  EXPECT_FALSE(IRECT(10, 0, 20, 10).Intersects(IRECT(0, 0, 10, 10)));
-  EXPECT_FALSE(IRECT().Contains(IRECT()));
-  EXPECT_FALSE(IRECT().Contains(0.f, 0.f));
-  EXPECT_TRUE(IRECT(0, 0, 10, 10).Mergeable(IRECT(0, 10, 10, 20)));
-  EXPECT_FALSE(IRECT(0, 0, 10, 10).Mergeable(IRECT(0, 11, 10, 20)));
-  EXPECT_EQ(IRECT().Union(IRECT(1, 2, 3, 4)), IRECT(1, 2, 3, 4));
-  IRECT r(0.3f, 0.3f, 10.2f, 10.2f);
-  r.PixelAlign(2.f);
-  EXPECT_EQ(r, IRECT(0, 0, 10.5f, 10.5f));
-}
-
 TEST(IRECTList, OptimizeRemovesCoveredRectangles)
 {
   IRECTList list;
