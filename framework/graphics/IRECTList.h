@@ -43,7 +43,8 @@ public:
   static IRECT Shrink(const IRECT& r, const IRECT& x);
 
   // r less x, where x lies inside r and shares one of its corners: appends one piece of r
-  // outside x to the list and returns the other.
+  // outside x to the list and returns the other. (By value: r may lie in the list's own
+  // storage, which the append can move.)
   IRECT Split(IRECT r, IRECT x);
 
 private:
