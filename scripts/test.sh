@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Pelmora twice (optimised, and debug with
-# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test under both.
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test under both, then runs the
+# threading tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -15,4 +16,8 @@ for flavour in release asan; do
   echo "== $flavour tests"
   ctest --test-dir "build/$flavour" --output-on-failure -j "$jobs"
 done
+# ThreadSanitizer: only the threading tests, built alone to keep CI short. A report fails them.
+echo "== tsan threading tests"
+scripts/build.sh tsan --target test_dsp_threads
+build/tsan/tests/instrument/dsp/threads/test_dsp_threads
 echo "== all tests passed"

@@ -1,0 +1,255 @@
+#include "instrument/dsp/WaveTableOsc.h"
+#include "instrument/dsp/WaveTableSet.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+namespace
+{
+
+constexpr int N = WaveTableSet::kTableSize;
+
+// The test's own transform (recursive radix 2), independent of the one that builds the tables.
+void Transform(std::vector<std::complex<double>>& x)
+{
+  const size_t n = x.size();
+  if (n < 2)
+  {
+    return;
+  }
+  std::vector<std::complex<double>> even(n / 2), odd(n / 2);
+  for (size_t i = 0; i < n / 2; ++i)
+  {
+    even[i] = x[2 * i];
+    odd[i] = x[2 * i + 1];
+  }
+  Transform(even);
+  Transform(odd);
+  for (size_t k = 0; k < n / 2; ++k)
+  {
+    const std::complex<double> t = std::polar(1.0, -2.0 * std::numbers::pi * k / n) * odd[k];
+    x[k] = even[k] + t;
+    x[k + n / 2] = even[k] - t;
+  }
+}
+
+// Amplitude of each harmonic 0..N/2 of one cycle (a unit sine gives 1 at its harmonic).
+std::vector<double> Harmonics(const float* table)
+{
+  std::vector<std::complex<double>> x(N);
+  for (int n = 0; n < N; ++n)
+  {
+    x[static_cast<size_t>(n)] = WaveTableSet::Sample(table, n);
+  }
+  Transform(x);
+  std::vector<double> amplitude(N / 2 + 1);
+  for (int j = 0; j <= N / 2; ++j)
+  {
+    amplitude[static_cast<size_t>(j)] = std::abs(x[static_cast<size_t>(j)]) * 2.0 / N;
+  }
+  return amplitude;
+}
+
+TEST(WaveTableSet, LevelsAndHarmonicsFollowTheRate)
+{
+  const auto at44 = WaveTableSet::Acquire(44100.0);
+  EXPECT_EQ(at44->NumLevels(), 10);
+  EXPECT_EQ(at44->Harmonics(0), 735);
+  EXPECT_EQ(WaveTableSet::TopFrequency(0), 40.0);
+  EXPECT_EQ(WaveTableSet::TopFrequency(9), 20480.0);
+  EXPECT_EQ(WaveTableSet::Acquire(48000.0)->Harmonics(0), 800);
+  EXPECT_EQ(WaveTableSet::Acquire(96000.0)->NumLevels(), 11);
+  const auto at192 = WaveTableSet::Acquire(192000.0);
+  EXPECT_EQ(at192->NumLevels(), 12);
+  EXPECT_EQ(at192->Harmonics(0), 3200);
+
+  // A host that never set a rate gets 44.1 kHz tables, not an empty set.
+  EXPECT_EQ(WaveTableSet::Acquire(0.0)->SampleRate(), 44100);
+  EXPECT_EQ(WaveTableSet::Acquire(std::nan(""))->NumLevels(), 10);
+}
+
+TEST(WaveTableSet, OneSharedSetPerIntegerRate)
+{
+  const auto a = WaveTableSet::Acquire(44100.0);
+  EXPECT_EQ(WaveTableSet::Acquire(44100.9), a);
+  const auto b = WaveTableSet::Acquire(88200.0);
+  EXPECT_NE(b, a);
+  const float* saw = b->Table(WaveTableSet::kSaw, 3);
+  const float first = WaveTableSet::Sample(saw, 100);
+  // Releasing and acquiring other rates never touches a set someone holds.
+  WaveTableSet::Acquire(22050.0);
+  EXPECT_EQ(WaveTableSet::Acquire(88200.0)->Table(WaveTableSet::kSaw, 3), saw);
+  EXPECT_EQ(WaveTableSet::Sample(saw, 100), first);
+}
+
+TEST(WaveTableSet, NoHarmonicAboveEachLevelsLimit)
+{
+  for (double rate : {44100.0, 96000.0})
+  {
+    const auto set = WaveTableSet::Acquire(rate);
+    for (int waveform = 0; waveform < WaveTableSet::kNumWaveforms; ++waveform)
+    {
+      for (int level = 0; level < set->NumLevels(); ++level)
+      {
+        const std::vector<double> amplitude = Harmonics(set->Table(waveform, level));
+        double above = 0.0;
+        for (int j = set->Harmonics(level) + 1; j <= N / 2; ++j)
+        {
+          above = std::max(above, amplitude[static_cast<size_t>(j)]);
+        }
+        // -140 dB: float rounding stays near 3e-9, while a shape with a 1/j^2 tail, left
+        // uncut, still has about 1e-6 just above level 0's limit.
+        EXPECT_LT(above, 1e-7) << "rate " << rate << " waveform " << waveform << " level " << level;
+        EXPECT_GT(amplitude[1], 0.1) << "waveform " << waveform << " keeps its fundamental";
+      }
+    }
+  }
+}
+
+TEST(WaveTableSet, ShapesAndGuards)
+{
+  const auto set = WaveTableSet::Acquire(48000.0);
+  for (int waveform = 0; waveform < WaveTableSet::kNumWaveforms; ++waveform)
+  {
+    for (int level = 0; level < set->NumLevels(); ++level)
+    {
+      // Each delta leads to the next sample; the last one wraps to the first.
+      const float* table = set->Table(waveform, level);
+      for (int n : {0, 1, 4095, N - 1})
+      {
+        EXPECT_EQ(table[2 * n + 1], table[2 * ((n + 1) % N)] - table[2 * n]) << waveform;
+      }
+    }
+  }
+  const float* sine = set->Table(WaveTableSet::kSine, 5);
+  for (int n = 0; n < N; n += 7)
+  {
+    EXPECT_NEAR(WaveTableSet::Sample(sine, n), std::sin(2.0 * std::numbers::pi * n / N), 1e-7);
+  }
+  // The four series waveforms peak at 0.999 at level 0 and start with a positive half.
+  for (int waveform :
+       {WaveTableSet::kSaw, WaveTableSet::kSquare, WaveTableSet::kTriangle, WaveTableSet::kTx2})
+  {
+    const float* table = set->Table(waveform, 0);
+    double peak = 0.0, firstHalf = 0.0, secondHalf = 0.0;
+    for (int n = 0; n < N; ++n)
+    {
+      const double v = WaveTableSet::Sample(table, n);
+      peak = std::max(peak, std::fabs(v));
+      (n < N / 2 ? firstHalf : secondHalf) += v;
+    }
+    EXPECT_NEAR(peak, 0.999, 1e-6) << waveform;
+    EXPECT_GT(firstHalf, 0.0) << waveform;
+    EXPECT_LT(secondHalf, 0.0) << waveform;
+  }
+  const auto sample = [&](int waveform, int n)
+  {
+    return WaveTableSet::Sample(set->Table(waveform, 0), n);
+  };
+  EXPECT_GT(sample(WaveTableSet::kSaw, N / 4), sample(WaveTableSet::kSaw, N / 2));
+  EXPECT_GT(sample(WaveTableSet::kSaw, N / 2), sample(WaveTableSet::kSaw, 3 * N / 4));
+  // TX W4 and W6 are TX W2 gated to the first half (W6 at double speed), up to the cut tail.
+  for (int n = 0; n < N / 2; n += 64)
+  {
+    EXPECT_NEAR(sample(WaveTableSet::kTx4, n), sample(WaveTableSet::kTx2, n), 5e-3) << n;
+    EXPECT_NEAR(sample(WaveTableSet::kTx6, n), sample(WaveTableSet::kTx2, 2 * n), 5e-3) << n;
+    EXPECT_NEAR(sample(WaveTableSet::kTx4, n + N / 2), 0.0f, 5e-3) << n;
+  }
+}
+
+TEST(WaveTableSet, LevelForFrequency)
+{
+  const auto set = WaveTableSet::Acquire(44100.0);
+  EXPECT_EQ(set->LevelForFrequency(30.0f), 0);
+  EXPECT_EQ(set->LevelForFrequency(40.0f), 1);
+  EXPECT_EQ(set->LevelForFrequency(8000.0f), 8);
+  EXPECT_EQ(set->LevelForFrequency(20480.0f), 9);
+  EXPECT_EQ(set->LevelForFrequency(1e9f), 9);
+  EXPECT_EQ(set->LevelForFrequency(std::numeric_limits<float>::quiet_NaN()), 0);
+}
+
+TEST(WaveTableOsc, PlaysItsFrequencyAndBand)
+{
+  const auto set = WaveTableSet::Acquire(48000.0);
+  WaveTableOsc osc;
+  osc.SetTables(set.get(), 48000.0);
+  osc.SetFrequency(440.0f);
+  EXPECT_FLOAT_EQ(osc.GetIncrement(), 440.0f * 8192.0f / 48000.0f);
+  EXPECT_EQ(osc.GetLevel(), 4);
+  std::vector<float> out(48000);
+  osc.Render(out.data(), static_cast<int>(out.size()));
+  int rising = 0;
+  for (size_t i = 1; i < out.size(); ++i)
+  {
+    rising += out[i - 1] < 0.0f && out[i] >= 0.0f ? 1 : 0;
+  }
+  EXPECT_NEAR(rising, 440, 1);
+
+  // Frequencies above the sample rate alias, but the phase stays inside one cycle.
+  osc.SetFrequency(1e6f);
+  for (int i = 0; i < 1000; ++i)
+  {
+    osc.Tick(0.0f);
+    ASSERT_GE(osc.GetPhase(), 0.0f);
+    ASSERT_LT(osc.GetPhase(), 8192.0f);
+  }
+}
+
+TEST(WaveTableOsc, ReadWrapsAnyPositionSafely)
+{
+  const auto set = WaveTableSet::Acquire(48000.0);
+  const float* saw = set->Table(WaveTableSet::kSaw, 2);
+  const float last = WaveTableSet::Sample(saw, N - 1), first = WaveTableSet::Sample(saw, 0);
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 8191.5f), 0.5f * (last + first));
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, -0.5f), 0.5f * (last + first));
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 8192.0f), first);
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 100.0f), WaveTableSet::Sample(saw, 100));
+  EXPECT_FLOAT_EQ(WaveTableOsc::Read(saw, 100.25f - 3 * 8192.0f), WaveTableOsc::Read(saw, 100.25f));
+  for (float position : {std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(), -1e30f, 1e30f})
+  {
+    EXPECT_TRUE(std::isfinite(WaveTableOsc::Read(saw, position))) << position;
+  }
+  WaveTableOsc unbound; // never bound to tables: silence, not a crash
+  unbound.SetFrequency(440.0f);
+  EXPECT_EQ(unbound.Tick(0.0f), 0.0f);
+}
+
+TEST(OscillatorQuad, EachLanePlaysWhatOneOscillatorPlays)
+{
+  const auto set = WaveTableSet::Acquire(44100.0);
+  OscillatorQuad bank;
+  bank.SetTables(set.get(), 44100.0);
+  WaveTableOsc single[OscillatorQuad::kLanes];
+  const float hz[] = {55.0f, 440.0f, 3000.0f, 30000.0f};
+  for (int k = 0; k < OscillatorQuad::kLanes; ++k)
+  {
+    single[k].SetTables(set.get(), 44100.0);
+    single[k].SetWaveform(3 * k + 1);
+    bank.SetWaveform(k, 3 * k + 1);
+    single[k].SetFrequency(hz[k]);
+    bank.SetFrequency(k, hz[k]);
+    single[k].SetPhase(1000.0f * k);
+    bank.SetPhase(k, 1000.0f * k);
+  }
+  float out[OscillatorQuad::kLanes] = {};
+  for (int s = 0; s < 2000; ++s)
+  {
+    // Feedback-like modulation, large, negative and not a number included.
+    const float modulation[] = {out[1] * 16384.0f, out[2] * -40000.0f,
+                                s == 1000 ? std::nanf("") : -9000.0f, out[3] * 3.0f};
+    bank.Tick(modulation, out);
+    for (int k = 0; k < OscillatorQuad::kLanes; ++k)
+    {
+      ASSERT_TRUE(std::isfinite(out[k]));
+      ASSERT_FLOAT_EQ(out[k], single[k].Tick(modulation[k])) << "lane " << k << " sample " << s;
+    }
+  }
+}
+
+} // namespace
