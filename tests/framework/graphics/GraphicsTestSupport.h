@@ -30,12 +30,14 @@ inline std::string Fmt(double v)
 
 inline std::string Fmt(const IRECT& r)
 {
-  return Fmt(r.L) + " " + Fmt(r.T) + " " + Fmt(r.R) + " " + Fmt(r.B);
+  return Fmt(r.L) + std::string(" ") + Fmt(r.T) + std::string(" ") + Fmt(r.R) + std::string(" ") +
+         Fmt(r.B);
 }
 
 inline std::string Fmt(const IColor& c)
 {
-  return "(" + Fmt(c.A) + "," + Fmt(c.R) + "," + Fmt(c.G) + "," + Fmt(c.B) + ")";
+  return std::string("(") + Fmt(c.A) + std::string(",") + Fmt(c.R) + std::string(",") + Fmt(c.G) +
+         std::string(",") + Fmt(c.B) + ")";
 }
 
 // Lines of the log that start with prefix.
@@ -90,37 +92,46 @@ public:
   void PathClose() override { Log("PathClose"); }
   void PathArc(float cx, float cy, float r, float a1, float a2, EWinding) override
   {
-    Log("PathArc " + Fmt(cx) + " " + Fmt(cy) + " " + Fmt(r) + " " + Fmt(a1) + " " + Fmt(a2));
+    Log(std::string("PathArc ") + Fmt(cx) + std::string(" ") + Fmt(cy) + std::string(" ") + Fmt(r) +
+        std::string(" ") + Fmt(a1) + std::string(" ") + Fmt(a2));
   }
-  void PathMoveTo(float x, float y) override { Log("PathMoveTo " + Fmt(x) + " " + Fmt(y)); }
-  void PathLineTo(float x, float y) override { Log("PathLineTo " + Fmt(x) + " " + Fmt(y)); }
+  void PathMoveTo(float x, float y) override
+  {
+    Log(std::string("PathMoveTo ") + Fmt(x) + std::string(" ") + Fmt(y));
+  }
+  void PathLineTo(float x, float y) override
+  {
+    Log(std::string("PathLineTo ") + Fmt(x) + std::string(" ") + Fmt(y));
+  }
   void PathCubicBezierTo(float, float, float, float, float x2, float y2) override
   {
-    Log("PathCubicBezierTo " + Fmt(x2) + " " + Fmt(y2));
+    Log(std::string("PathCubicBezierTo ") + Fmt(x2) + std::string(" ") + Fmt(y2));
   }
   void PathQuadraticBezierTo(float, float, float x2, float y2) override
   {
-    Log("PathQuadraticBezierTo " + Fmt(x2) + " " + Fmt(y2));
+    Log(std::string("PathQuadraticBezierTo ") + Fmt(x2) + std::string(" ") + Fmt(y2));
   }
   void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options,
                   const IBlend* pBlend) override
   {
-    Log("PathStroke " + Fmt(pattern.GetStop(0).mColor) + " " + Fmt(thickness) +
-        (options.mDash.mCount ? " dash " + Fmt(options.mDash.mArray[0]) : "") + " blend " +
-        Fmt(BlendWeight(pBlend)));
+    Log(std::string("PathStroke ") + Fmt(pattern.GetStop(0).mColor) + std::string(" ") +
+        Fmt(thickness) +
+        (options.mDash.mCount ? std::string(" dash ") + Fmt(options.mDash.mArray[0]) : "") +
+        " blend " + Fmt(BlendWeight(pBlend)));
   }
   void PathFill(const IPattern& pattern, const IFillOptions& options, const IBlend* pBlend) override
   {
-    Log("PathFill " + Fmt(pattern.GetStop(0).mColor) + (options.mPreserve ? " preserve" : "") +
-        " blend " + Fmt(BlendWeight(pBlend)));
+    Log(std::string("PathFill ") + Fmt(pattern.GetStop(0).mColor) +
+        (options.mPreserve ? " preserve" : "") + std::string(" blend ") + Fmt(BlendWeight(pBlend)));
   }
   void PathTransformSetMatrix(const IMatrix& m) override
   {
     mMatrix = m;
-    Log("PathTransformSetMatrix " + Fmt(m.mXX) + " " + Fmt(m.mYX) + " " + Fmt(m.mXY) + " " +
-        Fmt(m.mYY) + " " + Fmt(m.mTX) + " " + Fmt(m.mTY));
+    Log(std::string("PathTransformSetMatrix ") + Fmt(m.mXX) + std::string(" ") + Fmt(m.mYX) +
+        std::string(" ") + Fmt(m.mXY) + " " + Fmt(m.mYY) + std::string(" ") + Fmt(m.mTX) +
+        std::string(" ") + Fmt(m.mTY));
   }
-  void SetClipRegion(const IRECT& r) override { Log("SetClipRegion " + Fmt(r)); }
+  void SetClipRegion(const IRECT& r) override { Log(std::string("SetClipRegion ") + Fmt(r)); }
 
   // Text
   float DoMeasureText(const IText& text, const char* str, IRECT& bounds) const override
@@ -142,13 +153,14 @@ public:
   }
   void DoDrawText(const IText&, const char* str, const IRECT& bounds, const IBlend*) override
   {
-    Log(std::string("DrawText ") + str + " " + Fmt(bounds));
+    Log(std::string("DrawText ") + str + std::string(" ") + Fmt(bounds));
   }
 
   // Bitmaps, layers, fonts: recorded or answered trivially.
   void DrawBitmap(const IBitmap&, const IRECT& bounds, int srcX, int srcY, const IBlend*) override
   {
-    Log("DrawBitmap " + Fmt(bounds) + " " + Fmt(srcX) + " " + Fmt(srcY));
+    Log(std::string("DrawBitmap ") + Fmt(bounds) + std::string(" ") + Fmt(srcX) + std::string(" ") +
+        Fmt(srcY));
   }
   IColor GetPoint(int, int) override { return COLOR_BLACK; }
   void* GetDrawContext() override { return nullptr; }
@@ -237,7 +249,7 @@ protected:
     for (int i = 0; i < menu.NItems(); ++i)
     {
       const IPopupMenu::Item* pItem = menu.GetItem(i);
-      request.items.push_back((pItem->GetChecked() ? "*" : "") + std::string(pItem->GetText()));
+      request.items.push_back(std::string(pItem->GetChecked() ? "*" : "") + pItem->GetText());
     }
     mMenus.push_back(request);
     isAsync = mMenuIsAsync;
@@ -262,21 +274,23 @@ public:
 
   void BeginInformHostOfParamChangeFromUI(int paramIdx) override
   {
-    mHostLog.push_back("begin " + std::to_string(paramIdx));
+    mHostLog.push_back(std::string("begin ") + std::to_string(paramIdx));
   }
   void EndInformHostOfParamChangeFromUI(int paramIdx) override
   {
-    mHostLog.push_back("end " + std::to_string(paramIdx));
+    mHostLog.push_back(std::string("end ") + std::to_string(paramIdx));
   }
   void SendParameterValueFromUI(int paramIdx, double normalizedValue) override
   {
-    mHostLog.push_back("value " + std::to_string(paramIdx) + " " + Fmt(normalizedValue));
+    mHostLog.push_back(std::string("value ") + std::to_string(paramIdx) + std::string(" ") +
+                       Fmt(normalizedValue));
     IGEditorDelegate::SendParameterValueFromUI(paramIdx, normalizedValue);
   }
   void SendMidiMsgFromUI(const IMidiMsg& msg) override { mMidiFromUI.push_back(msg); }
   bool EditorResizeFromUI(int viewWidth, int viewHeight, bool needsPlatformResize) override
   {
-    mHostLog.push_back("resize " + std::to_string(viewWidth) + " " + std::to_string(viewHeight));
+    mHostLog.push_back(std::string("resize ") + std::to_string(viewWidth) + std::string(" ") +
+                       std::to_string(viewHeight));
     return needsPlatformResize;
   }
   void OnUIOpen() override
@@ -307,21 +321,23 @@ public:
   void Draw(IGraphics& g) override { g.DrawText(GetText(), mName.c_str(), mRECT); }
   void OnMouseDown(float x, float y, const IMouseMod& mod) override
   {
-    mEvents.push_back("down " + Fmt(x) + " " + Fmt(y) + (mod.R ? " R" : ""));
+    mEvents.push_back(std::string("down ") + Fmt(x) + std::string(" ") + Fmt(y) +
+                      (mod.R ? " R" : ""));
     IControl::OnMouseDown(x, y, mod);
   }
   void OnMouseUp(float x, float y, const IMouseMod&) override
   {
-    mEvents.push_back("up " + Fmt(x) + " " + Fmt(y));
+    mEvents.push_back(std::string("up ") + Fmt(x) + std::string(" ") + Fmt(y));
   }
   void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod&) override
   {
-    mEvents.push_back("drag " + Fmt(x) + " " + Fmt(y) + " " + Fmt(dX) + " " + Fmt(dY));
+    mEvents.push_back(std::string("drag ") + Fmt(x) + std::string(" ") + Fmt(y) + std::string(" ") +
+                      Fmt(dX) + std::string(" ") + Fmt(dY));
   }
   void OnMouseDblClick(float, float, const IMouseMod&) override { mEvents.push_back("dblclick"); }
   void OnMouseWheel(float, float, const IMouseMod&, float d) override
   {
-    mEvents.push_back("wheel " + Fmt(d));
+    mEvents.push_back(std::string("wheel ") + Fmt(d));
   }
   void OnMouseOver(float x, float y, const IMouseMod& mod) override
   {
@@ -342,7 +358,7 @@ public:
   }
   void OnContextSelection(int itemSelected) override
   {
-    mEvents.push_back("context " + std::to_string(itemSelected));
+    mEvents.push_back(std::string("context ") + std::to_string(itemSelected));
   }
   void OnPopupMenuSelection(IPopupMenu* pMenu, int valIdx) override
   {
@@ -352,7 +368,7 @@ public:
   }
   void OnTextEntryCompletion(const char* str, int valIdx) override
   {
-    mEvents.push_back(std::string("text ") + str + " " + std::to_string(valIdx));
+    mEvents.push_back(std::string("text ") + str + std::string(" ") + std::to_string(valIdx));
   }
 };
 

@@ -85,7 +85,10 @@ TEST(IGEditorDelegate, MidiGoesToControlsThatWantIt)
   struct MidiControl : TestControl
   {
     using TestControl::TestControl;
-    void OnMidi(const IMidiMsg& msg) override { mEvents.push_back("midi " + Fmt(msg.mData1)); }
+    void OnMidi(const IMidiMsg& msg) override
+    {
+      mEvents.push_back(std::string("midi ") + Fmt(msg.mData1));
+    }
   };
   EditorDelegate delegate;
   delegate.OpenWindow(nullptr);

@@ -176,7 +176,7 @@ public:
   {
     mEditing = true;
     SetTargetAndDrawRECTs(bounds);
-    mRequest = std::to_string(paramIdx) + " " + str;
+    mRequest = std::to_string(paramIdx) + std::string(" ") + str;
   }
   bool EditInProgress() const override { return mEditing; }
   bool mEditing = false;
