@@ -22,6 +22,7 @@
 #include "framework/graphics/ILayer.h"
 #include "framework/graphics/IPopupMenu.h"
 #include "framework/graphics/IRECTList.h"
+#include "framework/plugin/IPluginPaths.h"
 #include "framework/util/UtilString.h"
 
 #include <functional>
@@ -42,10 +43,6 @@ public:
   virtual ~PlatformFont() = default;
 };
 using PlatformFontPtr = std::unique_ptr<PlatformFont>;
-
-// Where LocateResource found a resource: 0 not found, any positive value a kind of location that
-// is passed on unchanged to the back end's bitmap loader.
-using EResourceLocation = int;
 
 using IKeyHandlerFunc = std::function<bool(const IKeyPress& key, bool isUp)>;
 using IDisplayTickFunc = std::function<void()>;
