@@ -17,3 +17,32 @@ Chorus::Chorus(double rate, double phase, double delayMs, double sampleRate, dou
                       static_cast<int>(std::ceil(longest)) + 2, 4});
   mBuffer = std::make_unique<double[]>(static_cast<size_t>(mLength));
 }
+
+void Chorus::AddWet(Chorus* a, Chorus* b, const double* in, double* wet, int n)
+{
+  if (a != nullptr && b != nullptr)
+  {
+    // Both stages in one loop: their two feedback chains overlap.
+    Run first = a->Load();
+    Run second = b->Load();
+    for (int s = 0; s < n; ++s)
+    {
+      const double w = Step(first, in[s]);
+      wet[s] += w + Step(second, in[s]);
+    }
+    a->Save(first);
+    b->Save(second);
+    return;
+  }
+  Chorus* only = a != nullptr ? a : b;
+  if (only == nullptr)
+  {
+    return;
+  }
+  Run run = only->Load();
+  for (int s = 0; s < n; ++s)
+  {
+    wet[s] += Step(run, in[s]);
+  }
+  only->Save(run);
+}

@@ -28,30 +28,15 @@ public:
   // [audio thread] One sample in, one wet sample out.
   double process(double x)
   {
-    if (mLfo >= 1.0)
-    {
-      mDirection = -1.0;
-    }
-    else if (mLfo <= -1.0)
-    {
-      mDirection = 1.0;
-    }
-    mLfo += mDirection * mLfoStep;
-    const double delay = (mLfo * mDelayDepth + mDelayCentre) * mBaseDelaySamples;
-    const int whole = static_cast<int>(delay);
-    int read = mWrite - whole;
-    read += read < 0 ? mLength : 0;
-    int before = read - 1;
-    before += before < 0 ? mLength : 0;
-    const double eta = 1.0 - (delay - whole);
-    const double y = mBuffer[read] * eta + mBuffer[before] - eta * mAllpass;
-    mAllpass = y;
-    const double out = (1.0 - kLowpassCoefficient) * y + kLowpassCoefficient * mLowpass;
-    mLowpass = out;
-    mBuffer[mWrite] = x;
-    mWrite = mWrite + 1 < mLength ? mWrite + 1 : 0;
+    Run run = Load();
+    const double out = Step(run, x);
+    Save(run);
     return out;
   }
+
+  // [audio thread] Adds the wet signal of n samples of in to wet: of stage a, of stage b, or of
+  // both (a's first) when neither is null.
+  static void AddWet(Chorus* a, Chorus* b, const double* in, double* wet, int n);
 
   int GetLength() const { return mLength; }
   double GetSampleRate() const { return mSampleRate; }
@@ -59,6 +44,65 @@ public:
   double GetLfo() const { return mLfo; }
 
 private:
+  // The state one sample changes, kept in locals (registers) while a block renders.
+  struct Run
+  {
+    double* mBuffer;
+    int mLength;
+    int mWrite;
+    double mBaseDelaySamples;
+    double mDelayCentre;
+    double mDelayDepth;
+    double mLfo;
+    double mLfoStep;
+    double mDirection;
+    double mAllpass;
+    double mLowpass;
+  };
+
+  Run Load() const
+  {
+    return {mBuffer.get(), mLength,  mWrite,     mBaseDelaySamples, mDelayCentre, mDelayDepth,
+            mLfo,          mLfoStep, mDirection, mAllpass,          mLowpass};
+  }
+  void Save(const Run& run)
+  {
+    mWrite = run.mWrite;
+    mLfo = run.mLfo;
+    mDirection = run.mDirection;
+    mAllpass = run.mAllpass;
+    mLowpass = run.mLowpass;
+  }
+
+  static double Step(Run& r, double x)
+  {
+    // A triangle between -1 and +1: the direction turns at either end.
+    if (r.mLfo >= 1.0)
+    {
+      r.mDirection = -1.0;
+    }
+    else if (r.mLfo <= -1.0)
+    {
+      r.mDirection = 1.0;
+    }
+    r.mLfo += r.mDirection * r.mLfoStep;
+    const double delay = (r.mLfo * r.mDelayDepth + r.mDelayCentre) * r.mBaseDelaySamples;
+    const int whole = static_cast<int>(delay);
+    int read = r.mWrite - whole;
+    read += read < 0 ? r.mLength : 0;
+    int before = read - 1;
+    before += before < 0 ? r.mLength : 0;
+    // First-order allpass interpolation of the fractional delay, then a one-pole low-pass.
+    const double eta = 1.0 - (delay - whole);
+    const double y = r.mBuffer[read] * eta + r.mBuffer[before] - eta * r.mAllpass;
+    r.mAllpass = y;
+    const double out = (1.0 - kLowpassCoefficient) * y + kLowpassCoefficient * r.mLowpass;
+    r.mLowpass = out;
+    r.mBuffer[r.mWrite] = x;
+    r.mWrite = r.mWrite + 1 < r.mLength ? r.mWrite + 1 : 0;
+    return out;
+  }
+
   std::unique_ptr<double[]> mBuffer;
   int mLength = 0;
   int mWrite = 0;

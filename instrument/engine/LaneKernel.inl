@@ -15,7 +15,8 @@ constexpr int kLanes = Vec::kLanes;
 using V = typename Vec::V;
 
 // A float field's index in VoiceFrame's float array.
-#define PELMORA_FRAME_INDEX(field) ((offsetof(VoiceFrame, field) - kFrameFloatsOffset) / sizeof(float))
+#define PELMORA_FRAME_INDEX(field)                                                                 \
+  ((offsetof(VoiceFrame, field) - kFrameFloatsOffset) / sizeof(float))
 constexpr size_t kIncrement = PELMORA_FRAME_INDEX(mIncrement);
 constexpr size_t kPhaseOffset = PELMORA_FRAME_INDEX(mPhaseOffset);
 constexpr size_t kOutputWeight = PELMORA_FRAME_INDEX(mOutputWeight);
@@ -125,15 +126,17 @@ inline V Operators(Group& q, int s)
     q.mFm[kOpD] = Madd(out[kOpD], q.F(kWDD), q.F(kFeedbackOffset));
     const V ab = Vec::Add(Vec::Mul(out[kOpA], q.F(kOutputWeight + kOpA)),
                           Vec::Mul(out[kOpB], q.F(kOutputWeight + kOpB)));
-    return Madd(out[kOpD], q.F(kOutputWeight + kOpD), Madd(out[kOpC], q.F(kOutputWeight + kOpC), ab));
+    return Madd(out[kOpD], q.F(kOutputWeight + kOpD),
+                Madd(out[kOpC], q.F(kOutputWeight + kOpC), ab));
   }
 }
 
 inline V Ladder(Group& q, V x)
 {
   V* s = q.mFilter;
-  const V sigma = Vec::Add(Vec::Add(Vec::Mul(q.F(kSigma), s[0]), Vec::Mul(q.F(kSigma + 1), s[1])),
-                           Vec::Add(Vec::Mul(q.F(kSigma + 2), s[2]), Vec::Mul(q.F(kSigma + 3), s[3])));
+  const V sigma =
+    Vec::Add(Vec::Add(Vec::Mul(q.F(kSigma), s[0]), Vec::Mul(q.F(kSigma + 1), s[1])),
+             Vec::Add(Vec::Mul(q.F(kSigma + 2), s[2]), Vec::Mul(q.F(kSigma + 3), s[3])));
   const V u = Vec::Sub(Vec::Mul(x, q.F(kInputScale)), sigma);
   const V z1 = Vec::Mul(Vec::Sub(u, s[0]), q.F(kG));
   const V y1 = Vec::Add(s[0], z1);
@@ -204,8 +207,8 @@ template <size_t... kIndex>
 KernelFn PickKernel(int groups, bool ladder, bool onlyA, std::index_sequence<kIndex...>)
 {
   KernelFn kernel = nullptr;
-  ((kernel = groups == static_cast<int>(kIndex) + 1 ? PickKernel<kIndex + 1>(ladder, onlyA)
-                                                    : kernel),
+  ((kernel =
+      groups == static_cast<int>(kIndex) + 1 ? PickKernel<kIndex + 1>(ladder, onlyA) : kernel),
    ...);
   return kernel;
 }
@@ -255,11 +258,17 @@ void LoadGroup(Group& q, PelmoraVoice* const* voices, int lanes, uint32_t operat
     q.mFm[k] = state[4 + k];
     q.mFilter[k] = state[8 + k];
   }
-  // Amplitudes of the operators that sound somewhere, one vector per sample.
+  // Amplitudes, one vector per sample: those of the operators that sound somewhere, and zeros
+  // for a silent operator that the kernel reads all the same (any but A skip when only A sounds).
+  const bool onlyA = (operators & ~1u) == 0;
   for (int op = 0; op < kNumOperators; ++op)
   {
     if (((operators >> op) & 1u) == 0)
     {
+      if (op == kOpA || !onlyA)
+      {
+        std::fill(q.mAmplitude[op], q.mAmplitude[op] + n, Vec::Zero());
+      }
       continue;
     }
     const float* rows[kLanes];

@@ -57,6 +57,13 @@ void PelmoraEngine::BuildChoruses(double sampleRate)
   }
 }
 
+void PelmoraEngine::SetRenderPath(ERenderPath path)
+{
+  mContext.mPath = path == ERenderPath::kReference ? ERenderPath::kReference : ERenderPath::kFast;
+  mLanes->SetInstructionSet(path == ERenderPath::kFastSse2 ? LaneRenderer::EInstructionSet::kSse2
+                                                           : LaneRenderer::EInstructionSet::kAvx);
+}
+
 void PelmoraEngine::Reset(double sampleRate, int blockSize)
 {
   const double rate = IsUsableRate(sampleRate) ? sampleRate : mSampleRate.Load();
@@ -211,19 +218,12 @@ void PelmoraEngine::MixOutput(int n, double* out)
     }
     return;
   }
+  // Both stages take the same dry sample; their sum is mixed in at kChorusWet.
+  double wet[kSubBlockSize] = {};
+  Chorus::AddWet(first, second, mix, wet, n);
   for (int s = 0; s < n; ++s)
   {
-    const double x = mix[s];
-    double wet = 0.0;
-    if (first != nullptr)
-    {
-      wet += first->process(x);
-    }
-    if (second != nullptr)
-    {
-      wet += second->process(x);
-    }
-    out[s] = (wet * kChorusWet + x) * gain[s];
+    out[s] = (wet[s] * kChorusWet + mix[s]) * gain[s];
   }
 }
 

@@ -107,7 +107,7 @@ public:
   void ProcessSubBlock(int n, double* out);
 
   // [main thread, not while processing] The fast path (default) or the plain reference path.
-  void SetRenderPath(ERenderPath path) { mContext.mPath = path; }
+  void SetRenderPath(ERenderPath path);
 
   // [any thread] Lays the model's routing for its current algorithm again and publishes it to the
   // voices (SetParam does this for "FM Algorithm", "Inverse Waveform" and "Monophonic Mode").

@@ -190,7 +190,7 @@ void PelmoraVoice::PrepareOperators()
     const SubBlockSettings::Operator& settingsOp = settings.mOps[k];
     const float semitones = static_cast<float>(mShift[k]) + common +
                             mMatrix.GetTarget(ModMatrix<float>::kTargetOpAPitch + op);
-    const float logPitch = mGlidePitch + semitones / 12.0f;
+    const float logPitch = mGlidePitch + semitones * (1.0f / 12.0f);
     OperatorCache& cache = mCache[k];
     if (logPitch != cache.mLogPitch || settingsOp.mRatio != cache.mRatio ||
         settingsOp.mOffset != cache.mOffset || settingsOp.mWaveform != cache.mWaveform ||

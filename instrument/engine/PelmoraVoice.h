@@ -74,7 +74,8 @@ struct SubBlockSettings
 
 enum class ERenderPath
 {
-  kFast,     // four voices per SIMD register
+  kFast,     // voices side by side in SIMD registers: eight with AVX, else four
+  kFastSse2, // four voices per register, as on processors without AVX
   kReference // each voice alone, sample by sample
 };
 

@@ -18,6 +18,9 @@ struct TestEngine
 {
   explicit TestEngine(double rate = kRate, ERenderPath path = ERenderPath::kFast)
   {
+    // Keeps the common tables alive between engines, so each test does not build them again.
+    static const auto keep = WaveTableSet::Acquire(kRate);
+    static const auto keepDefault = WaveTableSet::Acquire(PelmoraEngine::kDefaultSampleRate);
     for (int i = 0; i < kNumParams; ++i)
     {
       dsp.SetParam(i, GetParamRange(i).mDefault);
@@ -34,6 +37,27 @@ struct TestEngine
   void NoteOff(int key, int offset = 0)
   {
     dsp.AddMidiMsgToQueue(plugin::IMidiMsg(offset, 0x80, static_cast<uint8_t>(key), 0));
+  }
+  // The voice holding key, or null.
+  PelmoraVoice* VoiceOf(int key)
+  {
+    for (int i = 0; i < dsp.NVoices(); ++i)
+    {
+      if (dsp.GetVoice(i).mKey == key)
+      {
+        return &dsp.GetVoice(i);
+      }
+    }
+    return nullptr;
+  }
+  int BusyVoices()
+  {
+    int busy = 0;
+    for (int i = 0; i < dsp.NVoices(); ++i)
+    {
+      busy += dsp.GetVoice(i).GetBusy() ? 1 : 0;
+    }
+    return busy;
   }
   void Send(uint8_t status, uint8_t data1, uint8_t data2)
   {
