@@ -27,7 +27,6 @@ constexpr size_t kWCB = PELMORA_FRAME_INDEX(mWCB);
 constexpr size_t kWDB = PELMORA_FRAME_INDEX(mWDB);
 constexpr size_t kWDC = PELMORA_FRAME_INDEX(mWDC);
 constexpr size_t kWDD = PELMORA_FRAME_INDEX(mWDD);
-constexpr size_t kFeedbackOffset = PELMORA_FRAME_INDEX(mFeedbackOffset);
 constexpr size_t kG = PELMORA_FRAME_INDEX(mG);
 constexpr size_t kSigma = PELMORA_FRAME_INDEX(mSigma);
 constexpr size_t kInputScale = PELMORA_FRAME_INDEX(mInputScale);
@@ -114,7 +113,7 @@ inline V Operators(Group& q, int s)
     q.mFm[kOpA] = Vec::Zero();
     q.mFm[kOpB] = Vec::Zero();
     q.mFm[kOpC] = Vec::Zero();
-    q.mFm[kOpD] = q.F(kFeedbackOffset);
+    q.mFm[kOpD] = Vec::Zero();
     return Vec::Mul(out[kOpA], q.F(kOutputWeight + kOpA));
   }
   else
@@ -123,7 +122,7 @@ inline V Operators(Group& q, int s)
                        Vec::Add(Vec::Mul(out[kOpB], q.F(kWBA)), Vec::Mul(out[kOpC], q.F(kWCA))));
     q.mFm[kOpB] = Madd(out[kOpD], q.F(kWDB), Vec::Mul(out[kOpC], q.F(kWCB)));
     q.mFm[kOpC] = Vec::Mul(out[kOpD], q.F(kWDC));
-    q.mFm[kOpD] = Madd(out[kOpD], q.F(kWDD), q.F(kFeedbackOffset));
+    q.mFm[kOpD] = Vec::Mul(out[kOpD], q.F(kWDD));
     const V ab = Vec::Add(Vec::Mul(out[kOpA], q.F(kOutputWeight + kOpA)),
                           Vec::Mul(out[kOpB], q.F(kOutputWeight + kOpB)));
     return Madd(out[kOpD], q.F(kOutputWeight + kOpD),

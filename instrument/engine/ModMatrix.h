@@ -60,7 +60,7 @@ public:
   enum ETarget : int
   {
     kTargetOpALevel = 0, // .. 3: amplitude added to the operator's envelope-driven level
-    kTargetFeedback = 4, // added to operator D's feedback term
+    kTargetFeedback = 4, // added to the feedback amount of operator D
     kTargetFmAmount = 5, // added to the FM amount
     kTargetCutoff = 6,   // times 19970 Hz, added to the cutoff
     kTargetResonance = 7,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 float VoiceContext::RandomBipolar()
@@ -18,11 +17,10 @@ float VoiceContext::RandomBipolar()
 PelmoraVoice::PelmoraVoice(VoiceContext& context, int index)
   : mContext(context), mIndex(index), mMatrix(context.mParams, context.mSampleRate)
 {
-  for (int op = 0; op < kNumOperators; ++op)
+  static constexpr const char* kNames[kNumOperators] = {"Op EG 0", "Op EG 1", "Op EG 2", "Op EG 3"};
+  for (size_t op = 0; op < kNumOperators; ++op)
   {
-    char name[16];
-    std::snprintf(name, sizeof(name), "Op EG %i", op);
-    mEnvelopes[static_cast<size_t>(op)].SetName(name);
+    mEnvelopes[op].SetName(kNames[op]);
   }
   SetSampleRateAndBlockSize(context.mSampleRate, kSubBlockSize);
 }
@@ -228,8 +226,10 @@ void PelmoraVoice::PrepareRouting()
   mFrame.mWCB = depth[kPathCB] * fm;
   mFrame.mWDB = depth[kPathDB] * fm;
   mFrame.mWDC = depth[kPathDC] * fm;
-  mFrame.mWDD = depth[kPathDD] * settings.mFeedbackAmount * fm;
-  mFrame.mFeedbackOffset = mMatrix.GetTarget(ModMatrix<float>::kTargetFeedback) * fm;
+  // The "Op D Feedback" modulation moves the feedback amount itself.
+  const float feedback =
+    settings.mFeedbackAmount + mMatrix.GetTarget(ModMatrix<float>::kTargetFeedback);
+  mFrame.mWDD = depth[kPathDD] * feedback * fm;
 }
 
 void PelmoraVoice::PrepareFilter()

@@ -18,7 +18,7 @@
 //   out_k    = clamp(table value * amplitude_k, -1, 1)
 // then the FM inputs of the next sample, with w = routing depth * FM amount:
 //   A = (out_B w_BA + out_C w_CA) + out_D w_DA;  B = out_C w_CB + out_D w_DB;  C = out_D w_DC
-//   D = out_D w_DD + feedback offset             (w_DD also carries "Feedback (Operator D)")
+//   D = out_D w_DD                               (w_DD also carries "Feedback (Operator D)")
 // and the voice's mix x = ((out_A e_A + out_B e_B) + out_C e_C) + out_D e_D, with e the output
 // gains times the voice's gain. The mix goes through the filter of the sub-block's type.
 
@@ -69,8 +69,8 @@ struct VoiceFrame
   std::array<float, kNumOperators> mPhaseOffset{};  // "Phase" plus phase modulation, [0, 8192]
   std::array<float, kNumOperators> mLevelOffset{};  // modulation added to each amplitude
   std::array<float, kNumOperators> mOutputWeight{};
+  // w_DD: the feedback depth times the feedback amount (modulation included) and the FM amount.
   float mWBA = 0, mWCA = 0, mWDA = 0, mWCB = 0, mWDB = 0, mWDC = 0, mWDD = 0;
-  float mFeedbackOffset = 0; // the matrix's feedback target times the FM amount
 
   // Ladder: sigma = sum mSigma[i] s_i is k times the stages' state response divided by
   // (1 + k G^4); u = x * mInputScale - sigma is the input of the first stage.
@@ -85,8 +85,6 @@ struct VoiceFrame
   float mSvfG = 0;
   float mOneMinusR = 1;
   float mWeightLow = 0, mWeightBand = 0, mWeightHigh = 0;
-
-  std::array<float, 7> mPadding{}; // to a multiple of eight floats: lanes copy eight at a time
 };
 
 constexpr size_t kFrameFloatsOffset = offsetof(VoiceFrame, mIncrement);
@@ -133,7 +131,7 @@ inline float Operators(const VoiceFrame& f, VoiceState& st, const float* amplitu
   st.mFm[kOpA] = (out[kOpB] * f.mWBA + out[kOpC] * f.mWCA) + out[kOpD] * f.mWDA;
   st.mFm[kOpB] = out[kOpC] * f.mWCB + out[kOpD] * f.mWDB;
   st.mFm[kOpC] = out[kOpD] * f.mWDC;
-  st.mFm[kOpD] = out[kOpD] * f.mWDD + f.mFeedbackOffset;
+  st.mFm[kOpD] = out[kOpD] * f.mWDD;
   return ((out[kOpA] * f.mOutputWeight[kOpA] + out[kOpB] * f.mOutputWeight[kOpB]) +
           out[kOpC] * f.mOutputWeight[kOpC]) +
          out[kOpD] * f.mOutputWeight[kOpD];
