@@ -1,9 +1,10 @@
 // The lane renderer's kernel, written once for any SIMD width. Included by LaneRendererSse2.cpp
 // and LaneRendererAvx.cpp after each has defined its vector traits `Vec`:
 //
-//   using V; kLanes; Set1(float), Zero(), Add, Sub, Mul, Div, Min, Max, And, AndNot, Or,
-//   CmpGe, CmpGt (all-ones lanes where true), MoveMask (a bit per lane), Load(const float*),
-//   Store(float*, V), Read(const float* const tables[kLanes], V position), Atan(V)
+//   V, kLanes, kMaxGroups (groups rendered side by side); Set1(float), Zero(), Add, Sub, Mul,
+//   Div, Min, Max, And, CmpGe (all-ones lanes where true), Load and Store (aligned floats),
+//   Read(const float* const tables[kLanes], V position) (WaveTableOsc::Read per lane), Atan(V)
+//   (fastmath::FastAtan per lane), Transpose(rows, s, out) (out[i] = element s + i of each row)
 //
 // where every operation rounds as its scalar counterpart does. Everything here has internal
 // linkage: each file compiles its own copy for its own instruction set.
@@ -266,7 +267,10 @@ void LoadGroup(Group& q, PelmoraVoice* const* voices, int lanes, uint32_t operat
     {
       if (op == kOpA || !onlyA)
       {
-        std::fill(q.mAmplitude[op], q.mAmplitude[op] + n, Vec::Zero());
+        for (int s = 0; s < n; ++s)
+        {
+          q.mAmplitude[op][s] = Vec::Zero();
+        }
       }
       continue;
     }

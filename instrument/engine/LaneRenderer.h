@@ -9,12 +9,10 @@
 // latency of that chain. Voices side by side fill a register with independent work, and the
 // groups of a sub-block run interleaved in one sample loop, so the processor overlaps their
 // chains. Each lane performs exactly the operations of the scalar functions in VoiceKernel.h, in
-// the same order, except that the ladder filter's four stages are evaluated as one linear map of
-// the input and the old states (algebraically the same filter, with a far shorter chain of
-// dependent operations): the fast path agrees with the plain one to rounding.
+// the same order (no fused multiply-add), so the fast path gives the plain path's samples.
 //
-// Per sub-block: the voices' frames and states are gathered into lanes, their envelope
-// amplitudes transposed to one vector per sample; a sub-block in which only operator A sounds in
+// Per sub-block: the voices' frames and states are transposed into lanes, their envelope
+// amplitudes to one vector per sample; a sub-block in which only operator A sounds in
 // every voice (the others' amplitudes exactly 0, as in the default sound) runs a kernel that
 // skips the silent operators' table reads and routing, advancing only their phases. After the
 // loop the states go back to the voices and each voice's samples are added to the mix in voice
