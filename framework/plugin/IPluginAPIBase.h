@@ -1,0 +1,105 @@
+#pragma once
+// The host-neutral layer between the plug-in base and a host binding. It owns:
+//
+// - five fixed-capacity rings between the audio thread and the editor (main thread):
+//     parameter changes, processor -> editor: 512 ParamTuples; producers are the host's
+//       parameter writes (audio or automation thread) and the plug-in's own writes such as
+//       preset loading (main thread), so this ring takes any number of producers;
+//     MIDI, editor -> processor and processor -> editor: 32 messages each;
+//     system-exclusive, editor -> processor and processor -> editor: 4 messages of at most
+//       512 bytes each;
+//   a push into a full ring drops the new element, nothing waits;
+// - the 20 ms idle timer that drains the processor -> editor rings on the main thread;
+// - the roads by which an editor edit reaches the host and the instrument;
+// - the identification of the host by its product name.
+
+#include "framework/plugin/IPluginBase.h"
+#include "framework/plugin/IPluginTimer.h"
+#include "framework/plugin/MpscRing.h"
+#include "framework/plugin/ParamTuple.h"
+#include "framework/plugin/SpscRing.h"
+
+#include <memory>
+#include <vector>
+
+namespace plugin
+{
+
+class IPluginAPIBase : public IPluginBase
+{
+public:
+  static constexpr int kParamRingSlots = 513;
+  static constexpr int kMidiRingSlots = 33;
+  static constexpr int kSysExRingSlots = 5;
+  static constexpr uint32_t kIdleTimerMs = 20;
+
+  IPluginAPIBase(const Config& config, EAPI plugAPI);
+  ~IPluginAPIBase() override;
+
+  // Editor-delegate operations that cross threads or reach the host. [main thread]
+  void DirtyParametersFromUI() override;
+  void BeginInformHostOfParamChangeFromUI(int paramIdx) override;
+  void SendParameterValueFromUI(int paramIdx, double normalizedValue) override;
+  void EndInformHostOfParamChangeFromUI(int paramIdx) override;
+  bool EditorResizeFromUI(int viewWidth, int viewHeight, bool needsPlatformResize) override;
+  void SendMidiMsgFromUI(const IMidiMsg& msg) override;
+  void SendSysexMsgFromUI(const ISysEx& msg) override;
+  void SendArbitraryMsgFromUI(int msgTag, int ctrlTag = -1, int dataSize = 0,
+                              const void* pData = nullptr) override;
+  void DeferMidiMsg(const IMidiMsg& msg) override;
+  // Refuses (drops) a message over 512 bytes.
+  void DeferSysexMsg(const ISysEx& msg) override;
+
+  // Operations added here, in this order.
+  virtual bool CompareState(const uint8_t* pIncomingState, int startPos) const;
+  virtual bool OnHostRequestingAboutBox() { return false; }
+  virtual bool OnHostRequestingProductHelp() { return false; }
+  virtual void OnHostIdentified() {}
+  virtual void OnHostRequestingImportantParameters(int count, std::vector<int>& results);
+  virtual bool OnHostRequestingSupportedViewConfiguration(int width, int height)
+  {
+    return width + height == 0;
+  }
+  virtual void OnHostSelectedViewConfiguration(int, int) {}
+  virtual bool GetMidiNoteText(int noteNumber, char* text) const;
+  virtual void* GetAAXViewInterface() { return nullptr; }
+  // [main thread] Called every 20 ms by the idle timer, after the rings are drained.
+  virtual void OnIdle() {}
+  virtual void GetTrackColor(int& r, int& g, int& b) { r = g = b = 0; }
+  virtual void GetTrackName(Util_String&) {}
+  virtual int GetTrackIndex() { return 0; }
+  virtual void GetTrackNamespace(Util_String&) {}
+  virtual int GetTrackNamespaceIndex() { return 0; }
+  // [any thread] Queues a value for the editor (normalized: mapped and constrained first).
+  virtual void SendParameterValueFromAPI(int paramIdx, double value, bool normalized);
+  virtual void HostSpecificInit() {}
+  virtual bool EditorResize(int, int) { return false; }
+  virtual void BeginInformHostOfParamChange(int) {}
+  virtual void EndInformHostOfParamChange(int) {}
+  virtual void InformHostOfParamChange(int, double) {}
+  virtual void TransmitMidiMsgFromProcessor(const IMidiMsg&) {}
+  virtual void TransmitSysExDataFromProcessor(const SysExData&) {}
+
+  // Stores the host's name and packed version and identifies it (see the table in the .cpp).
+  void SetHost(const char* host, int version);
+  // [main thread] The editor road: store, tell the host, tell the instrument.
+  void SetParameterValue(int paramIdx, double normalizedValue);
+  void CreateTimer();
+  // [main thread] Drains the rings towards the editor, then calls OnIdle.
+  void OnTimer(Timer& timer);
+
+  // Host identifier for a product name (0 when no name matches).
+  static int LookUpHost(const char* name);
+
+protected:
+  Util_String mParamDisplayStr;
+  std::unique_ptr<Timer> mTimer;
+  MpscRing<ParamTuple> mParamChangeFromProcessor{kParamRingSlots};
+  SpscRing<IMidiMsg> mMidiMsgsFromEditor{kMidiRingSlots};
+  SpscRing<IMidiMsg> mMidiMsgsFromProcessor{kMidiRingSlots};
+  SpscRing<SysExData> mSysExDataFromEditor{kSysExRingSlots};
+  SpscRing<SysExData> mSysExDataFromProcessor{kSysExRingSlots};
+  SysExData mSysexBuf; // scratch for the audio thread's system-exclusive output
+};
+
+} // namespace plugin

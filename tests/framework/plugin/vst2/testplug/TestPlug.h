@@ -1,0 +1,96 @@
+#pragma once
+// A test plug-in built from the instrument's real Config (name, maker, ids, version, "0-2"
+// channels, MIDI in and out, state chunks, editor, 64 parameters, 1 program) with a handful of
+// parameters of every kind. Its sound is made to be checked: the left channel carries the
+// "Gain" parameter's value, the right channel a ramp that runs on across blocks (so gaps or
+// overlaps between the pieces of a split block show), and every held note adds 0.25 to both.
+//
+// The vendor-specific call with index kProbe answers the counters below, so tests that drive
+// the .so through the host can see what reached the plug-in.
+
+#include "framework/plugin/vst2/IPluginVST2.h"
+
+#include <atomic>
+
+enum ETestPlugParams
+{
+  kParamGain = 0, // double 0..1, step 0.01
+  kParamSwitch,   // bool
+  kParamMode,     // enum of 4
+  kParamVoices,   // int 1..16
+  kParamCutoff,   // frequency 20..20000 Hz, exponential
+  kParamLocked,   // double, not automatable
+  kParamStepped,  // double 0.5..3, step 1, stepped
+  kParamSigned,   // double -1..1, step 0.5, stepped, sign shown
+  kNumTestParams = 64
+};
+
+// Four-character code of the probe call (vendor-specific index).
+constexpr int32_t kProbe = 0x54657374; // 'Test'
+
+enum EProbe
+{
+  kProbeIdleCalls = 0,
+  kProbeMidiIn,
+  kProbeLastParamIdx,
+  kProbeLastParamSource,
+  kProbeResets,
+  kProbeSysExIn,
+  kProbeOffline,
+  kProbeTempoMilli,
+  kProbeNumerator,
+  kProbePPQMilli,
+  kProbeBlockSize,
+  kProbeSampleRate,
+  kProbeActivations,
+  kProbeHost,
+  kProbeHostVersion,
+  kProbeParamResets,
+  kProbeLastMidiStatus,
+  kProbeMaxFramesPerBlock,
+  kProbeConnectedOutputs,
+  kProbeLastResetSource,
+  kProbeDelegateUpdates,
+  kProbeLastDelegateIdx,
+};
+
+plugin::Config TestPlugConfig();
+
+class TestPlug : public plugin::IPluginVST2
+{
+public:
+  explicit TestPlug(const plugin::InstanceInfo& info);
+
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  void ProcessMidiMsg(const plugin::IMidiMsg& msg) override;
+  void ProcessSysEx(const plugin::ISysEx& msg) override;
+  void OnReset() override { mResets++; }
+  void OnActivate(bool active) override
+  {
+    if (active)
+      mActivations++;
+  }
+  void OnIdle() override { mIdleCalls++; }
+  void OnParamChange(int paramIdx, plugin::EParamSource source, int sampleOffset) override;
+  void OnParamReset(plugin::EParamSource source) override;
+  void OnParamChangeUI(int paramIdx, plugin::EParamSource source) override;
+  intptr_t VSTVendorSpecific(int32_t idx, intptr_t value, void* ptr, float opt) override;
+
+  std::atomic<int> mIdleCalls{0};
+  std::atomic<int> mMidiIn{0};
+  std::atomic<int> mLastParamIdx{-1};
+  std::atomic<int> mLastParamSource{-1};
+  std::atomic<int> mResets{0};
+  std::atomic<int> mSysExIn{0};
+  std::atomic<int> mActivations{0};
+  std::atomic<int> mParamResets{0};
+  std::atomic<int> mLastResetSource{-1};
+  std::atomic<int> mLastMidiStatus{0};
+  std::atomic<int> mMaxFramesPerBlock{0};
+  std::atomic<int> mDelegateUpdates{0};
+  std::atomic<int> mLastDelegateIdx{-1};
+
+private:
+  int mNotesHeld = 0;
+  int64_t mRamp = 0;
+};
