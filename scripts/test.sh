@@ -18,8 +18,9 @@ for flavour in release asan; do
 done
 # ThreadSanitizer: only the threading tests, built alone to keep CI short. A report fails them.
 echo "== tsan threading tests"
-scripts/build.sh tsan --target test_dsp_threads
+scripts/build.sh tsan --target test_dsp_threads test_engine_threads
 build/tsan/tests/instrument/dsp/threads/test_dsp_threads
+build/tsan/tests/instrument/engine/threads/test_engine_threads
 # libFuzzer (clang, ASan + UBSan): the readers of host chunks and preset files, 30 s each, from
 # the committed seeds copied into a scratch corpus. A crash or a failed round trip fails CI.
 echo "== fuzz the state chunk and preset file readers"
