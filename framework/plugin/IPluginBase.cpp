@@ -13,7 +13,7 @@ void IPreset::SetName(const char* name)
   mName[n] = '\0';
 }
 
-IPluginBase::IPluginBase(int nParams, int nPresets) : IEditorDelegate(nParams)
+IPluginBase::IPluginBase(int nParams, int nPresets) : IGEditorDelegate(nParams)
 {
   for (int i = 0; i < nPresets; i++)
     mPresets.push_back(std::make_unique<IPreset>());

@@ -14,6 +14,7 @@
 // Readers of host or file data validate before they apply: a chunk, bank or file that fails
 // leaves parameters and slots as they were.
 
+#include "framework/graphics/IGEditorDelegate.h"
 #include "framework/plugin/Config.h"
 #include "framework/plugin/IByteChunk.h"
 #include "framework/plugin/IEditorDelegate.h"
@@ -39,7 +40,9 @@ struct IPreset
   void SetName(const char* name);
 };
 
-class IPluginBase : public IEditorDelegate
+// The plug-in object is its own editor delegate: the graphics-owning delegate makes, lays out
+// and closes the editor, the parameter-holding delegate below it carries values both ways.
+class IPluginBase : public igraphics::IGEditorDelegate
 {
 public:
   IPluginBase(int nParams, int nPresets);

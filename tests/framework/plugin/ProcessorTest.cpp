@@ -199,7 +199,11 @@ TEST(EditorDelegate, DefaultsWithoutAnEditor)
   EXPECT_EQ(w, 400);
 
   d.GetParam(0)->Set(7.0);
-  EXPECT_EQ(d.OpenWindow(nullptr), nullptr); // sends every value, normalized
+  // Without a graphics factory the plug-in opens no editor at all.
+  EXPECT_EQ(d.OpenWindow(nullptr), nullptr);
+  EXPECT_TRUE(d.mSent.empty());
+  // The parameter-holding delegate's own opening sends every value, normalized.
+  EXPECT_EQ(d.IEditorDelegate::OpenWindow(nullptr), nullptr);
   ASSERT_EQ(d.mSent.size(), 2u);
   EXPECT_DOUBLE_EQ(d.mSent[0].second, 0.7);
   EXPECT_DOUBLE_EQ(d.mSent[1].second, 1.0);

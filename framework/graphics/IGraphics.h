@@ -1,0 +1,559 @@
+#pragma once
+// IGraphics: the editor's context. It owns the ordered list of controls (index 0 the back-most,
+// the last attached the front-most) and the special controls, maps tags to controls, keeps the
+// editor's size, frame rate and scales, and is the single entry point for
+//   - the frame loop: IsDirty collects the padded bounds of dirty controls, Draw reduces that
+//     region and redraws only the controls touching it, clipped to it and to their parents;
+//   - input: pointer, wheel, key and drop events go to the front-most eligible control, a
+//     pressed control keeps its touch until release, and the host's edit gesture is opened at
+//     the press and closed at the release for every parameter the control is bound to;
+//   - value prompts: menus of a parameter's display texts or a text field, whose result is
+//     stepped, clamped and handed back to the control that asked;
+//   - drawing: shapes built on an abstract path interface.
+//
+// IGraphics is abstract. A drawing back end and a platform layer derive from it and implement
+// the operations marked "back end" and "platform" below; everything else is the core's.
+// Everything runs on the main thread.
+
+#include "framework/graphics/IBitmap.h"
+#include "framework/graphics/IControl.h"
+#include "framework/graphics/IGraphicsConstants.h"
+#include "framework/graphics/IInWindowPrompts.h"
+#include "framework/graphics/ILayer.h"
+#include "framework/graphics/IPopupMenu.h"
+#include "framework/graphics/IRECTList.h"
+#include "framework/plugin/IPluginPaths.h"
+#include "framework/util/UtilString.h"
+
+#include <functional>
+#include <memory>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
+
+namespace plugin::igraphics
+{
+
+class IGEditorDelegate;
+
+// A font object of the platform layer (file data or a system font), owned by whoever holds it.
+class PlatformFont
+{
+public:
+  virtual ~PlatformFont() = default;
+};
+using PlatformFontPtr = std::unique_ptr<PlatformFont>;
+
+using IKeyHandlerFunc = std::function<bool(const IKeyPress& key, bool isUp)>;
+using IDisplayTickFunc = std::function<void()>;
+using IUIAppearanceChangedFunc = std::function<void(EUIAppearance appearance)>;
+using IMsgBoxCompletionHandlerFunc = std::function<void(EMsgBoxResult result)>;
+using IFileDialogCompletionHandlerFunc =
+  std::function<void(const Util_String& fileName, const Util_String& path)>;
+using IColorPickerHandlerFunc = std::function<void(const IColor& color)>;
+using IQwertyMidiFunc = std::function<void(const IMidiMsg& msg)>;
+
+class IGraphics
+{
+public:
+  IGraphics(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
+  virtual ~IGraphics();
+
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+
+  // ======== Frame loop [main thread]
+  // The view calls, on each tick: rects.Clear(); if (IsDirty(rects)) { SetAllControlsClean();
+  // Draw(rects); }
+  bool IsDirty(IRECTList& rects);
+  void Draw(IRECTList& rects);
+  void Draw(const IRECT& bounds, float scale);
+  void DrawControl(IControl* pControl, const IRECT& bounds, float scale);
+  void PrepareRegion(const IRECT& r);
+  void OnGUIIdle();
+  // Back end: begins and ends a frame; its BeginFrame calls this base one.
+  virtual void BeginFrame();
+  virtual void EndFrame() {}
+  virtual void CompleteRegion(const IRECT& /*r*/) {}
+  virtual void OnViewInitialized(void* /*pContext*/) {}
+  virtual void OnViewDestroyed() {}
+
+  // ======== Drawing (built on the path interface; the back end may replace any of them)
+  virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2,
+                        const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
+                              const IBlend* pBlend = nullptr, float thickness = 1.f,
+                              float dashLen = 2.f);
+  virtual void DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3,
+                            float y3, const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawRect(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr,
+                        float thickness = 1.f);
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+                             const IBlend* pBlend = nullptr, float thickness = 1.f);
+  // Corner radii in the order top-left, top-right, bottom-left, bottom-right.
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float ctl, float ctr,
+                             float cbl, float cbr, const IBlend* pBlend = nullptr,
+                             float thickness = 1.f);
+  virtual void DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+                       const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawCircle(const IColor& color, float cx, float cy, float r,
+                          const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr,
+                           float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, float x, float y, float r1, float r2,
+                           float angle = 0.f, const IBlend* pBlend = nullptr,
+                           float thickness = 1.f);
+  virtual void DrawConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
+                                 const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawDottedRect(const IColor& color, const IRECT& bounds,
+                              const IBlend* pBlend = nullptr, float thickness = 1.f,
+                              float dashLen = 2.f);
+  virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3,
+                            float y3, const IBlend* pBlend = nullptr);
+  virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+                             const IBlend* pBlend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float ctl, float ctr,
+                             float cbl, float cbr, const IBlend* pBlend = nullptr);
+  virtual void FillCircle(const IColor& color, float cx, float cy, float r,
+                          const IBlend* pBlend = nullptr);
+  virtual void FillEllipse(const IColor& color, const IRECT& bounds,
+                           const IBlend* pBlend = nullptr);
+  virtual void FillEllipse(const IColor& color, float x, float y, float r1, float r2,
+                           float angle = 0.f, const IBlend* pBlend = nullptr);
+  virtual void FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+                       const IBlend* pBlend = nullptr);
+  virtual void FillConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
+                                 const IBlend* pBlend = nullptr);
+  virtual void DrawPoint(const IColor& color, float x, float y, const IBlend* pBlend = nullptr);
+  virtual void DrawGrid(const IColor& color, const IRECT& bounds, float gridSizeH, float gridSizeV,
+                        const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawData(const IColor& color, const IRECT& bounds, const float* normYPoints,
+                        int nPoints, const float* normXPoints = nullptr,
+                        const IBlend* pBlend = nullptr, float thickness = 1.f,
+                        const IColor* pFillColor = nullptr);
+  void DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin, float rMax,
+                      const IBlend* pBlend = nullptr, float thickness = 1.f);
+  // Lines across a rectangle; the position (0..1) is clamped first.
+  void DrawVerticalLine(const IColor& color, const IRECT& bounds, float x,
+                        const IBlend* pBlend = nullptr, float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, const IRECT& bounds, float y,
+                          const IBlend* pBlend = nullptr, float thickness = 1.f);
+  void DrawLineAcross(const IColor& color, const IRECT& bounds, EDirection dir, float pos,
+                      const IBlend* pBlend = nullptr, float thickness = 1.f);
+  void DrawVerticalLine(const IColor& color, float xi, float yLo, float yHi,
+                        const IBlend* pBlend = nullptr, float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi,
+                          const IBlend* pBlend = nullptr, float thickness = 1.f);
+
+  // Text: nothing is drawn or measured for a null or empty string.
+  void DrawText(const IText& text, const char* str, const IRECT& bounds,
+                const IBlend* pBlend = nullptr);
+  void DrawText(const IText& text, const char* str, float x, float y,
+                const IBlend* pBlend = nullptr);
+  // Sets bounds to the text's box and returns its width; 0 (bounds untouched) for no text.
+  virtual float MeasureText(const IText& text, const char* str, IRECT& bounds) const;
+  virtual void DrawMultiLineText(const IText& text, const char* str, const IRECT& bounds,
+                                 const IBlend* pBlend = nullptr);
+  virtual void DrawFastDropShadow(const IRECT& /*innerBounds*/, const IRECT& /*outerBounds*/,
+                                  float /*xyDrop*/ = 5.f, float /*roundness*/ = 0.f,
+                                  float /*blur*/ = 10.f, const IBlend* /*pBlend*/ = nullptr)
+  {
+  }
+
+  // Path builders: add to the current path without clearing or painting.
+  void PathRect(const IRECT& bounds);
+  void PathRoundRect(const IRECT& bounds, float ctl, float ctr, float cbl, float cbr);
+  void PathRoundRect(const IRECT& bounds, float cornerRadius = 5.f);
+  void PathTriangle(float x1, float y1, float x2, float y2, float x3, float y3);
+  void PathConvexPolygon(const float* x, const float* y, int nPoints);
+  void PathCircle(float cx, float cy, float r);
+  void PathEllipse(float x, float y, float r1, float r2, float angle = 0.f);
+  void PathEllipse(const IRECT& bounds);
+  void PathRadialLine(float cx, float cy, float angle, float rMin, float rMax);
+
+  // Transforms: the operation issued last acts first on drawn coordinates.
+  void PathTransformSave();
+  void PathTransformRestore();
+  void PathTransformReset(bool clearStates = false);
+  void PathTransformTranslate(float x, float y);
+  void PathTransformScale(float x, float y);
+  void PathTransformScale(float scale);
+  void PathTransformRotate(float angle);
+  void PathTransformSkew(float xAngle, float yAngle);
+  void PathTransformMatrix(const IMatrix& matrix);
+  // Clips to r within the current drawing area (all of it for an empty r), in untransformed
+  // coordinates.
+  void PathClipRegion(const IRECT& r = IRECT());
+
+  // ======== Back end: the path interface
+  // Angles are degrees, 0 pointing up, increasing clockwise. PathStroke and PathFill consume
+  // the path unless the options' preserve flag is set.
+  virtual void PathClear() = 0;
+  virtual void PathClose() = 0;
+  virtual void PathArc(float cx, float cy, float r, float a1, float a2,
+                       EWinding winding = EWinding::kCW) = 0;
+  virtual void PathMoveTo(float x, float y) = 0;
+  virtual void PathLineTo(float x, float y) = 0;
+  // Marks the sub-path just built as a hole; honoured by fills with EFillRule::kPreserve.
+  virtual void PathSetWinding(bool /*isHole*/) {}
+  virtual void PathCubicBezierTo(float c1x, float c1y, float c2x, float c2y, float x2,
+                                 float y2) = 0;
+  virtual void PathQuadraticBezierTo(float cx, float cy, float x2, float y2) = 0;
+  virtual void PathStroke(const IPattern& pattern, float thickness,
+                          const IStrokeOptions& options = IStrokeOptions(),
+                          const IBlend* pBlend = nullptr) = 0;
+  virtual void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
+                        const IBlend* pBlend = nullptr) = 0;
+
+  // ======== Back end: bitmaps, text, layers
+  // Draws the bounds-sized piece of the bitmap starting at (srcX, srcY) points into bounds.
+  virtual void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int srcX, int srcY,
+                          const IBlend* pBlend = nullptr) = 0;
+  virtual IColor GetPoint(int x, int y) = 0;
+  virtual void* GetDrawContext() = 0;
+  virtual const char* GetDrawingAPIStr() = 0;
+  virtual bool BitmapExtSupported(const char* ext) = 0;
+  // New back-end bitmaps; the caller takes ownership.
+  virtual APIBitmap* LoadAPIBitmap(const char* fileNameOrResID, int scale,
+                                   EResourceLocation location, const char* ext) = 0;
+  virtual APIBitmap* LoadAPIBitmap(const char* name, const void* pData, int dataSize,
+                                   int scale) = 0;
+  virtual APIBitmap* CreateAPIBitmap(int width, int height, bool cacheable, float scale,
+                                     float drawScale) = 0;
+  // Makes the top of the layer stack, or the window when it is empty, the drawing target.
+  virtual void UpdateLayer() {}
+  virtual void GetLayerBitmapData(const ILayerPtr& layer, RawBitmapData& data) = 0;
+  virtual void ApplyShadowMask(ILayerPtr& layer, RawBitmapData& mask, const IShadow& shadow) = 0;
+  // Byte index of alpha within a 4-byte pixel, and whether layer rows run bottom-up.
+  virtual int AlphaChannel() const = 0;
+  virtual bool FlippedBitmap() const = 0;
+  // Registers a platform font for drawing under fontID.
+  virtual bool LoadAPIFont(const char* fontID, const PlatformFontPtr& font) = 0;
+  virtual bool AssetsLoaded() { return true; }
+
+  // ======== Platform: window, pointer, clipboard, dialogs, fonts, prompts
+  // Creates the view in the parent, lays out the controls through the delegate's LayoutUI,
+  // calls the delegate's OnUIOpen, starts the redraw timer; returns the view.
+  virtual void* OpenWindow(void* pParent) = 0;
+  // Stops the redraw timer and removes the view; the delegate deletes the context afterwards.
+  virtual void CloseWindow() = 0;
+  virtual void* GetWindow() = 0;
+  bool WindowIsOpen() { return GetWindow() != nullptr; }
+  virtual void AttachPlatformView(const IRECT& /*r*/, void* /*pView*/) {}
+  virtual void RemovePlatformView(void* /*pView*/) {}
+  virtual void HidePlatformView(void* /*pView*/, bool /*hide*/) {}
+  virtual void GetMouseLocation(float& x, float& y) const = 0;
+  virtual void HideMouseCursor(bool hide = true, bool lock = true) = 0;
+  virtual void MoveMouseCursor(float x, float y) = 0;
+  // Stores the new cursor type and returns the previous one.
+  virtual ECursor SetMouseCursor(ECursor cursorType = ECursor::kArrow);
+  virtual void ForceEndUserEdit() = 0;
+  virtual bool GetTextFromClipboard(Util_String& str) = 0;
+  virtual bool SetTextInClipboard(const char* str) = 0;
+  virtual bool SetFilePathInClipboard(const char* /*path*/) { return false; }
+  virtual bool InitiateExternalFileDragDrop(const char* /*path*/, const IRECT& /*iconBounds*/)
+  {
+    return false;
+  }
+  virtual void UpdateTooltips() = 0;
+  virtual EMsgBoxResult
+  ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
+                 IMsgBoxCompletionHandlerFunc completionHandler = nullptr) = 0;
+  virtual void PromptForFile(Util_String& fileName, Util_String& path,
+                             EFileAction action = EFileAction::kOpen, const char* ext = "",
+                             IFileDialogCompletionHandlerFunc completionHandler = nullptr) = 0;
+  virtual void PromptForDirectory(Util_String& dir,
+                                  IFileDialogCompletionHandlerFunc completionHandler = nullptr) = 0;
+  virtual bool PromptForColor(IColor& color, const char* str = "",
+                              IColorPickerHandlerFunc func = nullptr) = 0;
+  virtual bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
+                       const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) = 0;
+  virtual const char* GetPlatformAPIStr() { return ""; }
+  virtual bool RevealPathInExplorerOrFinder(Util_String& /*path*/, bool /*select*/ = false)
+  {
+    return false;
+  }
+  virtual void SetWinModuleHandle(void* /*pInstance*/) {}
+  virtual void* GetWinModuleHandle() { return nullptr; }
+  virtual void ClientToScreen(float& /*x*/, float& /*y*/) {}
+  virtual PlatformFontPtr LoadPlatformFont(const char* fontID, const char* fileNameOrResID) = 0;
+  virtual PlatformFontPtr LoadPlatformFont(const char* fontID, void* pData, int dataSize) = 0;
+  virtual PlatformFontPtr LoadPlatformFont(const char* fontID, const char* fontName,
+                                           ETextStyle style) = 0;
+  // May take the font over for later use.
+  virtual void CachePlatformFont(const char* fontID, PlatformFontPtr& font) = 0;
+  virtual const char* GetBundleID() { return ""; }
+  virtual const char* GetAppGroupID() { return ""; }
+  virtual void ActivateGLContext() {}
+  virtual void DeactivateGLContext() {}
+  virtual bool PlatformSupportsMultiTouch() const { return false; }
+  // The factor by which window sizes are multiplied before they reach the plug-in.
+  virtual float GetPlatformWindowScale() const { return 1.f; }
+  // Resizes the view to the window size (width x draw scale, height x draw scale).
+  virtual void PlatformResize(bool /*parentHasResized*/) {}
+  // The back end recreates its frame buffers for the new size and scale.
+  virtual void DrawResize() {}
+  virtual EUIAppearance GetUIAppearance() const { return EUIAppearance::kLight; }
+  float GetBackingPixelScale() const { return mScreenScale * mDrawScale; }
+
+  // ======== Control list
+  // Attaches and takes ownership; a tag already in use returns null and leaves the control with
+  // the caller.
+  IControl* AttachControl(IControl* pControl, int ctrlTag = -1, const char* group = "");
+  // Inserts a background control at index 0, behind everything attached before or after; it is
+  // never tagged. The road of every background attacher.
+  IControl* AttachBackgroundControl(IControl* pControl);
+  IControl* GetControl(int idx) const;
+  int NControls() const { return static_cast<int>(mControls.size()); }
+  IControl* GetControlWithTag(int ctrlTag) const;
+  // The first control linked to the parameter through any value slot.
+  IControl* GetControlWithParamIdx(int paramIdx) const;
+  int GetControlIdx(const IControl* pControl) const;
+  void HideControl(int paramIdx, bool hide);
+  void DisableControl(int paramIdx, bool disable);
+  void ForControlWithParam(int paramIdx, const std::function<void(IControl&)>& func);
+  void ForControlWithParam(const std::vector<int>& params,
+                           const std::function<void(IControl&)>& func);
+  void ForControlInGroup(const char* group, const std::function<void(IControl&)>& func);
+  void ForStandardControlsFunc(const std::function<void(IControl&)>& func);
+  // The control list, then the special controls: corner resizer, text-entry control, popup-menu
+  // control.
+  void ForAllControlsFunc(const std::function<void(IControl&)>& func);
+  void SetAllControlsDirty();
+  void SetAllControlsClean();
+  void UpdatePeers(IControl* pCaller, int callerValIdx);
+  void AssignParamNameToolTips();
+
+  // Removal leaves no pointer to the control anywhere in the context (capture, mouse-over,
+  // prompts, tags, parents); host edit gestures it holds open are closed.
+  void RemoveControlWithTag(int ctrlTag);
+  void RemoveControl(int idx);
+  void RemoveControl(IControl* pControl);
+  void RemoveControls(int fromIdx);
+  void RemoveAllControls();
+
+  void SetControlPosition(IControl* pControl, float x, float y);
+  void SetControlSize(IControl* pControl, float w, float h);
+  void SetControlBounds(IControl* pControl, const IRECT& r);
+
+  // Special controls. Each takes ownership of the control it is given.
+  // The corner resizer sets the resize drag going (SetResizingInProcess) when pressed.
+  void AttachCornerResizer(IControl* pControl, EUIResizerMode sizeMode = EUIResizerMode::kScale,
+                           bool layoutOnResize = false);
+  IControl* GetCornerResizer() const { return mCornerResizer.get(); }
+
+  // The in-window text field and menu (kept only when none is attached yet; otherwise the
+  // given control is deleted).
+  template <class T>
+  void AttachTextEntryControl(T* pControl)
+  {
+    static_assert(std::is_base_of_v<IControl, T> && std::is_base_of_v<IInWindowTextEntry, T>);
+    DoAttachTextEntryControl(pControl, pControl);
+  }
+  template <class T>
+  void AttachPopupMenuControl(T* pControl)
+  {
+    static_assert(std::is_base_of_v<IControl, T> && std::is_base_of_v<IInWindowPopupMenu, T>);
+    DoAttachPopupMenuControl(pControl, pControl);
+  }
+  void RemoveTextEntryControl();
+  void RemovePopupMenuControl();
+  IControl* GetTextEntryControl() const { return mTextEntryControl.get(); }
+  IControl* GetPopupMenuControl() const { return mPopupMenuControl.get(); }
+
+  // ======== Size and scale
+  void Resize(int w, int h, float scale, bool needsPlatformResize = true);
+  void SetScreenScale(float scale);
+  void SetScaleConstraints(float lo, float hi);
+  void SetLayoutOnResize(bool layoutOnResize) { mLayoutOnResize = layoutOnResize; }
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  int WindowWidth() const { return static_cast<int>(mWidth * mDrawScale); }
+  int WindowHeight() const { return static_cast<int>(mHeight * mDrawScale); }
+  int FPS() const { return mFPS; }
+  float GetDrawScale() const { return mDrawScale; }
+  float GetScreenScale() const { return mScreenScale; }
+  IRECT GetBounds() const { return IRECT(0.f, 0.f, float(mWidth), float(mHeight)); }
+
+  // ======== Flags and hooks
+  void SetStrictDrawing(bool strict);
+  void EnableTooltips(bool enable);
+  void EnableMouseOver(bool enable) { mEnableMouseOver = enable; }
+  void EnableMultiTouch(bool enable) { mEnableMultiTouch = enable; }
+  void EnableLiveEdit(bool /*enable*/) {}
+  bool TooltipsEnabled() const { return mEnableTooltips; }
+  bool MouseOverEnabled() const { return mEnableMouseOver; }
+  bool MultiTouchEnabled() const { return mEnableMultiTouch; }
+  void SetKeyHandlerFunc(IKeyHandlerFunc func) { mKeyHandlerFunc = std::move(func); }
+  void SetDisplayTickFunc(IDisplayTickFunc func) { mDisplayTickFunc = std::move(func); }
+  void SetUIAppearanceChangedFunc(IUIAppearanceChangedFunc func)
+  {
+    mAppearanceChangedFunc = std::move(func);
+  }
+  // Installs a key handler that plays MIDI notes from the letter keys (see IGraphicsInput.cpp).
+  void SetQwertyMidiKeyHandlerFunc(IQwertyMidiFunc func = nullptr);
+  IGEditorDelegate* GetDelegate() const { return mDelegate; }
+
+  // ======== Input (called by the platform view) [main thread]
+  void OnMouseDown(const std::vector<IMouseInfo>& points);
+  void OnMouseUp(const std::vector<IMouseInfo>& points);
+  void OnMouseDrag(const std::vector<IMouseInfo>& points);
+  void OnTouchCancelled(const std::vector<IMouseInfo>& points);
+  bool OnMouseDblClick(float x, float y, const IMouseMod& mod);
+  void OnMouseWheel(float x, float y, const IMouseMod& mod, float delta);
+  bool OnMouseOver(float x, float y, const IMouseMod& mod);
+  void OnMouseOut();
+  bool OnKeyDown(float x, float y, const IKeyPress& key);
+  bool OnKeyUp(float x, float y, const IKeyPress& key);
+  void OnDrop(const char* str, float x, float y);
+  void OnDropMultiple(const std::vector<const char*>& paths, float x, float y);
+  void OnAppearanceChanged(EUIAppearance appearance);
+
+  IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false,
+                            ITouchID touchID = 0);
+  int GetMouseControlIdx(float x, float y, bool mouseOver = false);
+  void ReleaseMouseCapture();
+  bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
+  bool ControlIsCaptured(const IControl* pControl) const;
+  void GetTouches(const IControl* pControl, std::vector<ITouchID>& touchesOnThisControl) const;
+  IControl* GetMouseOverControl() const { return mMouseOver; }
+  int GetMouseOverIdx() const { return mMouseOverIdx; }
+  void GetMouseDownPoint(float& x, float& y) const
+  {
+    x = mMouseDownX;
+    y = mMouseDownY;
+  }
+  ECursor GetCursorType() const { return mCursorType; }
+  bool IsCursorHidden() const { return mCursorHidden; }
+
+  void GetParamIdxForPTAutomation(float x, float y);
+  int GetLastClickedParamForPTAutomation();
+  void SetPTParameterHighlight(int paramIdx, bool highlighted, int colourIdx);
+  void PopupHostContextMenuForParam(IControl* pControl, int paramIdx, float x, float y);
+  void PopupHostContextMenuForParam(int controlIdx, int paramIdx, float x, float y);
+
+  // The resize drag started by the corner resizer.
+  void SetResizingInProcess(bool resizing) { mResizingInProcess = resizing; }
+  bool GetResizingInProcess() const { return mResizingInProcess; }
+  void OnDragResize(float x, float y);
+  void EndDragResize();
+
+  void AttachGestureRecognizer(EGestureType type);
+  void AttachGestureRecognizerToRegion(const IRECT& r, EGestureType type, IGestureFunc func);
+  void ClearGestureRegions();
+  bool RespondsToGesture(float x, float y);
+  void OnGestureRecognized(const IGestureInfo& info);
+
+  // ======== Value prompts [main thread]
+  void PromptUserInput(IControl& control, const IRECT& bounds, int valIdx = 0);
+  void CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds,
+                       int valIdx = kNoValIdx);
+  void DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx,
+                         bool isContext);
+  void CreateTextEntry(IControl& control, const IText& text, const IRECT& bounds, const char* str,
+                       int valIdx = 0);
+  // Results, from the text field or menu that was opened.
+  void SetControlValueAfterTextEdit(const char* str);
+  void SetControlValueAfterPopupMenu(IPopupMenu* pMenu);
+  void DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx);
+  IControl* GetControlInTextEntry() const { return mInTextEntry; }
+  void ClearInTextEntryControl() { mInTextEntry = nullptr; }
+  IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
+  IPopupMenu& GetPromptMenu() { return mPromptPopupMenu; }
+
+protected:
+  // Platform: opens a native text field over bounds (in editor coordinates) holding str, at most
+  // length characters; when editing ends it calls SetControlValueAfterTextEdit.
+  virtual void CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
+                                       int length, const char* str) = 0;
+  // Platform: shows a native menu; returns the menu or submenu holding the chosen item (its
+  // chosen index set) or null when cancelled. When it sets isAsync it reports the result later
+  // through SetControlValueAfterPopupMenu instead.
+  virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
+                                              bool& isAsync) = 0;
+  // Back end: the transform of all following path and bitmap drawing.
+  virtual void PathTransformSetMatrix(const IMatrix& m) = 0;
+  // Back end: clips all drawing to r, in untransformed coordinates; an empty r clips everything.
+  virtual void SetClipRegion(const IRECT& r) = 0;
+  // Back end: called for non-empty strings only.
+  virtual float DoMeasureText(const IText& text, const char* str, IRECT& bounds) const = 0;
+  virtual void DoDrawText(const IText& text, const char* str, const IRECT& bounds,
+                          const IBlend* pBlend) = 0;
+
+  const IRECT& GetClipRECT() const { return mClipRECT; }
+  const IMatrix& GetTransform() const { return mTransform; }
+
+  // Kept by the platform's HideMouseCursor.
+  bool mCursorHidden = false;
+  bool mCursorLock = false;
+
+private:
+  void InitControl(IControl* pControl);
+  void DetachControlReferences(IControl* pControl);
+  void DeleteControlAt(int idx);
+  void DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry* pTextEntry);
+  void DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu* pPopupMenu);
+  void BeginEditGestures(IControl* pControl);
+  void EndEditGestures(IControl* pControl);
+  void SetTransform(const IMatrix& m);
+  void StrokeCurrentPath(const IColor& color, const IBlend* pBlend, float thickness);
+  void FillCurrentPath(const IColor& color, const IBlend* pBlend);
+
+  std::vector<std::unique_ptr<IControl>> mControls;
+  std::unordered_map<int, IControl*> mCtrlTags;
+  std::unique_ptr<IControl> mCornerResizer;
+  std::unique_ptr<IControl> mTextEntryControl;
+  IInWindowTextEntry* mTextEntry = nullptr; // the same object as mTextEntryControl
+  std::unique_ptr<IControl> mPopupMenuControl;
+  IInWindowPopupMenu* mPopupMenu = nullptr; // the same object as mPopupMenuControl
+  IPopupMenu mPromptPopupMenu;
+
+  ECursor mCursorType = ECursor::kArrow;
+  int mWidth;
+  int mHeight;
+  int mFPS;
+  float mScreenScale = 1.f;
+  float mDrawScale;
+
+  std::vector<EGestureType> mRegisteredGestures;
+  IRECTList mGestureRegions;
+  std::unordered_map<int, IGestureFunc> mGestureRegionFuncs;
+
+  std::unordered_map<ITouchID, IControl*> mCapturedMap;
+  // Controls whose host edit gestures were opened by a press and are not yet closed (once per
+  // press); a gesture is closed only if it was opened here.
+  std::vector<IControl*> mEditGestureControls;
+  IControl* mMouseOver = nullptr;
+  IControl* mInTextEntry = nullptr;
+  IControl* mInPopupMenu = nullptr;
+  bool mIsContextMenu = false;
+  int mTextEntryValIdx = kNoValIdx;
+  int mPopupMenuValIdx = kNoValIdx;
+  int mMouseOverIdx = -1;
+  float mMouseDownX = -1.f;
+  float mMouseDownY = -1.f;
+  float mMinScale = 0.5f;
+  float mMaxScale = 4.f;
+  int mLastClickedParam = kNoParameter;
+
+  bool mEnableMouseOver = false;
+  bool mStrict = false;
+  bool mEnableTooltips = false;
+  bool mResizingInProcess = false;
+  bool mLayoutOnResize = false;
+  bool mEnableMultiTouch = false;
+  EUIResizerMode mGUISizeMode = EUIResizerMode::kScale;
+
+  IKeyHandlerFunc mKeyHandlerFunc;
+  IDisplayTickFunc mDisplayTickFunc;
+  IUIAppearanceChangedFunc mAppearanceChangedFunc;
+
+  IGEditorDelegate* mDelegate;
+
+  IRECT mClipRECT;
+  IMatrix mTransform;
+  std::vector<IMatrix> mTransformStates;
+};
+
+} // namespace plugin::igraphics

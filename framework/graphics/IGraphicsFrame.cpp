@@ -1,0 +1,138 @@
+// IGraphics: the frame loop. Each tick collects the padded bounds of the dirty controls, and a
+// frame redraws only the controls touching that region, each clipped to the region and to its
+// ancestors.
+
+#include "framework/graphics/IGraphics.h"
+
+#include <algorithm>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+// Controls are redrawn 0.75 point beyond their bounds, so anti-aliased edges are repainted.
+constexpr float kDirtyPadding = 0.75f;
+
+// Moves c into p, keeping c's size where it fits (shifted, not cut).
+void ClankInto(IRECT& c, const IRECT& p)
+{
+  if (c.L < p.L)
+  {
+    c.R = std::min(p.R - 1.f, c.R + p.L - c.L);
+    c.L = p.L;
+  }
+  if (c.T < p.T)
+  {
+    c.B = std::min(p.B - 1.f, c.B + p.T - c.T);
+    c.T = p.T;
+  }
+  if (c.R >= p.R)
+  {
+    c.L = std::max(p.L, c.L - (c.R - p.R + 1.f));
+    c.R = p.R - 1.f;
+  }
+  if (c.B >= p.B)
+  {
+    c.T = std::max(p.T, c.T - (c.B - p.B + 1.f));
+    c.B = p.B - 1.f;
+  }
+}
+
+} // namespace
+
+bool IGraphics::IsDirty(IRECTList& rects)
+{
+  if (mDisplayTickFunc)
+    mDisplayTickFunc();
+
+  ForAllControlsFunc([](IControl& control) { control.Animate(); });
+
+  bool dirty = false;
+  ForAllControlsFunc(
+    [&](IControl& control)
+    {
+      if (!control.IsDirty())
+        return;
+      IRECT r = control.GetRECT().GetPadded(kDirtyPadding);
+      if (IControl* pParent = control.GetParent())
+        ClankInto(r, pParent->GetRECT().GetPadded(kDirtyPadding));
+      rects.Add(r);
+      dirty = true;
+    });
+  return dirty;
+}
+
+void IGraphics::Draw(IRECTList& rects)
+{
+  if (rects.Size() == 0)
+    return;
+
+  const float scale = GetBackingPixelScale();
+  BeginFrame();
+  if (mStrict)
+  {
+    Draw(rects.Bounds().GetPixelAligned(scale), scale);
+  }
+  else
+  {
+    rects.PixelAlign(scale);
+    rects.Optimize();
+    for (int i = 0; i < rects.Size(); ++i)
+      Draw(rects.Get(i), scale);
+  }
+  EndFrame();
+}
+
+void IGraphics::Draw(const IRECT& bounds, float scale)
+{
+  ForAllControlsFunc([&](IControl& control) { DrawControl(&control, bounds, scale); });
+}
+
+void IGraphics::DrawControl(IControl* pControl, const IRECT& bounds, float scale)
+{
+  if (!pControl)
+    return;
+  // A hidden control is skipped, unless it is the background.
+  if (pControl->IsHidden() && GetControl(0) != pControl)
+    return;
+
+  IRECT clip =
+    bounds.Intersect(pControl->GetRECT().GetPadded(kDirtyPadding).GetPixelAligned(scale));
+  if (clip.W() <= 0.f || clip.H() <= 0.f)
+    return;
+
+  for (IControl* pParent = pControl->GetParent(); pParent; pParent = pParent->GetParent())
+  {
+    const IRECT p = pParent->GetRECT().GetPadded(kDirtyPadding).GetPixelAligned(scale);
+    if (!clip.Intersects(p))
+      return;
+    ClankInto(clip, p);
+  }
+
+  PrepareRegion(clip);
+  pControl->Draw(*this);
+  CompleteRegion(clip);
+}
+
+void IGraphics::PrepareRegion(const IRECT& r)
+{
+  mTransformStates.clear();
+  SetTransform(IMatrix());
+  PathClear();
+  SetClipRegion(r);
+  mClipRECT = r;
+}
+
+void IGraphics::BeginFrame()
+{
+  // The frame-time display, when one exists, is fed here.
+}
+
+void IGraphics::OnGUIIdle()
+{
+  ForAllControlsFunc([](IControl& control) { control.OnGUIIdle(); });
+}
+
+} // namespace plugin::igraphics

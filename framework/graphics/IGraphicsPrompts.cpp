@@ -1,0 +1,158 @@
+// IGraphics: value prompts. A control asks for a value; the context opens a menu of the
+// parameter's display texts or a text field (the in-window controls when attached, else the
+// platform's), remembers who asked, and turns the result back into a normalized value for that
+// control. Only one menu and one text entry are pending at a time.
+
+#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/graphics/IGraphics.h"
+#include "framework/plugin/IPluginParameter.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+// True when the text starts with a number that is not finite ("inf", "nan", "1e999"), read in
+// the C locale whatever the host has set. A text without a leading number is not one.
+bool IsNonFiniteNumber(const char* str)
+{
+  char* end = nullptr;
+  const double value = Util_StrToDouble(str, &end);
+  return end != str && !std::isfinite(value);
+}
+
+} // namespace
+
+void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valIdx)
+{
+  const IParam* pParam = control.GetParam(valIdx);
+  if (!pParam)
+    return;
+
+  Util_String current;
+  const bool isMenu = pParam->Type() == IParam::kTypeEnum ||
+                      (pParam->Type() == IParam::kTypeBool && pParam->NDisplayTexts() > 0);
+  if (isMenu)
+  {
+    pParam->GetDisplay(pParam->Value(), false, current, true);
+    mPromptPopupMenu.Clear();
+    for (int i = 0; i < pParam->NDisplayTexts(); ++i)
+    {
+      const char* text = pParam->GetDisplayText(static_cast<double>(i)); // "" when none
+      const bool checked = std::strcmp(text, current.Get()) == 0;
+      mPromptPopupMenu.AddItem(text, -1,
+                               checked ? IPopupMenu::Item::kChecked : IPopupMenu::Item::kNoFlags);
+    }
+    mPromptPopupMenu.SetRootTitle(pParam->GetName());
+    DoCreatePopupMenu(control, mPromptPopupMenu, bounds, valIdx, false);
+  }
+  else
+  {
+    pParam->GetDisplay(pParam->Value(), false, current, false);
+    if (control.GetPromptShowsParamLabel())
+    {
+      current.Append(" ");
+      current.Append(pParam->GetLabel());
+    }
+    CreateTextEntry(control, control.GetText(), bounds, current.Get(), valIdx);
+  }
+}
+
+void IGraphics::CreateTextEntry(IControl& control, const IText& text, const IRECT& bounds,
+                                const char* str, int valIdx)
+{
+  mInTextEntry = &control;
+  mTextEntryValIdx = valIdx;
+  const int paramIdx = valIdx >= 0 ? control.GetParamIdx(valIdx) : kNoParameter;
+  if (mTextEntryControl)
+    mTextEntry->CreateTextEntry(paramIdx, text, bounds, control.GetTextEntryLength(), str);
+  else
+    CreatePlatformTextEntry(paramIdx, text, bounds, control.GetTextEntryLength(), str);
+  control.SetDirty(false);
+}
+
+void IGraphics::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds,
+                                int valIdx)
+{
+  DoCreatePopupMenu(control, menu, bounds, valIdx, false);
+}
+
+void IGraphics::DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds,
+                                  int valIdx, bool isContext)
+{
+  ReleaseMouseCapture();
+  mInPopupMenu = &control;
+  mPopupMenuValIdx = valIdx;
+  mIsContextMenu = isContext;
+
+  if (mPopupMenuControl)
+  {
+    mPopupMenu->CreatePopupMenu(menu, bounds);
+    return;
+  }
+  bool isAsync = false;
+  IPopupMenu* pResult = CreatePlatformPopupMenu(menu, bounds, isAsync);
+  if (!isAsync && mInPopupMenu)
+    SetControlValueAfterPopupMenu(pResult);
+}
+
+void IGraphics::SetControlValueAfterPopupMenu(IPopupMenu* pMenu)
+{
+  IControl* pControl = mInPopupMenu;
+  if (!pControl)
+    return;
+  // Forgotten first: the control's handler may open the next menu.
+  mInPopupMenu = nullptr;
+
+  if (!mIsContextMenu)
+  {
+    const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
+    pControl->OnPopupMenuSelection(chosen ? pMenu : nullptr, mPopupMenuValIdx);
+  }
+  else
+  {
+    pControl->OnContextSelection(pMenu ? pMenu->GetChosenItemIdx() : -1);
+  }
+  // Closes the gestures the press opened; a context menu's press opened none.
+  EndEditGestures(pControl);
+}
+
+void IGraphics::SetControlValueAfterTextEdit(const char* str)
+{
+  IControl* pControl = mInTextEntry;
+  if (!pControl)
+    return;
+  mInTextEntry = nullptr;
+  const int valIdx = mTextEntryValIdx;
+  if (!str)
+    str = "";
+
+  const IParam* pParam = valIdx >= 0 ? pControl->GetParam(valIdx) : nullptr;
+  if (!pParam)
+  {
+    pControl->OnTextEntryCompletion(str, valIdx);
+    return;
+  }
+
+  // A typed "inf", "nan" or out-of-range number is refused; the value stays as it was.
+  double displayValue = 0.0;
+  if (!pParam->MapDisplayText(str, &displayValue) && IsNonFiniteNumber(str))
+    return;
+  const double value = pParam->StringToValue(str);
+  if (!std::isfinite(value))
+    return;
+  // Stepped and clamped to the parameter's range, then normalized.
+  pControl->SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
+}
+
+void IGraphics::DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx)
+{
+  if (mInPopupMenu)
+    mInPopupMenu->OnDeleteFromPopupMenu(pMenu, itemIdx);
+}
+
+} // namespace plugin::igraphics
