@@ -293,6 +293,12 @@ void Pelmora::UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes)
   }
 }
 
+void Pelmora::OnUIClose()
+{
+  mEditorControls = nullptr; // they are deleted with the graphics context
+  plugin::IPluginVST2::OnUIClose();
+}
+
 bool Pelmora::OnMessage(int, int, int, const void*)
 {
   return false;

@@ -66,8 +66,9 @@ public:
 
   // ---- Editor side [main thread]
 
-  // The editor hands over its controls when it opens and null when it closes.
+  // The editor hands over its controls when it opens; closing the editor drops them.
   void SetEditorControls(PelmoraEditorControls* controls) { mEditorControls = controls; }
+  void OnUIClose() override;
   // The operator-link switch.
   bool GetOperatorLink() const { return mOperatorLink.load(); }
   void SetOperatorLink(bool link) { mOperatorLink.store(link); }
