@@ -55,14 +55,22 @@ Pelmora::Pelmora(const plugin::InstanceInfo& info) : plugin::IPluginVST2(info, M
 
   LoadSettings();
   InitParameter();
+  mDSP = std::make_unique<PelmoraDSP<double>>(kNumVoices, mGlobalParams.get());
+  // The engine follows every parameter from the start, before the host's first reset.
+  for (int i = 0; i < kNumParams; i++)
+    mDSP->SetParam(i, GetParam(i)->Value());
   mWaveform = std::make_unique<Waveform>(mGlobalParams.get(), kWaveformPoints);
-  // The editor's graphics factory and layout function are stored in the editor delegate once
-  // the editor exists.
+  // The editor's graphics factory and layout function are stored in the editor delegate by the
+  // editor's own code.
   LoadInitialPreset();
+  // A host that processes before its first reset gets sound at the processor's defaults.
+  mDSP->Reset(GetSampleRate(), GetBlockSize());
 }
 
 Pelmora::~Pelmora()
 {
+  // The engine and the preview read the sound model: they go first.
+  mDSP.reset();
   mWaveform.reset();
   mGlobalParams.reset();
 }
@@ -101,15 +109,21 @@ void Pelmora::ProcessMidiMsg(const IMidiMsg& msg)
   const int kind = (msg.mStatus & 0x80) && msg.StatusKind() != 0xF ? msg.StatusKind() : 0;
   switch (kind)
   {
+  case IMidiMsg::kControlChange:
+    if (msg.mData1 == 1) // modulation wheel
+      mDSP->SetModWheel(static_cast<float>(msg.mData2 / 127.0));
+    [[fallthrough]];
   case IMidiMsg::kNoteOff:
   case IMidiMsg::kNoteOn:
   case IMidiMsg::kProgramChange:
   case IMidiMsg::kPitchWheel:
-  case IMidiMsg::kControlChange:
+    mDSP->AddMidiMsgToQueue(msg);
     SendMidiMsg(msg);
     break;
   case IMidiMsg::kChannelAftertouch:
-  case IMidiMsg::kPolyAftertouch:
+    mDSP->SetAftertouch(static_cast<float>(msg.mData1 * 0.007874015748031));
+    break;
+  case IMidiMsg::kPolyAftertouch: // neither queued nor passed on
   default:
     break;
   }
@@ -132,22 +146,27 @@ void Pelmora::OnParamChange(int paramIdx)
   if (!param)
     return;
   const double value = param->Value();
-  if (paramIdx < kParamFirstGlobal && mOperatorLink.load())
+  if (paramIdx < kParamAlgorithm && mOperatorLink.load())
   {
-    const int slot = SlotOfParam(paramIdx);
+    // The copies are stored quietly (the host and the editor are not told); the engine gets the
+    // value as edited, unrounded, for all four operators.
+    const EOpParam slot = static_cast<EOpParam>(paramIdx % kOpParamCount);
     for (int op = 0; op < kNumOperators; op++)
-      StoreLinkedValue(OperatorParam(op, slot), value);
+      StoreLinkedValue(OpParamIndex(op, slot), value);
+    for (int op = 0; op < kNumOperators; op++)
+      mDSP->SetParam(OpParamIndex(op, slot), value);
     return;
   }
+  mDSP->SetParam(paramIdx, value);
 }
 
 // ---- Editor side
 
 int Pelmora::GetOperatorAControlTag(int paramIdx)
 {
-  if (paramIdx > kParamFirstGlobal - 1)
+  if (paramIdx > kParamAlgorithm - 1)
     return -1;
-  return OperatorControlTag(0, SlotOfParam(paramIdx));
+  return OperatorControlTag(0, paramIdx % kOpParamCount);
 }
 
 void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
@@ -163,35 +182,35 @@ void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
   mEditorControls->ShowParameter(name.Get(), display.Get());
 
   const double value = param->Value();
-  if (paramIdx < kParamFirstGlobal && mOperatorLink.load())
+  if (paramIdx < kParamAlgorithm && mOperatorLink.load())
   {
-    const int slot = SlotOfParam(paramIdx);
+    const int slot = paramIdx % kOpParamCount;
     const double normalized = param->GetNormalized();
     for (int op = 0; op < kNumOperators; op++)
       mEditorControls->SetControlValue(OperatorControlTag(op, slot), normalized);
-    if (slot == kOpSlotInverseWaveform)
+    if (slot == kOpInverse)
     {
       const int icons = value >= 0.5 ? kWaveformIconsInverted : kWaveformIconsNormal;
       for (int op = 0; op < kNumOperators; op++)
-        mEditorControls->SetWaveformIconOffset(OperatorControlTag(op, kOpSlotWaveform), icons);
+        mEditorControls->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform), icons);
     }
   }
 
-  if (paramIdx < kParamFirstGlobal)
+  if (paramIdx < kParamAlgorithm)
   {
-    switch (SlotOfParam(paramIdx))
+    switch (paramIdx % kOpParamCount)
     {
-    case kOpSlotInverseWaveform:
+    case kOpInverse:
       mEditorControls->SetWaveformIconOffset(
-        OperatorControlTag(OperatorOfParam(paramIdx), kOpSlotWaveform),
+        OperatorControlTag(paramIdx / kOpParamCount, kOpWaveform),
         value >= 0.5 ? kWaveformIconsInverted : kWaveformIconsNormal);
       UpdateWaveformControl();
       break;
-    case kOpSlotWaveform:
-    case kOpSlotRatio:
-    case kOpSlotOffset:
-    case kOpSlotPhase:
-    case kOpSlotLevel:
+    case kOpWaveform:
+    case kOpRatio:
+    case kOpOffset:
+    case kOpPhase:
+    case kOpLevel:
       UpdateWaveformControl();
       break;
     default:
@@ -202,10 +221,11 @@ void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
   {
     UpdateWaveformControl(); // algorithm, feedback, FM amount
   }
-  else if (paramIdx >= kParamModSource1 && paramIdx <= kParamLastModAmount)
+  else if (paramIdx >= kParamMod1Source &&
+           paramIdx < kParamMod1Source + kNumModSlots * kModSlotStride)
   {
-    const int slot = (paramIdx - kParamModSource1) / kModSlotParams;
-    const double amount = GetParam(kParamModAmount1 + kModSlotParams * slot)->Value();
+    const int slot = (paramIdx - kParamMod1Source) / kModSlotStride;
+    const double amount = GetParam(kParamMod1Amount + kModSlotStride * slot)->Value();
     UpdateKnobModulation(slot, amount * 0.01);
   }
 }
@@ -215,9 +235,9 @@ int Pelmora::ModulationKnobTag(int destination)
   // Destinations 1..12: the levels of A..D, the phases of A..D, feedback, FM amount, cutoff,
   // resonance. "-" (0) and the pitches (13..17) have no knob.
   if (destination >= 1 && destination <= 4)
-    return OperatorControlTag(destination - 1, kOpSlotLevel);
+    return OperatorControlTag(destination - 1, kOpLevel);
   if (destination >= 5 && destination <= 8)
-    return OperatorControlTag(destination - 5, kOpSlotPhase);
+    return OperatorControlTag(destination - 5, kOpPhase);
   if (destination >= 9 && destination <= 12)
     return kTagFeedbackKnob + (destination - 9);
   return 0;
@@ -255,11 +275,11 @@ void Pelmora::UpdateKnobModulation(int slot, double amount)
   for (int destination = 1; destination <= 12; destination++)
     mEditorControls->SetKnobModulation(ModulationKnobTag(destination), slot, 0.0f, 0.0f);
   const int destination =
-    static_cast<int>(GetParam(kParamModDestination1 + kModSlotParams * slot)->Value());
+    static_cast<int>(GetParam(kParamMod1Destination + kModSlotStride * slot)->Value());
   const int tag = ModulationKnobTag(destination);
   if (tag == 0)
     return;
-  const int source = static_cast<int>(GetParam(kParamModSource1 + kModSlotParams * slot)->Value());
+  const int source = static_cast<int>(GetParam(kParamMod1Source + kModSlotStride * slot)->Value());
   float lower = 0.0f;
   float upper = 0.0f;
   ModulationRange(source, static_cast<float>(amount), lower, upper);
@@ -278,8 +298,8 @@ void Pelmora::UpdateLfoTempoControls()
   if (!mEditorControls)
     return;
   const bool synced = GetParam(kParamLfoSync)->Value() >= 0.5;
-  mEditorControls->HideControlsOfParam(kParamLfoFreeRate, synced);
-  mEditorControls->HideControlsOfParam(kParamLfoDivision, !synced);
+  mEditorControls->HideControlsOfParam(kParamLfoRateHz, synced);
+  mEditorControls->HideControlsOfParam(kParamLfoRateDivision, !synced);
 }
 
 void Pelmora::UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes)
@@ -306,11 +326,25 @@ bool Pelmora::OnMessage(int, int, int, const void*)
 
 // ---- Engine
 
-void Pelmora::OnIdle() {}
-
-void Pelmora::ProcessBlock(double** inputs, double** outputs, int nFrames)
+void Pelmora::OnIdle()
 {
-  plugin::IPluginVST2::ProcessBlock(inputs, outputs, nFrames);
+  // The engine already takes the tempo at the start of each block; this catches a tempo change
+  // that arrived while blocks were not being processed in step with it. A synced LFO follows.
+  const double tempo = mHostTempo.load(std::memory_order_relaxed);
+  if (tempo != mDSP->GetTempo())
+    mDSP->SetTempo(tempo);
 }
 
-void Pelmora::OnReset() {}
+void Pelmora::ProcessBlock(double**, double** outputs, int nFrames)
+{
+  const plugin::ITransportInfo& transport = GetTransportInfo();
+  mHostTempo.store(transport.mTempo, std::memory_order_relaxed);
+  // Always two channels: the configuration is one stereo output.
+  mDSP->ProcessBlock(nullptr, outputs, 2, nFrames, transport.mPPQPos, transport.mTransportIsRunning,
+                     transport.mTempo);
+}
+
+void Pelmora::OnReset()
+{
+  mDSP->Reset(GetSampleRate(), GetBlockSize());
+}

@@ -26,6 +26,7 @@
 #include "instrument/PelmoraParameters.h"
 #include "instrument/Waveform.h"
 #include "instrument/dsp/GlobalParams.h"
+#include "instrument/engine/PelmoraDSP.h"
 
 #include <atomic>
 #include <initializer_list>
@@ -91,6 +92,7 @@ public:
   void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes);
 
   GlobalParams& GetGlobalParams() { return *mGlobalParams; }
+  PelmoraDSP<double>& GetDSP() { return *mDSP; }
   Waveform& GetWaveform() { return *mWaveform; }
 
   // The support folder (ending in '/') and the two paths in it.
@@ -105,6 +107,7 @@ private:
   // Stores a value in the parameter the way a stepped parameter holds it, with no notification.
   void StoreLinkedValue(int paramIdx, double value);
 
+  std::unique_ptr<PelmoraDSP<double>> mDSP;
   std::unique_ptr<GlobalParams> mGlobalParams;
   std::unique_ptr<Waveform> mWaveform;
   std::atomic<bool> mOperatorLink{false};
@@ -118,4 +121,7 @@ private:
   Util_String mPresetCategory{128};
   int mPresetIndex = 0;
   bool mStateRestored = false;
+  // The host tempo of the last block, for the idle hook (the transport record itself belongs to
+  // the audio thread).
+  std::atomic<double> mHostTempo{PelmoraEngine::kDefaultTempo};
 };

@@ -6,49 +6,13 @@
 // dispatch switches on it. Append only; never renumber or reorder.
 //
 // Layout: 0..31 four operator blocks of eight (A at 0, B at 8, C at 16, D at 24; the slot within a
-// block is EOperatorSlot); 32..34 algorithm; 35..38 filter; 39..44 LFO; 45..56 four modulation
+// block is EOpParam); 32..34 algorithm; 35..38 filter; 39..44 LFO; 45..56 four modulation
 // slots of three (source, destination, amount); 57..63 chorus, pitch bend, glide, gain, drift,
 // mono. Names, labels, groups and display texts are the texts hosts and the editor show, blanks
 // included ("LFO  Rate" has two; the tenth destination text ends in five).
 
 #include "framework/plugin/IPluginParameter.h"
-
-constexpr int kNumParams = 64;
-constexpr int kNumOperatorParams = 8; // parameters per operator block
-
-// The slot of a parameter within its operator block (index mod 8).
-enum EOperatorSlot : int
-{
-  kOpSlotWaveform = 0,
-  kOpSlotInverseWaveform = 1,
-  kOpSlotRatio = 2,
-  kOpSlotOffset = 3,
-  kOpSlotPhase = 4,
-  kOpSlotVelocityToFrequency = 5,
-  kOpSlotVelocitySense = 6,
-  kOpSlotLevel = 7,
-};
-
-// The indices the instrument itself refers to by name.
-enum EPelmoraParam : int
-{
-  kParamFirstGlobal = 32, // the first index after the four operator blocks
-  kParamAlgorithm = 32,
-  kParamFeedback = 33,
-  kParamFmAmount = 34,
-  kParamFilterCutoff = 36,
-  kParamFilterResonance = 37,
-  kParamLfoFreeRate = 40, // "LFO  Rate", hertz
-  kParamLfoDivision = 41, // "LFO Rate", a tempo division
-  kParamLfoSync = 42,
-  kParamModSource1 = 45, // slot s: source 45 + 3s, destination 46 + 3s, amount 47 + 3s
-  kParamModDestination1 = 46,
-  kParamModAmount1 = 47,
-  kParamLastModAmount = 56,
-};
-
-constexpr int kNumModSlots = 4;
-constexpr int kModSlotParams = 3;
+#include "instrument/engine/EngineParams.h" // the indices (EParam, EOpParam) and ranges
 
 // How a row is declared (each kind is one IParam initialiser).
 enum class EParamKind
@@ -96,17 +60,3 @@ const PelmoraParamSpec& GetParamSpec(int index);
 
 // [main thread, construction] Declares parameter `index` from its row.
 void InitParamFromSpec(plugin::IParam& param, int index);
-
-// The operator (0..3 for A..D) and slot of a parameter below 32.
-constexpr int OperatorOfParam(int index)
-{
-  return index / kNumOperatorParams;
-}
-constexpr int SlotOfParam(int index)
-{
-  return index % kNumOperatorParams;
-}
-constexpr int OperatorParam(int op, int slot)
-{
-  return op * kNumOperatorParams + slot;
-}
