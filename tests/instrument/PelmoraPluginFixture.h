@@ -7,8 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+// frames of float output from a started instance, in blocks; {left, right}.
+inline host::StereoBuffer RunBlocks(host::HostedPlugin& plug, int frames, int blockSize = 512)
+{
+  host::StereoBuffer out;
+  std::vector<float> left(static_cast<size_t>(blockSize)), right(static_cast<size_t>(blockSize));
+  float* outputs[2] = {left.data(), right.data()};
+  for (int done = 0; done < frames; done += blockSize)
+  {
+    const int n = std::min(blockSize, frames - done);
+    plug.ProcessFloat(nullptr, outputs, n);
+    out.left.insert(out.left.end(), left.begin(), left.begin() + n);
+    out.right.insert(out.right.end(), right.begin(), right.begin() + n);
+  }
+  return out;
+}
 
 class PelmoraPlugin : public ::testing::Test
 {
@@ -26,23 +43,7 @@ protected:
     mPlug.Effect()->setParameter(mPlug.Effect(), index, normalized);
   }
 
-  // frames of float output from one instance; {left, right}.
-  static host::StereoBuffer Run(host::HostedPlugin& plug, int frames, int blockSize = 512)
-  {
-    host::StereoBuffer out;
-    std::vector<float> left(static_cast<size_t>(blockSize)), right(static_cast<size_t>(blockSize));
-    float* outputs[2] = {left.data(), right.data()};
-    for (int done = 0; done < frames; done += blockSize)
-    {
-      const int n = std::min(blockSize, frames - done);
-      plug.ProcessFloat(nullptr, outputs, n);
-      out.left.insert(out.left.end(), left.begin(), left.begin() + n);
-      out.right.insert(out.right.end(), right.begin(), right.begin() + n);
-    }
-    return out;
-  }
-
-  host::StereoBuffer Run(int frames) { return Run(mPlug, frames); }
+  host::StereoBuffer Run(int frames) { return RunBlocks(mPlug, frames); }
 
   host::PluginModule mModule; // declared first: unloaded after the instance is closed
   host::HostedPlugin mPlug;

@@ -145,6 +145,8 @@ TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingThe
   for (int index : {2, 10, 18, 26})
     EXPECT_DOUBLE_EQ(Value(index), 2.5) << index;
   EXPECT_TRUE(sHostOpcodes.empty());
+  for (const OpParams& op : mPlug.GetGlobalParams().mOps) // all four reached the engine
+    EXPECT_FLOAT_EQ(op.mRatio, 2.5f);
 
   HostSets(23, 37.0); // "Operator C Level": stepped copies
   for (int index : {7, 15, 23, 31})
