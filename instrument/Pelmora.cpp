@@ -7,7 +7,6 @@
 #include "instrument/dsp/SimpleOsc.h"
 
 #include <algorithm>
-#include <cmath>
 
 using plugin::IMidiMsg;
 using plugin::IParam;
@@ -131,15 +130,6 @@ void Pelmora::ProcessMidiMsg(const IMidiMsg& msg)
 
 // ---- Parameter fan-out
 
-void Pelmora::StoreLinkedValue(int paramIdx, double value)
-{
-  IParam* param = GetParam(paramIdx);
-  double v = value;
-  if (param->GetStepped())
-    v = std::round(v / param->GetStep()) * param->GetStep(); // std::round: halves away from 0
-  param->Set(std::clamp(v, param->GetMin(), param->GetMax()));
-}
-
 void Pelmora::OnParamChange(int paramIdx)
 {
   IParam* param = GetParam(paramIdx);
@@ -148,11 +138,14 @@ void Pelmora::OnParamChange(int paramIdx)
   const double value = param->Value();
   if (paramIdx < kParamAlgorithm && mOperatorLink.load())
   {
-    // The copies are stored quietly (the host and the editor are not told); the engine gets the
-    // value as edited, unrounded, for all four operators.
+    // The copies are stored quietly (the host and the editor are not told; Set snaps a stepped
+    // value and clamps it); the engine gets the value as edited for all four operators.
     const EOpParam slot = static_cast<EOpParam>(paramIdx % kOpParamCount);
     for (int op = 0; op < kNumOperators; op++)
-      StoreLinkedValue(OpParamIndex(op, slot), value);
+    {
+      if (IParam* copy = GetParam(OpParamIndex(op, slot)))
+        copy->Set(value);
+    }
     for (int op = 0; op < kNumOperators; op++)
       mDSP->SetParam(OpParamIndex(op, slot), value);
     return;
@@ -164,7 +157,7 @@ void Pelmora::OnParamChange(int paramIdx)
 
 int Pelmora::GetOperatorAControlTag(int paramIdx)
 {
-  if (paramIdx > kParamAlgorithm - 1)
+  if (paramIdx < 0 || paramIdx >= kParamAlgorithm)
     return -1;
   return OperatorControlTag(0, paramIdx % kOpParamCount);
 }
@@ -328,8 +321,9 @@ bool Pelmora::OnMessage(int, int, int, const void*)
 
 void Pelmora::OnIdle()
 {
-  // The engine already takes the tempo at the start of each block; this catches a tempo change
-  // that arrived while blocks were not being processed in step with it. A synced LFO follows.
+  // The engine takes the host tempo at the start of every block (hosts send no idle calls while
+  // the editor is closed); here the main thread applies the tempo of the last block should the
+  // engine not have it yet. A synced LFO follows.
   const double tempo = mHostTempo.load(std::memory_order_relaxed);
   if (tempo != mDSP->GetTempo())
     mDSP->SetTempo(tempo);

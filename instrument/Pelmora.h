@@ -104,9 +104,6 @@ private:
   void InitParameter();
   void LoadSettings();
   void LoadInitialPreset();
-  // Stores a value in the parameter the way a stepped parameter holds it, with no notification.
-  void StoreLinkedValue(int paramIdx, double value);
-
   std::unique_ptr<PelmoraDSP<double>> mDSP;
   std::unique_ptr<GlobalParams> mGlobalParams;
   std::unique_ptr<Waveform> mWaveform;
