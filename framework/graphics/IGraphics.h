@@ -360,6 +360,9 @@ public:
   // The back end recreates its frame buffers for the new size and scale.
   virtual void DrawResize() {}
   virtual EUIAppearance GetUIAppearance() const { return EUIAppearance::kLight; }
+  // Draws the whole editor and writes it to a PNG file (a tool's view of the editor); false
+  // where the platform cannot.
+  virtual bool SaveSnapshotPNG(const char* /*path*/) { return false; }
   float GetBackingPixelScale() const { return mScreenScale * mDrawScale; }
 
   // ======== Control list

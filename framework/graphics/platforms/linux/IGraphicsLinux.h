@@ -52,6 +52,7 @@ public:
   // The last frame as RGBA (rows top-down), or as a PNG file; false when nothing is drawn.
   bool ReadFrame(std::vector<uint8_t>& rgba, int& width, int& height);
   bool SavePNG(const char* path);
+  bool SaveSnapshotPNG(const char* path) override { return RenderFrame() && SavePNG(path); }
 
   // ---- Pointer and keys
   void GetMouseLocation(float& x, float& y) const override;
