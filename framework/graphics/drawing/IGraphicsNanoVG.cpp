@@ -361,16 +361,20 @@ void IGraphicsNanoVG::ApplyPaint(const IPattern& pattern, const IBlend* pBlend, 
     return;
   }
   // Gradient space (linear: along y from 0 to 1; radial: the unit circle) to target pixels.
-  // nanovg blends two colours: the first and the last stop.
-  SetNVGTransform(mVG, mDeviceTransform.Compose(inverse));
+  // nanovg blends two colours: the first and the last stop. Its feather is at least one unit,
+  // so the gradient is laid out kUnits times larger and the transform scaled back.
+  constexpr float kUnits = 1024.f;
+  SetNVGTransform(mVG, mDeviceTransform.Compose(inverse).Compose(
+                         IMatrix(1.0 / kUnits, 0.0, 0.0, 1.0 / kUnits, 0.0, 0.0)));
   const IColorStop& first = pattern.GetStop(0);
   const IColorStop& last = pattern.GetStop(n - 1);
   NVGpaint paint;
   if (pattern.mType == EPatternType::kLinear)
-    paint = nvgLinearGradient(mVG, 0.f, first.mOffset, 0.f, last.mOffset, ToNVG(first.mColor),
-                              ToNVG(last.mColor));
+    paint = nvgLinearGradient(mVG, 0.f, first.mOffset * kUnits, 0.f, last.mOffset * kUnits,
+                              ToNVG(first.mColor), ToNVG(last.mColor));
   else
-    paint = nvgRadialGradient(mVG, 0.f, 0.f, first.mOffset, std::max(last.mOffset, 1e-4f),
+    paint = nvgRadialGradient(mVG, 0.f, 0.f, first.mOffset * kUnits,
+                              std::max(last.mOffset * kUnits, first.mOffset * kUnits + 1.f),
                               ToNVG(first.mColor), ToNVG(last.mColor));
   if (stroke)
     nvgStrokePaint(mVG, paint);
