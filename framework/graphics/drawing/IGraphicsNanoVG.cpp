@@ -386,7 +386,9 @@ void IGraphicsNanoVG::ApplyPaint(const IPattern& pattern, const IBlend* pBlend, 
 void IGraphicsNanoVG::PathFill(const IPattern& pattern, const IFillOptions& options,
                                const IBlend* pBlend)
 {
-  if (mVG && mInNanoVGFrame && !mClipEmpty && !mPath.Empty())
+  // A path that encloses nothing (a line) fills nothing; nanovg would leave stencil marks that
+  // eat into a stroke of the same path.
+  if (mVG && mInNanoVGFrame && !mClipEmpty && !mPath.Empty() && mPath.EnclosesArea())
   {
     const std::vector<bool> holes = mPath.Holes(options.mFillRule);
     ApplyPaint(pattern, pBlend, false);

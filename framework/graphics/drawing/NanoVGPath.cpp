@@ -200,6 +200,14 @@ float NanoVGPath::Area(const Polyline& line)
   return static_cast<float>(area);
 }
 
+bool NanoVGPath::EnclosesArea() const
+{
+  for (const Polyline& line : Flatten())
+    if (std::fabs(Area(line)) > 1e-3f)
+      return true;
+  return false;
+}
+
 bool NanoVGPath::Contains(const Polyline& line, float x, float y)
 {
   const std::vector<float>& p = line.pts;

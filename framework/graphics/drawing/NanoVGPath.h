@@ -73,6 +73,8 @@ public:
   // array; an all-zero array gives no dashes at all.
   static std::vector<Polyline> Dash(const std::vector<Polyline>& lines, const float* dashes,
                                     int count, float offset);
+  // False when every sub-path encloses (almost) no area, as a line does.
+  bool EnclosesArea() const;
   // Signed area, positive for nanovg's counter-clockwise (solid) direction.
   static float Area(const Polyline& line);
   static bool Contains(const Polyline& line, float x, float y);
