@@ -20,4 +20,7 @@ done
 echo "== tsan threading tests"
 scripts/build.sh tsan --target test_dsp_threads
 build/tsan/tests/instrument/dsp/threads/test_dsp_threads
+# Fuzzing: the SVG reader for a bounded time under AddressSanitizer and UBSan.
+echo "== fuzz"
+scripts/fuzz.sh 30
 echo "== all tests passed"
