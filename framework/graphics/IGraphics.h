@@ -208,6 +208,8 @@ public:
                                         int targetScale, int& sourceScale);
   APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
   IBitmap ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, int targetScale);
+  // The bitmap of the same resource, frame count and direction at the screen scale rounded up.
+  IBitmap GetScaledBitmap(const IBitmap& src);
   void RetainBitmap(const IBitmap& bitmap, const char* cacheName);
   void ReleaseBitmap(const IBitmap& bitmap);
   void SetSharedResourcesSubPath(const char* subPath) { mSharedResourcesSubPath.Set(subPath); }

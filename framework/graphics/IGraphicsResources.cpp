@@ -201,6 +201,12 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, i
   return bitmap;
 }
 
+IBitmap IGraphics::GetScaledBitmap(const IBitmap& src)
+{
+  return LoadBitmap(src.GetResourceName(), src.N(), src.GetFramesAreHorizontal(),
+                    static_cast<int>(std::ceil(GetScreenScale())));
+}
+
 void IGraphics::RetainBitmap(const IBitmap& bitmap, const char* cacheName)
 {
   if (!bitmap.GetAPIBitmap())

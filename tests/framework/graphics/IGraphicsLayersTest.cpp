@@ -3,6 +3,7 @@
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
 #include "framework/graphics/SVGReader.h"
+#include "framework/graphics/controls/IVectorBase.h"
 
 #include <gtest/gtest.h>
 
@@ -208,4 +209,35 @@ TEST_F(LayersTest, SVGPaintsBecomePatterns)
   EXPECT_EQ(p.GetStop(0).mColor, IColor(255, 0, 0, 255)); // stops are always opaque
   SVGPaint none;
   EXPECT_EQ(g.GetSVGPattern(none, 1.f).GetStop(0).mColor, IColor(255, 0, 0, 0));
+}
+
+namespace
+{
+
+class VectorControl : public IControl, public IVectorBase
+{
+public:
+  explicit VectorControl(const IRECT& bounds) : IControl(bounds), IVectorBase(DEFAULT_STYLE)
+  {
+    AttachIControl(this, "");
+  }
+  void Draw(IGraphics&) override {}
+  void SetStyle(const IVStyle& style) override
+  {
+    ++mStyled;
+    IVectorBase::SetStyle(style);
+  }
+  int mStyled = 0;
+};
+
+} // namespace
+
+TEST_F(LayersTest, StylingReachesOnlyVectorControls)
+{
+  RecordingGraphics g(delegate);
+  auto* pVector = new VectorControl(IRECT(0, 0, 10, 10));
+  g.AttachControl(new TestControl(IRECT(0, 0, 10, 10)));
+  g.AttachControl(pVector);
+  g.StyleAllVectorControls(DEFAULT_STYLE);
+  EXPECT_EQ(pVector->mStyled, 1);
 }

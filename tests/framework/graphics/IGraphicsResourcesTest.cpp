@@ -85,6 +85,13 @@ TEST_F(ResourcesTest, AMissingVariantIsScaledFromTheNearestAndOnlyTheResultIsCac
   EXPECT_EQ(other.LoadBitmap("knob.png", 2, false, 2).GetAPIBitmap(), bitmap.GetAPIBitmap());
   EXPECT_TRUE(other.mLoads.empty());
 
+  // After a change of screen scale the same resource is fetched at the new scale.
+  g.SetScreenScale(2.f);
+  const IBitmap scaled = g.GetScaledBitmap(g.LoadBitmap("knob.png", 2, false, 1));
+  EXPECT_EQ(scaled.GetAPIBitmap(), bitmap.GetAPIBitmap());
+  EXPECT_EQ(scaled.N(), 2);
+  g.SetScreenScale(1.f);
+
   // Target 1 finds the plain file; a name with no extension (or an unsupported one) loads
   // nothing; a name found nowhere gives an empty bitmap.
   EXPECT_EQ(g.LoadBitmap("knob.png", 1, false, 1).GetScale(), 1.f);
