@@ -1,7 +1,10 @@
 #include "framework/graphics/SVGGeometry.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <string>
 
 namespace plugin::igraphics::svg
 {
@@ -37,6 +40,95 @@ bool ReadFlag(std::string_view s, size_t& pos, bool& out)
 }
 
 } // namespace
+
+namespace
+{
+
+struct NamedColor
+{
+  const char* name;
+  uint32_t rgb; // 0xRRGGBB
+};
+
+constexpr NamedColor kNamedColors[] = {
+  {"black", 0x000000},    {"white", 0xffffff},    {"red", 0xff0000},       {"green", 0x008000},
+  {"blue", 0x0000ff},     {"yellow", 0xffff00},   {"cyan", 0x00ffff},      {"aqua", 0x00ffff},
+  {"magenta", 0xff00ff},  {"fuchsia", 0xff00ff},  {"gray", 0x808080},      {"grey", 0x808080},
+  {"silver", 0xc0c0c0},   {"maroon", 0x800000},   {"olive", 0x808000},     {"lime", 0x00ff00},
+  {"teal", 0x008080},     {"navy", 0x000080},     {"purple", 0x800080},    {"orange", 0xffa500},
+  {"darkgray", 0xa9a9a9}, {"darkgrey", 0xa9a9a9}, {"lightgray", 0xd3d3d3}, {"lightgrey", 0xd3d3d3},
+  {"dimgray", 0x696969},  {"dimgrey", 0x696969},
+};
+
+} // namespace
+
+uint32_t Pack(int r, int g, int b, int a)
+{
+  return static_cast<uint32_t>(std::clamp(r, 0, 255)) |
+         static_cast<uint32_t>(std::clamp(g, 0, 255)) << 8 |
+         static_cast<uint32_t>(std::clamp(b, 0, 255)) << 16 |
+         static_cast<uint32_t>(std::clamp(a, 0, 255)) << 24;
+}
+
+uint32_t WithAlpha(uint32_t color, float alpha)
+{
+  return (color & 0x00ffffffu) |
+         static_cast<uint32_t>(std::lround(std::clamp(alpha, 0.f, 1.f) * 255.f)) << 24;
+}
+
+std::string_view Trim(std::string_view s)
+{
+  while (!s.empty() && std::strchr(" \t\r\n", s.front()))
+    s.remove_prefix(1);
+  while (!s.empty() && std::strchr(" \t\r\n", s.back()))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool ParseColor(std::string_view s, uint32_t& out)
+{
+  s = Trim(s);
+  if (!s.empty() && s[0] == '#')
+  {
+    std::string hex(s.substr(1));
+    if ((hex.size() != 3 && hex.size() != 6) ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+      return false;
+    const unsigned long v = std::stoul(hex, nullptr, 16);
+    if (hex.size() == 3)
+      out = Pack(int((v >> 8) & 15) * 17, int((v >> 4) & 15) * 17, int(v & 15) * 17);
+    else
+      out = Pack(int((v >> 16) & 255), int((v >> 8) & 255), int(v & 255));
+    return true;
+  }
+  if (s.substr(0, 4) == "rgb(" && s.back() == ')')
+  {
+    std::string_view body = s.substr(4, s.size() - 5);
+    int c[3] = {};
+    size_t pos = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+      float v = 0.f;
+      if (!ReadNumber(body, pos, v))
+        return false;
+      if (pos < body.size() && body[pos] == '%')
+      {
+        v = v * 255.f / 100.f;
+        ++pos;
+      }
+      c[i] = static_cast<int>(std::lround(std::clamp(v, 0.f, 255.f)));
+    }
+    out = Pack(c[0], c[1], c[2]);
+    return true;
+  }
+  for (const NamedColor& nc : kNamedColors)
+    if (s == nc.name)
+    {
+      out = Pack(int(nc.rgb >> 16), int((nc.rgb >> 8) & 255), int(nc.rgb & 255));
+      return true;
+    }
+  return false;
+}
 
 Xform Multiply(const Xform& a, const Xform& b)
 {

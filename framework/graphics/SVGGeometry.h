@@ -16,6 +16,13 @@ using Xform = std::array<float, 6>;
 
 constexpr Xform kIdentity = {1.f, 0.f, 0.f, 1.f, 0.f, 0.f};
 
+// Colours packed 0xAABBGGRR (red in the low byte), channels clamped to 0..255.
+uint32_t Pack(int r, int g, int b, int a = 255);
+uint32_t WithAlpha(uint32_t color, float alpha);
+// A colour value (#rgb, #rrggbb, rgb(), a colour name); false for anything else.
+bool ParseColor(std::string_view s, uint32_t& out);
+std::string_view Trim(std::string_view s);
+
 // a ∘ b: b acts first on points, then a.
 Xform Multiply(const Xform& a, const Xform& b);
 // False when t cannot be inverted (or the inverse is not finite).

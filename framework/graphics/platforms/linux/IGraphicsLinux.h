@@ -39,15 +39,19 @@ public:
   ~IGraphicsLinux() override;
 
   // ---- Window
+  // [main thread] (the host's editor-open call): pParent is an X11 window id, or null for a
+  // headless editor. Null when no GL context could be made.
   void* OpenWindow(void* pParent) override;
+  // [main thread] Also when the host destroyed its window first.
   void CloseWindow() override;
   void* GetWindow() override { return mSurface ? mSurface->Handle() : nullptr; }
   bool IsHeadless() const { return mSurface && mSurface->IsHeadless(); }
   void PlatformResize(bool parentHasResized) override;
 
-  // One tick of the redraw timer: X events, then a frame of what is dirty. [main thread]
+  // [main thread] One tick of the redraw timer (pumped from the host's idle calls): X events,
+  // then a frame of what is dirty.
   void OnTick();
-  // Draws everything now (all controls dirty); false when no surface is open.
+  // [main thread] Draws everything now (all controls dirty); false when no surface is open.
   bool RenderFrame();
   // The last frame as RGBA (rows top-down), or as a PNG file; false when nothing is drawn.
   bool ReadFrame(std::vector<uint8_t>& rgba, int& width, int& height);
