@@ -76,6 +76,20 @@ float MeanScale(const IMatrix& m)
 
 } // namespace
 
+// Makes the platform's GL context current for GL work that may come outside a frame (a bitmap
+// loaded while handling an event, say), and puts back what was current after it.
+class IGraphicsNanoVG::GLScope
+{
+public:
+  explicit GLScope(IGraphicsNanoVG& g) : mGraphics(g) { g.ActivateGLContext(); }
+  ~GLScope() { mGraphics.DeactivateGLContext(); }
+  GLScope(const GLScope&) = delete;
+  GLScope& operator=(const GLScope&) = delete;
+
+private:
+  IGraphicsNanoVG& mGraphics;
+};
+
 // ---- Bitmaps of this back end
 
 NanoVGBitmap::NanoVGBitmap(int width, int height, float scale, float drawScale)
@@ -170,10 +184,9 @@ bool IGraphicsNanoVG::CreateMainFramebuffer()
   return true;
 }
 
-void IGraphicsNanoVG::DrawResize()
+bool IGraphicsNanoVG::PrepareFramebuffer()
 {
-  if (mVG && !mInMainFrame)
-    CreateMainFramebuffer();
+  return mVG && CreateMainFramebuffer();
 }
 
 // ---- Frames and targets
@@ -244,6 +257,7 @@ void IGraphicsNanoVG::UpdateLayer()
 {
   if (!mVG)
     return;
+  GLScope gl(*this);
   NanoVGBitmap* pPrevious = mBound;
   EndNanoVGFrame();
   // A cacheable layer that drawing leaves is read back, so that any context can draw it.
@@ -543,6 +557,7 @@ bool IGraphicsNanoVG::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& he
 {
   if (!mVG || !mMainFB)
     return false;
+  GLScope gl(*this);
   width = mFBWidth;
   height = mFBHeight;
   rgba.resize(static_cast<size_t>(width) * height * 4);
@@ -573,6 +588,7 @@ APIBitmap* IGraphicsNanoVG::CreateAPIBitmap(int width, int height, bool cacheabl
   pBitmap->mCacheable = cacheable;
   if (mVG)
   {
+    GLScope gl(*this);
     pBitmap->mFBO = nvgluCreateFramebuffer(mVG, width, height, 0);
     if (pBitmap->mFBO)
     {
@@ -606,6 +622,7 @@ void IGraphicsNanoVG::GetLayerBitmapData(const ILayerPtr& layer, RawBitmapData& 
   auto* pBitmap = layer ? static_cast<NanoVGBitmap*>(layer->mBitmap.get()) : nullptr;
   if (!mVG || !pBitmap || !pBitmap->mFBO || pBitmap->mOwner != this)
     return;
+  GLScope gl(*this);
   const bool drawing = mInNanoVGFrame;
   EndNanoVGFrame(); // what is pending must reach the framebuffer first
   data.resize(static_cast<size_t>(pBitmap->GetWidth()) * pBitmap->GetHeight() * 4);
@@ -638,6 +655,7 @@ void IGraphicsNanoVG::ApplyShadowMask(ILayerPtr& layer, RawBitmapData& mask, con
     mask[i * 4 + 2] = static_cast<uint8_t>(std::lround(color.B * a));
     mask[i * 4 + 3] = static_cast<uint8_t>(std::lround(255.f * a));
   }
+  GLScope gl(*this);
   const bool drawing = mInNanoVGFrame;
   NanoVGBitmap* pBound = mBound;
   EndNanoVGFrame();

@@ -13,8 +13,10 @@
 // context that made them; one made as "cacheable" is read back into CPU memory when drawing into
 // it ends, so that it can be shared too. Font data is shared; nanovg font handles are not.
 //
-// The platform layer makes a GL context current before calling anything here, and calls
-// InitDrawing once the context exists and ShutdownDrawing before it goes. Main thread only.
+// The platform layer calls InitDrawing once its GL context exists and ShutdownDrawing before it
+// goes, and makes the context current through ActivateGLContext / DeactivateGLContext (which
+// nest), which this back end also calls around GL work that can come outside a frame. Main
+// thread only.
 
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/drawing/NanoVGPath.h"
@@ -87,7 +89,9 @@ public:
   // ---- Frame
   void BeginFrame() override;
   void EndFrame() override;
-  void DrawResize() override;
+  // Makes the off-screen framebuffer match the window's pixel size (a GL context must be
+  // current); false when drawing is not set up.
+  bool PrepareFramebuffer();
 
   // ---- Paths
   void PathClear() override { mPath.Clear(); }
@@ -152,6 +156,7 @@ protected:
   virtual void OnFrameDrawn() {}
 
 private:
+  class GLScope;
   struct Target
   {
     NanoVGBitmap* bitmap = nullptr; // null: the main framebuffer

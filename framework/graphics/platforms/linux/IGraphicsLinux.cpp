@@ -44,23 +44,18 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
                      : CreateHeadlessSurface();
   if (!mSurface)
     return nullptr;
-  if (!mSurface->MakeCurrent())
-  {
-    mSurface.reset();
-    return nullptr;
-  }
-  const bool ready = InitDrawing();
+  ActivateGLContext();
+  const bool ready = mGLReady && InitDrawing() && PrepareFramebuffer();
   if (ready)
   {
-    DrawResize(); // the off-screen framebuffer
     // Layout may load bitmaps, which may draw into layers: the context is current.
     GetDelegate()->LayoutUI(this);
     SetAllControlsDirty();
   }
-  mSurface->Release();
+  DeactivateGLContext();
   if (!ready)
   {
-    mSurface.reset();
+    CloseWindow();
     return nullptr;
   }
   GetDelegate()->OnUIOpen();
@@ -78,12 +73,26 @@ void IGraphicsLinux::CloseWindow()
   }
   if (!mSurface)
     return;
-  if (mSurface->MakeCurrent())
-  {
+  ActivateGLContext();
+  if (mGLReady)
     ShutdownDrawing();
-    mSurface->Release();
-  }
+  DeactivateGLContext();
+  mGLDepth = 0;
   mSurface.reset();
+}
+
+void IGraphicsLinux::ActivateGLContext()
+{
+  if (mGLDepth++ == 0)
+    mGLReady = mSurface && mSurface->MakeCurrent();
+}
+
+void IGraphicsLinux::DeactivateGLContext()
+{
+  if (mGLDepth == 0)
+    return;
+  if (--mGLDepth == 0 && mSurface)
+    mSurface->Release();
 }
 
 void IGraphicsLinux::PlatformResize(bool)
@@ -109,14 +118,12 @@ void IGraphicsLinux::OnTick()
   if (!mSurface || mInTick)
     return;
   mInTick = true;
-  // Events may resize, close or redraw: they run before the context is made current.
+  // The context is current through the events too: a control may load a bitmap on a click.
+  ActivateGLContext();
   mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
-  if (mSurface && mSurface->MakeCurrent())
-  {
-    DrawResize();
+  if (mGLReady && PrepareFramebuffer())
     DrawDirty();
-    mSurface->Release();
-  }
+  DeactivateGLContext();
   mInTick = false;
 }
 
@@ -128,22 +135,22 @@ void IGraphicsLinux::OnFrameDrawn()
 
 bool IGraphicsLinux::RenderFrame()
 {
-  if (!mSurface || !mSurface->MakeCurrent())
+  if (!mSurface)
     return false;
-  DrawResize();
-  SetAllControlsDirty();
-  DrawDirty();
-  mSurface->Release();
-  return true;
+  ActivateGLContext();
+  const bool ok = mGLReady && PrepareFramebuffer();
+  if (ok)
+  {
+    SetAllControlsDirty();
+    DrawDirty();
+  }
+  DeactivateGLContext();
+  return ok;
 }
 
 bool IGraphicsLinux::ReadFrame(std::vector<uint8_t>& rgba, int& width, int& height)
 {
-  if (!mSurface || !mSurface->MakeCurrent())
-    return false;
-  const bool ok = ReadPixels(rgba, width, height);
-  mSurface->Release();
-  return ok;
+  return mSurface && ReadPixels(rgba, width, height);
 }
 
 bool IGraphicsLinux::SavePNG(const char* path)

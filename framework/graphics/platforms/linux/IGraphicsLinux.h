@@ -47,6 +47,9 @@ public:
   void* GetWindow() override { return mSurface ? mSurface->Handle() : nullptr; }
   bool IsHeadless() const { return mSurface && mSurface->IsHeadless(); }
   void PlatformResize(bool parentHasResized) override;
+  // Our GL context current (nested calls count); the host's put back by the last Deactivate.
+  void ActivateGLContext() override;
+  void DeactivateGLContext() override;
 
   // [main thread] One tick of the redraw timer (pumped from the host's idle calls): X events,
   // then a frame of what is dirty.
@@ -108,6 +111,8 @@ private:
   float mLastClickX = -100.f;
   float mLastClickY = -100.f;
   bool mInTick = false;
+  int mGLDepth = 0;      // nesting of ActivateGLContext
+  bool mGLReady = false; // whether the outermost activation made the context current
 };
 
 // The platform's graphics factory: a new Linux graphics context for the delegate.

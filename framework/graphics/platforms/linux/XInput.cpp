@@ -91,10 +91,11 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
   {
   case Expose:
     // The window lost what it showed: show the off-screen frame again.
-    if (event.xexpose.count == 0 && mSurface && mSurface->MakeCurrent())
+    if (event.xexpose.count == 0 && mSurface)
     {
+      ActivateGLContext();
       OnFrameDrawn();
-      mSurface->Release();
+      DeactivateGLContext();
     }
     break;
   case ButtonPress:
