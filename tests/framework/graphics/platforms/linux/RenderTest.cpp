@@ -318,6 +318,20 @@ TEST_P(RenderTest, APartialRedrawKeepsWhatItDidNotRedraw)
   ExpectAt(image, 80, 20, kBlue, "kept from the last frame");
 }
 
+TEST_P(RenderTest, AResizedEditorDrawsAtItsNewSize)
+{
+  HeadlessEditor& e = Make(40, 30);
+  e.Add(IRECT(0, 0, 40, 30), [](IGraphics& g, IControl&) { g.FillRect(kRed, g.GetBounds()); });
+  Open();
+  e.Render();
+  e.mGraphics.Resize(60, 20, 1.f);
+  const Image image = e.Render();
+  EXPECT_EQ(image.w, static_cast<int>(60 * Scale()));
+  EXPECT_EQ(image.h, static_cast<int>(20 * Scale()));
+  ExpectAt(image, 20, 15, kRed, "the control, drawn again into the new framebuffer");
+  ExpectAt(image, 55, 15, IColor(0, 0, 0, 0), "no control there: a new framebuffer is clear");
+}
+
 INSTANTIATE_TEST_SUITE_P(Scales, RenderTest, ::testing::Values(1.f, 2.f),
                          [](const auto& info) { return info.param == 1.f ? "x1" : "x2"; });
 
