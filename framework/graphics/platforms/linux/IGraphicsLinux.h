@@ -83,6 +83,11 @@ public:
   bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
                const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) override;
   const char* GetPlatformAPIStr() override { return "Linux"; }
+  // Identity set by the graphics factory (passed on to resource look-ups).
+  void SetBundleID(const char* id) { mBundleID = id ? id : ""; }
+  void SetAppGroupID(const char* id) { mAppGroupID = id ? id : ""; }
+  const char* GetBundleID() override { return mBundleID.c_str(); }
+  const char* GetAppGroupID() override { return mAppGroupID.c_str(); }
   void SetFilePromptFunc(FilePromptFunc func) { mFilePromptFunc = std::move(func); }
 
   // The X event translation (public for the event handler and tests).
@@ -104,6 +109,8 @@ private:
   std::unique_ptr<Timer> mTimer;
   FilePromptFunc mFilePromptFunc;
   std::string mClipboard;
+  std::string mBundleID;
+  std::string mAppGroupID;
   float mMouseX = 0.f;
   float mMouseY = 0.f;
   bool mButtonDown = false;
