@@ -21,4 +21,7 @@ echo "== tsan threading tests"
 scripts/build.sh tsan --target test_dsp_threads test_engine_threads
 build/tsan/tests/instrument/dsp/threads/test_dsp_threads
 build/tsan/tests/instrument/engine/threads/test_engine_threads
+# Fuzzing: the SVG reader for a bounded time under AddressSanitizer and UBSan.
+echo "== fuzz"
+scripts/fuzz.sh 30
 echo "== all tests passed"
