@@ -130,13 +130,25 @@ void Pelmora::ProcessMidiMsg(const IMidiMsg& msg)
 
 // ---- Parameter fan-out
 
+void Pelmora::OnParamChange(int paramIdx, plugin::EParamSource source, int)
+{
+  // Copying one operator's value over the others while a whole state arrives would lose the
+  // other operators' own values.
+  ApplyParam(paramIdx, source != plugin::kReset && source != plugin::kPresetRecall);
+}
+
 void Pelmora::OnParamChange(int paramIdx)
+{
+  ApplyParam(paramIdx, true);
+}
+
+void Pelmora::ApplyParam(int paramIdx, bool followLink)
 {
   IParam* param = GetParam(paramIdx);
   if (!param)
     return;
   const double value = param->Value();
-  if (paramIdx < kParamAlgorithm && mOperatorLink.load())
+  if (followLink && paramIdx < kParamAlgorithm && mOperatorLink.load())
   {
     // The copies are stored quietly (the host and the editor are not told; Set snaps a stepped
     // value and clamps it); the engine gets the value as edited for all four operators.

@@ -49,8 +49,10 @@ public:
 
   // ---- Hooks of the plug-in base
 
-  using plugin::IPluginVST2::OnParamChange;
   // [any thread] The thread of the change (host automation, editor, preset or state restore).
+  // An edit (from the host or the editor) follows the operator link; a reset or a recalled
+  // state, which brings every parameter's own value, never does.
+  void OnParamChange(int paramIdx, plugin::EParamSource source, int sampleOffset) override;
   void OnParamChange(int paramIdx) override;
   // [main thread] A change that concerns the editor; the source is not used.
   void OnParamChangeUI(int paramIdx, plugin::EParamSource source) override;
@@ -101,6 +103,7 @@ public:
   const char* GetPresetsPath() const { return mPresetsPath.Get(); }
 
 private:
+  void ApplyParam(int paramIdx, bool followLink);
   void InitParameter();
   void LoadSettings();
   void LoadInitialPreset();

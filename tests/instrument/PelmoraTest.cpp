@@ -159,6 +159,16 @@ TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingThe
   HostSets(2, 3.0);
   EXPECT_DOUBLE_EQ(Value(2), 3.0);
   EXPECT_DOUBLE_EQ(Value(10), 2.5);
+
+  // A restored state keeps every operator's own value, link or not.
+  plugin::IByteChunk state;
+  mPlug.SerializeState(state);
+  HostSets(2, 7.0);
+  mPlug.SetOperatorLink(true);
+  EXPECT_GT(mPlug.UnserializeState(state, 0), 0);
+  EXPECT_DOUBLE_EQ(Value(2), 3.0);
+  EXPECT_DOUBLE_EQ(Value(10), 2.5);
+  EXPECT_FLOAT_EQ(mPlug.GetGlobalParams().mOps[kOpA].mRatio, 3.0f);
 }
 
 TEST_F(PelmoraClass, EditorShowsTheParameterAndFollowsTheLink)
