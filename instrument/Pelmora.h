@@ -107,6 +107,7 @@ private:
   void InitParameter();
   void LoadSettings();
   void LoadInitialPreset();
+
   std::unique_ptr<PelmoraDSP<double>> mDSP;
   std::unique_ptr<GlobalParams> mGlobalParams;
   std::unique_ptr<Waveform> mWaveform;
@@ -115,12 +116,14 @@ private:
   Util_String mSupportPath{128};
   Util_String mSettingsPath{128};
   Util_String mPresetsPath{128};
-  float mScale = 1.0f;
-  bool mShowKeyboard = true;
+  // Editor settings and the current preset's identity: read, written and shown by the
+  // persistence layer and the editor.
+  float mScale = 1.0f;       // setting "scale"
+  bool mShowKeyboard = true; // setting "showkeyboard"
   Util_String mPresetName{128};
   Util_String mPresetCategory{128};
-  int mPresetIndex = 0;
-  bool mStateRestored = false;
+  int mPresetIndex = 0;        // in the flat preset index; -1 for the initial sound
+  bool mStateRestored = false; // set by the first state restore
   // The host tempo of the last block, for the idle hook (the transport record itself belongs to
   // the audio thread).
   std::atomic<double> mHostTempo{PelmoraEngine::kDefaultTempo};
