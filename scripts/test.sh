@@ -18,6 +18,10 @@ for flavour in release asan; do
 done
 # ThreadSanitizer: only the threading tests, built alone to keep CI short. A report fails them.
 echo "== tsan threading tests"
-scripts/build.sh tsan --target test_dsp_threads
+scripts/build.sh tsan --target test_dsp_threads test_engine_threads
 build/tsan/tests/instrument/dsp/threads/test_dsp_threads
+build/tsan/tests/instrument/engine/threads/test_engine_threads
+# Fuzzing: the SVG reader for a bounded time under AddressSanitizer and UBSan.
+echo "== fuzz"
+scripts/fuzz.sh 30
 echo "== all tests passed"

@@ -18,12 +18,25 @@ namespace plugin::igraphics
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
   : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mDelegate(&dlg)
 {
+  StaticStorage<APIBitmap>::Accessor bitmapLock(BitmapCache());
+  BitmapCache().Retain();
+  StaticStorage<SVGHolder>::Accessor svgLock(SVGCache());
+  SVGCache().Retain();
 }
 
 IGraphics::~IGraphics()
 {
   mCursorHidden = false;
   RemoveAllControls();
+  // Layers still on the stack (a drawing that never ended its layers) belong to the context.
+  for (ILayer* pLayer : mLayers)
+    delete pLayer;
+  mLayers.clear();
+  // The last context empties the caches: bitmap cache first, as everywhere.
+  StaticStorage<APIBitmap>::Accessor bitmapLock(BitmapCache());
+  BitmapCache().Release();
+  StaticStorage<SVGHolder>::Accessor svgLock(SVGCache());
+  SVGCache().Release();
 }
 
 // ---- Attaching
@@ -253,6 +266,9 @@ void IGraphics::DetachControlReferences(IControl* pControl)
   if (mInPopupMenu == pControl)
     mInPopupMenu = nullptr;
   std::erase_if(mCtrlTags, [pControl](const auto& entry) { return entry.second == pControl; });
+  for (ILayer* pLayer : mLayers)
+    if (pLayer->mControl == pControl)
+      pLayer->mControl = nullptr;
   for (const auto& pOther : mControls)
     if (pOther->GetParent() == pControl)
       pOther->SetParent(nullptr);
@@ -321,6 +337,8 @@ void IGraphics::RemoveAllControls()
   while (!mBubbleControls.empty())
     mBubbleControls.pop_back();
   mCtrlTags.clear();
+  for (ILayer* pLayer : mLayers)
+    pLayer->mControl = nullptr;
   while (!mControls.empty())
     mControls.pop_back();
 }

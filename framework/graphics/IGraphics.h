@@ -17,12 +17,14 @@
 
 #include "framework/graphics/IBitmap.h"
 #include "framework/graphics/IControl.h"
+#include "framework/graphics/IGraphicsCache.h"
 #include "framework/graphics/IGraphicsConstants.h"
 #include "framework/graphics/IInWindowPrompts.h"
 #include "framework/graphics/ILayer.h"
 #include "framework/graphics/IPopupMenu.h"
 #include "framework/graphics/IRECTList.h"
 #include "framework/plugin/IPluginPaths.h"
+#include "framework/util/UtilBuffers.h"
 #include "framework/util/UtilString.h"
 
 #include <functional>
@@ -37,6 +39,7 @@ namespace plugin::igraphics
 class IBubbleControl;
 class IFPSDisplayControl;
 class IGEditorDelegate;
+struct IVStyle;
 
 // A font object of the platform layer (file data or a system font), owned by whoever holds it.
 class PlatformFont
@@ -162,6 +165,70 @@ public:
                                   float /*blur*/ = 10.f, const IBlend* /*pBlend*/ = nullptr)
   {
   }
+
+  // Text rotation: with a non-zero angle, rect (the unrotated text box) becomes its rotated
+  // bounding box and (tx, ty) the move that aligns it within bounds by the style.
+  void CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect, float& tx,
+                             float& ty) const;
+  void DoMeasureTextRotation(const IText& text, const IRECT& bounds, IRECT& rect) const;
+
+  // Bitmaps: frames of a film strip are counted from 1.
+  void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int frame = 1,
+                  const IBlend* pBlend = nullptr);
+  void DrawFittedBitmap(const IBitmap& bitmap, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  void DrawRotatedBitmap(const IBitmap& bitmap, float destCtrX, float destCtrY, float angle,
+                         const IBlend* pBlend = nullptr);
+  // A bitmap font: frame k + 1 holds character code 31 + k.
+  void DrawBitmapedText(const IBitmap& bitmap, const IRECT& bounds, const IText& text,
+                        const IBlend* pBlend, const char* str, bool vCenter = true,
+                        bool multiline = false, int charWidth = 6, int charHeight = 12,
+                        int charOffset = 0);
+
+  // SVG images, kept at their aspect ratio at the top-left of bounds. A null image draws
+  // nothing.
+  void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* pBlend = nullptr,
+               const IColor* pStrokeColor = nullptr, const IColor* pFillColor = nullptr);
+  void DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width,
+                      float height, float angle, const IBlend* pBlend = nullptr);
+  IPattern GetSVGPattern(const SVGPaint& paint, float opacity) const;
+
+  // ======== Resources and caches [main thread]
+  // targetScale 0: the screen scale rounded up.
+  IBitmap LoadBitmap(const char* name, int nStates = 1, bool framesAreHorizontal = false,
+                     int targetScale = 0);
+  IBitmap LoadBitmap(const char* name, const void* pData, int dataSize, int nStates = 1,
+                     bool framesAreHorizontal = false, int targetScale = 0);
+  ISVG LoadSVG(const char* fileNameOrResID, const char* units = "px", float dpi = 72.f);
+  ISVG LoadSVG(const char* name, const void* pData, int dataSize, const char* units = "px",
+               float dpi = 72.f);
+  // The whole resource file; empty when not found or not fully read.
+  Util_TypedBuf<uint8_t> LoadResource(const char* fileNameOrResID, const char* fileType);
+  bool LoadFont(const char* fontID, const char* fileNameOrResID);
+  bool LoadFont(const char* fontID, void* pData, int dataSize);
+  bool LoadFont(const char* fontID, const char* fontName, ETextStyle style);
+  EResourceLocation SearchImageResource(const char* name, const char* type, Util_String& result,
+                                        int targetScale, int& sourceScale);
+  APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
+  IBitmap ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, int targetScale);
+  // The bitmap of the same resource, frame count and direction at the screen scale rounded up.
+  IBitmap GetScaledBitmap(const IBitmap& src);
+  void RetainBitmap(const IBitmap& bitmap, const char* cacheName);
+  void ReleaseBitmap(const IBitmap& bitmap);
+  void SetSharedResourcesSubPath(const char* subPath) { mSharedResourcesSubPath.Set(subPath); }
+  const char* GetSharedResourcesSubPath() const { return mSharedResourcesSubPath.Get(); }
+
+  // ======== Layers [main thread, while drawing]
+  void StartLayer(IControl* pControl, const IRECT& r, bool cacheable = false);
+  ILayerPtr EndLayer();
+  void ResumeLayer(ILayerPtr& layer);
+  bool CheckLayer(const ILayerPtr& layer);
+  void DrawLayer(const ILayerPtr& layer, const IBlend* pBlend = nullptr);
+  void DrawFittedLayer(const ILayerPtr& layer, const IRECT& bounds, const IBlend* pBlend);
+  void DrawRotatedLayer(const ILayerPtr& layer, double angle);
+  void ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow);
+  int NLayers() const { return static_cast<int>(mLayers.size()); }
+  // Applies the style to every attached control that has the vector-drawing base.
+  void StyleAllVectorControls(const IVStyle& style);
 
   // Path builders: add to the current path without clearing or painting.
   void PathRect(const IRECT& bounds);
@@ -297,6 +364,9 @@ public:
   // The back end recreates its frame buffers for the new size and scale.
   virtual void DrawResize() {}
   virtual EUIAppearance GetUIAppearance() const { return EUIAppearance::kLight; }
+  // Draws the whole editor and writes it to a PNG file (a tool's view of the editor); false
+  // where the platform cannot.
+  virtual bool SaveSnapshotPNG(const char* /*path*/) { return false; }
   float GetBackingPixelScale() const { return mScreenScale * mDrawScale; }
 
   // ======== Control list
@@ -508,6 +578,14 @@ protected:
   virtual void DoDrawText(const IText& text, const char* str, const IRECT& bounds,
                           const IBlend* pBlend) = 0;
 
+  void PushLayer(ILayer* pLayer);
+  ILayer* PopLayer();
+  // The top of the layer stack (null when drawing into the window).
+  ILayer* GetTopLayer() const { return mLayers.empty() ? nullptr : mLayers.back(); }
+  // The SVG drawing of DrawSVG, in image coordinates.
+  void DoDrawSVG(const ISVG& svg, const IBlend* pBlend = nullptr,
+                 const IColor* pStrokeColor = nullptr, const IColor* pFillColor = nullptr);
+
   const IRECT& GetClipRECT() const { return mClipRECT; }
   const IMatrix& GetTransform() const { return mTransform; }
 
@@ -582,6 +660,8 @@ private:
   IGEditorDelegate* mDelegate;
 
   IRECT mClipRECT;
+  std::vector<ILayer*> mLayers;
+  Util_String mSharedResourcesSubPath;
   IMatrix mTransform;
   std::vector<IMatrix> mTransformStates;
 };

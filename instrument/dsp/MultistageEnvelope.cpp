@@ -258,7 +258,8 @@ void MultistageEnvelope<T>::CurveRun(EnvelopeStageParameter& stage, T* out, int 
 }
 
 template <typename T>
-void MultistageEnvelope<T>::Process(T* out, int n)
+template <bool kWrite>
+void MultistageEnvelope<T>::Run(T* out, int n)
 {
   int i = 0;
   while (i < n)
@@ -266,7 +267,10 @@ void MultistageEnvelope<T>::Process(T* out, int n)
     if (mState == kIdle || mState == kSustaining)
     {
       mValue = mState == kIdle ? 0 : mStages[static_cast<size_t>(mStageIndex)].mEndLevel;
-      std::fill(out + i, out + n, mValue * mScale);
+      if constexpr (kWrite)
+      {
+        std::fill(out + i, out + n, mValue * mScale);
+      }
       return;
     }
     if (mState == kRunning || mState == kReleasing)
@@ -277,7 +281,16 @@ void MultistageEnvelope<T>::Process(T* out, int n)
         const int run = std::min(n - i, stage.mSamples - stage.mPosition);
         if (run > 0)
         {
-          CurveRun(stage, out + i, run);
+          if constexpr (kWrite)
+          {
+            CurveRun(stage, out + i, run);
+          }
+          else
+          {
+            // The value of the run's last sample, as CurveRun leaves it.
+            mValue = CurveValue(stage, stage.mPosition + run - 1);
+            stage.mPosition += run;
+          }
           i += run;
           continue;
         }
@@ -289,7 +302,10 @@ void MultistageEnvelope<T>::Process(T* out, int n)
         if (run > 0)
         {
           mValue = stage.mEndLevel;
-          std::fill(out + i, out + i + run, mValue * mScale);
+          if constexpr (kWrite)
+          {
+            std::fill(out + i, out + i + run, mValue * mScale);
+          }
           stage.mPosition += run;
           mSampleCounter += run;
           i += run;
@@ -298,8 +314,25 @@ void MultistageEnvelope<T>::Process(T* out, int n)
       }
     }
     // A stage boundary, or a fading sample.
-    out[i++] = FastProcess();
+    const T value = FastProcess();
+    if constexpr (kWrite)
+    {
+      out[i] = value;
+    }
+    ++i;
   }
+}
+
+template <typename T>
+void MultistageEnvelope<T>::Process(T* out, int n)
+{
+  Run<true>(out, n);
+}
+
+template <typename T>
+void MultistageEnvelope<T>::Advance(int n)
+{
+  Run<false>(nullptr, n);
 }
 
 template class MultistageEnvelope<float>;

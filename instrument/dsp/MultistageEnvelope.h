@@ -84,6 +84,9 @@ public:
   T FastProcess();
   // [audio thread] Advances n samples into out (value * scale each).
   void Process(T* out, int n);
+  // [audio thread] Advances n samples like Process, to the same state and value, without
+  // producing the samples (for an envelope whose output is not heard).
+  void Advance(int n);
 
   EState GetState() const { return mState; }
   bool IsIdle() const { return mState == kIdle; }
@@ -100,6 +103,8 @@ private:
   void FinishStage();
   T CurveValue(const EnvelopeStageParameter& stage, int32_t position) const;
   void CurveRun(EnvelopeStageParameter& stage, T* out, int n);
+  template <bool kWrite>
+  void Run(T* out, int n);
 
   std::array<char, kNameSize> mName{};
   T mValue = 0;

@@ -86,6 +86,8 @@ public:
   float mMouseX = 0.f;
   float mMouseY = 0.f;
 
+  using IGraphics::DrawBitmap;
+
   void Log(const std::string& line) { mLog.push_back(line); }
 
   // Path interface

@@ -252,4 +252,36 @@ TEST(MultistageEnvelope, BlockProcessMatchesPerSampleProcessing)
   }
 }
 
+TEST(MultistageEnvelope, AdvanceReachesTheStateOfProcess)
+{
+  // Advancing without output, in any chunks, leaves the value, stage and counters that
+  // processing the same samples leaves: the next samples are the same.
+  const EnvelopeParameter params = Stages(
+    {Stage(0.2f, 0.2f, 7), Stage(0.2f, 0.9f, 33), Stage(0.9f, 0.9f, 50), Stage(0.9f, 0, 20)}, true);
+  for (int chunk : {1, 5, 32, 1000})
+  {
+    Env processed, advanced;
+    processed.Start(params, 0.5f, 1.0f);
+    advanced.Start(params, 0.5f, 1.0f);
+    std::vector<float> buffer(static_cast<size_t>(chunk));
+    bool released = false;
+    for (int done = 0; done < 3000; done += chunk)
+    {
+      processed.Process(buffer.data(), chunk);
+      advanced.Advance(chunk);
+      ASSERT_EQ(advanced.GetValue(), processed.GetValue()) << chunk << " " << done;
+      ASSERT_EQ(advanced.GetState(), processed.GetState());
+      ASSERT_EQ(advanced.GetStageIndex(), processed.GetStageIndex());
+      ASSERT_EQ(advanced.GetSampleCounter(), processed.GetSampleCounter());
+      if (done >= 1000 && !released)
+      {
+        processed.Release();
+        advanced.Release();
+        released = true;
+      }
+    }
+    EXPECT_TRUE(advanced.IsIdle());
+  }
+}
+
 } // namespace

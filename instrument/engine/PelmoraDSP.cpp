@@ -1,0 +1,3 @@
+#include "instrument/engine/PelmoraDSP.h"
+
+template class PelmoraDSP<double>;
