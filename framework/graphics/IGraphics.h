@@ -409,8 +409,11 @@ public:
   void SetControlSize(IControl* pControl, float w, float h);
   void SetControlBounds(IControl* pControl, const IRECT& r);
 
-  // Backgrounds: a panel over the whole editor filled with the pattern, behind every control.
+  // Backgrounds, behind every control: a panel over the whole editor filled with the pattern; a
+  // bitmap at the top-left corner; an SVG image fitted into the editor.
   IControl* AttachPanelBackground(const IPattern& pattern);
+  IControl* AttachBackground(const char* fileName);
+  IControl* AttachSVGBackground(const char* fileName);
 
   // Special controls. Each takes ownership of the control it is given.
   // The corner resizer sets the resize drag going (SetResizingInProcess) when pressed.

@@ -1,6 +1,7 @@
 // IGraphics: the built-in controls the context attaches by itself: backgrounds, the corner
 // resizer, value bubbles and the frame-time display.
 
+#include "framework/graphics/IBitmapControl.h"
 #include "framework/graphics/IBubbleControl.h"
 #include "framework/graphics/ICornerResizerControl.h"
 #include "framework/graphics/IFPSDisplayControl.h"
@@ -13,6 +14,16 @@ namespace plugin::igraphics
 IControl* IGraphics::AttachPanelBackground(const IPattern& pattern)
 {
   return AttachBackgroundControl(new IPanelControl(GetBounds(), pattern, false));
+}
+
+IControl* IGraphics::AttachBackground(const char* fileName)
+{
+  return AttachBackgroundControl(new IBitmapControl(0.f, 0.f, LoadBitmap(fileName, 1)));
+}
+
+IControl* IGraphics::AttachSVGBackground(const char* fileName)
+{
+  return AttachBackgroundControl(new ISVGControl(GetBounds(), LoadSVG(fileName, "px", 72.f)));
 }
 
 void IGraphics::AttachCornerResizer(EUIResizerMode sizeMode, bool layoutOnResize,
