@@ -164,15 +164,6 @@ TEST_F(KnobTest, SliderJumpsToThePointerThenDragsRelatively)
   g.OnMouseDrag({Point(10, 150, touch, 0, 60)}); // past the end: exactly 0
   EXPECT_EQ(pSlider->GetValue(), 0.0);
   g.OnMouseUp({Point(10, 150, touch)});
-
-  // A horizontal slider: the wheel as for the knob.
-  auto* pHorizontal = new Slider(IRECT(100, 0, 300, 20), 1, EDirection::kHorizontal);
-  g.AttachControl(pHorizontal);
-  g.OnMouseDown({Point(150, 10, kLeft)});
-  EXPECT_DOUBLE_EQ(pHorizontal->GetValue(), 0.25);
-  g.OnMouseUp({Point(150, 10, kLeft)});
-  g.OnMouseWheel(150, 10, IMouseMod(false, false, true), 2.f);
-  EXPECT_NEAR(pHorizontal->GetValue(), 0.252, 1e-9);
 }
 
 TEST_F(KnobTest, SteppedSliderDoesNotJumpOnPress)
