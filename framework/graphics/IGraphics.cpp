@@ -2,6 +2,9 @@
 
 #include "framework/graphics/IGraphics.h"
 
+#include "framework/graphics/IBubbleControl.h"
+#include "framework/graphics/IContainerBase.h"
+#include "framework/graphics/IFPSDisplayControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/plugin/IPluginParameter.h"
 
@@ -189,12 +192,16 @@ void IGraphics::ForStandardControlsFunc(const std::function<void(IControl&)>& fu
 void IGraphics::ForAllControlsFunc(const std::function<void(IControl&)>& func)
 {
   ForStandardControlsFunc(func);
+  if (mPerfDisplay)
+    func(*mPerfDisplay);
   if (mCornerResizer)
     func(*mCornerResizer);
   if (mTextEntryControl)
     func(*mTextEntryControl);
   if (mPopupMenuControl)
     func(*mPopupMenuControl);
+  for (const auto& pBubble : mBubbleControls)
+    func(*pBubble);
 }
 
 void IGraphics::HideControl(int paramIdx, bool hide)
@@ -265,6 +272,11 @@ void IGraphics::DetachControlReferences(IControl* pControl)
   for (const auto& pOther : mControls)
     if (pOther->GetParent() == pControl)
       pOther->SetParent(nullptr);
+  // A container lists its children without owning them: it must not keep a deleted one.
+  if (auto* pContainer = dynamic_cast<IContainerBase*>(pControl->GetParent()))
+    pContainer->RemoveChildControl(pControl);
+  for (const auto& pBubble : mBubbleControls)
+    pBubble->ForgetCaller(pControl);
 }
 
 void IGraphics::DeleteControlAt(int idx)
@@ -321,6 +333,9 @@ void IGraphics::RemoveAllControls()
   mTextEntry = nullptr;
   mTextEntryControl.reset();
   mCornerResizer.reset();
+  mPerfDisplay.reset();
+  while (!mBubbleControls.empty())
+    mBubbleControls.pop_back();
   mCtrlTags.clear();
   for (ILayer* pLayer : mLayers)
     pLayer->mControl = nullptr;

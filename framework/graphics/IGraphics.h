@@ -36,6 +36,8 @@
 namespace plugin::igraphics
 {
 
+class IBubbleControl;
+class IFPSDisplayControl;
 class IGEditorDelegate;
 struct IVStyle;
 
@@ -387,8 +389,8 @@ public:
                            const std::function<void(IControl&)>& func);
   void ForControlInGroup(const char* group, const std::function<void(IControl&)>& func);
   void ForStandardControlsFunc(const std::function<void(IControl&)>& func);
-  // The control list, then the special controls: corner resizer, text-entry control, popup-menu
-  // control.
+  // The control list, then the special controls: frame-time display, corner resizer,
+  // text-entry control, popup-menu control, bubbles.
   void ForAllControlsFunc(const std::function<void(IControl&)>& func);
   void SetAllControlsDirty();
   void SetAllControlsClean();
@@ -407,11 +409,39 @@ public:
   void SetControlSize(IControl* pControl, float w, float h);
   void SetControlBounds(IControl* pControl, const IRECT& r);
 
+  // Backgrounds, behind every control: a panel over the whole editor filled with the pattern; a
+  // bitmap at the top-left corner; an SVG image fitted into the editor.
+  IControl* AttachPanelBackground(const IPattern& pattern);
+  IControl* AttachBackground(const char* fileName);
+  IControl* AttachSVGBackground(const char* fileName);
+
   // Special controls. Each takes ownership of the control it is given.
   // The corner resizer sets the resize drag going (SetResizingInProcess) when pressed.
   void AttachCornerResizer(IControl* pControl, EUIResizerMode sizeMode = EUIResizerMode::kScale,
                            bool layoutOnResize = false);
+  // A corner resizer of the given size (in screen points) in the editor's bottom-right corner.
+  void AttachCornerResizer(EUIResizerMode sizeMode = EUIResizerMode::kScale,
+                           bool layoutOnResize = false, const IColor& color = COLOR_TRANSLUCENT,
+                           const IColor& mouseOverColor = COLOR_BLACK,
+                           const IColor& dragColor = COLOR_BLACK, float size = 20.f);
   IControl* GetCornerResizer() const { return mCornerResizer.get(); }
+
+  // Value bubbles: a white bubble with a black outline in the given text style, or a bubble
+  // control made by the caller.
+  void AttachBubbleControl(const IText& text = DEFAULT_TEXT);
+  void AttachBubbleControl(IBubbleControl* pControl);
+  int NBubbleControls() const { return static_cast<int>(mBubbleControls.size()); }
+  IBubbleControl* GetBubbleControl(int idx) const;
+  // Shows text in a bubble beside the caller. Without multi-touch the first bubble shows it;
+  // with multi-touch, the bubble of the caller's touch or a free one. Nothing happens without
+  // a bubble control.
+  void ShowBubbleControl(IControl* pCaller, float x, float y, const char* str,
+                         EDirection dir = EDirection::kHorizontal,
+                         IRECT minimumContentBounds = IRECT(), ITouchID touchID = 0);
+
+  // The frame-time display at (10, 10, 210, 60), fed by every frame while it exists.
+  void ShowFPSDisplay(bool enable);
+  IFPSDisplayControl* GetFPSDisplay() const { return mPerfDisplay.get(); }
 
   // The in-window text field and menu (kept only when none is attached yet; otherwise the
   // given control is deleted).
@@ -581,6 +611,9 @@ private:
   std::vector<std::unique_ptr<IControl>> mControls;
   std::unordered_map<int, IControl*> mCtrlTags;
   std::unique_ptr<IControl> mCornerResizer;
+  std::vector<std::unique_ptr<IBubbleControl>> mBubbleControls;
+  std::unique_ptr<IFPSDisplayControl> mPerfDisplay;
+  double mPrevTimestamp = 0.0; // seconds of the steady clock at the previous frame
   std::unique_ptr<IControl> mTextEntryControl;
   IInWindowTextEntry* mTextEntry = nullptr; // the same object as mTextEntryControl
   std::unique_ptr<IControl> mPopupMenuControl;

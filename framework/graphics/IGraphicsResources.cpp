@@ -196,8 +196,9 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, i
     RetainBitmap(bitmap, cacheName);
   }
 
+  // The exact scales from before: a display at 1.5 stays at 1.5, not 2.
   mDrawScale = drawScale;
-  mScreenScale = std::ceil(screenScale);
+  mScreenScale = screenScale;
   return bitmap;
 }
 

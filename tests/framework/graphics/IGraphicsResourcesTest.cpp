@@ -72,7 +72,7 @@ TEST_F(ResourcesTest, AMissingVariantIsScaledFromTheNearestAndOnlyTheResultIsCac
     EXPECT_EQ(BitmapCache().Find("knob.png", 2.0), bitmap.GetAPIBitmap());
     EXPECT_EQ(BitmapCache().Find("knob.png", 3.0), nullptr);
   }
-  // The screen scale is restored (rounded up) after the off-screen drawing.
+  // The screen scale is restored after the off-screen drawing.
   EXPECT_EQ(g.GetScreenScale(), 1.f);
 
   // Again: from the cache, no file touched.
@@ -98,6 +98,15 @@ TEST_F(ResourcesTest, AMissingVariantIsScaledFromTheNearestAndOnlyTheResultIsCac
   EXPECT_FALSE(g.LoadBitmap("knob", 1, false, 1).IsValid());
   EXPECT_FALSE(g.LoadBitmap("knob.svg", 1, false, 1).IsValid());
   EXPECT_FALSE(g.LoadBitmap("nowhere.png", 1, false, 1).IsValid());
+}
+
+TEST_F(ResourcesTest, ScalingABitmapKeepsAFractionalScreenScale)
+{
+  LoadingGraphics g(delegate);
+  g.SetScreenScale(1.5f);
+  const IBitmap bitmap = g.LoadBitmap("frac.png", kBytes, sizeof(kBytes));
+  EXPECT_EQ(bitmap.GetScale(), 2.f); // loaded at 1, made at 1.5 rounded up
+  EXPECT_EQ(g.GetScreenScale(), 1.5f);
 }
 
 TEST_F(ResourcesTest, ReleasingABitmapTakesItOutOfTheCache)

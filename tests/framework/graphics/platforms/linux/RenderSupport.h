@@ -8,6 +8,7 @@
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
 
 #include <cstdlib>
 #include <functional>
@@ -52,6 +53,30 @@ inline bool Near(const IColor& a, const IColor& b, int tolerance = 2)
          std::abs(a.G - b.G) <= tolerance && std::abs(a.B - b.B) <= tolerance;
 }
 
+// A PNG of w x h with the top half red and the bottom half green: a two-frame strip.
+inline std::vector<uint8_t> TwoFramePNG(int w, int h)
+{
+  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+    {
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+      p[0] = y < h / 2 ? 255 : 0;
+      p[1] = y < h / 2 ? 0 : 255;
+      p[2] = 0;
+      p[3] = 255;
+    }
+  std::vector<uint8_t> png;
+  stbi_write_png_to_func(
+    [](void* ctx, void* data, int size)
+    {
+      auto* out = static_cast<std::vector<uint8_t>*>(ctx);
+      out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    },
+    &png, w, h, 4, rgba.data(), w * 4);
+  return png;
+}
+
 // An editor rendered headless; the layout attaches what the test adds before Open.
 class HeadlessEditor
 {
@@ -63,6 +88,8 @@ public:
     {
       for (auto& make : mMakers)
         pGraphics->AttachControl(make());
+      for (auto& layout : mLayouts)
+        layout(*pGraphics);
     };
   }
   ~HeadlessEditor() { mGraphics.CloseWindow(); }
@@ -73,6 +100,12 @@ public:
     mPending.push_back(pControl);
     mMakers.push_back([pControl] { return pControl; });
     return pControl;
+  }
+
+  // Runs at layout, after the controls added with Add: attaches anything else.
+  void AddLayout(std::function<void(IGraphics& g)> layout)
+  {
+    mLayouts.push_back(std::move(layout));
   }
 
   bool Open()
@@ -119,6 +152,7 @@ private:
   float mScreenScale = 1.f;
   std::vector<DrawControl*> mPending;
   std::vector<std::function<IControl*()>> mMakers;
+  std::vector<std::function<void(IGraphics& g)>> mLayouts;
 };
 
 } // namespace plugin::igraphics::test

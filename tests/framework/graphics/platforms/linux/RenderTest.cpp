@@ -2,8 +2,6 @@
 
 #include "tests/framework/graphics/platforms/linux/RenderSupport.h"
 
-#include <stb/stb_image_write.h>
-
 #include <cmath>
 
 using namespace plugin::igraphics;
@@ -188,30 +186,6 @@ TEST_P(RenderTest, TextLandsInTheBoxItMeasures)
       EXPECT_NEAR(ink.MW(), bounds.MW(), 2.f);
     EXPECT_NEAR(ink.MH(), bounds.MH(), 3.f);
   }
-}
-
-// A PNG of w x h with the top half red and the bottom half green: a two-frame strip.
-std::vector<uint8_t> TwoFramePNG(int w, int h)
-{
-  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-    {
-      uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-      p[0] = y < h / 2 ? 255 : 0;
-      p[1] = y < h / 2 ? 0 : 255;
-      p[2] = 0;
-      p[3] = 255;
-    }
-  std::vector<uint8_t> png;
-  stbi_write_png_to_func(
-    [](void* ctx, void* data, int size)
-    {
-      auto* out = static_cast<std::vector<uint8_t>*>(ctx);
-      out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-    },
-    &png, w, h, 4, rgba.data(), w * 4);
-  return png;
 }
 
 TEST_P(RenderTest, BitmapFramesAndScaledVariants)
