@@ -59,8 +59,7 @@ Pelmora::Pelmora(const plugin::InstanceInfo& info) : plugin::IPluginVST2(info, M
   for (int i = 0; i < kNumParams; i++)
     mDSP->SetParam(i, GetParam(i)->Value());
   mWaveform = std::make_unique<Waveform>(mGlobalParams.get(), kWaveformPoints);
-  // The editor's graphics factory and layout function are stored in the editor delegate by the
-  // editor's own code.
+  SetUpEditor();
   LoadInitialPreset();
   // A host that processes before its first reset gets sound at the processor's defaults.
   mDSP->Reset(GetSampleRate(), GetBlockSize());

@@ -106,6 +106,8 @@ private:
   void ApplyParam(int paramIdx, bool followLink);
   void InitParameter();
   void LoadSettings();
+  // Stores the editor's graphics factory and layout function in the editor delegate.
+  void SetUpEditor();
   void LoadInitialPreset();
 
   std::unique_ptr<PelmoraDSP<double>> mDSP;
