@@ -3,7 +3,6 @@
 #   scripts/build.sh release   optimised build (the plug-in, tools, tests, benchmarks)
 #   scripts/build.sh asan      debug build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   scripts/build.sh tsan      debug build with ThreadSanitizer (the threading tests use it)
-#   scripts/build.sh fuzz      clang build of the libFuzzer targets with ASan and UBSan
 set -euo pipefail
 cd "$(dirname "$0")/.."
 flavour=${1:-release}
@@ -11,8 +10,6 @@ case "$flavour" in
   release) args=(-DCMAKE_BUILD_TYPE=Release) ;;
   asan) args=(-DCMAKE_BUILD_TYPE=Debug -DPELMORA_SANITIZE=address,undefined) ;;
   tsan) args=(-DCMAKE_BUILD_TYPE=Debug -DPELMORA_SANITIZE=thread) ;;
-  fuzz) args=(-DCMAKE_BUILD_TYPE=Debug -DPELMORA_SANITIZE=address,undefined -DPELMORA_FUZZ=ON
-              -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
 shift || true

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Sets up, builds Pelmora and shows what it does.
+# Sets up, builds Pelmora and plays a short demo phrase through Pelmora.so with the host tool,
+# offline, into out/pelmora-demo.wav (printing its length, peak and RMS level), then opens the
+# editor headless and saves it as out/pelmora-editor.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh release
-echo "Built into build/release:"
-find build/release -maxdepth 3 -type f \( -name '*.so' -o -name '*.a' -o -perm -u+x \) \
-  ! -path '*/CMakeFiles/*' | sort
+mkdir -p out
+build/release/tools/pelmora-host render build/release/instrument/Pelmora.so \
+  -o out/pelmora-demo.wav
+# The editor, opened headless (no display server needed) and saved as a picture.
+build/release/tools/pelmora-host editor-png build/release/instrument/Pelmora.so \
+  -o out/pelmora-editor.png
+echo "Demo audio: out/pelmora-demo.wav; editor picture: out/pelmora-editor.png"

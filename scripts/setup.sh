@@ -41,3 +41,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get update -qq
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# RobotoMono-Regular.ttf: 400Regular/RobotoMono_400Regular.ttf of the npm package
+# @expo-google-fonts/roboto-mono, unpacked from `npm pack` into the cache folder the build reads.
+cache_dir=${PELMORA_CACHE_DIR:-$HOME/.cache/pelmora}
+mono="$cache_dir/fonts/RobotoMono-Regular.ttf"
+if [ ! -s "$mono" ]; then
+  mkdir -p "$cache_dir/fonts"
+  tmp=$(mktemp -d)
+  (cd "$tmp" && npm pack --silent @expo-google-fonts/roboto-mono >/dev/null &&
+    tar xzf ./*.tgz package/400Regular/RobotoMono_400Regular.ttf)
+  mv "$tmp/package/400Regular/RobotoMono_400Regular.ttf" "$mono"
+  rm -rf "$tmp"
+  echo "setup: fetched $mono"
+fi

@@ -5,6 +5,8 @@
 #include "tools/VstHost.h"
 #include "tools/WavFile.h"
 
+#include "framework/plugin/vst2/Vst2Vendor.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -257,6 +259,45 @@ int RunLoadChunk(const CommandArgs& args, std::ostream& out, std::ostream& err)
   return 0;
 }
 
+// Opens the editor with no parent window (headless), lets it draw on a few idle calls, and has
+// it write itself to a PNG file through Pelmora's vendor-specific snapshot call.
+int RunEditorPNG(const CommandArgs& args, std::ostream& out, std::ostream& err)
+{
+  PluginModule module;
+  HostedPlugin plugin;
+  if (!OpenPlugin(args, module, plugin, err))
+    return 1;
+  const std::string path = args.Get("out", "editor.png");
+  int status = 0;
+  if (!(plugin.Effect()->flags & kVst2FlagHasEditor))
+  {
+    err << "the plug-in has no editor\n";
+    status = 1;
+  }
+  else if (plugin.Dispatch(kVst2EffEditOpen, 0, 0, nullptr) == 0)
+  {
+    err << "the editor did not open (no headless OpenGL here?)\n";
+    status = 1;
+  }
+  else
+  {
+    const int idles = std::max(1, static_cast<int>(args.GetNumber("idle", 3)));
+    for (int i = 0; i < idles; i++)
+      plugin.Dispatch(kVst2EffEditIdle);
+    if (plugin.Dispatch(kVst2EffVendorSpecific, kVst2VendorEditorSnapshot, 0,
+                        const_cast<char*>(path.c_str())) == 1)
+      out << "Wrote " << path << "\n";
+    else
+    {
+      err << "the editor could not write " << path << "\n";
+      status = 1;
+    }
+    plugin.Dispatch(kVst2EffEditClose);
+  }
+  plugin.Close();
+  return status;
+}
+
 int RunHelp(const CommandArgs&, std::ostream& out, std::ostream&)
 {
   out << "pelmora-host: a small VST2 host\n";
@@ -320,6 +361,11 @@ std::vector<HostCommand>& HostCommands()
      "load-chunk PLUGIN.so FILE [--bank]   restore a chunk and print the result",
      {"rate", "block"},
      RunLoadChunk},
+    {"editor-png",
+     "editor-png PLUGIN.so [-o OUT.png] [--idle N]   open the editor headless and save it as "
+     "a PNG image",
+     {"out", "rate", "block", "idle"},
+     RunEditorPNG},
     {"help", "help   this text", {}, RunHelp},
   };
   return sCommands;

@@ -7,6 +7,7 @@
 //                [--float-wav] [--tail SECONDS] [--realtime] [--chunk FILE [--bank]]
 //   pelmora-host save-chunk PLUGIN.so FILE [--bank] [--chunk IN [--bank-in]]
 //   pelmora-host load-chunk PLUGIN.so FILE [--bank]
+//   pelmora-host editor-png PLUGIN.so [-o OUT.png] [--idle N]
 //   pelmora-host help
 
 #include <functional>

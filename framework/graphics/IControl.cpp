@@ -448,4 +448,32 @@ void SplashAnimationFunc(IControl* pCaller)
   pCaller->SetDirty(false);
 }
 
+namespace
+{
+
+// The bubble's text is slot 0's parameter display with its label; empty without a parameter.
+void ShowValueBubble(IControl* pCaller, float x, float y, EDirection dir)
+{
+  if (!pCaller->GetUI())
+    return;
+  Util_String display;
+  if (const IParam* pParam = pCaller->GetParam(0))
+    pParam->GetDisplayWithLabel(display, true);
+  pCaller->GetUI()->ShowBubbleControl(pCaller, x, y, display.Get(), dir, IRECT(0, 0, 50, 30));
+}
+
+} // namespace
+
+void ShowBubbleHorizontalActionFunc(IControl* pCaller)
+{
+  const IRECT& r = pCaller->GetRECT();
+  ShowValueBubble(pCaller, r.R, r.MH(), EDirection::kHorizontal);
+}
+
+void ShowBubbleVerticalActionFunc(IControl* pCaller)
+{
+  const IRECT& r = pCaller->GetRECT();
+  ShowValueBubble(pCaller, r.MW(), r.T, EDirection::kVertical);
+}
+
 } // namespace plugin::igraphics

@@ -266,5 +266,9 @@ void EmptyClickActionFunc(IControl* pCaller);
 // For a vector control: a splash from the last mouse-down point over 100 ms.
 void SplashClickActionFunc(IControl* pCaller);
 void SplashAnimationFunc(IControl* pCaller);
+// Show slot 0's parameter value with its label in a bubble: to the right of the control,
+// vertically centred, or above it, horizontally centred.
+void ShowBubbleHorizontalActionFunc(IControl* pCaller);
+void ShowBubbleVerticalActionFunc(IControl* pCaller);
 
 } // namespace plugin::igraphics

@@ -2,6 +2,9 @@
 
 #include "framework/graphics/IGraphics.h"
 
+#include "framework/graphics/IBubbleControl.h"
+#include "framework/graphics/IContainerBase.h"
+#include "framework/graphics/IFPSDisplayControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/plugin/IPluginParameter.h"
 
@@ -15,12 +18,25 @@ namespace plugin::igraphics
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
   : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mDelegate(&dlg)
 {
+  StaticStorage<APIBitmap>::Accessor bitmapLock(BitmapCache());
+  BitmapCache().Retain();
+  StaticStorage<SVGHolder>::Accessor svgLock(SVGCache());
+  SVGCache().Retain();
 }
 
 IGraphics::~IGraphics()
 {
   mCursorHidden = false;
   RemoveAllControls();
+  // Layers still on the stack (a drawing that never ended its layers) belong to the context.
+  for (ILayer* pLayer : mLayers)
+    delete pLayer;
+  mLayers.clear();
+  // The last context empties the caches: bitmap cache first, as everywhere.
+  StaticStorage<APIBitmap>::Accessor bitmapLock(BitmapCache());
+  BitmapCache().Release();
+  StaticStorage<SVGHolder>::Accessor svgLock(SVGCache());
+  SVGCache().Release();
 }
 
 // ---- Attaching
@@ -176,12 +192,16 @@ void IGraphics::ForStandardControlsFunc(const std::function<void(IControl&)>& fu
 void IGraphics::ForAllControlsFunc(const std::function<void(IControl&)>& func)
 {
   ForStandardControlsFunc(func);
+  if (mPerfDisplay)
+    func(*mPerfDisplay);
   if (mCornerResizer)
     func(*mCornerResizer);
   if (mTextEntryControl)
     func(*mTextEntryControl);
   if (mPopupMenuControl)
     func(*mPopupMenuControl);
+  for (const auto& pBubble : mBubbleControls)
+    func(*pBubble);
 }
 
 void IGraphics::HideControl(int paramIdx, bool hide)
@@ -246,9 +266,17 @@ void IGraphics::DetachControlReferences(IControl* pControl)
   if (mInPopupMenu == pControl)
     mInPopupMenu = nullptr;
   std::erase_if(mCtrlTags, [pControl](const auto& entry) { return entry.second == pControl; });
+  for (ILayer* pLayer : mLayers)
+    if (pLayer->mControl == pControl)
+      pLayer->mControl = nullptr;
   for (const auto& pOther : mControls)
     if (pOther->GetParent() == pControl)
       pOther->SetParent(nullptr);
+  // A container lists its children without owning them: it must not keep a deleted one.
+  if (auto* pContainer = dynamic_cast<IContainerBase*>(pControl->GetParent()))
+    pContainer->RemoveChildControl(pControl);
+  for (const auto& pBubble : mBubbleControls)
+    pBubble->ForgetCaller(pControl);
 }
 
 void IGraphics::DeleteControlAt(int idx)
@@ -305,7 +333,12 @@ void IGraphics::RemoveAllControls()
   mTextEntry = nullptr;
   mTextEntryControl.reset();
   mCornerResizer.reset();
+  mPerfDisplay.reset();
+  while (!mBubbleControls.empty())
+    mBubbleControls.pop_back();
   mCtrlTags.clear();
+  for (ILayer* pLayer : mLayers)
+    pLayer->mControl = nullptr;
   while (!mControls.empty())
     mControls.pop_back();
 }

@@ -17,12 +17,14 @@
 
 #include "framework/graphics/IBitmap.h"
 #include "framework/graphics/IControl.h"
+#include "framework/graphics/IGraphicsCache.h"
 #include "framework/graphics/IGraphicsConstants.h"
 #include "framework/graphics/IInWindowPrompts.h"
 #include "framework/graphics/ILayer.h"
 #include "framework/graphics/IPopupMenu.h"
 #include "framework/graphics/IRECTList.h"
 #include "framework/plugin/IPluginPaths.h"
+#include "framework/util/UtilBuffers.h"
 #include "framework/util/UtilString.h"
 
 #include <functional>
@@ -34,7 +36,10 @@
 namespace plugin::igraphics
 {
 
+class IBubbleControl;
+class IFPSDisplayControl;
 class IGEditorDelegate;
+struct IVStyle;
 
 // A font object of the platform layer (file data or a system font), owned by whoever holds it.
 class PlatformFont
@@ -160,6 +165,70 @@ public:
                                   float /*blur*/ = 10.f, const IBlend* /*pBlend*/ = nullptr)
   {
   }
+
+  // Text rotation: with a non-zero angle, rect (the unrotated text box) becomes its rotated
+  // bounding box and (tx, ty) the move that aligns it within bounds by the style.
+  void CalculateTextRotation(const IText& text, const IRECT& bounds, IRECT& rect, float& tx,
+                             float& ty) const;
+  void DoMeasureTextRotation(const IText& text, const IRECT& bounds, IRECT& rect) const;
+
+  // Bitmaps: frames of a film strip are counted from 1.
+  void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int frame = 1,
+                  const IBlend* pBlend = nullptr);
+  void DrawFittedBitmap(const IBitmap& bitmap, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  void DrawRotatedBitmap(const IBitmap& bitmap, float destCtrX, float destCtrY, float angle,
+                         const IBlend* pBlend = nullptr);
+  // A bitmap font: frame k + 1 holds character code 31 + k.
+  void DrawBitmapedText(const IBitmap& bitmap, const IRECT& bounds, const IText& text,
+                        const IBlend* pBlend, const char* str, bool vCenter = true,
+                        bool multiline = false, int charWidth = 6, int charHeight = 12,
+                        int charOffset = 0);
+
+  // SVG images, kept at their aspect ratio at the top-left of bounds. A null image draws
+  // nothing.
+  void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* pBlend = nullptr,
+               const IColor* pStrokeColor = nullptr, const IColor* pFillColor = nullptr);
+  void DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width,
+                      float height, float angle, const IBlend* pBlend = nullptr);
+  IPattern GetSVGPattern(const SVGPaint& paint, float opacity) const;
+
+  // ======== Resources and caches [main thread]
+  // targetScale 0: the screen scale rounded up.
+  IBitmap LoadBitmap(const char* name, int nStates = 1, bool framesAreHorizontal = false,
+                     int targetScale = 0);
+  IBitmap LoadBitmap(const char* name, const void* pData, int dataSize, int nStates = 1,
+                     bool framesAreHorizontal = false, int targetScale = 0);
+  ISVG LoadSVG(const char* fileNameOrResID, const char* units = "px", float dpi = 72.f);
+  ISVG LoadSVG(const char* name, const void* pData, int dataSize, const char* units = "px",
+               float dpi = 72.f);
+  // The whole resource file; empty when not found or not fully read.
+  Util_TypedBuf<uint8_t> LoadResource(const char* fileNameOrResID, const char* fileType);
+  bool LoadFont(const char* fontID, const char* fileNameOrResID);
+  bool LoadFont(const char* fontID, void* pData, int dataSize);
+  bool LoadFont(const char* fontID, const char* fontName, ETextStyle style);
+  EResourceLocation SearchImageResource(const char* name, const char* type, Util_String& result,
+                                        int targetScale, int& sourceScale);
+  APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
+  IBitmap ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, int targetScale);
+  // The bitmap of the same resource, frame count and direction at the screen scale rounded up.
+  IBitmap GetScaledBitmap(const IBitmap& src);
+  void RetainBitmap(const IBitmap& bitmap, const char* cacheName);
+  void ReleaseBitmap(const IBitmap& bitmap);
+  void SetSharedResourcesSubPath(const char* subPath) { mSharedResourcesSubPath.Set(subPath); }
+  const char* GetSharedResourcesSubPath() const { return mSharedResourcesSubPath.Get(); }
+
+  // ======== Layers [main thread, while drawing]
+  void StartLayer(IControl* pControl, const IRECT& r, bool cacheable = false);
+  ILayerPtr EndLayer();
+  void ResumeLayer(ILayerPtr& layer);
+  bool CheckLayer(const ILayerPtr& layer);
+  void DrawLayer(const ILayerPtr& layer, const IBlend* pBlend = nullptr);
+  void DrawFittedLayer(const ILayerPtr& layer, const IRECT& bounds, const IBlend* pBlend);
+  void DrawRotatedLayer(const ILayerPtr& layer, double angle);
+  void ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow);
+  int NLayers() const { return static_cast<int>(mLayers.size()); }
+  // Applies the style to every attached control that has the vector-drawing base.
+  void StyleAllVectorControls(const IVStyle& style);
 
   // Path builders: add to the current path without clearing or painting.
   void PathRect(const IRECT& bounds);
@@ -295,6 +364,9 @@ public:
   // The back end recreates its frame buffers for the new size and scale.
   virtual void DrawResize() {}
   virtual EUIAppearance GetUIAppearance() const { return EUIAppearance::kLight; }
+  // Draws the whole editor and writes it to a PNG file (a tool's view of the editor); false
+  // where the platform cannot.
+  virtual bool SaveSnapshotPNG(const char* /*path*/) { return false; }
   float GetBackingPixelScale() const { return mScreenScale * mDrawScale; }
 
   // ======== Control list
@@ -317,8 +389,8 @@ public:
                            const std::function<void(IControl&)>& func);
   void ForControlInGroup(const char* group, const std::function<void(IControl&)>& func);
   void ForStandardControlsFunc(const std::function<void(IControl&)>& func);
-  // The control list, then the special controls: corner resizer, text-entry control, popup-menu
-  // control.
+  // The control list, then the special controls: frame-time display, corner resizer,
+  // text-entry control, popup-menu control, bubbles.
   void ForAllControlsFunc(const std::function<void(IControl&)>& func);
   void SetAllControlsDirty();
   void SetAllControlsClean();
@@ -337,11 +409,39 @@ public:
   void SetControlSize(IControl* pControl, float w, float h);
   void SetControlBounds(IControl* pControl, const IRECT& r);
 
+  // Backgrounds, behind every control: a panel over the whole editor filled with the pattern; a
+  // bitmap at the top-left corner; an SVG image fitted into the editor.
+  IControl* AttachPanelBackground(const IPattern& pattern);
+  IControl* AttachBackground(const char* fileName);
+  IControl* AttachSVGBackground(const char* fileName);
+
   // Special controls. Each takes ownership of the control it is given.
   // The corner resizer sets the resize drag going (SetResizingInProcess) when pressed.
   void AttachCornerResizer(IControl* pControl, EUIResizerMode sizeMode = EUIResizerMode::kScale,
                            bool layoutOnResize = false);
+  // A corner resizer of the given size (in screen points) in the editor's bottom-right corner.
+  void AttachCornerResizer(EUIResizerMode sizeMode = EUIResizerMode::kScale,
+                           bool layoutOnResize = false, const IColor& color = COLOR_TRANSLUCENT,
+                           const IColor& mouseOverColor = COLOR_BLACK,
+                           const IColor& dragColor = COLOR_BLACK, float size = 20.f);
   IControl* GetCornerResizer() const { return mCornerResizer.get(); }
+
+  // Value bubbles: a white bubble with a black outline in the given text style, or a bubble
+  // control made by the caller.
+  void AttachBubbleControl(const IText& text = DEFAULT_TEXT);
+  void AttachBubbleControl(IBubbleControl* pControl);
+  int NBubbleControls() const { return static_cast<int>(mBubbleControls.size()); }
+  IBubbleControl* GetBubbleControl(int idx) const;
+  // Shows text in a bubble beside the caller. Without multi-touch the first bubble shows it;
+  // with multi-touch, the bubble of the caller's touch or a free one. Nothing happens without
+  // a bubble control.
+  void ShowBubbleControl(IControl* pCaller, float x, float y, const char* str,
+                         EDirection dir = EDirection::kHorizontal,
+                         IRECT minimumContentBounds = IRECT(), ITouchID touchID = 0);
+
+  // The frame-time display at (10, 10, 210, 60), fed by every frame while it exists.
+  void ShowFPSDisplay(bool enable);
+  IFPSDisplayControl* GetFPSDisplay() const { return mPerfDisplay.get(); }
 
   // The in-window text field and menu (kept only when none is attached yet; otherwise the
   // given control is deleted).
@@ -481,6 +581,14 @@ protected:
   virtual void DoDrawText(const IText& text, const char* str, const IRECT& bounds,
                           const IBlend* pBlend) = 0;
 
+  void PushLayer(ILayer* pLayer);
+  ILayer* PopLayer();
+  // The top of the layer stack (null when drawing into the window).
+  ILayer* GetTopLayer() const { return mLayers.empty() ? nullptr : mLayers.back(); }
+  // The SVG drawing of DrawSVG, in image coordinates.
+  void DoDrawSVG(const ISVG& svg, const IBlend* pBlend = nullptr,
+                 const IColor* pStrokeColor = nullptr, const IColor* pFillColor = nullptr);
+
   const IRECT& GetClipRECT() const { return mClipRECT; }
   const IMatrix& GetTransform() const { return mTransform; }
 
@@ -503,6 +611,9 @@ private:
   std::vector<std::unique_ptr<IControl>> mControls;
   std::unordered_map<int, IControl*> mCtrlTags;
   std::unique_ptr<IControl> mCornerResizer;
+  std::vector<std::unique_ptr<IBubbleControl>> mBubbleControls;
+  std::unique_ptr<IFPSDisplayControl> mPerfDisplay;
+  double mPrevTimestamp = 0.0; // seconds of the steady clock at the previous frame
   std::unique_ptr<IControl> mTextEntryControl;
   IInWindowTextEntry* mTextEntry = nullptr; // the same object as mTextEntryControl
   std::unique_ptr<IControl> mPopupMenuControl;
@@ -552,6 +663,8 @@ private:
   IGEditorDelegate* mDelegate;
 
   IRECT mClipRECT;
+  std::vector<ILayer*> mLayers;
+  Util_String mSharedResourcesSubPath;
   IMatrix mTransform;
   std::vector<IMatrix> mTransformStates;
 };

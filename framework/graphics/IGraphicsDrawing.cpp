@@ -479,8 +479,8 @@ void IGraphics::PathTransformMatrix(const IMatrix& matrix)
 
 void IGraphics::PathClipRegion(const IRECT& r)
 {
-  // The drawing area is the region being drawn in this frame.
-  const IRECT& area = mClipRECT;
+  // The drawing area is the top layer, or the region being drawn in this frame.
+  const IRECT& area = mLayers.empty() ? mClipRECT : mLayers.back()->mRECT;
   const IRECT clip = r.Empty() ? area : r.Intersect(area);
   PathTransformSetMatrix(IMatrix());
   SetClipRegion(clip);

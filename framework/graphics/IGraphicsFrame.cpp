@@ -4,6 +4,8 @@
 
 #include "framework/graphics/IGraphics.h"
 
+#include "framework/graphics/IFPSDisplayControl.h"
+
 #include <algorithm>
 
 namespace plugin::igraphics
@@ -127,7 +129,13 @@ void IGraphics::PrepareRegion(const IRECT& r)
 
 void IGraphics::BeginFrame()
 {
-  // The frame-time display, when one exists, is fed here.
+  if (!mPerfDisplay)
+    return;
+  // Seconds since the first frame measured by any editor; only differences are used.
+  static const double sStartMs = SteadyClockMs();
+  const double timestamp = (SteadyClockMs() - sStartMs) / 1000.0;
+  mPerfDisplay->Update(static_cast<float>(timestamp - mPrevTimestamp));
+  mPrevTimestamp = timestamp;
 }
 
 void IGraphics::OnGUIIdle()

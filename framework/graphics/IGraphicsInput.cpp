@@ -3,6 +3,7 @@
 // control for its touch until the release, and opens the host's edit gesture for every
 // parameter the control is bound to, which the release closes.
 
+#include "framework/graphics/IFPSDisplayControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
 
@@ -51,6 +52,8 @@ IControl* IGraphics::GetMouseControl(float x, float y, bool capture, bool mouseO
   else if (mCornerResizer && !mCornerResizer->GetRECT().Empty() &&
            mCornerResizer->GetRECT().Contains(x, y))
     pControl = mCornerResizer.get();
+  else if (mPerfDisplay && mPerfDisplay->GetRECT().Contains(x, y))
+    pControl = mPerfDisplay.get();
   else
   {
     controlIdx = GetMouseControlIdx(x, y, mouseOver);

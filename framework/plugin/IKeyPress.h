@@ -20,8 +20,9 @@ struct IKeyPress
   IKeyPress(const char* text, int vk, bool shift = false, bool ctrl = false, bool alt = false)
     : VK(vk), S(shift), C(ctrl), A(alt)
   {
-    if (text)
-      std::strncpy(utf8, text, sizeof(utf8) - 1);
+    // At most 4 bytes; the rest stays zero (a loop: GCC misreads strncpy's bound here).
+    for (size_t i = 0; text && i < sizeof(utf8) - 1 && text[i]; ++i)
+      utf8[i] = text[i];
   }
 };
 

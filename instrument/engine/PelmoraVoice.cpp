@@ -94,6 +94,9 @@ void PelmoraVoice::StartNote(float velocity)
   mMatrix.GetModEnvelope().Start(params.mModEnvelope, 1.0f, 1.0f);
   mPending = {};
   mDrift = mContext.RandomBipolar() * params.mPitchDrift;
+  const double filterSense =
+    std::clamp(static_cast<double>(params.mFilterVelocitySensitivity.Load()) * 0.01, 0.0, 1.0);
+  mCutoffScale = std::exp2(-kVelocityCutoffOctaves * filterSense * (1.0 - velocity));
   mState = VoiceState{};
   mMatrix.GetLfo().NoteStart();
 }
@@ -236,7 +239,7 @@ void PelmoraVoice::PrepareFilter()
 {
   const SubBlockSettings& settings = mContext.mSettings;
   const double modulated =
-    settings.mCutoff +
+    settings.mCutoff * mCutoffScale +
     static_cast<double>(mMatrix.GetTarget(ModMatrix<float>::kTargetCutoff)) * kCutoffModulationHz;
   const double cutoff = std::clamp(modulated, kMinCutoff, settings.mMaxCutoff);
   const float r = std::clamp(

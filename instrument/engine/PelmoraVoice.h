@@ -110,6 +110,9 @@ public:
   static constexpr float kSaturation = 0.022045454f;
   static constexpr double kCutoffModulationHz = 19970.0;
   static constexpr double kMinCutoff = 30.0;
+  // "Filter Velocity Sensitivity" at 100 closes the cutoff by this many octaves for a note of
+  // velocity 0; a note at full velocity always hears the cutoff as set.
+  static constexpr double kVelocityCutoffOctaves = 4.0;
   static constexpr double kMaxCutoff = 20000.0;
   static constexpr float kMaxResonanceFeedback = 3.5f; // k at resonance 1
   static constexpr float kMakeUpPerFeedback = 0.45f;
@@ -205,6 +208,7 @@ private:
   // The note.
   std::array<int, kNumOperators> mShift{}; // semitones from "Velocity > Frequency"
   float mDrift = 0.0f;                     // semitones
+  double mCutoffScale = 1.0;               // from the note's velocity, fixed for the note
 
   // Glide, in octaves relative to key 69.
   float mGlideStart = 0.0f;

@@ -80,10 +80,13 @@ public:
   // Answers a platform menu: returns the menu holding the chosen item (its index set) or null.
   std::function<IPopupMenu*(IPopupMenu& menu)> mMenuResponder;
   bool mMenuIsAsync = false;
+  std::vector<std::string> mOpenedURLs;
   bool mWindowOpen = false;
   int mCloseCount = 0;
   float mMouseX = 0.f;
   float mMouseY = 0.f;
+
+  using IGraphics::DrawBitmap;
 
   void Log(const std::string& line) { mLog.push_back(line); }
 
@@ -229,7 +232,11 @@ public:
   }
   void PromptForDirectory(Util_String&, IFileDialogCompletionHandlerFunc) override {}
   bool PromptForColor(IColor&, const char*, IColorPickerHandlerFunc) override { return false; }
-  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
+  bool OpenURL(const char* url, const char*, const char*, const char*) override
+  {
+    mOpenedURLs.push_back(url ? url : "");
+    return false;
+  }
   void PlatformResize(bool parentHasResized) override
   {
     Log(std::string("PlatformResize ") + (parentHasResized ? "1" : "0"));

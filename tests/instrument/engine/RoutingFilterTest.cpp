@@ -14,12 +14,13 @@ namespace
 constexpr int kLength = 2400;
 
 // Renders a short note of a patch on a fresh engine.
-std::vector<double> RenderPatch(const std::function<void(TestEngine&)>& patch, int key = 57)
+std::vector<double> RenderPatch(const std::function<void(TestEngine&)>& patch, int key = 57,
+                                int velocity = 127)
 {
   TestEngine engine;
   engine.dsp.SetParam(OpParamIndex(kOpA, kOpLevel), 0);
   patch(engine);
-  engine.NoteOn(key);
+  engine.NoteOn(key, velocity);
   return engine.Render(kLength);
 }
 
@@ -130,6 +131,34 @@ TEST(Filter, EachTypeAtItsCutoff)
       69);
     EXPECT_NEAR(Peak(out, 1200, out.size()) / 0.125, expected[type], 0.01) << type;
   }
+}
+
+TEST(Filter, VelocitySensitivityClosesTheCutoffForSoftNotes)
+{
+  // One pole at 1760 Hz on a 440 Hz sine. At sensitivity 100 a note of velocity 0 hears the
+  // cutoff four octaves lower (110 Hz); velocity 64 about two octaves lower; full velocity as set.
+  const auto level = [](int sensitivity, int velocity)
+  {
+    const std::vector<double> out = RenderPatch(
+      [&](TestEngine& e)
+      {
+        e.dsp.SetParam(OpParamIndex(kOpA, kOpLevel), 100);
+        e.dsp.SetParam(kParamFilterType, 0);
+        e.dsp.SetParam(kParamFilterCutoff, 1760);
+        e.dsp.SetParam(kParamFilterVelocity, sensitivity);
+      },
+      69, velocity);
+    return Peak(out, 1200, out.size());
+  };
+  const auto onePole = [](double cutoff)
+  {
+    return 1.0 / std::sqrt(1.0 + std::pow(440.0 / cutoff, 2));
+  };
+  EXPECT_NEAR(level(100, 127) / level(0, 127), 1.0, 1e-6);
+  const double cutoff64 = 1760.0 * std::exp2(-4.0 * (1.0 - 64.0 / 127.0));
+  EXPECT_NEAR(level(100, 64) / level(0, 64), onePole(cutoff64) / onePole(1760.0), 0.01);
+  EXPECT_NEAR(level(50, 1) / level(0, 1),
+              onePole(1760.0 * std::exp2(-2.0 * (1.0 - 1.0 / 127.0))) / onePole(1760.0), 0.01);
 }
 
 TEST(Filter, CutoffStaysBelowNyquistAtLowRates)

@@ -52,6 +52,7 @@ TestPlug::TestPlug(const InstanceInfo& info) : IPluginVST2(info, TestPlugConfig(
   InitParamRange(kParamSigned + 1, kNumTestParams - 1, kParamSigned + 1, "Param %d", 0.0, 0.0,
                  100.0, 0.1, "%");
   MakeDefaultPreset("Init", 1);
+  SetUpEditor();
 }
 
 void TestPlug::ProcessBlock(double**, double** outputs, int nFrames)

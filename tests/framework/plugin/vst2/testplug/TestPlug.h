@@ -8,6 +8,7 @@
 // The vendor-specific call with index kProbe answers the counters below, so tests that drive
 // the .so through the host can see what reached the plug-in.
 
+#include "framework/graphics/IGraphicsStructs.h"
 #include "framework/plugin/vst2/IPluginVST2.h"
 
 #include <atomic>
@@ -56,6 +57,11 @@ enum EProbe
 
 plugin::Config TestPlugConfig();
 
+// The editor's layout, for tests that look at its pixels or click it.
+constexpr plugin::igraphics::IColor kTestPlugBackground(255, 32, 34, 48);
+constexpr plugin::igraphics::IColor kTestPlugSliderFill(255, 250, 160, 30);
+constexpr plugin::igraphics::IRECT kTestPlugSliderBounds(100.f, 100.f, 500.f, 140.f);
+
 class TestPlug : public plugin::IPluginVST2
 {
 public:
@@ -91,6 +97,9 @@ public:
   std::atomic<int> mLastDelegateIdx{-1};
 
 private:
+  // Sets the graphics factory and the layout (TestPlugEditor.cpp).
+  void SetUpEditor();
+
   int mNotesHeld = 0;
   int64_t mRamp = 0;
 };

@@ -1,0 +1,67 @@
+#include "framework/graphics/IContainerBase.h"
+
+#include "framework/graphics/IGraphics.h"
+
+#include <algorithm>
+
+namespace plugin::igraphics
+{
+
+IContainerBase::IContainerBase(const IRECT& bounds, IContainerFunction attachFunc,
+                               IContainerFunction resizeFunc)
+  : IControl(bounds), mAttachFunc(std::move(attachFunc)), mResizeFunc(std::move(resizeFunc))
+{
+}
+
+IContainerBase::~IContainerBase()
+{
+  mChildren.clear();
+}
+
+void IContainerBase::OnAttached()
+{
+  if (mAttachFunc)
+    mAttachFunc(this, mRECT);
+  OnResize();
+}
+
+void IContainerBase::OnResize()
+{
+  if (mResizeFunc && !mChildren.empty())
+    mResizeFunc(this, mRECT);
+}
+
+void IContainerBase::Hide(bool hide)
+{
+  for (IControl* pChild : mChildren)
+    pChild->Hide(hide);
+  IControl::Hide(hide);
+}
+
+void IContainerBase::SetDisabled(bool disable)
+{
+  for (IControl* pChild : mChildren)
+    pChild->SetDisabled(disable);
+  IControl::SetDisabled(disable);
+}
+
+IControl* IContainerBase::AddChildControl(IControl* pControl, int ctrlTag, const char* group)
+{
+  if (!pControl || !GetUI() || !GetUI()->AttachControl(pControl, ctrlTag, group))
+    return nullptr;
+  pControl->SetParent(this);
+  mChildren.push_back(pControl);
+  return pControl;
+}
+
+void IContainerBase::RemoveChildControl(IControl* pControl)
+{
+  std::erase(mChildren, pControl);
+}
+
+IControl* IContainerBase::GetChild(int idx) const
+{
+  return idx >= 0 && idx < NChildren() ? mChildren[idx] : nullptr;
+}
+
+} // namespace plugin::igraphics

@@ -1,0 +1,50 @@
+#pragma once
+// Interaction bases for controls that are clicked rather than dragged:
+// - ISwitchControlBase steps through a fixed number of states on each press. Two states toggle
+//   (only a value of exactly 0 turns on); N other states advance by 1/(N - 1) and wrap to 0
+//   past the top. Bound to a parameter, the switch takes its state count from the parameter's
+//   range when attached. Single states can be flagged disabled for derived controls to honour.
+// - IButtonControlBase is momentary: a press sets 1 and runs the action; when the action's
+//   animation (the click animation of DefaultClickActionFunc) ends, the value returns to 0.
+// Both treat a double-click as another press. Main thread only.
+
+#include "framework/graphics/IControl.h"
+
+#include <vector>
+
+namespace plugin::igraphics
+{
+
+class ISwitchControlBase : public IControl
+{
+public:
+  ISwitchControlBase(const IRECT& bounds, int paramIdx = kNoParameter,
+                     IActionFunction actionFunc = nullptr, int numStates = 2);
+
+  void OnInit() override;
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+
+  // States outside 0..NStates()-1 are ignored (and read as enabled).
+  void SetStateDisabled(int stateIdx, bool disabled);
+  void SetAllStatesDisabled(bool disabled);
+  bool GetStateDisabled(int stateIdx) const;
+  int NStates() const { return mNumStates; }
+  bool GetMouseDown() const { return mMouseDown; }
+
+protected:
+  int mNumStates;
+  std::vector<bool> mDisabledState;
+  bool mMouseDown = false;
+};
+
+class IButtonControlBase : public IControl
+{
+public:
+  IButtonControlBase(const IRECT& bounds, IActionFunction actionFunc = DefaultClickActionFunc);
+
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  void OnEndAnimation() override;
+};
+
+} // namespace plugin::igraphics

@@ -1,0 +1,56 @@
+#include "framework/graphics/controls/IBitmapBase.h"
+
+#include "framework/graphics/IControl.h"
+#include "framework/graphics/IGraphics.h"
+
+#include <algorithm>
+
+namespace plugin::igraphics
+{
+
+int IBitmapBase::GetFrame() const
+{
+  const int n = mBitmap.N();
+  if (!mBitmap.IsValid() || n < 1)
+    return 0;
+  if (n < 2 || !mControl)
+    return 1;
+  const int i = static_cast<int>((n - 1) * mControl->GetValue(0) + 0.5);
+  return std::min(std::max(i, 0) + 1, n);
+}
+
+float IBitmapBase::FrameWidth() const
+{
+  if (mBitmap.N() < 1)
+    return 0.f;
+  return static_cast<float>(mBitmap.GetFramesAreHorizontal() ? mBitmap.W() / mBitmap.N()
+                                                             : mBitmap.W());
+}
+
+float IBitmapBase::FrameHeight() const
+{
+  if (mBitmap.N() < 1)
+    return 0.f;
+  return static_cast<float>(mBitmap.GetFramesAreHorizontal() ? mBitmap.H()
+                                                             : mBitmap.H() / mBitmap.N());
+}
+
+IRECT IBitmapBase::GetFrameBounds(const IRECT& r) const
+{
+  return r.GetCentredInside(FrameWidth(), FrameHeight());
+}
+
+void IBitmapBase::DrawBitmap(IGraphics& g)
+{
+  const int frame = GetFrame();
+  if (frame < 1 || !mControl)
+    return;
+  g.DrawBitmap(mBitmap, GetFrameBounds(mControl->GetRECT()), frame, &mControl->GetBlend());
+}
+
+void IBitmapBase::Rescale(IGraphics& g)
+{
+  mBitmap = g.GetScaledBitmap(mBitmap);
+}
+
+} // namespace plugin::igraphics

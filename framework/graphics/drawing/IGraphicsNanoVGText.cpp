@@ -1,0 +1,302 @@
+// IGraphicsNanoVG: decoding bitmaps, fonts and text.
+
+#include "framework/graphics/drawing/IGraphicsNanoVG.h"
+
+#include "framework/graphics/drawing/NanoVGGL.h"
+
+#include <stb/stb_image.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+// ---- Font files
+
+uint32_t ReadU32(const uint8_t* p)
+{
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+int ReadS16(const uint8_t* p)
+{
+  return static_cast<int16_t>(uint16_t(p[0]) << 8 | p[1]);
+}
+
+// fontstash here sizes a font to its line height (ascent − descent); text sizes are em sizes.
+// The factor that turns an em size into the size fontstash wants: (ascent − descent) / units
+// per em, from the 'hhea' and 'head' tables. 1 when the file cannot be read.
+float EmSizeFactor(const std::vector<uint8_t>& data)
+{
+  const size_t n = data.size();
+  if (n < 12)
+    return 1.f;
+  const uint8_t* d = data.data();
+  const int numTables = (d[4] << 8) | d[5];
+  int unitsPerEm = 0, ascent = 0, descent = 0;
+  for (int i = 0; i < numTables; ++i)
+  {
+    const size_t rec = 12 + static_cast<size_t>(i) * 16;
+    if (rec + 16 > n)
+      break;
+    const uint32_t offset = ReadU32(d + rec + 8);
+    if (std::memcmp(d + rec, "head", 4) == 0 && offset + 20 <= n)
+      unitsPerEm = (d[offset + 18] << 8) | d[offset + 19];
+    else if (std::memcmp(d + rec, "hhea", 4) == 0 && offset + 8 <= n)
+    {
+      ascent = ReadS16(d + offset + 4);
+      descent = ReadS16(d + offset + 6);
+    }
+  }
+  if (unitsPerEm <= 0 || ascent - descent <= 0)
+    return 1.f;
+  return static_cast<float>(ascent - descent) / static_cast<float>(unitsPerEm);
+}
+
+// Font data by identifier, shared by every context of the process.
+std::mutex sFontCacheMutex;
+std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>>& FontCache()
+{
+  static std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>> sFonts;
+  return sFonts;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> CachedFontData(const char* fontID)
+{
+  std::lock_guard<std::mutex> lock(sFontCacheMutex);
+  const auto it = FontCache().find(fontID);
+  return it == FontCache().end() ? nullptr : it->second;
+}
+
+bool ReadFile(const char* path, std::vector<uint8_t>& out)
+{
+  FILE* pFile = std::fopen(path, "rb");
+  if (!pFile)
+    return false;
+  bool ok = std::fseek(pFile, 0, SEEK_END) == 0;
+  const long size = ok ? std::ftell(pFile) : -1;
+  std::rewind(pFile);
+  ok = size > 0 && size < (1L << 30);
+  if (ok)
+  {
+    out.resize(static_cast<size_t>(size));
+    ok = std::fread(out.data(), 1, out.size(), pFile) == out.size();
+  }
+  std::fclose(pFile);
+  return ok;
+}
+
+// The bytes of a resource (embedded, or a file), by LocateResource's answer.
+bool ReadResource(EResourceLocation location, const char* path, std::vector<uint8_t>& out)
+{
+  if (location == kResourceEmbedded)
+  {
+    EmbeddedResource resource;
+    if (!FindEmbeddedResource(path, resource) || resource.size <= 0)
+      return false;
+    out.assign(resource.data, resource.data + resource.size);
+    return true;
+  }
+  return location == kResourceFile && ReadFile(path, out);
+}
+
+NanoVGBitmap* Decode(const uint8_t* pData, int size, int scale)
+{
+  int w = 0, h = 0, channels = 0;
+  uint8_t* pixels = stbi_load_from_memory(pData, size, &w, &h, &channels, 4);
+  if (!pixels)
+    return nullptr;
+  auto* pBitmap = new NanoVGBitmap(w, h, static_cast<float>(scale), 1.f);
+  pBitmap->mPixels.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
+  stbi_image_free(pixels);
+  return pBitmap;
+}
+
+} // namespace
+
+// ---- Bitmaps
+
+APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char* fileNameOrResID, int scale,
+                                          EResourceLocation location, const char*)
+{
+  std::vector<uint8_t> data;
+  if (!ReadResource(location, fileNameOrResID, data) || data.size() > 0x7fffffff)
+    return nullptr;
+  return Decode(data.data(), static_cast<int>(data.size()), scale);
+}
+
+APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char*, const void* pData, int dataSize, int scale)
+{
+  if (!pData || dataSize <= 0)
+    return nullptr;
+  return Decode(static_cast<const uint8_t*>(pData), dataSize, scale);
+}
+
+// ---- Fonts
+
+PlatformFontPtr IGraphicsNanoVG::LoadPlatformFont(const char* fontID, const char* fileNameOrResID)
+{
+  if (auto data = CachedFontData(fontID))
+    return std::make_unique<NanoVGFont>(data);
+  Util_String path;
+  const EResourceLocation location = LocateResource(fileNameOrResID, "ttf", path, GetBundleID(),
+                                                    nullptr, GetSharedResourcesSubPath());
+  auto data = std::make_shared<std::vector<uint8_t>>();
+  if (!ReadResource(location, path.Get(), *data))
+    return nullptr;
+  return std::make_unique<NanoVGFont>(std::move(data));
+}
+
+PlatformFontPtr IGraphicsNanoVG::LoadPlatformFont(const char*, void* pData, int dataSize)
+{
+  if (!pData || dataSize <= 0)
+    return nullptr;
+  const auto* p = static_cast<const uint8_t*>(pData);
+  return std::make_unique<NanoVGFont>(std::make_shared<std::vector<uint8_t>>(p, p + dataSize));
+}
+
+PlatformFontPtr IGraphicsNanoVG::LoadPlatformFont(const char* fontID, const char* fontName,
+                                                  ETextStyle style)
+{
+  // No system font service here: a font of that name among the resources, by style.
+  static const char* const kSuffix[] = {"-Regular", "-Bold", "-Italic"};
+  const std::string name = std::string(fontName ? fontName : "") +
+                           kSuffix[std::clamp(static_cast<int>(style), 0, 2)] + ".ttf";
+  if (PlatformFontPtr font = LoadPlatformFont(fontID, name.c_str()))
+    return font;
+  return LoadPlatformFont(fontID, (std::string(fontName ? fontName : "") + ".ttf").c_str());
+}
+
+void IGraphicsNanoVG::CachePlatformFont(const char* fontID, PlatformFontPtr& font)
+{
+  auto* pFont = dynamic_cast<NanoVGFont*>(font.get());
+  if (!pFont || !fontID)
+    return;
+  std::lock_guard<std::mutex> lock(sFontCacheMutex);
+  FontCache().emplace(fontID, pFont->mData);
+}
+
+bool IGraphicsNanoVG::LoadAPIFont(const char* fontID, const PlatformFontPtr& font)
+{
+  auto* pFont = dynamic_cast<NanoVGFont*>(font.get());
+  if (!mVG || !pFont || !pFont->mData || pFont->mData->empty() || !fontID)
+    return false;
+  if (mFonts.count(fontID))
+    return true;
+  // nanovg keeps a pointer to the bytes; this context holds them as long as it lives.
+  auto* bytes = const_cast<unsigned char*>(pFont->mData->data());
+  const int handle =
+    nvgCreateFontMem(mVG, fontID, bytes, static_cast<int>(pFont->mData->size()), 0);
+  if (handle < 0)
+    return false;
+  mFonts[fontID] = FontEntry{handle, EmSizeFactor(*pFont->mData), pFont->mData};
+  return true;
+}
+
+int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
+{
+  auto it = mFonts.find(text.mFont);
+  if (it == mFonts.end())
+  {
+    // A style may name a font nobody loaded yet: try the resource of that name once.
+    const std::string file = std::string(text.mFont) + ".ttf";
+    auto* self = const_cast<IGraphicsNanoVG*>(this);
+    if (!self->LoadFont(text.mFont, file.c_str()))
+      mFonts[text.mFont] = FontEntry{}; // remembered as missing
+    it = mFonts.find(text.mFont);
+  }
+  sizeFactor = it->second.sizeFactor;
+  return it->second.handle;
+}
+
+// The text's box (unrotated), aligned within bounds by the style, and its advance width.
+IRECT IGraphicsNanoVG::MeasureBox(const IText& text, const char* str, const IRECT& bounds,
+                                  float& width) const
+{
+  float factor = 1.f;
+  const int font = FontFor(text, factor);
+  width = 0.f;
+  if (!mVG || font < 0)
+    return IRECT(bounds.L, bounds.T, bounds.L, bounds.T);
+  nvgSave(mVG);
+  nvgResetTransform(mVG);
+  nvgFontFaceId(mVG, font);
+  nvgFontSize(mVG, text.mSize * factor);
+  nvgTextAlign(mVG, NVG_ALIGN_LEFT | NVG_ALIGN_TOP);
+  float box[4] = {};
+  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, box);
+  float ascender = 0.f, descender = 0.f, lineHeight = 0.f;
+  nvgTextMetrics(mVG, &ascender, &descender, &lineHeight);
+  nvgRestore(mVG);
+  const float h = ascender - descender;
+  float x = bounds.L, y = bounds.T;
+  if (text.mAlign == EAlign::kCenter)
+    x = bounds.MW() - width / 2.f;
+  else if (text.mAlign == EAlign::kFar)
+    x = bounds.R - width;
+  if (text.mVAlign == EVAlign::kMiddle)
+    y = bounds.MH() - h / 2.f;
+  else if (text.mVAlign == EVAlign::kBottom)
+    y = bounds.B - h;
+  return IRECT(x, y, x + width, y + h);
+}
+
+float IGraphicsNanoVG::DoMeasureText(const IText& text, const char* str, IRECT& bounds) const
+{
+  float width = 0.f;
+  IRECT box = MeasureBox(text, str, bounds, width);
+  if (text.mAngle != 0.f)
+    DoMeasureTextRotation(text, bounds, box);
+  bounds = box;
+  return width;
+}
+
+void IGraphicsNanoVG::DoDrawText(const IText& text, const char* str, const IRECT& bounds,
+                                 const IBlend* pBlend)
+{
+  if (!mVG || !mInNanoVGFrame || mClipEmpty)
+    return;
+  float factor = 1.f;
+  const int font = FontFor(text, factor);
+  if (font < 0)
+    return;
+  float width = 0.f;
+  IRECT box = MeasureBox(text, str, bounds, width);
+  // Rotated text: its box is turned about the origin, then moved to its aligned place.
+  const bool rotated = text.mAngle != 0.f;
+  if (rotated)
+  {
+    IRECT turned(0.f, 0.f, box.W(), box.H());
+    float tx = 0.f, ty = 0.f;
+    CalculateTextRotation(text, bounds, turned, tx, ty);
+    box = IRECT(0.f, 0.f, box.W(), box.H());
+    PathTransformSave();
+    PathTransformTranslate(tx, ty);
+    PathTransformRotate(text.mAngle);
+  }
+  ApplyBlend(pBlend);
+  const IMatrix& m = mDeviceTransform;
+  nvgResetTransform(mVG);
+  nvgTransform(mVG, float(m.mXX), float(m.mYX), float(m.mXY), float(m.mYY), float(m.mTX),
+               float(m.mTY));
+  nvgFontFaceId(mVG, font);
+  nvgFontSize(mVG, text.mSize * factor);
+  nvgTextAlign(mVG, NVG_ALIGN_LEFT | NVG_ALIGN_TOP);
+  const IColor& c = text.mFGColor;
+  nvgFillColor(mVG, nvgRGBA(static_cast<unsigned char>(std::clamp(c.R, 0, 255)),
+                            static_cast<unsigned char>(std::clamp(c.G, 0, 255)),
+                            static_cast<unsigned char>(std::clamp(c.B, 0, 255)),
+                            static_cast<unsigned char>(std::clamp(c.A, 0, 255))));
+  nvgText(mVG, box.L, box.T, str, nullptr);
+  nvgResetTransform(mVG);
+  if (rotated)
+    PathTransformRestore();
+}
+
+} // namespace plugin::igraphics

@@ -1,0 +1,43 @@
+#pragma once
+// Where the editor's OpenGL context lives: a headless EGL context (tests, tools: no X server) or
+// a GLX context on a child window of the host's X11 window. Both draw into the back end's
+// off-screen framebuffer; a window surface then copies that to its window.
+//
+// MakeCurrent remembers whatever context the host had current and Release puts it back, so the
+// editor never leaves the host's GL state changed. Main thread only.
+
+#include <functional>
+#include <memory>
+
+union _XEvent;
+
+namespace plugin::igraphics
+{
+
+class GLSurface
+{
+public:
+  virtual ~GLSurface() = default;
+
+  // Makes this surface's context current (remembering the previous one); false when it cannot.
+  virtual bool MakeCurrent() = 0;
+  // Restores the context that was current before MakeCurrent.
+  virtual void Release() = 0;
+  // Copies the framebuffer fb (width x height pixels) to the window; nothing when headless.
+  virtual void Present(unsigned fb, int width, int height) = 0;
+  // The handle returned to the host (the X window id, or this surface when headless).
+  virtual void* Handle() = 0;
+  // Window surfaces: the X events waiting, one call each; false when the window is gone.
+  virtual bool PumpEvents(const std::function<void(const _XEvent&)>& /*handler*/) { return true; }
+  virtual void Resize(int /*width*/, int /*height*/) {}
+  virtual bool IsHeadless() const = 0;
+};
+
+using GLSurfacePtr = std::unique_ptr<GLSurface>;
+
+// A surfaceless EGL context on Mesa (no display server); null when EGL offers none.
+GLSurfacePtr CreateHeadlessSurface();
+// A child window of parent (an X11 window id) with a GLX context; null when that fails.
+GLSurfacePtr CreateWindowSurface(unsigned long parent, int width, int height);
+
+} // namespace plugin::igraphics

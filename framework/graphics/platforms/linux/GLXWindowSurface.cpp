@@ -1,0 +1,250 @@
+// The window surface: a child window of the host's X11 window with an OpenGL 3.3 core GLX
+// context. The editor opens its own X connection (the host's is not ours to use) and reads its
+// events from the host's idle calls.
+//
+// Teardown must survive a host that destroyed its window first: the child window is destroyed
+// with its parent, so a DestroyNotify marks it gone, and while this surface is torn down an X
+// error handler swallows the errors of our own connection (Xlib's default handler would end the
+// host's process). A 1 x 1 pbuffer keeps the context usable when the window is gone, so GL
+// objects are still deleted in our context and never in whatever the host has current.
+
+#include "framework/graphics/platforms/linux/GLSurface.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <mutex>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+// The error handler in force while a surface is torn down, and the displays it covers.
+std::mutex sErrorMutex;
+Display* sQuietDisplay = nullptr;
+XErrorHandler sPreviousHandler = nullptr;
+
+int QuietErrorHandler(Display* pDisplay, XErrorEvent* pEvent)
+{
+  if (pDisplay == sQuietDisplay)
+    return 0;
+  return sPreviousHandler ? sPreviousHandler(pDisplay, pEvent) : 0;
+}
+
+// Swallows the X errors of one connection for its lifetime.
+class QuietErrors
+{
+public:
+  explicit QuietErrors(Display* pDisplay) : mLock(sErrorMutex)
+  {
+    sQuietDisplay = pDisplay;
+    sPreviousHandler = XSetErrorHandler(QuietErrorHandler);
+    mDisplay = pDisplay;
+  }
+  ~QuietErrors()
+  {
+    XSync(mDisplay, False); // errors of the calls made under this guard arrive now
+    XSetErrorHandler(sPreviousHandler);
+    sQuietDisplay = nullptr;
+  }
+
+private:
+  std::lock_guard<std::mutex> mLock;
+  Display* mDisplay;
+};
+
+using CreateContextAttribsProc = GLXContext (*)(Display*, GLXFBConfig, GLXContext, Bool,
+                                                const int*);
+
+class GLXWindowSurface : public GLSurface
+{
+public:
+  ~GLXWindowSurface() override
+  {
+    if (!mDisplay)
+      return;
+    {
+      QuietErrors quiet(mDisplay);
+      if (mContext)
+      {
+        if (glXGetCurrentContext() == mContext)
+          glXMakeContextCurrent(mDisplay, None, None, nullptr);
+        glXDestroyContext(mDisplay, mContext);
+      }
+      if (mPbuffer)
+        glXDestroyPbuffer(mDisplay, mPbuffer);
+      if (mGLXWindow)
+        glXDestroyWindow(mDisplay, mGLXWindow);
+      if (mWindow && !mWindowGone)
+        XDestroyWindow(mDisplay, mWindow);
+      if (mColormap)
+        XFreeColormap(mDisplay, mColormap);
+    }
+    XCloseDisplay(mDisplay);
+  }
+
+  bool Init(Window parent, int width, int height)
+  {
+    mDisplay = XOpenDisplay(nullptr);
+    if (!mDisplay)
+      return false;
+    QuietErrors quiet(mDisplay); // a bad parent id must not end the host
+    const int attribs[] = {GLX_X_RENDERABLE,
+                           True,
+                           GLX_DRAWABLE_TYPE,
+                           GLX_WINDOW_BIT | GLX_PBUFFER_BIT,
+                           GLX_RENDER_TYPE,
+                           GLX_RGBA_BIT,
+                           GLX_RED_SIZE,
+                           8,
+                           GLX_GREEN_SIZE,
+                           8,
+                           GLX_BLUE_SIZE,
+                           8,
+                           GLX_DOUBLEBUFFER,
+                           True,
+                           None};
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(mDisplay, DefaultScreen(mDisplay), attribs, &count);
+    if (!configs || count < 1)
+      return false;
+    const GLXFBConfig config = configs[0];
+    XFree(configs);
+    XVisualInfo* pVisual = glXGetVisualFromFBConfig(mDisplay, config);
+    if (!pVisual)
+      return false;
+    mColormap = XCreateColormap(mDisplay, parent, pVisual->visual, AllocNone);
+    XSetWindowAttributes wa = {};
+    wa.colormap = mColormap;
+    wa.border_pixel = 0;
+    wa.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                    PointerMotionMask | LeaveWindowMask | EnterWindowMask | KeyPressMask |
+                    KeyReleaseMask | FocusChangeMask;
+    mWindow =
+      XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(std::max(width, 1)),
+                    static_cast<unsigned>(std::max(height, 1)), 0, pVisual->depth, InputOutput,
+                    pVisual->visual, CWColormap | CWBorderPixel | CWEventMask, &wa);
+    XFree(pVisual);
+    XSync(mDisplay, False);
+    if (!mWindow)
+      return false;
+    mGLXWindow = glXCreateWindow(mDisplay, config, mWindow, nullptr);
+    const int pbufferAttribs[] = {GLX_PBUFFER_WIDTH, 1, GLX_PBUFFER_HEIGHT, 1, None};
+    mPbuffer = glXCreatePbuffer(mDisplay, config, pbufferAttribs);
+
+    auto createContext = reinterpret_cast<CreateContextAttribsProc>(
+      glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCreateContextAttribsARB")));
+    if (!createContext)
+      return false;
+    const int contextAttribs[] = {GLX_CONTEXT_MAJOR_VERSION_ARB,
+                                  3,
+                                  GLX_CONTEXT_MINOR_VERSION_ARB,
+                                  3,
+                                  GLX_CONTEXT_PROFILE_MASK_ARB,
+                                  GLX_CONTEXT_CORE_PROFILE_BIT_ARB,
+                                  None};
+    mContext = createContext(mDisplay, config, nullptr, True, contextAttribs);
+    XSync(mDisplay, False);
+    if (!mContext || !mGLXWindow)
+      return false;
+    XMapWindow(mDisplay, mWindow);
+    XFlush(mDisplay);
+    return true;
+  }
+
+  bool MakeCurrent() override
+  {
+    mPrevDisplay = glXGetCurrentDisplay();
+    mPrevContext = glXGetCurrentContext();
+    mPrevDraw = glXGetCurrentDrawable();
+    mPrevRead = glXGetCurrentReadDrawable();
+    QuietErrors quiet(mDisplay);
+    // A host may have destroyed its window (and ours with it) without telling us yet.
+    XWindowAttributes wa;
+    if (!mWindowGone && !XGetWindowAttributes(mDisplay, mWindow, &wa))
+      mWindowGone = true;
+    const GLXDrawable drawable = mWindowGone ? mPbuffer : mGLXWindow;
+    if (!drawable)
+      return false;
+    return glXMakeContextCurrent(mDisplay, drawable, drawable, mContext) == True;
+  }
+
+  void Release() override
+  {
+    if (mPrevContext && mPrevDisplay)
+      glXMakeContextCurrent(mPrevDisplay, mPrevDraw, mPrevRead, mPrevContext);
+    else
+      glXMakeContextCurrent(mDisplay, None, None, nullptr);
+  }
+
+  void Present(unsigned fb, int width, int height) override
+  {
+    if (mWindowGone || !fb)
+      return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    // GL rows run bottom-up in both: a straight copy.
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, fb);
+    glXSwapBuffers(mDisplay, mGLXWindow);
+  }
+
+  void* Handle() override { return reinterpret_cast<void*>(mWindow); }
+  bool IsHeadless() const override { return false; }
+
+  bool PumpEvents(const std::function<void(const XEvent&)>& handler) override
+  {
+    while (!mWindowGone && XPending(mDisplay) > 0)
+    {
+      XEvent event;
+      XNextEvent(mDisplay, &event);
+      if (event.type == DestroyNotify && event.xdestroywindow.window == mWindow)
+      {
+        mWindowGone = true;
+        break;
+      }
+      handler(event);
+    }
+    return !mWindowGone;
+  }
+
+  void Resize(int width, int height) override
+  {
+    if (mWindowGone)
+      return;
+    QuietErrors quiet(mDisplay);
+    XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(std::max(width, 1)),
+                  static_cast<unsigned>(std::max(height, 1)));
+  }
+
+private:
+  Display* mDisplay = nullptr;
+  Window mWindow = 0;
+  Colormap mColormap = 0;
+  GLXWindow mGLXWindow = 0;
+  GLXPbuffer mPbuffer = 0;
+  GLXContext mContext = nullptr;
+  bool mWindowGone = false;
+  Display* mPrevDisplay = nullptr;
+  GLXContext mPrevContext = nullptr;
+  GLXDrawable mPrevDraw = 0;
+  GLXDrawable mPrevRead = 0;
+};
+
+} // namespace
+
+GLSurfacePtr CreateWindowSurface(unsigned long parent, int width, int height)
+{
+  auto surface = std::make_unique<GLXWindowSurface>();
+  if (!surface->Init(static_cast<Window>(parent), width, height))
+    return nullptr;
+  return surface;
+}
+
+} // namespace plugin::igraphics

@@ -1,0 +1,275 @@
+#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+
+#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/graphics/platforms/linux/PNGWriter.h"
+
+#include <X11/Xlib.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+
+extern char** environ;
+
+namespace plugin::igraphics
+{
+
+IGraphicsLinux::IGraphicsLinux(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
+  : IGraphicsNanoVG(dlg, w, h, fps, scale)
+{
+}
+
+IGraphicsLinux::~IGraphicsLinux()
+{
+  CloseWindow();
+}
+
+IGraphics* MakeGraphics(IGEditorDelegate& dlg, int width, int height, int fps, float scale)
+{
+  return new IGraphicsLinux(dlg, width, height, fps, scale);
+}
+
+// ---- Window
+
+void* IGraphicsLinux::OpenWindow(void* pParent)
+{
+  CloseWindow();
+  // A context opened again lays its controls out afresh.
+  if (NControls() > 0)
+    RemoveAllControls();
+  const int pw = static_cast<int>(std::ceil(WindowWidth() * GetScreenScale()));
+  const int ph = static_cast<int>(std::ceil(WindowHeight() * GetScreenScale()));
+  mSurface = pParent ? CreateWindowSurface(reinterpret_cast<unsigned long>(pParent), pw, ph)
+                     : CreateHeadlessSurface();
+  if (!mSurface)
+    return nullptr;
+  ActivateGLContext();
+  const bool ready = mGLReady && InitDrawing() && PrepareFramebuffer();
+  if (ready)
+  {
+    // Layout may load bitmaps, which may draw into layers: the context is current.
+    GetDelegate()->LayoutUI(this);
+    SetAllControlsDirty();
+  }
+  DeactivateGLContext();
+  if (!ready)
+  {
+    CloseWindow();
+    return nullptr;
+  }
+  GetDelegate()->OnUIOpen();
+  const uint32_t intervalMs = static_cast<uint32_t>(1000 / std::max(FPS(), 1));
+  mTimer.reset(Timer::Create([this](Timer&) { OnTick(); }, intervalMs));
+  return mSurface->Handle();
+}
+
+void IGraphicsLinux::CloseWindow()
+{
+  if (mTimer)
+  {
+    mTimer->Stop();
+    mTimer.reset();
+  }
+  if (!mSurface)
+    return;
+  ActivateGLContext();
+  if (mGLReady)
+    ShutdownDrawing();
+  DeactivateGLContext();
+  mGLDepth = 0;
+  mSurface.reset();
+}
+
+void IGraphicsLinux::ActivateGLContext()
+{
+  if (mGLDepth++ == 0)
+    mGLReady = mSurface && mSurface->MakeCurrent();
+}
+
+void IGraphicsLinux::DeactivateGLContext()
+{
+  if (mGLDepth == 0)
+    return;
+  if (--mGLDepth == 0 && mSurface)
+    mSurface->Release();
+}
+
+void IGraphicsLinux::PlatformResize(bool)
+{
+  if (!mSurface)
+    return;
+  mSurface->Resize(static_cast<int>(std::ceil(WindowWidth() * GetScreenScale())),
+                   static_cast<int>(std::ceil(WindowHeight() * GetScreenScale())));
+}
+
+void IGraphicsLinux::DrawDirty()
+{
+  IRECTList rects;
+  if (IsDirty(rects))
+  {
+    SetAllControlsClean();
+    Draw(rects);
+  }
+}
+
+void IGraphicsLinux::OnTick()
+{
+  if (!mSurface || mInTick)
+    return;
+  mInTick = true;
+  // The context is current through the events too: a control may load a bitmap on a click.
+  ActivateGLContext();
+  mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
+  if (mGLReady && PrepareFramebuffer())
+    DrawDirty();
+  DeactivateGLContext();
+  mInTick = false;
+}
+
+void IGraphicsLinux::OnFrameDrawn()
+{
+  if (mSurface)
+    mSurface->Present(MainFramebuffer(), FramebufferWidth(), FramebufferHeight());
+}
+
+bool IGraphicsLinux::RenderFrame()
+{
+  if (!mSurface)
+    return false;
+  ActivateGLContext();
+  const bool ok = mGLReady && PrepareFramebuffer();
+  if (ok)
+  {
+    SetAllControlsDirty();
+    DrawDirty();
+  }
+  DeactivateGLContext();
+  return ok;
+}
+
+bool IGraphicsLinux::ReadFrame(std::vector<uint8_t>& rgba, int& width, int& height)
+{
+  return mSurface && ReadPixels(rgba, width, height);
+}
+
+bool IGraphicsLinux::SavePNG(const char* path)
+{
+  std::vector<uint8_t> rgba;
+  int w = 0, h = 0;
+  return path && ReadFrame(rgba, w, h) && WritePNG(path, rgba, w, h);
+}
+
+// ---- Pointer
+
+float IGraphicsLinux::ToPoints(int pixels) const
+{
+  return static_cast<float>(pixels) / GetBackingPixelScale();
+}
+
+void IGraphicsLinux::GetMouseLocation(float& x, float& y) const
+{
+  x = mMouseX;
+  y = mMouseY;
+}
+
+void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
+{
+  // The pointer stays visible: hiding it needs the XFixes extension, which this layer does not
+  // use. The state is kept for the graphics core.
+  mCursorHidden = hide;
+  mCursorLock = hide && lock;
+}
+
+void IGraphicsLinux::MoveMouseCursor(float x, float y)
+{
+  mMouseX = x;
+  mMouseY = y;
+}
+
+// ---- Clipboard, dialogs, prompts
+
+bool IGraphicsLinux::GetTextFromClipboard(Util_String& str)
+{
+  str.Set(mClipboard.c_str());
+  return !mClipboard.empty();
+}
+
+bool IGraphicsLinux::SetTextInClipboard(const char* str)
+{
+  mClipboard = str ? str : "";
+  return true;
+}
+
+EMsgBoxResult IGraphicsLinux::ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
+                                             IMsgBoxCompletionHandlerFunc completionHandler)
+{
+  // No native dialogs: the message goes to the host's error output, answered as accepted.
+  std::fprintf(stderr, "%s: %s\n", title ? title : "", str ? str : "");
+  const EMsgBoxResult result = type == EMsgBoxType::kYesNo || type == EMsgBoxType::kYesNoCancel
+                                 ? EMsgBoxResult::kYes
+                               : type == EMsgBoxType::kRetryCancel ? EMsgBoxResult::kCancel
+                                                                   : EMsgBoxResult::kOK;
+  if (completionHandler)
+    completionHandler(result);
+  return result;
+}
+
+void IGraphicsLinux::PromptForFile(Util_String& fileName, Util_String& path, EFileAction action,
+                                   const char* ext,
+                                   IFileDialogCompletionHandlerFunc completionHandler)
+{
+  const Util_String proposed(fileName.Get());
+  fileName.Set("");
+  if (mFilePromptFunc)
+  {
+    fileName.Set(proposed.Get());
+    mFilePromptFunc(fileName, path, action, ext);
+  }
+  if (completionHandler)
+    completionHandler(fileName, path);
+}
+
+void IGraphicsLinux::PromptForDirectory(Util_String& dir,
+                                        IFileDialogCompletionHandlerFunc completionHandler)
+{
+  dir.Set("");
+  if (completionHandler)
+    completionHandler(dir, dir);
+}
+
+bool IGraphicsLinux::PromptForColor(IColor&, const char*, IColorPickerHandlerFunc)
+{
+  return false;
+}
+
+bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const char*)
+{
+  if (!url || !url[0])
+    return false;
+  // An argument vector, never a shell: the URL is one argument whatever it holds.
+  char program[] = "xdg-open";
+  char* argv[] = {program, const_cast<char*>(url), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0)
+    return false;
+  // xdg-open hands the URL over and returns at once; reap it so no zombie stays.
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void IGraphicsLinux::CreatePlatformTextEntry(int, const IText&, const IRECT&, int, const char*)
+{
+  // No native text field: the editor attaches the in-window text entry, which the graphics
+  // core uses first.
+}
+
+IPopupMenu* IGraphicsLinux::CreatePlatformPopupMenu(IPopupMenu&, const IRECT&, bool& isAsync)
+{
+  // No native menu: the in-window menu control serves; without one the menu is cancelled.
+  isAsync = false;
+  return nullptr;
+}
+
+} // namespace plugin::igraphics

@@ -1,0 +1,129 @@
+#pragma once
+// IGraphicsLinux: the editor's graphics context on Linux, on the nanovg back end.
+//
+// OpenWindow(parent) with an X11 window id opens a child window with a GLX context inside it;
+// with null it opens headless, on a surfaceless EGL context (no display server needed). Either
+// way the layout runs, the editor-open hook runs, and a 60 Hz main-thread timer (pumped from the
+// host's idle calls) reads X events and draws whatever is dirty into the persistent off-screen
+// framebuffer, then copies it to the window.
+//
+// Linux gives a plug-in no native menus, text fields or dialogs: menus and text entry go through
+// the in-window controls of the control library (attached by the editor); the platform menu and
+// text field here answer "cancelled". The file, folder and colour prompts are seams for the
+// editor's own in-window dialogs (SetFilePromptFunc); the clipboard is kept inside the process.
+//
+// Rendering to pixels without any window (tests, the host tool):
+//   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();
+//   g.ReadPixels(rgba, w, h) or g.SavePNG("editor.png");  g.CloseWindow();
+// Main thread only.
+
+#include "framework/graphics/drawing/IGraphicsNanoVG.h"
+#include "framework/graphics/platforms/linux/GLSurface.h"
+#include "framework/plugin/IPluginTimer.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace plugin::igraphics
+{
+
+class IGraphicsLinux : public IGraphicsNanoVG
+{
+public:
+  // Answers a file prompt (fills fileName with a full path, or leaves it empty: cancelled).
+  using FilePromptFunc = std::function<void(Util_String& fileName, Util_String& path,
+                                            EFileAction action, const char* ext)>;
+
+  IGraphicsLinux(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
+  ~IGraphicsLinux() override;
+
+  // ---- Window
+  // [main thread] (the host's editor-open call): pParent is an X11 window id, or null for a
+  // headless editor. Null when no GL context could be made.
+  void* OpenWindow(void* pParent) override;
+  // [main thread] Also when the host destroyed its window first.
+  void CloseWindow() override;
+  void* GetWindow() override { return mSurface ? mSurface->Handle() : nullptr; }
+  bool IsHeadless() const { return mSurface && mSurface->IsHeadless(); }
+  void PlatformResize(bool parentHasResized) override;
+  // Our GL context current (nested calls count); the host's put back by the last Deactivate.
+  void ActivateGLContext() override;
+  void DeactivateGLContext() override;
+
+  // [main thread] One tick of the redraw timer (pumped from the host's idle calls): X events,
+  // then a frame of what is dirty.
+  void OnTick();
+  // [main thread] Draws everything now (all controls dirty); false when no surface is open.
+  bool RenderFrame();
+  // The last frame as RGBA (rows top-down), or as a PNG file; false when nothing is drawn.
+  bool ReadFrame(std::vector<uint8_t>& rgba, int& width, int& height);
+  bool SavePNG(const char* path);
+  bool SaveSnapshotPNG(const char* path) override { return RenderFrame() && SavePNG(path); }
+
+  // ---- Pointer and keys
+  void GetMouseLocation(float& x, float& y) const override;
+  void HideMouseCursor(bool hide = true, bool lock = true) override;
+  void MoveMouseCursor(float x, float y) override;
+  void ForceEndUserEdit() override {}
+
+  // ---- Clipboard, dialogs, prompts
+  bool GetTextFromClipboard(Util_String& str) override;
+  bool SetTextInClipboard(const char* str) override;
+  void UpdateTooltips() override {}
+  EMsgBoxResult ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
+                               IMsgBoxCompletionHandlerFunc completionHandler = nullptr) override;
+  void PromptForFile(Util_String& fileName, Util_String& path,
+                     EFileAction action = EFileAction::kOpen, const char* ext = "",
+                     IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
+  void PromptForDirectory(Util_String& dir,
+                          IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
+  bool PromptForColor(IColor& color, const char* str = "",
+                      IColorPickerHandlerFunc func = nullptr) override;
+  bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
+               const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) override;
+  const char* GetPlatformAPIStr() override { return "Linux"; }
+  // Identity set by the graphics factory (passed on to resource look-ups).
+  void SetBundleID(const char* id) { mBundleID = id ? id : ""; }
+  void SetAppGroupID(const char* id) { mAppGroupID = id ? id : ""; }
+  const char* GetBundleID() override { return mBundleID.c_str(); }
+  const char* GetAppGroupID() override { return mAppGroupID.c_str(); }
+  void SetFilePromptFunc(FilePromptFunc func) { mFilePromptFunc = std::move(func); }
+
+  // The X event translation (public for the event handler and tests).
+  void HandleXEvent(const union _XEvent& event);
+
+protected:
+  void CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
+                               const char* str) override;
+  IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
+                                      bool& isAsync) override;
+  void OnFrameDrawn() override;
+
+private:
+  // Editor points of a pixel position in the window.
+  float ToPoints(int pixels) const;
+  void DrawDirty();
+
+  GLSurfacePtr mSurface;
+  std::unique_ptr<Timer> mTimer;
+  FilePromptFunc mFilePromptFunc;
+  std::string mClipboard;
+  std::string mBundleID;
+  std::string mAppGroupID;
+  float mMouseX = 0.f;
+  float mMouseY = 0.f;
+  bool mButtonDown = false;
+  unsigned long mLastClickTime = 0;
+  float mLastClickX = -100.f;
+  float mLastClickY = -100.f;
+  bool mInTick = false;
+  int mGLDepth = 0;      // nesting of ActivateGLContext
+  bool mGLReady = false; // whether the outermost activation made the context current
+};
+
+// The platform's graphics factory: a new Linux graphics context for the delegate.
+IGraphics* MakeGraphics(IGEditorDelegate& dlg, int width, int height, int fps = 60,
+                        float scale = 1.f);
+
+} // namespace plugin::igraphics

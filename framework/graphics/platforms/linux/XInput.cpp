@@ -1,0 +1,199 @@
+// IGraphicsLinux: X events into the graphics core's input. Positions arrive in window pixels and
+// go on in editor points; the mouse is touch 0.
+
+#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <cmath>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+constexpr unsigned long kDoubleClickMs = 400;
+constexpr float kDoubleClickDistance = 4.f;
+
+IMouseMod Modifiers(unsigned state, bool left, bool right)
+{
+  return IMouseMod(left, right, state & ShiftMask, state & ControlMask, state & Mod1Mask);
+}
+
+// The Windows virtual key of an X key symbol (0 when it has none).
+int VirtualKey(KeySym sym)
+{
+  if (sym >= XK_a && sym <= XK_z)
+    return static_cast<int>(sym - XK_a) + 'A';
+  if (sym >= XK_A && sym <= XK_Z)
+    return static_cast<int>(sym - XK_A) + 'A';
+  if (sym >= XK_0 && sym <= XK_9)
+    return static_cast<int>(sym - XK_0) + '0';
+  if (sym >= XK_KP_0 && sym <= XK_KP_9)
+    return static_cast<int>(sym - XK_KP_0) + 96;
+  if (sym >= XK_F1 && sym <= XK_F12)
+    return static_cast<int>(sym - XK_F1) + 112;
+  switch (sym)
+  {
+  case XK_BackSpace:
+    return 8;
+  case XK_Tab:
+    return 9;
+  case XK_Return:
+  case XK_KP_Enter:
+    return 13;
+  case XK_Shift_L:
+  case XK_Shift_R:
+    return 16;
+  case XK_Control_L:
+  case XK_Control_R:
+    return 17;
+  case XK_Alt_L:
+  case XK_Alt_R:
+    return 18;
+  case XK_Escape:
+    return 27;
+  case XK_space:
+    return 32;
+  case XK_Page_Up:
+    return 33;
+  case XK_Page_Down:
+    return 34;
+  case XK_End:
+    return 35;
+  case XK_Home:
+    return 36;
+  case XK_Left:
+    return 37;
+  case XK_Up:
+    return 38;
+  case XK_Right:
+    return 39;
+  case XK_Down:
+    return 40;
+  case XK_Insert:
+    return 45;
+  case XK_Delete:
+    return 46;
+  default:
+    return 0;
+  }
+}
+
+} // namespace
+
+void IGraphicsLinux::HandleXEvent(const XEvent& event)
+{
+  switch (event.type)
+  {
+  case Expose:
+    // The window lost what it showed: show the off-screen frame again.
+    if (event.xexpose.count == 0 && mSurface)
+    {
+      ActivateGLContext();
+      OnFrameDrawn();
+      DeactivateGLContext();
+    }
+    break;
+  case ButtonPress:
+  {
+    const XButtonEvent& e = event.xbutton;
+    const float x = ToPoints(e.x), y = ToPoints(e.y);
+    mMouseX = x;
+    mMouseY = y;
+    if (e.button == Button4 || e.button == Button5)
+    {
+      OnMouseWheel(x, y, Modifiers(e.state, false, false), e.button == Button4 ? 1.f : -1.f);
+      break;
+    }
+    if (e.button != Button1 && e.button != Button3)
+      break;
+    const IMouseMod mod = Modifiers(e.state, e.button == Button1, e.button == Button3);
+    const bool dbl = e.time - mLastClickTime < kDoubleClickMs &&
+                     std::fabs(x - mLastClickX) < kDoubleClickDistance &&
+                     std::fabs(y - mLastClickY) < kDoubleClickDistance;
+    mButtonDown = true;
+    if (dbl && OnMouseDblClick(x, y, mod))
+    {
+      mLastClickTime = 0; // a third click starts afresh
+      break;
+    }
+    mLastClickTime = e.time;
+    mLastClickX = x;
+    mLastClickY = y;
+    IMouseInfo info;
+    info.x = x;
+    info.y = y;
+    info.ms = mod;
+    OnMouseDown({info});
+    break;
+  }
+  case ButtonRelease:
+  {
+    const XButtonEvent& e = event.xbutton;
+    if (e.button != Button1 && e.button != Button3)
+      break;
+    mButtonDown = false;
+    IMouseInfo info;
+    info.x = mMouseX = ToPoints(e.x);
+    info.y = mMouseY = ToPoints(e.y);
+    info.ms = Modifiers(e.state, e.button == Button1, e.button == Button3);
+    OnMouseUp({info});
+    break;
+  }
+  case MotionNotify:
+  {
+    const XMotionEvent& e = event.xmotion;
+    const float x = ToPoints(e.x), y = ToPoints(e.y);
+    const bool left = e.state & Button1Mask, right = e.state & Button3Mask;
+    if (mButtonDown && (left || right))
+    {
+      IMouseInfo info;
+      info.x = x;
+      info.y = y;
+      info.dX = x - mMouseX;
+      info.dY = y - mMouseY;
+      info.ms = Modifiers(e.state, left, right);
+      mMouseX = x;
+      mMouseY = y;
+      OnMouseDrag({info});
+    }
+    else
+    {
+      mMouseX = x;
+      mMouseY = y;
+      OnMouseOver(x, y, Modifiers(e.state, false, false));
+    }
+    break;
+  }
+  case LeaveNotify:
+    if (!mButtonDown)
+      OnMouseOut();
+    break;
+  case KeyPress:
+  case KeyRelease:
+  {
+    XKeyEvent e = event.xkey;
+    char lookup[8] = {};
+    KeySym sym = 0;
+    const int n = XLookupString(&e, lookup, sizeof(lookup) - 1, &sym, nullptr);
+    char text[5] = {};
+    for (int i = 0; i < std::min(n, 4); ++i)
+      text[i] = lookup[i];
+    const IKeyPress key(text, VirtualKey(sym), e.state & ShiftMask, e.state & ControlMask,
+                        e.state & Mod1Mask);
+    if (event.type == KeyPress)
+      OnKeyDown(mMouseX, mMouseY, key);
+    else
+      OnKeyUp(mMouseX, mMouseY, key);
+    break;
+  }
+  default:
+    break;
+  }
+}
+
+} // namespace plugin::igraphics

@@ -1,0 +1,61 @@
+#pragma once
+// What the instrument reaches in its editor: the few controls it updates itself, found by tag.
+//
+// Most controls follow their parameters on their own (the editor delegate sends every value to
+// every control bound to the parameter). A few displays depend on more than one parameter or on
+// the sound model: the parameter display, the linked operator controls, the waveform selectors'
+// icon sets, the modulation arcs on knobs, the LFO rate controls, the envelope editors and the
+// waveform preview. The editor implements this interface over its graphics context and hands it
+// to the instrument while it is open (Pelmora::SetEditorControls); with none set, every editor
+// update of the instrument does nothing.
+//
+// Threads: [main thread] only, like the editor itself.
+
+// Tags the editor's layout gives the controls that the instrument updates.
+constexpr int kTagOperatorTabs = 1;
+constexpr int kTagOperatorLink = 38;
+constexpr int kTagFeedbackKnob = 40;
+constexpr int kTagFmAmountKnob = 41;
+constexpr int kTagCutoffKnob = 42;
+constexpr int kTagResonanceKnob = 43;
+constexpr int kTagWaveformPreview = 52;
+constexpr int kTagPitchWheel = 55;
+constexpr int kTagModWheel = 56;
+
+// The control of operator op's (0..3) parameter in slot 0..7; slot 0 is the waveform selector.
+constexpr int OperatorControlTag(int op, int slot)
+{
+  return 2 + 9 * op + slot;
+}
+// The envelope editor of envelope 0..4 (operators A to D, then the modulation envelope).
+constexpr int EnvelopeEditorTag(int envelope)
+{
+  return 10 + 9 * envelope;
+}
+
+// Icon sets of the waveform selectors.
+constexpr int kWaveformIconsNormal = 0;
+constexpr int kWaveformIconsInverted = 11;
+
+class PelmoraEditorControls
+{
+public:
+  virtual ~PelmoraEditorControls() = default;
+
+  // The parameter display shows the last changed parameter's name and value text; redrawn.
+  virtual void ShowParameter(const char* name, const char* valueText) = 0;
+  // Value slot 0 of the control with the tag follows a normalized value (as a value from the
+  // delegate: a control the user is dragging keeps its own).
+  virtual void SetControlValue(int tag, double normalizedValue) = 0;
+  // A waveform selector shows the normal or the inverted icon set; redrawn.
+  virtual void SetWaveformIconOffset(int tag, int offset) = 0;
+  // One modulation slot's (0..3) range on a knob, in normalized units of the amount; the knob
+  // draws the sums of the lower and of the upper bounds over its slots as its arc; redrawn.
+  virtual void SetKnobModulation(int tag, int slot, float lower, float upper) = 0;
+  // Hides (or shows) every control bound to a parameter.
+  virtual void HideControlsOfParam(int paramIdx, bool hide) = 0;
+  // An envelope editor re-reads its envelope from the sound model and redraws.
+  virtual void RefreshEnvelopeEditor(int tag) = 0;
+  // Redraws a control whose data changed outside it (the waveform preview).
+  virtual void RedrawControl(int tag) = 0;
+};

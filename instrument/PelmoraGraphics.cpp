@@ -1,0 +1,42 @@
+// The instrument's graphics factory and layout function. The factory makes the Linux graphics
+// context at the editor's size; the layout loads the editor's fonts and attaches the background
+// panel. The instrument's own controls are not part of the editor yet.
+
+#include "instrument/Pelmora.h"
+
+#include "framework/graphics/IGraphics.h"
+#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+
+using namespace plugin::igraphics;
+
+namespace
+{
+
+constexpr int kFrameRate = 60;
+const IColor kBackground(255, 38, 40, 44);
+
+// The fonts compiled into the plug-in, loaded under their own names.
+constexpr const char* kFonts[] = {"Roboto-Regular", "RobotoMono-Regular", "RobotoCondensed-Light",
+                                  "forkawesome-webfont"};
+
+void LayoutEditor(IGraphics* pGraphics)
+{
+  for (const char* font : kFonts)
+  {
+    Util_String file;
+    file.SetFormatted(256, "%s.ttf", font);
+    pGraphics->LoadFont(font, file.Get());
+  }
+  pGraphics->AttachPanelBackground(IPattern(kBackground));
+}
+
+} // namespace
+
+void Pelmora::SetUpEditor()
+{
+  mMakeGraphicsFunc = [this]
+  {
+    return MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), kFrameRate, 1.f);
+  };
+  mLayoutFunc = LayoutEditor;
+}

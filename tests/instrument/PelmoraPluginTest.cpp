@@ -1,0 +1,178 @@
+// Pelmora.so driven through its VST2 entry by the host library: the parameter table as hosts see
+// it, the normalized round trips and the MIDI passed on to the host.
+
+#include "tests/instrument/PelmoraPluginFixture.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+
+struct ExpectedParam
+{
+  const char* name;
+  const char* display; // at the default value
+  const char* label;   // "" also where a display text hides the unit
+};
+
+// The table as written, odd blanks included.
+const ExpectedParam kExpected[64] = {
+  {"Operator A Waveform", "Sine", ""},
+  {"Operator A Inverse Waveform", "Off", ""},
+  {"Operator A Ratio", "1.0000", ""},
+  {"Operator A Offset", "0.00", "Hz"},
+  {"Operator A Phase", "0", "deg"},
+  {"Operator A Velocity > Frequency", "0", "%"},
+  {"Operator A Velocity Sense", "0", ""},
+  {"Operator A Level", "100", ""},
+  {"Operator B Waveform", "Sine", ""},
+  {"Operator B Inverse Waveform", "Off", ""},
+  {"Operator B Ratio", "1.0000", ""},
+  {"Operator B Offset", "0.00", "Hz"},
+  {"Operator B Phase", "0", "deg"},
+  {"Operator B Velocity > Frequency", "0", "%"},
+  {"Operator B Velocity Sense", "0", ""},
+  {"Operator B Level", "0", ""},
+  {"Operator C Waveform", "Sine", ""},
+  {"Operator C Inverse Waveform", "Off", ""},
+  {"Operator C Ratio", "1.0000", ""},
+  {"Operator C Offset", "0.00", "Hz"},
+  {"Operator C Phase", "0", "deg"},
+  {"Operator C Velocity > Frequency", "0", "%"},
+  {"Operator C Velocity Sense", "0", ""},
+  {"Operator C Level", "0", ""},
+  {"Operator D Waveform", "Sine", ""},
+  {"Operator D Inverse Waveform", "Off", ""},
+  {"Operator D Ratio", "1.0000", ""},
+  {"Operator D Offset", "0.00", "Hz"},
+  {"Operator D Phase", "0", "deg"},
+  {"Operator D Velocity > Frequency", "0", "%"},
+  {"Operator D Velocity Sense", "0", ""},
+  {"Operator D Level", "0", ""},
+  {"FM Algorithm", "1", ""},
+  {"Feedback (Operator D)", "0", ""},
+  {"FM Amount", "100", ""},
+  {"Filter Type", "Lowpass 6 db/Oct", ""},
+  {"Filter Cutoff", "20000", "Hz"},
+  {"Filter Resonance", "0", ""},
+  {"Filter Velocity Sensitivity", "0", ""},
+  {"LFO Waveform", "Sine", ""},
+  {"LFO  Rate", "0.25", "Hz"},
+  {"LFO Rate", "1/8T", ""},
+  {"LFO Sync", "On", ""},
+  {"LFO Free", "Off", ""},
+  {"LFO Delay", "0", "ms"},
+  {"Mod 1 Source", "-", ""},
+  {"Mod 1 Destination", "-", ""},
+  {"Mod 1 Amount", "0.0", ""},
+  {"Mod 2 Source", "-", ""},
+  {"Mod 2 Destination", "-", ""},
+  {"Mod 2 Amount", "0.0", ""},
+  {"Mod 3 Source", "-", ""},
+  {"Mod 3 Destination", "-", ""},
+  {"Mod 3 Amount", "0.0", ""},
+  {"Mod 4 Source", "-", ""},
+  {"Mod 4 Destination", "-", ""},
+  {"Mod 4 Amount", "0.0", ""},
+  {"Chorus Stage I", "Off", ""},
+  {"Chorus Stage II", "Off", ""},
+  {"Pitchbend Range", "2", "semitones"},
+  {"Note Glide Time", "0", "ms"},
+  {"Gain", "0.0", "dB"},
+  {"Pitch Drift", "0", ""},
+  {"Monophonic Mode", "Off", ""},
+};
+
+} // namespace
+
+TEST_F(PelmoraPlugin, ParametersHaveTheTableNamesDefaultsAndUnits)
+{
+  ASSERT_EQ(mPlug.Effect()->numParams, 64);
+  for (int i = 0; i < 64; i++)
+  {
+    EXPECT_EQ(mPlug.ParamName(i), kExpected[i].name) << i;
+    EXPECT_EQ(mPlug.ParamDisplay(i), kExpected[i].display) << i;
+    EXPECT_EQ(mPlug.ParamLabel(i), kExpected[i].label) << i;
+  }
+  EXPECT_EQ(mPlug.ProgramName(), "Init");
+}
+
+TEST_F(PelmoraPlugin, DisplayTextsOfTheListsIncludingTrailingBlanks)
+{
+  const struct
+  {
+    int index;
+    float normalized;
+    const char* display;
+  } cases[] = {
+    {0, 1.0f, "TX W8"},
+    {0, 0.3f, "Tri"},
+    {32, 1.0f, "8"},
+    {35, 1.0f, "Bandpass 12 db/Oct"},
+    {39, 0.8f, "S & H"},
+    {41, 0.0f, "8/1"},
+    {41, 1.0f, "1/64"},
+    {45, 1.0f, "Aftertouch"},
+    {46, 9.0f / 17.0f, "Op D Feedback     "},
+    {46, 1.0f, "Op D Pitch"},
+    {47, 0.0f, "-100.0"},
+    {47, 0.75f, "12.5"},
+    {61, 0.0f, "-70.0"},
+    {36, 0.0f, "30"},
+    {40, 0.0f, "0.01"},
+  };
+  for (const auto& c : cases)
+  {
+    mPlug.Effect()->setParameter(mPlug.Effect(), c.index, c.normalized);
+    EXPECT_EQ(mPlug.ParamDisplay(c.index), c.display) << c.index << " at " << c.normalized;
+  }
+}
+
+TEST_F(PelmoraPlugin, EveryParameterRoundTripsWithinOneStep)
+{
+  // Normalized -> value -> normalized: setting the normalized value the plug-in reports back
+  // must land on the same value (the display shows one step's precision) and report the same.
+  AEffect* e = mPlug.Effect();
+  const float points[] = {0.0f,    0.0137f, 0.1f, 0.25f,  0.3333f, 0.5f,
+                          0.6180f, 0.75f,   0.9f, 0.999f, 1.0f};
+  for (int i = 0; i < 64; i++)
+  {
+    for (float n : points)
+    {
+      e->setParameter(e, i, n);
+      const float reported = e->getParameter(e, i);
+      const std::string display = mPlug.ParamDisplay(i);
+      e->setParameter(e, i, reported);
+      EXPECT_EQ(mPlug.ParamDisplay(i), display) << i << " at " << n;
+      EXPECT_NEAR(e->getParameter(e, i), reported, 1e-6) << i << " at " << n;
+    }
+  }
+}
+
+TEST_F(PelmoraPlugin, NotesProgramsWheelsAndControllersPassToTheHostButPressureDoesNot)
+{
+  mPlug.ClearRecords();
+  mPlug.SendMidi({{0, {0x90, 60, 100}},
+                  {1, {0xA0, 60, 50}}, // polyphonic key pressure
+                  {2, {0xB0, 1, 127}},
+                  {3, {0xB0, 7, 90}},
+                  {4, {0xC0, 5, 0}},
+                  {5, {0xD0, 70, 0}}, // channel pressure
+                  {6, {0xE0, 0, 96}},
+                  {7, {0xF8, 0, 0}}, // a system message
+                  {8, {0x80, 60, 0}}});
+  const std::vector<host::ReceivedEvent> events = mPlug.Events();
+  const std::vector<std::vector<uint8_t>> expected = {
+    {0x90, 60, 100}, {0xB0, 1, 127}, {0xB0, 7, 90}, {0xC0, 5, 0}, {0xE0, 0, 96}, {0x80, 60, 0}};
+  ASSERT_EQ(events.size(), expected.size());
+  for (size_t i = 0; i < events.size(); i++)
+  {
+    EXPECT_EQ(events[i].type, kVst2EventMidi);
+    EXPECT_EQ(std::vector<uint8_t>(events[i].bytes.begin(), events[i].bytes.begin() + 3),
+              expected[i])
+      << i;
+  }
+  EXPECT_EQ(events[0].offset, 0);
+  EXPECT_EQ(events.back().offset, 8);
+}

@@ -1,0 +1,247 @@
+// The instrument class linked in: what hosts cannot see through VST2 (groups, units, shapes),
+// the operator link, and the editor-side updates through a recording stand-in for the editor.
+
+#include "instrument/Pelmora.h"
+#include "instrument/PelmoraEditorControls.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+using plugin::IParam;
+
+namespace
+{
+
+std::vector<int32_t> sHostOpcodes;
+
+intptr_t RecordingHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
+{
+  sHostOpcodes.push_back(opcode);
+  return 0;
+}
+
+plugin::InstanceInfo Info()
+{
+  plugin::InstanceInfo info;
+  info.mVSTHostCallback = RecordingHost;
+  return info;
+}
+
+// Records every editor update as one line of text.
+class RecordingControls : public PelmoraEditorControls
+{
+public:
+  std::vector<std::string> mLog;
+
+  void ShowParameter(const char* name, const char* valueText) override
+  {
+    Log("display %s = %s", name, valueText);
+  }
+  void SetControlValue(int tag, double value) override { Log("value %d %.4f", tag, value); }
+  void SetWaveformIconOffset(int tag, int offset) override { Log("icons %d %d", tag, offset); }
+  void SetKnobModulation(int tag, int slot, float lower, float upper) override
+  {
+    if (lower != 0.0f || upper != 0.0f)
+      Log("arc %d slot %d %.2f..%.2f", tag, slot, lower, upper);
+    else
+      mCleared.insert(tag);
+  }
+  void HideControlsOfParam(int paramIdx, bool hide) override { Log("hide %d %d", paramIdx, hide); }
+  void RefreshEnvelopeEditor(int tag) override { Log("envelope %d", tag); }
+  void RedrawControl(int tag) override { Log("redraw %d", tag); }
+
+  std::set<int> mCleared; // knobs that got an empty range
+
+private:
+  template <typename... Args>
+  void Log(const char* format, Args... args)
+  {
+    char line[128];
+    std::snprintf(line, sizeof(line), format, args...);
+    mLog.push_back(line);
+  }
+};
+
+bool Contains(const std::vector<std::string>& log, const std::string& line)
+{
+  return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+class PelmoraClass : public ::testing::Test
+{
+protected:
+  // A host write of a value in the parameter's own units.
+  void HostSets(int index, double value)
+  {
+    mPlug.GetParam(index)->Set(value);
+    mPlug.OnParamChange(index, plugin::kHost, -1);
+  }
+  // An editor edit, and the editor-side road that follows it.
+  void EditorSets(int index, double value)
+  {
+    HostSets(index, value);
+    mPlug.OnParamChangeUI(index, plugin::kEditor);
+  }
+  double Value(int index) { return mPlug.GetParam(index)->Value(); }
+
+  Pelmora mPlug{Info()};
+  RecordingControls mControls;
+};
+
+} // namespace
+
+TEST_F(PelmoraClass, GroupsUnitsAndShapesOfTheTable)
+{
+  const char* const globalGroups[32] = {
+    "Algorithm", "Algorithm", "Algorithm", "Filter", "Filter", "",    "", "",
+    "LFO",       "",          "LFO 1",     "LFO 1",  "LFO",    "",    "", "Mod",
+    "",          "",          "Mod",       "",       "",       "Mod", "", "",
+    "Mod",       "Chorus",    "Chorus",    "",       "",       "",    "", "Output"};
+  for (int i = 0; i < 64; i++)
+  {
+    const IParam& p = *mPlug.GetParam(i);
+    EXPECT_STREQ(p.GetGroup(), i < 32 ? "Operator" : globalGroups[i - 32]) << i;
+    const IParam::EParamUnit unit = i == 40   ? IParam::kUnitFrequency
+                                    : i == 60 ? IParam::kUnitMilliseconds
+                                    : i == 61 ? IParam::kUnitDB
+                                              : IParam::kUnitCustom;
+    EXPECT_EQ(p.Unit(), unit) << i;
+  }
+  EXPECT_TRUE(mPlug.GetParam(41)->GetStepped()); // the division list, stepped explicitly
+  EXPECT_EQ(mPlug.GetParam(36)->GetShape()->GetDisplayType(), IParam::kDisplayCubeRoot);
+  EXPECT_EQ(mPlug.GetParam(44)->GetShape()->GetDisplayType(), IParam::kDisplayCubeRoot);
+  EXPECT_EQ(mPlug.GetParam(40)->GetShape()->GetDisplayType(), IParam::kDisplayLog);
+  EXPECT_DOUBLE_EQ(mPlug.GetParam(47)->FromNormalized(0.25), -12.5); // bipolar
+  // The engine limits values to its own copy of the ranges: the two must agree.
+  for (int i = 0; i < 64; i++)
+  {
+    const ParamRange range = GetParamRange(i);
+    EXPECT_EQ(mPlug.GetParam(i)->GetMin(), range.mMin) << i;
+    EXPECT_EQ(mPlug.GetParam(i)->GetMax(), range.mMax) << i;
+    EXPECT_EQ(mPlug.GetParam(i)->GetDefault(), range.mDefault) << i;
+  }
+}
+
+TEST(PelmoraSupportFolder, FollowsXdgDataHome)
+{
+  setenv("XDG_DATA_HOME", "/tmp/pelmora-xdg-test", 1);
+  const Pelmora plug(Info());
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_STREQ(plug.GetSupportPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/");
+  EXPECT_STREQ(plug.GetSettingsPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/settings.ini");
+  EXPECT_STREQ(plug.GetPresetsPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/Presets");
+}
+
+TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingTheHost)
+{
+  mPlug.SetOperatorLink(true);
+  sHostOpcodes.clear();
+  HostSets(10, 2.5); // "Operator B Ratio"
+  for (int index : {2, 10, 18, 26})
+    EXPECT_DOUBLE_EQ(Value(index), 2.5) << index;
+  EXPECT_TRUE(sHostOpcodes.empty());
+  for (const OpParams& op : mPlug.GetGlobalParams().mOps) // all four reached the engine
+    EXPECT_FLOAT_EQ(op.mRatio, 2.5f);
+
+  HostSets(23, 37.0); // "Operator C Level": stepped copies
+  for (int index : {7, 15, 23, 31})
+    EXPECT_DOUBLE_EQ(Value(index), 37.0) << index;
+
+  HostSets(34, 50.0); // not an operator parameter: applied alone
+  EXPECT_DOUBLE_EQ(Value(34), 50.0);
+
+  mPlug.SetOperatorLink(false);
+  HostSets(2, 3.0);
+  EXPECT_DOUBLE_EQ(Value(2), 3.0);
+  EXPECT_DOUBLE_EQ(Value(10), 2.5);
+
+  // A restored state keeps every operator's own value, link or not.
+  plugin::IByteChunk state;
+  mPlug.SerializeState(state);
+  HostSets(2, 7.0);
+  mPlug.SetOperatorLink(true);
+  EXPECT_GT(mPlug.UnserializeState(state, 0), 0);
+  EXPECT_DOUBLE_EQ(Value(2), 3.0);
+  EXPECT_DOUBLE_EQ(Value(10), 2.5);
+  EXPECT_FLOAT_EQ(mPlug.GetGlobalParams().mOps[kOpA].mRatio, 3.0f);
+}
+
+TEST_F(PelmoraClass, EditorShowsTheParameterAndFollowsTheLink)
+{
+  EditorSets(9, 1.0); // no editor: nothing to update
+  mPlug.SetEditorControls(&mControls);
+  mPlug.OnUIClose(); // closing drops the controls
+  EditorSets(9, 0.0);
+  EXPECT_TRUE(mControls.mLog.empty());
+
+  mPlug.SetEditorControls(&mControls);
+  mPlug.SetOperatorLink(true);
+  EditorSets(10, 2.5);
+  const auto& log = mControls.mLog;
+  EXPECT_EQ(log.front(), "display Operator B Ratio = 2.5000");
+  for (int tag : {4, 13, 22, 31})
+    EXPECT_TRUE(Contains(log, "value " + std::to_string(tag) + " 0.0781")) << tag; // 2.5 / 32
+  EXPECT_EQ(log.back(), "redraw 52");
+
+  mControls.mLog.clear();
+  EditorSets(9, 1.0); // "Operator B Inverse Waveform", linked: every selector shows inverted icons
+  for (int tag : {2, 11, 20, 29})
+    EXPECT_TRUE(Contains(log, "icons " + std::to_string(tag) + " 11")) << tag;
+  EXPECT_EQ(log.back(), "redraw 52");
+
+  mPlug.SetOperatorLink(false);
+  mControls.mLog.clear();
+  EditorSets(25, 0.0); // D alone
+  EXPECT_EQ(log, (std::vector<std::string>{"display Operator D Inverse Waveform = Off",
+                                           "icons 29 0", "redraw 52"}));
+  mControls.mLog.clear();
+  EditorSets(13, 40.0); // velocity to frequency does not change the drawn cycle
+  EditorSets(37, 40.0); // nor does the filter
+  EXPECT_EQ(log.size(), 2u);
+}
+
+TEST_F(PelmoraClass, ModulationArcsFollowSourceDestinationAndAmount)
+{
+  mPlug.SetEditorControls(&mControls);
+  const auto& log = mControls.mLog;
+  EditorSets(46, 1.0);   // slot 1 destination "Op A Level": knob tag 9
+  EditorSets(45, 1.0);   // source "Mod Env": one-sided
+  EditorSets(47, -50.0); // amount -50 %
+  EXPECT_EQ(log.back(), "arc 9 slot 0 -0.50..0.00");
+  // Each change first clears the slot on all twelve knobs a destination can reach.
+  EXPECT_EQ(mControls.mCleared, (std::set<int>{6, 9, 15, 18, 24, 27, 33, 36, 40, 41, 42, 43}));
+
+  EditorSets(45, 2.0); // "LFO": symmetric
+  EXPECT_EQ(log.back(), "arc 9 slot 0 -0.50..0.50");
+
+  EditorSets(54, 3.0);  // slot 4 source "Modwheel"
+  EditorSets(55, 12.0); // destination "Resonance": knob tag 43
+  EditorSets(56, 25.0);
+  EXPECT_EQ(log.back(), "arc 43 slot 3 0.00..0.25");
+
+  mControls.mLog.clear();
+  EditorSets(46, 14.0);      // "Op A Pitch": arcs cleared, none drawn
+  EXPECT_EQ(log.size(), 1u); // the parameter display only
+  EditorSets(45, 0.0);       // "-": nothing drawn either
+  EditorSets(46, 5.0);
+  EXPECT_EQ(log.size(), 3u);
+}
+
+TEST_F(PelmoraClass, RateControlsAndEnvelopeEditorsFollowTheModel)
+{
+  mPlug.SetEditorControls(&mControls);
+  mPlug.UpdateLfoTempoControls(); // synced by default: the division shows
+  EditorSets(42, 0.0);
+  mPlug.UpdateLfoTempoControls();
+  mPlug.UpdateEnvelopeControls({kEnvelopeOpB, kEnvelopeMod});
+  EXPECT_EQ(mControls.mLog,
+            (std::vector<std::string>{"hide 40 1", "hide 41 0", "display LFO Sync = Off",
+                                      "hide 40 0", "hide 41 1", "envelope 19", "envelope 46"}));
+  EXPECT_EQ(Pelmora::GetOperatorAControlTag(31), 9);
+  EXPECT_EQ(Pelmora::GetOperatorAControlTag(32), -1);
+}
