@@ -3,6 +3,7 @@
 
 #include "instrument/Pelmora.h"
 #include "instrument/PelmoraEditorControls.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,9 @@ using plugin::IParam;
 
 namespace
 {
+
+// Instruments made here never touch the user's support folder.
+testsupport::TempHome sHome;
 
 std::vector<int32_t> sHostOpcodes;
 
@@ -54,6 +58,14 @@ public:
   void HideControlsOfParam(int paramIdx, bool hide) override { Log("hide %d %d", paramIdx, hide); }
   void RefreshEnvelopeEditor(int tag) override { Log("envelope %d", tag); }
   void RedrawControl(int tag) override { Log("redraw %d", tag); }
+  void ShowPreset(const char* name, const char* category) override
+  {
+    Log("preset %s (%s)", name, category);
+  }
+  void SelectPreset(int index) override { Log("select %d", index); }
+  void RebuildPresetMenu() override { Log("menu"); }
+  void RefreshParameterControls() override { Log("refresh"); }
+  void ResetParameterControls() override { Log("reset"); }
 
   std::set<int> mCleared; // knobs that got an empty range
 
@@ -129,12 +141,14 @@ TEST_F(PelmoraClass, GroupsUnitsAndShapesOfTheTable)
 
 TEST(PelmoraSupportFolder, FollowsXdgDataHome)
 {
-  setenv("XDG_DATA_HOME", "/tmp/pelmora-xdg-test", 1);
+  const testsupport::TempDir data;
+  const std::string home = std::getenv("XDG_DATA_HOME");
+  setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
   const Pelmora plug(Info());
-  unsetenv("XDG_DATA_HOME");
-  EXPECT_STREQ(plug.GetSupportPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/");
-  EXPECT_STREQ(plug.GetSettingsPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/settings.ini");
-  EXPECT_STREQ(plug.GetPresetsPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/Presets");
+  setenv("XDG_DATA_HOME", home.c_str(), 1);
+  EXPECT_EQ(std::string(plug.GetSupportPath()), data / "Tessvold/Pelmora/");
+  EXPECT_EQ(std::string(plug.GetSettingsPath()), data / "Tessvold/Pelmora/settings.ini");
+  EXPECT_EQ(std::string(plug.GetPresetsPath()), data / "Tessvold/Pelmora/Presets");
 }
 
 TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingTheHost)

@@ -44,6 +44,23 @@ private:
   std::string mPath;
 };
 
+// Points HOME and XDG_DATA_HOME at a fresh temporary folder for the life of the object, so
+// that an instrument made by a test never reads or writes the user's own support folder. Test
+// programs that make instruments keep one for the whole run: `static testsupport::TempHome home;`.
+class TempHome
+{
+public:
+  TempHome()
+  {
+    setenv("HOME", mDir.Path().c_str(), 1);
+    setenv("XDG_DATA_HOME", (mDir / "share").c_str(), 1);
+  }
+  const TempDir& Dir() const { return mDir; }
+
+private:
+  TempDir mDir;
+};
+
 inline bool WriteFile(const std::string& path, const std::string& content)
 {
   FILE* f = std::fopen(path.c_str(), "wb");
