@@ -132,6 +132,8 @@ public:
   // The rate controls, the envelope editors and the waveform preview follow the model.
   void UpdateAllCustomControls();
 
+  // The current preset's name (a program slot's name is GetPresetName(slot) of the base).
+  using plugin::IPluginVST2::GetPresetName;
   const char* GetPresetName() const { return mPresetName.Get(); }
   const char* GetPresetCategory() const { return mPresetCategory.Get(); }
   int GetPresetIndex() const { return mPresetIndex; }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -258,4 +259,37 @@ TEST_F(PelmoraClass, RateControlsAndEnvelopeEditorsFollowTheModel)
                                       "hide 40 0", "hide 41 1", "envelope 19", "envelope 46"}));
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(31), 9);
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(32), -1);
+}
+
+TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
+{
+  mPlug.SetEditorControls(&mControls);
+  mPlug.SetOperatorLink(true);
+  HostSets(2, 7.0);
+  GlobalParams& model = mPlug.GetGlobalParams();
+  model.SetSampleRate(96000.0);
+  model.GetEnvelope(kEnvelopeMod)
+    ->Edit([](EnvelopeParameter& envelope) { envelope.InitStages(1); });
+  mPlug.InitPreset();
+  EXPECT_DOUBLE_EQ(Value(2), 1.0);
+  EXPECT_FALSE(mPlug.GetOperatorLink());
+  const EnvelopeParameter envelope = model.GetEnvelope(kEnvelopeMod)->Get();
+  EXPECT_EQ(envelope.NumStages(), 4);
+  EXPECT_EQ(envelope.mSampleRate, 96000.0f) << "the default envelopes carry the current rate";
+  EXPECT_EQ(mPlug.GetPresetIndex(), -1);
+  const auto& log = mControls.mLog;
+  for (const char* line : {"reset", "preset Init (Init)", "envelope 46", "redraw 52"})
+    EXPECT_TRUE(Contains(log, line)) << line;
+
+  // A restored state with an index selects it in the browser and names the program.
+  plugin::IByteChunk state;
+  mPlug.SerializeState(state);
+  const int32_t index = 3;
+  std::memcpy(state.Data(), "Warm", 5);
+  std::memcpy(state.Data() + 512, &index, sizeof(index));
+  mControls.mLog.clear();
+  ASSERT_EQ(mPlug.UnserializeState(state, 0), state.Size());
+  EXPECT_TRUE(Contains(log, "select 3"));
+  EXPECT_TRUE(Contains(log, "preset Warm (Init)"));
+  EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
 }

@@ -111,41 +111,6 @@ TEST(PresetFile, WritesTheExactLayout)
   }
 }
 
-TEST(PresetFile, SaveLoadSaveGivesTheSameBytesAtEveryRate)
-{
-  for (float rate : {44100.0f, 48000.0f, 96000.0f})
-  {
-    auto state = std::make_unique<InstrumentState>();
-    for (int e = 0; e < kNumEnvelopes; ++e)
-    {
-      EnvelopeParameter& envelope = state->mEnvelopes[static_cast<size_t>(e)];
-      envelope.mSampleRate = rate;
-      envelope.Stage(1).SetSamples(StoredEnvelope::MaxSamples(rate) - e);
-      envelope.Stage(2).Set(0.7f + 0.01f * e, 0.123456f, 777 + e);
-    }
-    for (size_t i = 0; i < state->mParams.size(); ++i)
-    {
-      state->mParams[i] = 1.0 / (1.0 + static_cast<double>(i));
-    }
-    const std::string first = PresetFile::Write("Pelmora", "Round", ParamNames(), *state);
-    auto content = std::make_unique<PresetContent>();
-    ASSERT_TRUE(PresetFile::Read(first, rate, *content)) << rate;
-    ASSERT_EQ(content->mNumParams, 64);
-    auto reloaded = std::make_unique<InstrumentState>();
-    reloaded->mParams = content->mParams;
-    reloaded->mEnvelopes = content->mEnvelopes;
-    for (int e = 0; e < kNumEnvelopes; ++e)
-    {
-      for (int i = 0; i < 4; ++i)
-      {
-        EXPECT_EQ(reloaded->mEnvelopes[e].Stage(i).mSamples, state->mEnvelopes[e].Stage(i).mSamples)
-          << rate << " " << e << " " << i;
-      }
-    }
-    EXPECT_EQ(PresetFile::Write("Pelmora", "Round", ParamNames(), *reloaded), first) << rate;
-  }
-}
-
 TEST(PresetFile, ParametersAreSetByPositionUpToSixtyFour)
 {
   // Wrong "index" values do not matter; fewer entries set fewer parameters.
@@ -229,16 +194,6 @@ TEST(PresetFile, BrokenFilesAreRefusedWhole)
     EXPECT_EQ(content.mNumParams, 7) << what;
     EXPECT_EQ(content.mParams[0], 42.0) << what;
   }
-}
-
-TEST(PresetFile, ANameThatIsNotUtf8IsWrittenWithReplacementCharacters)
-{
-  std::string text;
-  ASSERT_NO_THROW(text =
-                    PresetFile::Write("Pelmora", "Bad\xFF\xFEname", ParamNames(), *SmallState()));
-  EXPECT_NE(text.find("\"name\": \"Bad\xEF\xBF\xBD\xEF\xBF\xBDname\""), std::string::npos);
-  PresetContent content;
-  EXPECT_TRUE(PresetFile::Read(text, 44100.0f, content));
 }
 
 TEST(PresetFile, FilesAreWrittenWholeOrNotAtAll)

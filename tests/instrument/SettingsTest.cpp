@@ -11,36 +11,12 @@
 #include <thread>
 
 using testsupport::ReadFile;
+using testsupport::ScopedEnv;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
 namespace
 {
-
-// Points an environment variable elsewhere for one test and puts it back afterwards.
-class ScopedEnv
-{
-public:
-  ScopedEnv(const char* name, const std::string& value) : mName(name)
-  {
-    const char* old = std::getenv(name);
-    mHad = old != nullptr;
-    mOld = old ? old : "";
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv()
-  {
-    if (mHad)
-      setenv(mName, mOld.c_str(), 1);
-    else
-      unsetenv(mName);
-  }
-
-private:
-  const char* mName;
-  bool mHad = false;
-  std::string mOld;
-};
 
 bool IsFolder(const std::string& path)
 {
