@@ -124,11 +124,18 @@ bool WriteWholeFile(const char* file, const std::vector<uint8_t>& bytes)
   return std::fclose(f) == 0 && ok;
 }
 
-IByteChunk ChunkOf(const FileBytes& file, int pos, int size)
+// The opaque state after a file header of headerSize bytes: its byte size, then the state
+// (behind a chunk header when one stands there, which the size counts). False when the size
+// does not fit the file.
+bool StateAfterHeader(const FileBytes& file, int headerSize, IByteChunk& state)
 {
-  IByteChunk chunk;
-  chunk.AppendBytes(file.mBytes.data() + pos, size);
-  return chunk;
+  int32_t size = 0;
+  const int pos = headerSize + 4;
+  if (!file.BE(headerSize, size) || !file.Fits(pos, size))
+    return false;
+  const int start = file.SkipChunkHeader(pos);
+  state.AppendBytes(file.mBytes.data() + start, size - (start - pos));
+  return true;
 }
 
 std::string Base64(const uint8_t* data, int size)
@@ -251,18 +258,10 @@ bool IPluginBase::LoadPresetFromFXP(const char* file)
   f.BE(8, kind);
   if (DoesStateChunks() && kind == Magic("FPCh"))
   {
-    int32_t size = 0;
-    if (!f.BE(kFxpHeaderSize, size) || !f.Fits(60, size))
+    IByteChunk state;
+    if (!StateAfterHeader(f, kFxpHeaderSize, state) ||
+        !UnserializeOrRollBack([&] { return UnserializeState(state, 0); }))
       return false;
-    const int start = f.SkipChunkHeader(60);
-    const IByteChunk state = ChunkOf(f, start, size - (start - 60));
-    Snapshot snapshot;
-    TakeSnapshot(snapshot);
-    if (UnserializeState(state, 0) < 0)
-    {
-      RestoreSnapshot(snapshot);
-      return false;
-    }
     ModifyCurrentPreset(name.c_str());
   }
   else if (kind == Magic("FxCk"))
@@ -294,18 +293,10 @@ bool IPluginBase::LoadBankFromFXB(const char* file)
     return false;
   if (DoesStateChunks() && kind == Magic("FBCh"))
   {
-    int32_t size = 0;
-    if (!f.BE(kFxbHeaderSize, size) || !f.Fits(160, size))
+    IByteChunk bank;
+    if (!StateAfterHeader(f, kFxbHeaderSize, bank) ||
+        !UnserializeOrRollBack([&] { return UnserializePresets(bank, 0); }))
       return false;
-    const int start = f.SkipChunkHeader(160);
-    const IByteChunk bank = ChunkOf(f, start, size - (start - 160));
-    Snapshot snapshot;
-    TakeSnapshot(snapshot);
-    if (UnserializePresets(bank, 0) < 0)
-    {
-      RestoreSnapshot(snapshot);
-      return false;
-    }
     InformHostOfPresetChange();
     return true;
   }
