@@ -53,6 +53,20 @@ void PutName(std::vector<uint8_t>& out, const char* name)
   out.insert(out.end(), field, field + kFxNameLen);
 }
 
+// A program record up to its state size or first parameter (kFxpHeaderSize bytes).
+void PutProgramHeader(std::vector<uint8_t>& out, int32_t byteSize, const char* kind,
+                      int32_t uniqueID, int32_t version, int32_t nParams, const char* name)
+{
+  PutBE(out, Magic("CcnK"));
+  PutBE(out, byteSize);
+  PutBE(out, Magic(kind));
+  PutBE(out, 1);
+  PutBE(out, uniqueID);
+  PutBE(out, version);
+  PutBE(out, nParams);
+  PutName(out, name);
+}
+
 // Reads of the file's bytes; a read that does not fit answers false.
 struct FileBytes
 {
@@ -165,31 +179,19 @@ bool IPluginBase::SavePresetAsFXP(const char* file) const
     return false;
   std::vector<uint8_t> out;
   const char* name = GetPresetName(mCurrentPresetIdx);
-  PutBE(out, Magic("CcnK"));
   if (DoesStateChunks())
   {
     IByteChunk state;
     IByteChunk::InitChunkWithFrameworkVer(state);
     SerializeState(state);
-    PutBE(out, state.Size() + 60);
-    PutBE(out, Magic("FPCh"));
-    PutBE(out, 1);
-    PutBE(out, mUniqueID);
-    PutBE(out, GetPluginVersion(true));
-    PutBE(out, NParams());
-    PutName(out, name);
+    PutProgramHeader(out, state.Size() + 60, "FPCh", mUniqueID, GetPluginVersion(true), NParams(),
+                     name);
     PutBE(out, state.Size());
     out.insert(out.end(), state.Data(), state.Data() + state.Size());
   }
   else
   {
-    PutBE(out, 0);
-    PutBE(out, Magic("FxCk"));
-    PutBE(out, 1);
-    PutBE(out, mUniqueID);
-    PutBE(out, GetPluginVersion(true));
-    PutBE(out, NParams());
-    PutName(out, name);
+    PutProgramHeader(out, 0, "FxCk", mUniqueID, GetPluginVersion(true), NParams(), name);
     for (int i = 0; i < NParams(); i++)
       PutBEFloat(out, static_cast<float>(GetParam(i)->GetNormalized()));
   }
@@ -224,14 +226,7 @@ bool IPluginBase::SaveBankAsFXB(const char* file) const
   }
   for (const auto& preset : mPresets)
   {
-    PutBE(out, Magic("CcnK"));
-    PutBE(out, 0);
-    PutBE(out, Magic("FxCk"));
-    PutBE(out, 1);
-    PutBE(out, mUniqueID);
-    PutBE(out, GetPluginVersion(true));
-    PutBE(out, NParams());
-    PutName(out, preset->mName);
+    PutProgramHeader(out, 0, "FxCk", mUniqueID, GetPluginVersion(true), NParams(), preset->mName);
     int pos = 0;
     for (int i = 0; i < NParams(); i++)
     {
