@@ -106,9 +106,10 @@ IBitmap IGraphics::LoadBitmapFrom(const char* name, int nStates, bool framesAreH
   if (APIBitmap* pCached = BitmapCache().Find(name, targetScale))
     return IBitmap(pCached, nStates, framesAreHorizontal, name);
 
+  // The extension follows the last dot of the file name itself, not one in a folder's name.
   const std::string full(name);
-  const size_t dot = full.rfind('.');
-  const std::string ext = dot == std::string::npos ? full : full.substr(dot + 1);
+  const size_t dot = ExtensionDot(full);
+  const std::string ext = dot == std::string::npos ? std::string() : full.substr(dot + 1);
   if (!BitmapExtSupported(ext.c_str()))
     return IBitmap();
 
