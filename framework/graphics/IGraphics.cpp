@@ -50,6 +50,17 @@ void IGraphics::InitControl(IControl* pControl)
   pControl->OnRescale();
 }
 
+bool IGraphics::TakeSingleSlot(std::unique_ptr<IControl>& slot, IControl* pControl)
+{
+  if (slot)
+  {
+    delete pControl; // the slot holds one already: the offered control is not kept
+    return false;
+  }
+  slot.reset(pControl);
+  return true;
+}
+
 IControl* IGraphics::AttachControl(IControl* pControl, int ctrlTag, const char* group)
 {
   if (ctrlTag >= 0 && !mCtrlTags.emplace(ctrlTag, pControl).second)
@@ -76,12 +87,8 @@ IControl* IGraphics::AttachBackgroundControl(IControl* pControl)
 void IGraphics::AttachCornerResizer(IControl* pControl, EUIResizerMode sizeMode,
                                     bool layoutOnResize)
 {
-  if (mCornerResizer)
-  {
-    delete pControl;
+  if (!TakeSingleSlot(mCornerResizer, pControl))
     return;
-  }
-  mCornerResizer.reset(pControl);
   mGUISizeMode = sizeMode;
   mLayoutOnResize = layoutOnResize;
   InitControl(pControl);
@@ -89,24 +96,16 @@ void IGraphics::AttachCornerResizer(IControl* pControl, EUIResizerMode sizeMode,
 
 void IGraphics::DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry* pTextEntry)
 {
-  if (mTextEntryControl)
-  {
-    delete pControl;
+  if (!TakeSingleSlot(mTextEntryControl, pControl))
     return;
-  }
-  mTextEntryControl.reset(pControl);
   mTextEntry = pTextEntry;
   InitControl(pControl);
 }
 
 void IGraphics::DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu* pPopupMenu)
 {
-  if (mPopupMenuControl)
-  {
-    delete pControl;
+  if (!TakeSingleSlot(mPopupMenuControl, pControl))
     return;
-  }
-  mPopupMenuControl.reset(pControl);
   mPopupMenu = pPopupMenu;
   InitControl(pControl);
 }

@@ -598,6 +598,9 @@ protected:
 
 private:
   void InitControl(IControl* pControl);
+  // Takes pControl into a slot that holds at most one control; when the slot is full, pControl
+  // is deleted and this answers false.
+  bool TakeSingleSlot(std::unique_ptr<IControl>& slot, IControl* pControl);
   void DetachControlReferences(IControl* pControl);
   void DeleteControlAt(int idx);
   void DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry* pTextEntry);
@@ -607,6 +610,9 @@ private:
   void SetTransform(const IMatrix& m);
   void StrokeCurrentPath(const IColor& color, const IBlend* pBlend, float thickness);
   void FillCurrentPath(const IColor& color, const IBlend* pBlend);
+  template <typename FindSource>
+  IBitmap LoadBitmapFrom(const char* name, int nStates, bool framesAreHorizontal, int targetScale,
+                         FindSource findSource);
 
   std::vector<std::unique_ptr<IControl>> mControls;
   std::unordered_map<int, IControl*> mCtrlTags;

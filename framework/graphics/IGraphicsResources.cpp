@@ -91,8 +91,12 @@ APIBitmap* IGraphics::SearchBitmapInCache(const char* name, int targetScale, int
   return nullptr;
 }
 
-IBitmap IGraphics::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal,
-                              int targetScale)
+// What both bitmap loaders share: the variant cached at the target scale, the extension check,
+// and keeping or rescaling the source that findSource(ext, targetScale, sourceScale, pLoaded)
+// returns (a cached bitmap, or one it decoded into pLoaded; null when there is none).
+template <typename FindSource>
+IBitmap IGraphics::LoadBitmapFrom(const char* name, int nStates, bool framesAreHorizontal,
+                                  int targetScale, FindSource findSource)
 {
   if (!name || !name[0])
     return IBitmap();
@@ -102,31 +106,16 @@ IBitmap IGraphics::LoadBitmap(const char* name, int nStates, bool framesAreHoriz
   if (APIBitmap* pCached = BitmapCache().Find(name, targetScale))
     return IBitmap(pCached, nStates, framesAreHorizontal, name);
 
+  // The extension follows the last dot of the file name itself, not one in a folder's name.
   const std::string full(name);
-  const size_t dot = full.rfind('.');
-  const std::string ext = dot == std::string::npos ? full : full.substr(dot + 1);
+  const size_t dot = ExtensionDot(full);
+  const std::string ext = dot == std::string::npos ? std::string() : full.substr(dot + 1);
   if (!BitmapExtSupported(ext.c_str()))
     return IBitmap();
 
-  Util_String path;
   int sourceScale = 0;
-  APIBitmap* pBitmap = nullptr;
   std::unique_ptr<APIBitmap> pLoaded; // a bitmap this call decoded and still owns
-  const EResourceLocation location =
-    SearchImageResource(name, ext.c_str(), path, targetScale, sourceScale);
-  if (location > kResourceNotFound)
-  {
-    if (sourceScale != targetScale)
-      pBitmap = BitmapCache().Find(name, sourceScale);
-    if (!pBitmap)
-    {
-      pLoaded.reset(LoadAPIBitmap(path.Get(), sourceScale, location, ext.c_str()));
-      pBitmap = pLoaded.get();
-    }
-  }
-  else
-    pBitmap = SearchBitmapInCache(name, targetScale, sourceScale);
-
+  APIBitmap* pBitmap = findSource(ext, targetScale, sourceScale, pLoaded);
   // Found nowhere (or not decodable): an empty bitmap, as for an unsupported extension.
   if (!pBitmap)
     return IBitmap();
@@ -140,41 +129,47 @@ IBitmap IGraphics::LoadBitmap(const char* name, int nStates, bool framesAreHoriz
   return ScaleBitmap(bitmap, name, targetScale); // pLoaded, the source, is deleted after
 }
 
+IBitmap IGraphics::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal,
+                              int targetScale)
+{
+  return LoadBitmapFrom(name, nStates, framesAreHorizontal, targetScale,
+                        [this, name](const std::string& ext, int targetScale, int& sourceScale,
+                                     std::unique_ptr<APIBitmap>& pLoaded) -> APIBitmap*
+                        {
+                          Util_String path;
+                          const EResourceLocation location =
+                            SearchImageResource(name, ext.c_str(), path, targetScale, sourceScale);
+                          if (location <= kResourceNotFound)
+                            return SearchBitmapInCache(name, targetScale, sourceScale);
+                          APIBitmap* pBitmap = nullptr;
+                          if (sourceScale != targetScale)
+                            pBitmap = BitmapCache().Find(name, sourceScale);
+                          if (!pBitmap)
+                          {
+                            pLoaded.reset(
+                              LoadAPIBitmap(path.Get(), sourceScale, location, ext.c_str()));
+                            pBitmap = pLoaded.get();
+                          }
+                          return pBitmap;
+                        });
+}
+
 IBitmap IGraphics::LoadBitmap(const char* name, const void* pData, int dataSize, int nStates,
                               bool framesAreHorizontal, int targetScale)
 {
-  if (!name || !name[0])
-    return IBitmap();
-  StaticStorage<APIBitmap>::Accessor lock(BitmapCache());
-  if (targetScale == 0)
-    targetScale = static_cast<int>(std::ceil(GetScreenScale()));
-  if (APIBitmap* pCached = BitmapCache().Find(name, targetScale))
-    return IBitmap(pCached, nStates, framesAreHorizontal, name);
-
-  const std::string full(name);
-  const size_t dot = full.rfind('.');
-  const std::string ext = dot == std::string::npos ? full : full.substr(dot + 1);
-  if (!BitmapExtSupported(ext.c_str()))
-    return IBitmap();
-
-  int sourceScale = 0;
-  std::unique_ptr<APIBitmap> pLoaded;
-  APIBitmap* pBitmap = SearchBitmapInCache(name, targetScale, sourceScale);
-  if (!pBitmap && pData && dataSize > 0)
-  {
-    pLoaded.reset(LoadAPIBitmap(name, pData, dataSize, 1));
-    pBitmap = pLoaded.get();
-  }
-  if (!pBitmap)
-    return IBitmap();
-  const IBitmap bitmap(pBitmap, nStates, framesAreHorizontal, name);
-  if (pBitmap->GetScale() == targetScale)
-  {
-    if (pLoaded)
-      RetainBitmap(bitmap, name), pLoaded.release();
-    return bitmap;
-  }
-  return ScaleBitmap(bitmap, name, targetScale);
+  return LoadBitmapFrom(
+    name, nStates, framesAreHorizontal, targetScale,
+    [this, name, pData, dataSize](const std::string&, int targetScale, int& sourceScale,
+                                  std::unique_ptr<APIBitmap>& pLoaded) -> APIBitmap*
+    {
+      APIBitmap* pBitmap = SearchBitmapInCache(name, targetScale, sourceScale);
+      if (!pBitmap && pData && dataSize > 0)
+      {
+        pLoaded.reset(LoadAPIBitmap(name, pData, dataSize, 1));
+        pBitmap = pLoaded.get();
+      }
+      return pBitmap;
+    });
 }
 
 IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, int targetScale)

@@ -19,6 +19,24 @@ using namespace svg;
 namespace
 {
 
+// Calls apply(name, value) for each "name: value" declaration of a style="" text, in order, both
+// trimmed; a declaration without a colon is skipped.
+template <typename Apply>
+void ForEachDeclaration(std::string_view style, Apply apply)
+{
+  while (!style.empty())
+  {
+    const size_t semi = style.find(';');
+    const std::string_view decl = style.substr(0, semi);
+    const size_t colon = decl.find(':');
+    if (colon != std::string_view::npos)
+      apply(Trim(decl.substr(0, colon)), Trim(decl.substr(colon + 1)));
+    if (semi == std::string_view::npos)
+      break;
+    style.remove_prefix(semi + 1);
+  }
+}
+
 // A paint before gradients are resolved: kLinearGradient stands for "the gradient named ref".
 struct PaintSpec
 {
@@ -301,20 +319,8 @@ void Parser::ApplyStyle(Style& st, const XML_Char** attrs)
   }
   // style="" wins over the attributes.
   if (const char* style = Find(attrs, "style"))
-  {
-    std::string_view s(style);
-    while (!s.empty())
-    {
-      const size_t semi = s.find(';');
-      std::string_view decl = s.substr(0, semi);
-      const size_t colon = decl.find(':');
-      if (colon != std::string_view::npos)
-        ApplyProperty(st, Trim(decl.substr(0, colon)), decl.substr(colon + 1));
-      if (semi == std::string_view::npos)
-        break;
-      s.remove_prefix(semi + 1);
-    }
-  }
+    ForEachDeclaration(style, [&](std::string_view name, std::string_view value)
+                       { ApplyProperty(st, name, value); });
 }
 
 void Parser::Start(const XML_Char* name, const XML_Char** attrs)
@@ -470,20 +476,7 @@ void Parser::StartStop(const XML_Char** attrs)
   for (int i = 0; attrs[i]; i += 2)
     apply(attrs[i], attrs[i + 1]);
   if (const char* style = Find(attrs, "style"))
-  {
-    std::string_view s(style);
-    while (!s.empty())
-    {
-      const size_t semi = s.find(';');
-      std::string_view decl = s.substr(0, semi);
-      const size_t colon = decl.find(':');
-      if (colon != std::string_view::npos)
-        apply(Trim(decl.substr(0, colon)), Trim(decl.substr(colon + 1)));
-      if (semi == std::string_view::npos)
-        break;
-      s.remove_prefix(semi + 1);
-    }
-  }
+    ForEachDeclaration(style, apply);
   // Offsets run from 0 to 1 and never decrease.
   offset = std::clamp(offset, 0.f, 1.f);
   if (!mCurrentGradient->stops.empty())

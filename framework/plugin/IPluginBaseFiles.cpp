@@ -53,6 +53,20 @@ void PutName(std::vector<uint8_t>& out, const char* name)
   out.insert(out.end(), field, field + kFxNameLen);
 }
 
+// A program record up to its state size or first parameter (kFxpHeaderSize bytes).
+void PutProgramHeader(std::vector<uint8_t>& out, int32_t byteSize, const char* kind,
+                      int32_t uniqueID, int32_t version, int32_t nParams, const char* name)
+{
+  PutBE(out, Magic("CcnK"));
+  PutBE(out, byteSize);
+  PutBE(out, Magic(kind));
+  PutBE(out, 1);
+  PutBE(out, uniqueID);
+  PutBE(out, version);
+  PutBE(out, nParams);
+  PutName(out, name);
+}
+
 // Reads of the file's bytes; a read that does not fit answers false.
 struct FileBytes
 {
@@ -124,11 +138,18 @@ bool WriteWholeFile(const char* file, const std::vector<uint8_t>& bytes)
   return std::fclose(f) == 0 && ok;
 }
 
-IByteChunk ChunkOf(const FileBytes& file, int pos, int size)
+// The opaque state after a file header of headerSize bytes: its byte size, then the state
+// (behind a chunk header when one stands there, which the size counts). False when the size
+// does not fit the file.
+bool StateAfterHeader(const FileBytes& file, int headerSize, IByteChunk& state)
 {
-  IByteChunk chunk;
-  chunk.AppendBytes(file.mBytes.data() + pos, size);
-  return chunk;
+  int32_t size = 0;
+  const int pos = headerSize + 4;
+  if (!file.BE(headerSize, size) || !file.Fits(pos, size))
+    return false;
+  const int start = file.SkipChunkHeader(pos);
+  state.AppendBytes(file.mBytes.data() + start, size - (start - pos));
+  return true;
 }
 
 std::string Base64(const uint8_t* data, int size)
@@ -158,31 +179,19 @@ bool IPluginBase::SavePresetAsFXP(const char* file) const
     return false;
   std::vector<uint8_t> out;
   const char* name = GetPresetName(mCurrentPresetIdx);
-  PutBE(out, Magic("CcnK"));
   if (DoesStateChunks())
   {
     IByteChunk state;
     IByteChunk::InitChunkWithFrameworkVer(state);
     SerializeState(state);
-    PutBE(out, state.Size() + 60);
-    PutBE(out, Magic("FPCh"));
-    PutBE(out, 1);
-    PutBE(out, mUniqueID);
-    PutBE(out, GetPluginVersion(true));
-    PutBE(out, NParams());
-    PutName(out, name);
+    PutProgramHeader(out, state.Size() + 60, "FPCh", mUniqueID, GetPluginVersion(true), NParams(),
+                     name);
     PutBE(out, state.Size());
     out.insert(out.end(), state.Data(), state.Data() + state.Size());
   }
   else
   {
-    PutBE(out, 0);
-    PutBE(out, Magic("FxCk"));
-    PutBE(out, 1);
-    PutBE(out, mUniqueID);
-    PutBE(out, GetPluginVersion(true));
-    PutBE(out, NParams());
-    PutName(out, name);
+    PutProgramHeader(out, 0, "FxCk", mUniqueID, GetPluginVersion(true), NParams(), name);
     for (int i = 0; i < NParams(); i++)
       PutBEFloat(out, static_cast<float>(GetParam(i)->GetNormalized()));
   }
@@ -217,14 +226,7 @@ bool IPluginBase::SaveBankAsFXB(const char* file) const
   }
   for (const auto& preset : mPresets)
   {
-    PutBE(out, Magic("CcnK"));
-    PutBE(out, 0);
-    PutBE(out, Magic("FxCk"));
-    PutBE(out, 1);
-    PutBE(out, mUniqueID);
-    PutBE(out, GetPluginVersion(true));
-    PutBE(out, NParams());
-    PutName(out, preset->mName);
+    PutProgramHeader(out, 0, "FxCk", mUniqueID, GetPluginVersion(true), NParams(), preset->mName);
     int pos = 0;
     for (int i = 0; i < NParams(); i++)
     {
@@ -251,18 +253,10 @@ bool IPluginBase::LoadPresetFromFXP(const char* file)
   f.BE(8, kind);
   if (DoesStateChunks() && kind == Magic("FPCh"))
   {
-    int32_t size = 0;
-    if (!f.BE(kFxpHeaderSize, size) || !f.Fits(60, size))
+    IByteChunk state;
+    if (!StateAfterHeader(f, kFxpHeaderSize, state) ||
+        !UnserializeOrRollBack([&] { return UnserializeState(state, 0); }))
       return false;
-    const int start = f.SkipChunkHeader(60);
-    const IByteChunk state = ChunkOf(f, start, size - (start - 60));
-    Snapshot snapshot;
-    TakeSnapshot(snapshot);
-    if (UnserializeState(state, 0) < 0)
-    {
-      RestoreSnapshot(snapshot);
-      return false;
-    }
     ModifyCurrentPreset(name.c_str());
   }
   else if (kind == Magic("FxCk"))
@@ -294,18 +288,10 @@ bool IPluginBase::LoadBankFromFXB(const char* file)
     return false;
   if (DoesStateChunks() && kind == Magic("FBCh"))
   {
-    int32_t size = 0;
-    if (!f.BE(kFxbHeaderSize, size) || !f.Fits(160, size))
+    IByteChunk bank;
+    if (!StateAfterHeader(f, kFxbHeaderSize, bank) ||
+        !UnserializeOrRollBack([&] { return UnserializePresets(bank, 0); }))
       return false;
-    const int start = f.SkipChunkHeader(160);
-    const IByteChunk bank = ChunkOf(f, start, size - (start - 160));
-    Snapshot snapshot;
-    TakeSnapshot(snapshot);
-    if (UnserializePresets(bank, 0) < 0)
-    {
-      RestoreSnapshot(snapshot);
-      return false;
-    }
     InformHostOfPresetChange();
     return true;
   }

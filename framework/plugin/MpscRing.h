@@ -37,9 +37,11 @@ class MpscRing
   };
 
 public:
-  // nSlots >= 2; the ring holds nSlots - 1 elements.
+  // The ring holds nSlots - 1 elements. The sequence scheme needs two cells at the least (with
+  // one, a published cell and a free one carry the same sequence), so a ring of fewer than three
+  // slots holds two elements.
   explicit MpscRing(int nSlots)
-    : mNumCells(nSlots < 2 ? 1 : static_cast<uint64_t>(nSlots) - 1),
+    : mNumCells(nSlots < 3 ? 2 : static_cast<uint64_t>(nSlots) - 1),
       mCells(std::make_unique<Cell[]>(mNumCells))
   {
     for (uint64_t i = 0; i < mNumCells; i++)

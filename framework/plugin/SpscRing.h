@@ -1,6 +1,7 @@
 #pragma once
 // A fixed-capacity single-producer single-consumer ring of plain values, the road by which MIDI
-// and system-exclusive messages cross between the audio thread and the main thread.
+// and system-exclusive messages cross between the audio thread and the main thread (and the
+// synth's own event queues).
 //
 // A ring of n slots holds at most n - 1 elements: the slot at the write index is always free, so
 // "write == read" means empty and "write + 1 == read" (modulo n) means full. A push into a full
@@ -37,7 +38,7 @@ public:
   bool Push(const T& element)
   {
     const uint64_t write = mWriteIndex.load(std::memory_order_relaxed);
-    const uint64_t next = (write + 1) % mNumSlots;
+    const uint64_t next = Next(write);
     if (next == mReadIndex.load(std::memory_order_acquire))
       return false;
     mSlots[write] = element;
@@ -52,7 +53,7 @@ public:
     if (read == mWriteIndex.load(std::memory_order_acquire))
       return false;
     element = mSlots[read];
-    mReadIndex.store((read + 1) % mNumSlots, std::memory_order_release);
+    mReadIndex.store(Next(read), std::memory_order_release);
     return true;
   }
 
@@ -70,7 +71,28 @@ public:
   {
     const uint64_t read = mReadIndex.load(std::memory_order_relaxed);
     if (read != mWriteIndex.load(std::memory_order_acquire))
-      mReadIndex.store((read + 1) % mNumSlots, std::memory_order_release);
+      mReadIndex.store(Next(read), std::memory_order_release);
+  }
+
+  // [consumer thread]
+  bool Empty() const
+  {
+    return mReadIndex.load(std::memory_order_relaxed) ==
+           mWriteIndex.load(std::memory_order_acquire);
+  }
+
+  // [consumer thread] True when the next push would fail (a snapshot, exact for the consumer's
+  // own pushes when producer and consumer are one thread).
+  bool Full() const
+  {
+    return Next(mWriteIndex.load(std::memory_order_acquire)) ==
+           mReadIndex.load(std::memory_order_relaxed);
+  }
+
+  // [consumer thread] Drops every element queued so far.
+  void Clear()
+  {
+    mReadIndex.store(mWriteIndex.load(std::memory_order_acquire), std::memory_order_release);
   }
 
   // [any thread] A snapshot; exact only when neither side is active.
@@ -84,6 +106,9 @@ public:
   int MaxElements() const { return static_cast<int>(mNumSlots - 1); }
 
 private:
+  // The slot after index i (a compare rather than a division: this runs per element).
+  uint64_t Next(uint64_t i) const { return i + 1 == mNumSlots ? 0 : i + 1; }
+
   const uint64_t mNumSlots;
   std::unique_ptr<T[]> mSlots;
   alignas(64) std::atomic<uint64_t> mWriteIndex{0};

@@ -1,5 +1,7 @@
 #include "instrument/dsp/Lfo.h"
 
+#include "instrument/dsp/XorShift.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -195,11 +197,5 @@ void Lfo::Process(float* out, int n)
 
 float Lfo::RandomBipolar()
 {
-  uint32_t x = mRandom;
-  x ^= x << 13;
-  x ^= x >> 17;
-  x ^= x << 5;
-  mRandom = x;
-  // 24 random bits to [0, 2), then shifted to [-1, 1).
-  return static_cast<float>(x >> 8) * (1.0f / 8388608.0f) - 1.0f;
+  return XorShiftBipolar(mRandom);
 }

@@ -1,17 +1,14 @@
 #include "instrument/engine/PelmoraVoice.h"
 
+#include "instrument/dsp/XorShift.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 float VoiceContext::RandomBipolar()
 {
-  uint32_t x = mRandom;
-  x ^= x << 13;
-  x ^= x >> 17;
-  x ^= x << 5;
-  mRandom = x;
-  return static_cast<float>(x >> 8) * (1.0f / 8388608.0f) - 1.0f;
+  return XorShiftBipolar(mRandom);
 }
 
 PelmoraVoice::PelmoraVoice(VoiceContext& context, int index)

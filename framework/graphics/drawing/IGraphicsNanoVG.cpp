@@ -74,6 +74,30 @@ float MeanScale(const IMatrix& m)
   return static_cast<float>(std::sqrt(std::fabs(m.mXX * m.mYY - m.mXY * m.mYX)));
 }
 
+// Adds one sub-path's commands to nanovg's current path.
+void EmitSubPath(NVGcontext* vg, const NanoVGPath::SubPath& subPath)
+{
+  for (const NanoVGPath::Cmd& cmd : subPath.cmds)
+  {
+    const float* p = cmd.pts;
+    switch (cmd.type)
+    {
+    case NanoVGPath::ECmd::kMove:
+      nvgMoveTo(vg, p[0], p[1]);
+      break;
+    case NanoVGPath::ECmd::kLine:
+      nvgLineTo(vg, p[0], p[1]);
+      break;
+    case NanoVGPath::ECmd::kBezier:
+      nvgBezierTo(vg, p[0], p[1], p[2], p[3], p[4], p[5]);
+      break;
+    case NanoVGPath::ECmd::kClose:
+      nvgClosePath(vg);
+      break;
+    }
+  }
+}
+
 } // namespace
 
 // Makes the platform's GL context current for GL work that may come outside a frame (a bitmap
@@ -411,25 +435,7 @@ void IGraphicsNanoVG::PathFill(const IPattern& pattern, const IFillOptions& opti
     const auto& subPaths = mPath.SubPaths();
     for (size_t i = 0; i < subPaths.size(); ++i)
     {
-      for (const NanoVGPath::Cmd& cmd : subPaths[i].cmds)
-      {
-        const float* p = cmd.pts;
-        switch (cmd.type)
-        {
-        case NanoVGPath::ECmd::kMove:
-          nvgMoveTo(mVG, p[0], p[1]);
-          break;
-        case NanoVGPath::ECmd::kLine:
-          nvgLineTo(mVG, p[0], p[1]);
-          break;
-        case NanoVGPath::ECmd::kBezier:
-          nvgBezierTo(mVG, p[0], p[1], p[2], p[3], p[4], p[5]);
-          break;
-        case NanoVGPath::ECmd::kClose:
-          nvgClosePath(mVG);
-          break;
-        }
-      }
+      EmitSubPath(mVG, subPaths[i]);
       nvgPathWinding(mVG, holes[i] ? NVG_HOLE : NVG_SOLID);
     }
     nvgFill(mVG);
@@ -463,25 +469,7 @@ void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
     else
     {
       for (const NanoVGPath::SubPath& sp : mPath.SubPaths())
-        for (const NanoVGPath::Cmd& cmd : sp.cmds)
-        {
-          const float* p = cmd.pts;
-          switch (cmd.type)
-          {
-          case NanoVGPath::ECmd::kMove:
-            nvgMoveTo(mVG, p[0], p[1]);
-            break;
-          case NanoVGPath::ECmd::kLine:
-            nvgLineTo(mVG, p[0], p[1]);
-            break;
-          case NanoVGPath::ECmd::kBezier:
-            nvgBezierTo(mVG, p[0], p[1], p[2], p[3], p[4], p[5]);
-            break;
-          case NanoVGPath::ECmd::kClose:
-            nvgClosePath(mVG);
-            break;
-          }
-        }
+        EmitSubPath(mVG, sp);
     }
     nvgStrokeWidth(mVG, thickness * scale);
     nvgMiterLimit(mVG, options.mMiterLimit);

@@ -97,6 +97,9 @@ private:
   void OutputSysexFromEditor();
   template <typename T, typename Render>
   void ProcessInPieces(T** inputs, T** outputs, int nFrames, Render render);
+  template <typename T, typename Render>
+  static void RunProcessCallback(AEffect* pEffect, T** inputs, T** outputs, int32_t nFrames,
+                                 Render render);
 
   void SetEditorRect();
 

@@ -69,13 +69,8 @@ intptr_t IPluginVST2::SetChunk(int32_t idx, intptr_t size, const void* ptr)
   // Validate first, then apply: a restore that fails puts back what was there.
   if (isBank && pos == 8 && version >= kFrameworkVersion)
   {
-    Snapshot snapshot;
-    TakeSnapshot(snapshot);
-    if (UnserializePresets(chunk, pos) < 0)
-    {
-      RestoreSnapshot(snapshot);
+    if (!UnserializeOrRollBack([&] { return UnserializePresets(chunk, pos); }))
       return 0;
-    }
     OnRestoreState();
     return 1;
   }
@@ -225,7 +220,11 @@ void IPluginVST2::ProcessInPieces(T** inputs, T** outputs, int nFrames, Render r
   }
 }
 
-void IPluginVST2::VSTProcess(AEffect* pEffect, float** inputs, float** outputs, int32_t nFrames)
+// The body the three process callbacks share: take the host's events and transport, render in
+// pieces with the callback's own render call, then pass on what the editor queued for the host.
+template <typename T, typename Render>
+void IPluginVST2::RunProcessCallback(AEffect* pEffect, T** inputs, T** outputs, int32_t nFrames,
+                                     Render render)
 {
   // [audio thread] No allocation, no locks, no waiting.
   try
@@ -233,52 +232,38 @@ void IPluginVST2::VSTProcess(AEffect* pEffect, float** inputs, float** outputs, 
     IPluginVST2* plug = Instance(pEffect);
     if (!plug)
       return;
-    plug->VSTPreProcess<float>(nFrames);
+    plug->VSTPreProcess<T>(nFrames);
     plug->ProcessInPieces(inputs, outputs, nFrames,
-                          [plug](int frames) { plug->ProcessBuffersAccumulating(frames); });
+                          [plug, render](int frames) { render(*plug, frames); });
     plug->OutputSysexFromEditor();
   }
   catch (...)
   {
   }
+}
+
+void IPluginVST2::VSTProcess(AEffect* pEffect, float** inputs, float** outputs, int32_t nFrames)
+{
+  // [audio thread] No allocation, no locks, no waiting.
+  RunProcessCallback(pEffect, inputs, outputs, nFrames,
+                     [](IPluginVST2& plug, int frames)
+                     { plug.ProcessBuffersAccumulating(frames); });
 }
 
 void IPluginVST2::VSTProcessReplacing(AEffect* pEffect, float** inputs, float** outputs,
                                       int32_t nFrames)
 {
   // [audio thread] No allocation, no locks, no waiting.
-  try
-  {
-    IPluginVST2* plug = Instance(pEffect);
-    if (!plug)
-      return;
-    plug->VSTPreProcess<float>(nFrames);
-    plug->ProcessInPieces(inputs, outputs, nFrames,
-                          [plug](int frames) { plug->ProcessBuffers(0.0f, frames); });
-    plug->OutputSysexFromEditor();
-  }
-  catch (...)
-  {
-  }
+  RunProcessCallback(pEffect, inputs, outputs, nFrames,
+                     [](IPluginVST2& plug, int frames) { plug.ProcessBuffers(0.0f, frames); });
 }
 
 void IPluginVST2::VSTProcessDoubleReplacing(AEffect* pEffect, double** inputs, double** outputs,
                                             int32_t nFrames)
 {
   // [audio thread] No allocation, no locks, no waiting.
-  try
-  {
-    IPluginVST2* plug = Instance(pEffect);
-    if (!plug)
-      return;
-    plug->VSTPreProcess<double>(nFrames);
-    plug->ProcessInPieces(inputs, outputs, nFrames,
-                          [plug](int frames) { plug->ProcessBuffers(0.0, frames); });
-    plug->OutputSysexFromEditor();
-  }
-  catch (...)
-  {
-  }
+  RunProcessCallback(pEffect, inputs, outputs, nFrames,
+                     [](IPluginVST2& plug, int frames) { plug.ProcessBuffers(0.0, frames); });
 }
 
 float IPluginVST2::VSTGetParameter(AEffect* pEffect, int32_t idx)

@@ -379,6 +379,15 @@ public:
   }
 };
 
+// An interaction base made concrete for tests of its input handling: it draws nothing.
+template <typename Base>
+class Undrawn : public Base
+{
+public:
+  using Base::Base;
+  void Draw(IGraphics&) override {}
+};
+
 inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX = 0.f,
                         float dY = 0.f)
 {

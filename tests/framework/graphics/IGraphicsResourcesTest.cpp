@@ -98,6 +98,11 @@ TEST_F(ResourcesTest, AMissingVariantIsScaledFromTheNearestAndOnlyTheResultIsCac
   EXPECT_FALSE(g.LoadBitmap("knob", 1, false, 1).IsValid());
   EXPECT_FALSE(g.LoadBitmap("knob.svg", 1, false, 1).IsValid());
   EXPECT_FALSE(g.LoadBitmap("nowhere.png", 1, false, 1).IsValid());
+  // The extension is the file's own, not what follows a dot in a folder's name.
+  RegisterEmbeddedResource("skin.v2/knob.png", kBytes, sizeof(kBytes));
+  EXPECT_TRUE(g.LoadBitmap("skin.v2/knob.png", 1, false, 1).IsValid());
+  EXPECT_FALSE(g.LoadBitmap("skin.v2/knob", 1, false, 1).IsValid());
+  UnregisterEmbeddedResource("skin.v2/knob.png");
 }
 
 TEST_F(ResourcesTest, ScalingABitmapKeepsAFractionalScreenScale)

@@ -10,19 +10,8 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class Knob : public IKnobControlBase
-{
-public:
-  using IKnobControlBase::IKnobControlBase;
-  void Draw(IGraphics&) override {}
-};
-
-class Slider : public ISliderControlBase
-{
-public:
-  using ISliderControlBase::ISliderControlBase;
-  void Draw(IGraphics&) override {}
-};
+using Knob = Undrawn<IKnobControlBase>;
+using Slider = Undrawn<ISliderControlBase>;
 
 const IMouseMod kLeft(true);
 const IMouseMod kLeftShift(true, false, true);

@@ -10,18 +10,12 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class Switch : public ISwitchControlBase
-{
-public:
-  using ISwitchControlBase::ISwitchControlBase;
-  void Draw(IGraphics&) override {}
-};
+using Switch = Undrawn<ISwitchControlBase>;
 
-class Button : public IButtonControlBase
+class Button : public Undrawn<IButtonControlBase>
 {
 public:
-  using IButtonControlBase::IButtonControlBase;
-  void Draw(IGraphics&) override {}
+  using Undrawn::Undrawn;
   // Moves the animation's start into the past, as if that much time had gone by.
   void Age(double ms) { mAnimationStartTime -= ms; }
 };

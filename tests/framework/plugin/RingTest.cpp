@@ -77,6 +77,18 @@ TEST(MpscRing, HoldsOneLessThanItsSlotsAndDropsWhenFull)
     count++;
   EXPECT_EQ(count, 513);
   EXPECT_EQ(t.mIdx, 512);
+
+  // A tiny ring still keeps what it takes and gives it back, round after round.
+  MpscRing<ParamTuple> tiny(2);
+  for (int round = 0; round < 3; round++)
+  {
+    while (tiny.Push({round, 0.0}))
+      ;
+    int popped = 0;
+    while (tiny.Pop(t))
+      popped++;
+    EXPECT_EQ(popped, tiny.MaxElements());
+  }
 }
 
 // Two producers (host automation and preset loading) and one consumer (the idle timer): every
