@@ -1,6 +1,5 @@
 #include "instrument/Pelmora.h"
 
-#include "framework/plugin/IPluginPaths.h"
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/dsp/EnvelopeParameter.h"
 #include "instrument/dsp/PerlinOsc.h"
@@ -73,31 +72,11 @@ Pelmora::~Pelmora()
   mGlobalParams.reset();
 }
 
-void Pelmora::LoadSettings()
-{
-  // The support folder: $XDG_DATA_HOME (or ~/.local/share), then the maker's and the product's
-  // names. Making the folder and reading and writing "settings.ini" (mScale, mShowKeyboard) come
-  // with the persistence layer; until then nothing is read or written.
-  Util_String base;
-  plugin::AppSupportPath(base);
-  mSupportPath.SetFormatted(2048, "%s/%s/%s/", base.Get(), GetMfrName(), GetProductName());
-  mSettingsPath.SetFormatted(2048, "%ssettings.ini", mSupportPath.Get());
-  mPresetsPath.SetFormatted(2048, "%sPresets", mSupportPath.Get());
-}
-
 void Pelmora::InitParameter()
 {
   mGlobalParams = std::make_unique<GlobalParams>();
   for (int i = 0; i < kNumParams; i++)
     InitParamFromSpec(*GetParam(i), i);
-}
-
-void Pelmora::LoadInitialPreset()
-{
-  // The persistence layer scans the "Presets" folder here and, when it holds a preset, loads
-  // the first one. Until then the instrument starts with the initial sound.
-  MakeDefaultPreset("Init", 1);
-  ModifyCurrentPreset("Init");
 }
 
 // ---- MIDI intake

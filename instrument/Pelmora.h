@@ -18,12 +18,17 @@
 // - Block processing and reset are forwarded to the engine; the host tempo reaches a
 //   tempo-synced LFO.
 //
-// Presets, settings and the host state chunk beyond the parameter values are added by the
-// persistence layer: see LoadSettings and LoadInitialPreset.
+// Persistence (PelmoraPersistence.cpp): the host's state chunk (name, category and index of the
+// current preset, the five envelopes, the parameter values), JSON preset files in the "Presets"
+// folder and their index, "settings.ini" with the editor scale and keyboard, and the manual.
+// Every restore or load checks its whole input first and changes nothing when it is refused.
 
 #include "framework/plugin/vst2/IPluginVST2.h"
 #include "framework/util/UtilString.h"
+#include "instrument/DiskPresetManager.h"
+#include "instrument/InstrumentState.h"
 #include "instrument/PelmoraParameters.h"
+#include "instrument/Settings.h"
 #include "instrument/Waveform.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/engine/PelmoraDSP.h"
@@ -93,6 +98,49 @@ public:
   // The envelope editors of the listed envelopes re-read the sound model.
   void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes);
 
+  // ---- Persistence [main thread; the host's thread for the chunk hooks, never while processing]
+
+  // Appends the instrument's state (StateChunk.h).
+  bool SerializeState(plugin::IByteChunk& chunk) const override;
+  // Restores a whole state, or refuses it (answering -1) and changes nothing. Every successful
+  // restore applies everything: envelopes, parameters and the preset's identity (an index of
+  // -1 or more keeps the chunk's name and index; below -1 the first preset file is loaded, then
+  // the chunk's parameter values are applied).
+  int UnserializeState(const plugin::IByteChunk& chunk, int startPos) override;
+  // The initial sound, named "Init", index -1.
+  void InitPreset();
+  // Loads the preset at index of the flat preset index; false, changing nothing, for an index
+  // outside it or a file that cannot be read or is refused.
+  bool LoadPreset(int index);
+  // Writes the current sound to path as a preset named after the file; false, keeping the
+  // current name, category and index, when the file could not be written. An empty path (a
+  // cancelled file prompt) changes nothing.
+  bool SavePreset(const char* path);
+  // mPresetCategory becomes the name of the folder holding path.
+  void SetPresetCategoryNameByPath(const char* path);
+  // Writes "settings.ini"; false when there is no support folder or the write failed.
+  bool SaveSettings();
+  // Resizes an open editor to 1011 x (601 or 502) at scale and remembers the scale.
+  void Resize(float scale);
+  // With flip set, shows or hides the on-screen keyboard and saves the settings; always
+  // resizes an open editor to match.
+  void ToggleKeyboard(bool flip);
+  // Opens "Pelmora Manual.pdf" of the support folder; the result says what went wrong.
+  EManualResult OpenManual() const;
+  // The editor shows the current preset's name and category.
+  void UpdateDisplayPresetName();
+  // The rate controls, the envelope editors and the waveform preview follow the model.
+  void UpdateAllCustomControls();
+
+  // The current preset's name (a program slot's name is GetPresetName(slot) of the base).
+  using plugin::IPluginVST2::GetPresetName;
+  const char* GetPresetName() const { return mPresetName.Get(); }
+  const char* GetPresetCategory() const { return mPresetCategory.Get(); }
+  int GetPresetIndex() const { return mPresetIndex; }
+  float GetScale() const { return mScale; }
+  bool GetShowKeyboard() const { return mShowKeyboard; }
+  plugin::igraphics::DiskPresetManager& GetPresetManager() { return *mPresetManager; }
+
   GlobalParams& GetGlobalParams() { return *mGlobalParams; }
   PelmoraDSP<double>& GetDSP() { return *mDSP; }
   Waveform& GetWaveform() { return *mWaveform; }
@@ -109,6 +157,12 @@ private:
   // Stores the editor's graphics factory and layout function in the editor delegate.
   void SetUpEditor();
   void LoadInitialPreset();
+  // The sample rate the envelopes are converted at: the model's (44100 before the host set one).
+  float ModelSampleRate() const;
+  // What SerializeState writes, gathered from parameters, model and preset identity.
+  void GatherState(InstrumentState& state) const;
+  // Stores and applies every parameter value of a restored state, then the envelopes.
+  void ApplyParamValues(const double* values, int count, plugin::EParamSource source);
 
   std::unique_ptr<PelmoraDSP<double>> mDSP;
   std::unique_ptr<GlobalParams> mGlobalParams;
@@ -124,8 +178,8 @@ private:
   bool mShowKeyboard = true; // setting "showkeyboard"
   Util_String mPresetName{128};
   Util_String mPresetCategory{128};
-  int mPresetIndex = 0;        // in the flat preset index; -1 for the initial sound
-  bool mStateRestored = false; // set by the first state restore
+  int mPresetIndex = 0; // in the flat preset index; -1 for the initial sound
+  std::unique_ptr<plugin::igraphics::DiskPresetManager> mPresetManager;
   // The host tempo of the last block, for the idle hook (the transport record itself belongs to
   // the audio thread).
   std::atomic<double> mHostTempo{PelmoraEngine::kDefaultTempo};

@@ -58,4 +58,18 @@ public:
   virtual void RefreshEnvelopeEditor(int tag) = 0;
   // Redraws a control whose data changed outside it (the waveform preview).
   virtual void RedrawControl(int tag) = 0;
+
+  // The preset browser's caption and the parameter display show a preset's name and category.
+  virtual void ShowPreset(const char* name, const char* category) = 0;
+  // The preset browser selects a position of the flat preset index.
+  virtual void SelectPreset(int index) = 0;
+  // The preset browser rebuilds its menu from the rescanned preset index and selects its first
+  // position (after a save).
+  virtual void RebuildPresetMenu() = 0;
+  // Every parameter-bound control from the first operator control on shows its parameter's
+  // current value (after a preset load).
+  virtual void RefreshParameterControls() = 0;
+  // The initial sound in the editor: parameter-bound controls at their defaults, the operator
+  // link switch off, the operator tabs on their first page.
+  virtual void ResetParameterControls() = 0;
 };

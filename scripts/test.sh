@@ -22,7 +22,7 @@ scripts/build.sh tsan --target test_dsp_threads test_engine_threads test_instrum
 build/tsan/tests/instrument/dsp/threads/test_dsp_threads
 build/tsan/tests/instrument/engine/threads/test_engine_threads
 build/tsan/tests/instrument/threads/test_instrument_threads
-# Fuzzing: the SVG reader for a bounded time under AddressSanitizer and UBSan.
+# Fuzzing: the SVG, state chunk and preset readers for a bounded time under ASan and UBSan.
 echo "== fuzz"
 scripts/fuzz.sh 30
 echo "== all tests passed"

@@ -3,11 +3,13 @@
 
 #include "instrument/Pelmora.h"
 #include "instrument/PelmoraEditorControls.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +18,9 @@ using plugin::IParam;
 
 namespace
 {
+
+// Instruments made here never touch the user's support folder.
+testsupport::TempHome sHome;
 
 std::vector<int32_t> sHostOpcodes;
 
@@ -54,6 +59,14 @@ public:
   void HideControlsOfParam(int paramIdx, bool hide) override { Log("hide %d %d", paramIdx, hide); }
   void RefreshEnvelopeEditor(int tag) override { Log("envelope %d", tag); }
   void RedrawControl(int tag) override { Log("redraw %d", tag); }
+  void ShowPreset(const char* name, const char* category) override
+  {
+    Log("preset %s (%s)", name, category);
+  }
+  void SelectPreset(int index) override { Log("select %d", index); }
+  void RebuildPresetMenu() override { Log("menu"); }
+  void RefreshParameterControls() override { Log("refresh"); }
+  void ResetParameterControls() override { Log("reset"); }
 
   std::set<int> mCleared; // knobs that got an empty range
 
@@ -129,12 +142,14 @@ TEST_F(PelmoraClass, GroupsUnitsAndShapesOfTheTable)
 
 TEST(PelmoraSupportFolder, FollowsXdgDataHome)
 {
-  setenv("XDG_DATA_HOME", "/tmp/pelmora-xdg-test", 1);
+  const testsupport::TempDir data;
+  const std::string home = std::getenv("XDG_DATA_HOME");
+  setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
   const Pelmora plug(Info());
-  unsetenv("XDG_DATA_HOME");
-  EXPECT_STREQ(plug.GetSupportPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/");
-  EXPECT_STREQ(plug.GetSettingsPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/settings.ini");
-  EXPECT_STREQ(plug.GetPresetsPath(), "/tmp/pelmora-xdg-test/Tessvold/Pelmora/Presets");
+  setenv("XDG_DATA_HOME", home.c_str(), 1);
+  EXPECT_EQ(std::string(plug.GetSupportPath()), data / "Tessvold/Pelmora/");
+  EXPECT_EQ(std::string(plug.GetSettingsPath()), data / "Tessvold/Pelmora/settings.ini");
+  EXPECT_EQ(std::string(plug.GetPresetsPath()), data / "Tessvold/Pelmora/Presets");
 }
 
 TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingTheHost)
@@ -244,4 +259,37 @@ TEST_F(PelmoraClass, RateControlsAndEnvelopeEditorsFollowTheModel)
                                       "hide 40 0", "hide 41 1", "envelope 19", "envelope 46"}));
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(31), 9);
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(32), -1);
+}
+
+TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
+{
+  mPlug.SetEditorControls(&mControls);
+  mPlug.SetOperatorLink(true);
+  HostSets(2, 7.0);
+  GlobalParams& model = mPlug.GetGlobalParams();
+  model.SetSampleRate(96000.0);
+  model.GetEnvelope(kEnvelopeMod)
+    ->Edit([](EnvelopeParameter& envelope) { envelope.InitStages(1); });
+  mPlug.InitPreset();
+  EXPECT_DOUBLE_EQ(Value(2), 1.0);
+  EXPECT_FALSE(mPlug.GetOperatorLink());
+  const EnvelopeParameter envelope = model.GetEnvelope(kEnvelopeMod)->Get();
+  EXPECT_EQ(envelope.NumStages(), 4);
+  EXPECT_EQ(envelope.mSampleRate, 96000.0f) << "the default envelopes carry the current rate";
+  EXPECT_EQ(mPlug.GetPresetIndex(), -1);
+  const auto& log = mControls.mLog;
+  for (const char* line : {"reset", "preset Init (Init)", "envelope 46", "redraw 52"})
+    EXPECT_TRUE(Contains(log, line)) << line;
+
+  // A restored state with an index selects it in the browser and names the program.
+  plugin::IByteChunk state;
+  mPlug.SerializeState(state);
+  const int32_t index = 3;
+  std::memcpy(state.Data(), "Warm", 5);
+  std::memcpy(state.Data() + 512, &index, sizeof(index));
+  mControls.mLog.clear();
+  ASSERT_EQ(mPlug.UnserializeState(state, 0), state.Size());
+  EXPECT_TRUE(Contains(log, "select 3"));
+  EXPECT_TRUE(Contains(log, "preset Warm (Init)"));
+  EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
 }

@@ -44,6 +44,50 @@ private:
   std::string mPath;
 };
 
+// Sets an environment variable for the life of the object and puts the old value back.
+class ScopedEnv
+{
+public:
+  ScopedEnv(const char* name, const std::string& value) : mName(name)
+  {
+    const char* old = std::getenv(name);
+    mHad = old != nullptr;
+    mOld = old ? old : "";
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv()
+  {
+    if (mHad)
+      setenv(mName, mOld.c_str(), 1);
+    else
+      unsetenv(mName);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+  const char* mName;
+  bool mHad = false;
+  std::string mOld;
+};
+
+// Points HOME and XDG_DATA_HOME at a fresh temporary folder for the life of the object, so
+// that an instrument made by a test never reads or writes the user's own support folder. Test
+// programs that make instruments keep one for the whole run: `static testsupport::TempHome home;`.
+class TempHome
+{
+public:
+  TempHome()
+  {
+    setenv("HOME", mDir.Path().c_str(), 1);
+    setenv("XDG_DATA_HOME", (mDir / "share").c_str(), 1);
+  }
+  const TempDir& Dir() const { return mDir; }
+
+private:
+  TempDir mDir;
+};
+
 inline bool WriteFile(const std::string& path, const std::string& content)
 {
   FILE* f = std::fopen(path.c_str(), "wb");

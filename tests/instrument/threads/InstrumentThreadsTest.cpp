@@ -3,6 +3,7 @@
 // pumps the idle timer (tempo hand-off, editor queues). Under ThreadSanitizer a data race in the
 // instrument's roads fails the test.
 
+#include "tests/support/TestSupport.h"
 #include "tools/VstHost.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 #include <cmath>
 #include <thread>
 #include <vector>
+
+// The instrument reads and writes its support folder: never the user's own.
+static testsupport::TempHome sHome;
 
 TEST(InstrumentThreads, AutomationAndIdleWhileTheAudioThreadPlays)
 {

@@ -1,6 +1,7 @@
 // What every Pelmora plug-in .so must do for a host, run against each built one: the test
 // plug-in, and Pelmora.so once the instrument is built.
 
+#include "tests/support/TestSupport.h"
 #include "tools/Render.h"
 #include "tools/VstHost.h"
 
@@ -13,6 +14,9 @@ using host::PluginModule;
 
 namespace
 {
+// The instrument reads and writes its support folder: never the user's own.
+testsupport::TempHome sHome;
+
 std::vector<std::string> PluginPaths()
 {
   std::vector<std::string> paths = {PELMORA_TEST_PLUGIN};
