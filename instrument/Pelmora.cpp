@@ -1,5 +1,6 @@
 #include "instrument/Pelmora.h"
 
+#include "instrument/PelmoraConfig.h"
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/dsp/EnvelopeParameter.h"
 #include "instrument/dsp/PerlinOsc.h"
@@ -12,32 +13,8 @@ using plugin::IParam;
 
 plugin::Config Pelmora::MakeConfig()
 {
-  plugin::Config config;
+  plugin::Config config = PelmoraConfig();
   config.nParams = kNumParams;
-  config.nPresets = 1;
-  config.channelIOStr = "0-2";
-  config.pluginName = "Pelmora";
-  config.productName = "Pelmora";
-  config.mfrName = "Tessvold";
-  config.vendorVersion = 0x00020300; // 2.3.0
-  config.uniqueID = plugin::FourCharCode("Plmr");
-  config.mfrID = plugin::FourCharCode("Tsvd");
-  config.latency = 0;
-  config.plugDoesMidiIn = true;
-  config.plugDoesMidiOut = true;
-  config.plugDoesMPE = false;
-  config.plugHasStateChunks = true;
-  config.plugType = plugin::kPlugTypeInstrument;
-  config.plugHasUI = true;
-  config.plugWidth = 1011;
-  config.plugHeight = 601;
-  config.plugMinWidth = 337;
-  config.plugMaxWidth = 3033;
-  config.plugMinHeight = 200;
-  config.plugMaxHeight = 1803;
-  config.plugHostResize = false;
-  config.bundleID = "com.tessvold.pelmora";
-  config.appGroupID = "group.com.tessvold.pelmora";
   return config;
 }
 

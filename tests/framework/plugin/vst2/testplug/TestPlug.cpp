@@ -1,38 +1,17 @@
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
+#include "instrument/PelmoraConfig.h"
+
 #include <algorithm>
 #include <cmath>
 
 using namespace plugin;
 
+// The instrument's own description, with the test plug-in's handful of parameters.
 Config TestPlugConfig()
 {
-  Config config;
+  Config config = PelmoraConfig();
   config.nParams = kNumTestParams;
-  config.nPresets = 1;
-  config.channelIOStr = "0-2";
-  config.pluginName = "Pelmora";
-  config.productName = "Pelmora";
-  config.mfrName = "Tessvold";
-  config.vendorVersion = 0x00020300;
-  config.uniqueID = FourCharCode("Plmr");
-  config.mfrID = FourCharCode("Tsvd");
-  config.latency = 0;
-  config.plugDoesMidiIn = true;
-  config.plugDoesMidiOut = true;
-  config.plugDoesMPE = false;
-  config.plugHasStateChunks = true;
-  config.plugType = kPlugTypeInstrument;
-  config.plugHasUI = true;
-  config.plugWidth = 1011;
-  config.plugHeight = 601;
-  config.plugMinWidth = 337;
-  config.plugMaxWidth = 3033;
-  config.plugMinHeight = 200;
-  config.plugMaxHeight = 1803;
-  config.plugHostResize = false;
-  config.bundleID = "com.tessvold.pelmora";
-  config.appGroupID = "group.com.tessvold.pelmora";
   return config;
 }
 
