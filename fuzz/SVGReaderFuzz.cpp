@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes through the SVG reader, as LoadSVG hands them over. The reader
 // must refuse what it cannot read and never crash, hang or read out of bounds.
 
-#include "framework/graphics/SVGReader.h"
+#include "framework/graphics/svg/SVGReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,12 @@
-// The instrument's graphics factory and layout function. The factory makes the Linux graphics
-// context at the editor's size; the layout loads the editor's fonts and attaches the background
+// The instrument's graphics factory and layout function. The factory makes the platform's
+// graphics context at the editor's size (through the neutral MakeGraphics; the build links the
+// platform that defines it); the layout loads the editor's fonts and attaches the background
 // panel. The instrument's own controls are not part of the editor yet.
 
 #include "instrument/Pelmora.h"
 
 #include "framework/graphics/IGraphics.h"
-#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+#include "framework/graphics/IGraphicsFactory.h"
 
 using namespace plugin::igraphics;
 

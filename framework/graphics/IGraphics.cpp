@@ -2,10 +2,10 @@
 
 #include "framework/graphics/IGraphics.h"
 
-#include "framework/graphics/IBubbleControl.h"
 #include "framework/graphics/IContainerBase.h"
-#include "framework/graphics/IFPSDisplayControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
+#include "framework/graphics/controls/IBubbleControl.h"
+#include "framework/graphics/controls/IFPSDisplayControl.h"
 #include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>

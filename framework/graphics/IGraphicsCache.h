@@ -12,7 +12,7 @@
 // editor's drawing context, so closing one editor never breaks another.
 
 #include "framework/graphics/IBitmap.h"
-#include "framework/graphics/SVGImage.h"
+#include "framework/graphics/svg/SVGImage.h"
 #include "framework/util/UtilMutex.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include "framework/graphics/IGraphics.h"
 
-#include "framework/graphics/IFPSDisplayControl.h"
+#include "framework/graphics/controls/IFPSDisplayControl.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // control for its touch until the release, and opens the host's edit gesture for every
 // parameter the control is bound to, which the release closes.
 
-#include "framework/graphics/IFPSDisplayControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
+#include "framework/graphics/controls/IFPSDisplayControl.h"
 
 #include <algorithm>
 #include <array>

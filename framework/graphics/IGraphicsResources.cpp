@@ -4,7 +4,7 @@
 
 #include "framework/graphics/IGraphics.h"
 
-#include "framework/graphics/SVGReader.h"
+#include "framework/graphics/svg/SVGReader.h"
 
 #include <cmath>
 #include <cstdio>

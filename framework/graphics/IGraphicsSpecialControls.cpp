@@ -1,12 +1,12 @@
 // IGraphics: the built-in controls the context attaches by itself: backgrounds, the corner
 // resizer, value bubbles and the frame-time display.
 
-#include "framework/graphics/IBitmapControl.h"
-#include "framework/graphics/IBubbleControl.h"
-#include "framework/graphics/ICornerResizerControl.h"
-#include "framework/graphics/IFPSDisplayControl.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/graphics/IPanelControl.h"
+#include "framework/graphics/controls/IBitmapControl.h"
+#include "framework/graphics/controls/IBubbleControl.h"
+#include "framework/graphics/controls/ICornerResizerControl.h"
+#include "framework/graphics/controls/IFPSDisplayControl.h"
+#include "framework/graphics/controls/IPanelControl.h"
 
 namespace plugin::igraphics
 {

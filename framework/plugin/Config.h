@@ -2,8 +2,6 @@
 // The plug-in's fixed description, compiled into it and passed by value to the base
 // constructors, and what a new instance receives from the host.
 
-#include "framework/plugin/vst2/Vst2Abi.h"
-
 #include <cstdint>
 
 namespace plugin
@@ -70,10 +68,17 @@ struct Config
   const char* appGroupID = "";
 };
 
-// What a new instance receives from the host: its VST2 host callback.
+// A host's callback as the plug-in core carries it: the address of a function whose signature
+// only the format binding that stored it knows. The binding converts it back to its own callback
+// type before calling (a function address survives the round trip through another
+// function-pointer type unchanged).
+using HostCallbackPtr = void (*)();
+
+// What a new instance receives from the host: its host callback (for the VST2 binding, built by
+// Vst2InstanceInfo).
 struct InstanceInfo
 {
-  Vst2HostCallback mVSTHostCallback = nullptr;
+  HostCallbackPtr mHostCallback = nullptr;
 };
 
 } // namespace plugin

@@ -29,9 +29,7 @@ intptr_t QuietHost(AEffect*, int32_t, int32_t, intptr_t, void*, float)
 
 plugin::InstanceInfo Info()
 {
-  plugin::InstanceInfo info;
-  info.mVSTHostCallback = QuietHost;
-  return info;
+  return plugin::Vst2InstanceInfo(QuietHost);
 }
 
 // One started instance of Pelmora.so at a sample rate.

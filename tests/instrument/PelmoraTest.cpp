@@ -32,9 +32,7 @@ intptr_t RecordingHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float
 
 plugin::InstanceInfo Info()
 {
-  plugin::InstanceInfo info;
-  info.mVSTHostCallback = RecordingHost;
-  return info;
+  return plugin::Vst2InstanceInfo(RecordingHost);
 }
 
 // Records every editor update as one line of text.

@@ -27,7 +27,7 @@ int32_t SpeakerArrangementType(int nChannels)
 
 IPluginVST2::IPluginVST2(const InstanceInfo& info, const Config& config)
   : IPluginAPIBase(config, kAPIVST2), IPluginProcessor(config, kAPIVST2),
-    mHostCallback(info.mVSTHostCallback)
+    mHostCallback(Vst2HostCallbackOf(info))
 {
   const int nInputs = MaxNChannels(kInput);
   const int nOutputs = MaxNChannels(kOutput);

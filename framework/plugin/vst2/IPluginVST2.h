@@ -19,6 +19,18 @@
 namespace plugin
 {
 
+// The VST2 host callback into and out of the plug-in core's format-neutral InstanceInfo.
+inline InstanceInfo Vst2InstanceInfo(Vst2HostCallback hostCallback)
+{
+  InstanceInfo info;
+  info.mHostCallback = reinterpret_cast<HostCallbackPtr>(hostCallback);
+  return info;
+}
+inline Vst2HostCallback Vst2HostCallbackOf(const InstanceInfo& info)
+{
+  return reinterpret_cast<Vst2HostCallback>(info.mHostCallback);
+}
+
 class IPluginVST2 : public IPluginAPIBase, public IPluginProcessor
 {
 public:

@@ -2,8 +2,8 @@
 
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
-#include "framework/graphics/SVGReader.h"
 #include "framework/graphics/controls/IVectorBase.h"
+#include "framework/graphics/svg/SVGReader.h"
 
 #include <gtest/gtest.h>
 

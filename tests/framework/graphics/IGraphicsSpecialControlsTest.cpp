@@ -1,6 +1,6 @@
-#include "framework/graphics/ICornerResizerControl.h"
-#include "framework/graphics/IFPSDisplayControl.h"
-#include "framework/graphics/IPanelControl.h"
+#include "framework/graphics/controls/ICornerResizerControl.h"
+#include "framework/graphics/controls/IFPSDisplayControl.h"
+#include "framework/graphics/controls/IPanelControl.h"
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -25,6 +25,7 @@ IGraphicsLinux::~IGraphicsLinux()
   CloseWindow();
 }
 
+// The platform's definition of the graphics factory (IGraphicsFactory.h).
 IGraphics* MakeGraphics(IGEditorDelegate& dlg, int width, int height, int fps, float scale)
 {
   return new IGraphicsLinux(dlg, width, height, fps, scale);

@@ -17,6 +17,7 @@
 //   g.ReadPixels(rgba, w, h) or g.SavePNG("editor.png");  g.CloseWindow();
 // Main thread only.
 
+#include "framework/graphics/IGraphicsFactory.h"
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 #include "framework/graphics/platforms/linux/GLSurface.h"
 #include "framework/plugin/IPluginTimer.h"
@@ -121,9 +122,5 @@ private:
   int mGLDepth = 0;      // nesting of ActivateGLContext
   bool mGLReady = false; // whether the outermost activation made the context current
 };
-
-// The platform's graphics factory: a new Linux graphics context for the delegate.
-IGraphics* MakeGraphics(IGEditorDelegate& dlg, int width, int height, int fps = 60,
-                        float scale = 1.f);
 
 } // namespace plugin::igraphics

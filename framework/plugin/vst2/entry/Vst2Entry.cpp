@@ -14,9 +14,7 @@ AEffect* CreateInstance(Vst2HostCallback hostCallback)
   // hosts report as a plug-in that cannot be loaded.
   try
   {
-    plugin::InstanceInfo info;
-    info.mVSTHostCallback = hostCallback;
-    plugin::IPluginVST2* plug = plugin::MakePlug(info);
+    plugin::IPluginVST2* plug = plugin::MakePlug(plugin::Vst2InstanceInfo(hostCallback));
     if (!plug)
       return nullptr;
     plug->EnsureDefaultPreset();

@@ -19,8 +19,7 @@ namespace
 
 AEffect* TestPlugEntry(Vst2HostCallback callback)
 {
-  InstanceInfo info;
-  info.mVSTHostCallback = callback;
+  const InstanceInfo info = Vst2InstanceInfo(callback);
   auto* plug = new TestPlug(info);
   plug->EnsureDefaultPreset();
   return &plug->GetAEffect();
@@ -77,8 +76,7 @@ TEST(Vst2Unit, StereoLimitedHostsGetTwoChannelsEachWay)
   ASSERT_TRUE(host.Create(
     [](Vst2HostCallback callback) -> AEffect*
     {
-      InstanceInfo info;
-      info.mVSTHostCallback = callback;
+      const InstanceInfo info = Vst2InstanceInfo(callback);
       return &(new IOPlug(info, "4-4"))->GetAEffect();
     }));
   EXPECT_EQ(host.Effect()->numOutputs, 4);

@@ -3,10 +3,10 @@
 // layer, a caption with its menu marker, a value bubble and the corner resizer, over a grey
 // panel background.
 
-#include "framework/graphics/IBitmapControl.h"
-#include "framework/graphics/IBubbleControl.h"
-#include "framework/graphics/IPanelControl.h"
-#include "framework/graphics/ITextControl.h"
+#include "framework/graphics/controls/IBitmapControl.h"
+#include "framework/graphics/controls/IBubbleControl.h"
+#include "framework/graphics/controls/IPanelControl.h"
+#include "framework/graphics/controls/ITextControl.h"
 #include "tests/framework/graphics/platforms/linux/RenderSupport.h"
 
 using namespace plugin;

@@ -5,7 +5,7 @@
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
 #include "framework/graphics/IGraphics.h"
-#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+#include "framework/graphics/IGraphicsFactory.h"
 
 using namespace plugin;
 using namespace plugin::igraphics;

@@ -1,4 +1,4 @@
-#include "framework/graphics/IFPSDisplayControl.h"
+#include "framework/graphics/controls/IFPSDisplayControl.h"
 
 #include "framework/graphics/IGraphics.h"
 

@@ -1,6 +1,6 @@
 // Bitmap and SVG controls on the recording back end.
 
-#include "framework/graphics/IBitmapControl.h"
+#include "framework/graphics/controls/IBitmapControl.h"
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "framework/graphics/ITextControl.h"
+#include "framework/graphics/controls/ITextControl.h"
 
 #include "framework/graphics/IGraphics.h"
 #include "framework/plugin/IPluginParameter.h"

@@ -1,7 +1,7 @@
 // The SVG reader: what it makes of the markup the editor's images use, and how it refuses what
 // it must not trust.
 
-#include "framework/graphics/SVGReader.h"
+#include "framework/graphics/svg/SVGReader.h"
 
 #include <gtest/gtest.h>
 

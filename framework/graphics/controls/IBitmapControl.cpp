@@ -1,4 +1,4 @@
-#include "framework/graphics/IBitmapControl.h"
+#include "framework/graphics/controls/IBitmapControl.h"
 
 #include "framework/graphics/IGraphics.h"
 

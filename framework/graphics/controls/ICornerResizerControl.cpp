@@ -1,4 +1,4 @@
-#include "framework/graphics/ICornerResizerControl.h"
+#include "framework/graphics/controls/ICornerResizerControl.h"
 
 #include "framework/graphics/IGraphics.h"
 

@@ -1,4 +1,4 @@
-#include "framework/graphics/IPanelControl.h"
+#include "framework/graphics/controls/IPanelControl.h"
 
 #include "framework/graphics/IGraphics.h"
 

@@ -1,4 +1,4 @@
-#include "framework/graphics/ITextControl.h"
+#include "framework/graphics/controls/ITextControl.h"
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>

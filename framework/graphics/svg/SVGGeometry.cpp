@@ -1,4 +1,4 @@
-#include "framework/graphics/SVGGeometry.h"
+#include "framework/graphics/svg/SVGGeometry.h"
 
 #include <algorithm>
 #include <charconv>

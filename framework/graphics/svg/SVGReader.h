@@ -15,7 +15,7 @@
 // non-finite numbers in geometry, nesting deeper than kMaxDepth and images larger than
 // kMaxPoints points all give null. Any thread; no shared state.
 
-#include "framework/graphics/SVGImage.h"
+#include "framework/graphics/svg/SVGImage.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "framework/graphics/IBubbleControl.h"
+#include "framework/graphics/controls/IBubbleControl.h"
 
 #include "framework/graphics/IGraphics.h"
 

@@ -3,7 +3,7 @@
 // (x, y) maps to (x·xx + y·xy + tx, x·yx + y·yy + ty)), locale-independent number parsing, and
 // the path-data parser that turns every command into cubic segments.
 
-#include "framework/graphics/SVGImage.h"
+#include "framework/graphics/svg/SVGImage.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "framework/graphics/SVGReader.h"
+#include "framework/graphics/svg/SVGReader.h"
 
-#include "framework/graphics/SVGGeometry.h"
+#include "framework/graphics/svg/SVGGeometry.h"
 
 #include <expat.h>
 
