@@ -564,8 +564,9 @@ public:
 
 protected:
   // Platform: opens a native text field over bounds (in editor coordinates) holding str, at most
-  // length characters; when editing ends it calls SetControlValueAfterTextEdit.
-  virtual void CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
+  // length characters; when editing ends it calls SetControlValueAfterTextEdit. False when it
+  // shows nothing (and so never calls back): the request then ends as cancelled.
+  virtual bool CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
                                        int length, const char* str) = 0;
   // Platform: shows a native menu; returns the menu or submenu holding the chosen item (its
   // chosen index set) or null when cancelled. When it sets isAsync it reports the result later
@@ -605,6 +606,9 @@ private:
   void DeleteControlAt(int idx);
   void DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry* pTextEntry);
   void DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu* pPopupMenu);
+  // Reports a menu's answer (null: cancelled) to the control that asked, then closes the
+  // gestures its press opened.
+  void FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx, bool isContext);
   void BeginEditGestures(IControl* pControl);
   void EndEditGestures(IControl* pControl);
   void SetTransform(const IMatrix& m);

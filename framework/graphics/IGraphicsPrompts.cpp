@@ -65,13 +65,25 @@ void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valI
 void IGraphics::CreateTextEntry(IControl& control, const IText& text, const IRECT& bounds,
                                 const char* str, int valIdx)
 {
+  // An edit still open (the field refuses the new request then) keeps its place.
+  IControl* pPending = mInTextEntry;
+  const int pendingValIdx = mTextEntryValIdx;
   mInTextEntry = &control;
   mTextEntryValIdx = valIdx;
   const int paramIdx = valIdx >= 0 ? control.GetParamIdx(valIdx) : kNoParameter;
-  if (mTextEntryControl)
-    mTextEntry->CreateTextEntry(paramIdx, text, bounds, control.GetTextEntryLength(), str);
-  else
-    CreatePlatformTextEntry(paramIdx, text, bounds, control.GetTextEntryLength(), str);
+  const int length = control.GetTextEntryLength();
+  const bool taken = mTextEntryControl
+                       ? mTextEntry->CreateTextEntry(paramIdx, text, bounds, length, str)
+                       : CreatePlatformTextEntry(paramIdx, text, bounds, length, str);
+  if (!taken)
+  {
+    // Refused, or nothing to show it in: cancelled now, as if dismissed. No answer will come,
+    // so nothing of the request stays behind, and the gestures its press opened end here.
+    mInTextEntry = pPending;
+    mTextEntryValIdx = pendingValIdx;
+    EndEditGestures(&control);
+    return;
+  }
   control.SetDirty(false);
 }
 
@@ -85,13 +97,23 @@ void IGraphics::DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRE
                                   int valIdx, bool isContext)
 {
   ReleaseMouseCapture();
+  IControl* pPending = mInPopupMenu;
+  const int pendingValIdx = mPopupMenuValIdx;
+  const bool pendingIsContext = mIsContextMenu;
   mInPopupMenu = &control;
   mPopupMenuValIdx = valIdx;
   mIsContextMenu = isContext;
 
   if (mPopupMenuControl)
   {
-    mPopupMenu->CreatePopupMenu(menu, bounds);
+    if (mPopupMenu->CreatePopupMenu(menu, bounds))
+      return;
+    // Refused (a menu still open or closing, whose answer is still to come): the pending
+    // request keeps its place, and this one ends as cancelled now.
+    mInPopupMenu = pPending;
+    mPopupMenuValIdx = pendingValIdx;
+    mIsContextMenu = pendingIsContext;
+    FinishPopupMenu(control, nullptr, valIdx, isContext);
     return;
   }
   bool isAsync = false;
@@ -107,18 +129,22 @@ void IGraphics::SetControlValueAfterPopupMenu(IPopupMenu* pMenu)
     return;
   // Forgotten first: the control's handler may open the next menu.
   mInPopupMenu = nullptr;
+  FinishPopupMenu(*pControl, pMenu, mPopupMenuValIdx, mIsContextMenu);
+}
 
-  if (!mIsContextMenu)
+void IGraphics::FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx, bool isContext)
+{
+  if (!isContext)
   {
     const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
-    pControl->OnPopupMenuSelection(chosen ? pMenu : nullptr, mPopupMenuValIdx);
+    control.OnPopupMenuSelection(chosen ? pMenu : nullptr, valIdx);
   }
   else
   {
-    pControl->OnContextSelection(pMenu ? pMenu->GetChosenItemIdx() : -1);
+    control.OnContextSelection(pMenu ? pMenu->GetChosenItemIdx() : -1);
   }
   // Closes the gestures the press opened; a context menu's press opened none.
-  EndEditGestures(pControl);
+  EndEditGestures(&control);
 }
 
 void IGraphics::SetControlValueAfterTextEdit(const char* str)

@@ -18,8 +18,10 @@ public:
   virtual ~IInWindowTextEntry() = default;
 
   // Opens the field over bounds holding str; when editing ends the control calls
-  // IGraphics::SetControlValueAfterTextEdit with the entered text.
-  virtual void CreateTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
+  // IGraphics::SetControlValueAfterTextEdit with the entered text. Answers false, and then never
+  // calls back for this request, when it cannot take it (an edit already open or closing): the
+  // context then ends the request as cancelled.
+  virtual bool CreateTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
                                const char* str) = 0;
   // True while an edit is in progress: the control then receives every pointer event first.
   virtual bool EditInProgress() const = 0;
@@ -32,7 +34,9 @@ public:
 
   // Shows the menu at the anchor rectangle; the choice (or none) is reported later through
   // IGraphics::SetControlValueAfterPopupMenu with the menu or submenu holding the chosen item.
-  virtual void CreatePopupMenu(IPopupMenu& menu, const IRECT& anchor) = 0;
+  // Answers false, and then never reports for this request, when it cannot take it (a menu
+  // already open or closing): the context then ends the request as cancelled.
+  virtual bool CreatePopupMenu(IPopupMenu& menu, const IRECT& anchor) = 0;
   // True while the menu is open: the control then receives every pointer event first.
   virtual bool GetExpanded() const = 0;
 };

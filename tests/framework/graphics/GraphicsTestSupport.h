@@ -245,10 +245,11 @@ public:
   const IMatrix& CurrentMatrix() const { return mMatrix; }
 
 protected:
-  void CreatePlatformTextEntry(int paramIdx, const IText&, const IRECT& bounds, int length,
+  bool CreatePlatformTextEntry(int paramIdx, const IText&, const IRECT& bounds, int length,
                                const char* str) override
   {
     mTextEntries.push_back({paramIdx, bounds, length, str});
+    return true;
   }
   IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override
   {

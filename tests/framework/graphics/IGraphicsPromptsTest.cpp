@@ -171,15 +171,19 @@ class FakeTextEntry : public TestControl, public IInWindowTextEntry
 {
 public:
   FakeTextEntry() : TestControl(IRECT(), kNoParameter, "entry") {}
-  void CreateTextEntry(int paramIdx, const IText&, const IRECT& bounds, int,
+  bool CreateTextEntry(int paramIdx, const IText&, const IRECT& bounds, int,
                        const char* str) override
   {
+    if (mRefuse)
+      return false;
     mEditing = true;
     SetTargetAndDrawRECTs(bounds);
     mRequest = std::to_string(paramIdx) + std::string(" ") + str;
+    return true;
   }
   bool EditInProgress() const override { return mEditing; }
   bool mEditing = false;
+  bool mRefuse = false;
   std::string mRequest;
 };
 
@@ -187,9 +191,16 @@ class FakePopupMenu : public TestControl, public IInWindowPopupMenu
 {
 public:
   FakePopupMenu() : TestControl(IRECT(), kNoParameter, "menu") {}
-  void CreatePopupMenu(IPopupMenu& menu, const IRECT&) override { mMenu = &menu; }
+  bool CreatePopupMenu(IPopupMenu& menu, const IRECT&) override
+  {
+    if (mRefuse)
+      return false;
+    mMenu = &menu;
+    return true;
+  }
   bool GetExpanded() const override { return mMenu != nullptr; }
   IPopupMenu* mMenu = nullptr;
+  bool mRefuse = false;
 };
 
 } // namespace
@@ -230,4 +241,36 @@ TEST_F(PromptsTest, InWindowControlsTakeThePromptsAndThePointer)
   g.RemoveTextEntryControl();
   Click();
   EXPECT_EQ(g.mMenus.size(), 1u); // back to the platform's menu
+}
+
+TEST_F(PromptsTest, RefusedPromptsEndAtOnceAndLeaveNothingBehind)
+{
+  delegate.GetParam(2)->InitInt("Steps", 0, 0, 10);
+  delegate.GetParam(3)->InitEnum("Mode", 0, {"A", "B"});
+  delegate.GetParam(6)->InitDouble("Other", 0.5, 0.0, 1.0, 0.01);
+  Attach(2);
+  auto* pOther = new TestControl(IRECT(200, 100, 260, 160), 6, "other");
+  g.AttachControl(pOther);
+  auto* pEntry = new FakeTextEntry();
+  auto* pMenu = new FakePopupMenu();
+  g.AttachTextEntryControl(pEntry);
+  g.AttachPopupMenuControl(pMenu);
+  pEntry->mRefuse = true;
+  pMenu->mRefuse = true;
+
+  Click(); // a text prompt, refused
+  EXPECT_EQ(g.GetControlInTextEntry(), nullptr);
+  pControl->SetParamIdx(3);
+  Click(); // a menu prompt, refused: the control hears it was cancelled
+  EXPECT_EQ(pControl->mEvents.back(), "selection null");
+  EXPECT_EQ(g.GetControlInPopupMenu(), nullptr);
+
+  // Nothing left pending: another control can be pressed and dragged.
+  g.OnMouseDown({Point(210, 110, IMouseMod(true))});
+  g.OnMouseDrag({Point(215, 110, IMouseMod(true), 5.f, 0.f)});
+  g.OnMouseUp({Point(215, 110, IMouseMod(true))});
+  EXPECT_EQ(pOther->mEvents.back(), "up 215 110");
+  EXPECT_EQ(Filter(pOther->mEvents, "drag").size(), 1u);
+  EXPECT_EQ(delegate.mHostLog,
+            (std::vector<std::string>{"begin 2", "end 2", "begin 3", "end 3", "begin 6", "end 6"}));
 }

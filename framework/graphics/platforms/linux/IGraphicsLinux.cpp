@@ -260,10 +260,11 @@ bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const ch
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void IGraphicsLinux::CreatePlatformTextEntry(int, const IText&, const IRECT&, int, const char*)
+bool IGraphicsLinux::CreatePlatformTextEntry(int, const IText&, const IRECT&, int, const char*)
 {
   // No native text field: the editor attaches the in-window text entry, which the graphics
-  // core uses first.
+  // core uses first; without one the prompt is cancelled.
+  return false;
 }
 
 IPopupMenu* IGraphicsLinux::CreatePlatformPopupMenu(IPopupMenu&, const IRECT&, bool& isAsync)

@@ -95,7 +95,7 @@ public:
   void HandleXEvent(const union _XEvent& event);
 
 protected:
-  void CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
+  bool CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
                                const char* str) override;
   IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
                                       bool& isAsync) override;
