@@ -6,11 +6,15 @@
 #include "instrument/editor/EditorPictures.h"
 #include "framework/graphics/SVGReader.h"
 #include "framework/plugin/IPluginPaths.h"
+#include "instrument/dsp/GlobalParams.h"
+#include "instrument/dsp/SimpleOsc.h"
+#include "instrument/dsp/WaveTableOsc.h"
 #include "instrument/editor/PelmoraColors.h"
 #include "tests/framework/graphics/platforms/linux/RenderSupport.h"
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -100,6 +104,62 @@ TEST(EditorPictures, EveryPictureIsEmbeddedAtItsDeclaredSize)
         EXPECT_LE(path.mBounds[2], static_cast<float>(w));
         EXPECT_LE(path.mBounds[3], static_cast<float>(h));
       }
+  }
+}
+
+const SVGImagePtr ReadEmbedded(const char* name)
+{
+  EmbeddedResource resource;
+  if (!FindEmbeddedResource(name, resource))
+    return nullptr;
+  return SVGReader::Parse(reinterpret_cast<const char*>(resource.data),
+                          static_cast<size_t>(resource.size));
+}
+
+// A waveform picture shows what the engine plays: every corner of its line lies on the engine's
+// table at that phase (one cycle from x = 4 to x = 76, zero on y = 15, +1 at y = 4), negated for
+// the inverted pictures as the engine negates an inverted operator's output. The LFO's table
+// shapes likewise (sample and hold and Perlin noise draw a stretch of their generators).
+TEST(EditorPictures, WaveformPicturesFollowTheEngineTables)
+{
+  const std::shared_ptr<const WaveTableSet> tables = WaveTableSet::Acquire(44100.0);
+  for (const EditorPicture& picture : kEditorPictures)
+  {
+    std::function<float(float)> engine; // the engine's value at a phase in [0, 1]
+    if (picture.mRole == EPictureRole::kOperatorWave)
+    {
+      const float* table = tables->Table(picture.mIndex, 0);
+      const float sign = picture.mInverted ? -1.f : 1.f;
+      engine = [=](float phase)
+      {
+        return sign * WaveTableOsc::Read(table, phase * WaveTableOsc::kTableSizeF);
+      };
+    }
+    else if (picture.mRole == EPictureRole::kLfoWave && picture.mIndex < SimpleOsc::kNumTables)
+    {
+      const float* table = SimpleOsc::Table(picture.mIndex);
+      engine = [=](float phase)
+      {
+        const float position = phase * SimpleOsc::kTableSize;
+        const int i = std::min(static_cast<int>(position), SimpleOsc::kTableSize - 1);
+        return table[i] + (table[i + 1] - table[i]) * (position - static_cast<float>(i));
+      };
+    }
+    else
+      continue;
+    SCOPED_TRACE(picture.Name());
+    const SVGImagePtr image = ReadEmbedded(picture.Name());
+    ASSERT_TRUE(image);
+    const SVGShape& line = image->mShapes.back(); // drawn last, over its tint
+    ASSERT_EQ(line.mFill.mType, ESVGPaintType::kNone);
+    ASSERT_EQ(line.mPaths.size(), 1u);
+    const std::vector<float>& pts = line.mPaths[0].mPts;
+    ASSERT_GE(pts.size(), 8u);
+    for (size_t i = 0; i < pts.size(); i += 6) // segment ends: every third point
+    {
+      const float phase = (pts[i] - 4.f) / 72.f;
+      ASSERT_NEAR(pts[i + 1], 15.f - 11.f * engine(phase), 0.01f) << "at x " << pts[i];
+    }
   }
 }
 
@@ -208,6 +268,16 @@ bool DrewSomething(const Image& image, const IRECT& bounds, float scale, const I
   return false;
 }
 
+// A button's face near its top-left corner, as seen: the accent (the operator's colour, or the
+// theme's primary accent) when on, the dark value background when off.
+IColor ButtonFace(const EditorPicture& picture)
+{
+  using namespace pelmora::theme;
+  if (!picture.mOn)
+    return ToIColor(ColorValueBackground);
+  return ToIColor(picture.mOperator >= 0 ? kOperatorColors[picture.mOperator] : ColorPrimary);
+}
+
 TEST(EditorPictures, ContactSheetAtScalesOneAndTwo)
 {
   float width = 0.f, height = 0.f;
@@ -224,6 +294,12 @@ TEST(EditorPictures, ContactSheetAtScalesOneAndTwo)
       << cell.mPicture->Name() << " at scale 1";
     EXPECT_TRUE(DrewSomething(x2, cell.mBounds, 2.f, HostColor(*cell.mPicture)))
       << cell.mPicture->Name() << " at scale 2";
+    const EPictureRole role = cell.mPicture->mRole;
+    if (role == EPictureRole::kOperatorWave || role == EPictureRole::kLfoWave ||
+        role == EPictureRole::kAlgorithm)
+      continue;
+    const int x = static_cast<int>(cell.mBounds.L) + 2, y = static_cast<int>(cell.mBounds.T) + 4;
+    EXPECT_TRUE(Near(x1.At(x, y), ButtonFace(*cell.mPicture))) << cell.mPicture->Name();
   }
 
   // One sheet: scale 1 above scale 2.
