@@ -6,7 +6,6 @@
 #include "instrument/editor/EditorPictures.h"
 #include "framework/graphics/SVGReader.h"
 #include "framework/plugin/IPluginPaths.h"
-#include "instrument/dsp/GlobalParams.h"
 #include "instrument/dsp/SimpleOsc.h"
 #include "instrument/dsp/WaveTableOsc.h"
 #include "instrument/editor/PelmoraColors.h"
@@ -306,7 +305,15 @@ TEST(EditorPictures, ContactSheetAtScalesOneAndTwo)
   Image sheet;
   sheet.w = x2.w;
   sheet.h = x1.h + x2.h;
-  sheet.rgba.assign(static_cast<size_t>(sheet.w) * sheet.h * 4, 0);
+  const IColor bg = ToIColor(pelmora::theme::ColorFrameBg);
+  sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
+  for (size_t i = 0; i < sheet.rgba.size(); i += 4)
+  {
+    sheet.rgba[i] = static_cast<uint8_t>(bg.R);
+    sheet.rgba[i + 1] = static_cast<uint8_t>(bg.G);
+    sheet.rgba[i + 2] = static_cast<uint8_t>(bg.B);
+    sheet.rgba[i + 3] = 255;
+  }
   for (int y = 0; y < x1.h; ++y)
     std::memcpy(&sheet.rgba[static_cast<size_t>(y) * sheet.w * 4],
                 &x1.rgba[static_cast<size_t>(y) * x1.w * 4], static_cast<size_t>(x1.w) * 4);
