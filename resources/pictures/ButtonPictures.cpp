@@ -1,0 +1,192 @@
+// Buttons: the operator tabs and the two-state switches.
+//
+// One look for all of them: "on" is a face filled with the accent and its letters or icon cut
+// in the dark label ink; "off" is a dark face with a thin frame and its contents in a muted
+// tone. Operator pictures take the operator's colour as accent (and keep a trace of it when
+// off); the others take the theme's primary accent and a grey when off. Faces sit on whole
+// pixels and 1-pixel frames on half pixels, so edges are crisp at scale 1.
+//
+// Some pictures use only part of their square, where the editor shows or hits only that part:
+// the tabs draw in the top 20 rows (the strip that holds them is the 21-point title bar), the
+// sustain switches in the top 14 rows (the envelope editor reacts to clicks there only), the
+// link switch in the top 16 rows (it sits on the same title bar) and the LFO switches in a band
+// that stays inside the LFO frame once the picture is scaled to its 34 x 30 place.
+
+#include "resources/pictures/Pictures.h"
+
+#include <cmath>
+
+namespace pelmora::pictures
+{
+
+namespace
+{
+
+constexpr PelmoraColor kInkOn = theme::ColorLabelBackground;
+constexpr PelmoraColor kFaceOff = theme::ColorValueBackground;
+constexpr PelmoraColor kGreyOff = theme::ColorLabelForeground;
+constexpr float kFrameOpacityOff = 0.45f;
+constexpr float kInkOpacityOff = 0.62f;
+constexpr float kAccentInkOpacityOff = 0.85f;
+constexpr float kSmallTextWeight = 0.4f; // extra stroke on letters under 10 pixels
+constexpr float kLargeTextWeight = 0.8f; // on the chorus numerals, drawn at 22/26 of their size
+
+struct Accent
+{
+  PelmoraColor mColor;
+  bool mOperator; // an operator's colour, kept when off
+};
+
+Accent AccentOf(const EditorPicture& picture)
+{
+  if (picture.mOperator >= 0)
+    return {theme::kOperatorColors[picture.mOperator], true};
+  return {theme::ColorPrimary, false};
+}
+
+// Draws the face (x, y, w, h, corner radius r) and answers the style of its contents.
+SvgStyle Face(SvgDocument& doc, float x, float y, float w, float h, float r, bool on,
+              const Accent& accent)
+{
+  if (on)
+  {
+    doc.Rect(x, y, w, h, r, Fill(accent.mColor));
+    return Fill(kInkOn);
+  }
+  doc.Rect(x, y, w, h, r, Fill(kFaceOff));
+  const PelmoraColor frame = accent.mOperator ? accent.mColor : kGreyOff;
+  doc.Rect(x + 0.5f, y + 0.5f, w - 1.f, h - 1.f, r - 0.5f,
+           Stroke(frame, 1.f, false, kFrameOpacityOff));
+  return accent.mOperator ? Fill(accent.mColor, kAccentInkOpacityOff)
+                          : Fill(kGreyOff, kInkOpacityOff);
+}
+
+SvgStyle AsStroke(const SvgStyle& ink, float width)
+{
+  SvgStyle s = ink;
+  s.mStroke = s.mFill;
+  s.mFill.reset();
+  s.mStrokeWidth = width;
+  s.mRoundJoins = true;
+  return s;
+}
+
+// A tab: rounded top corners, square bottom edge on the panel below the title bar.
+std::string Tab(const EditorPicture& picture, const GlyphOutlines& font)
+{
+  const Accent accent = AccentOf(picture);
+  SvgDocument doc(26, 26);
+  SvgStyle ink;
+  if (picture.mOn)
+  {
+    doc.Path("M0 20V3Q0 0 3 0H23Q26 0 26 3V20Z", Fill(accent.mColor));
+    ink = Fill(kInkOn);
+  }
+  else
+  {
+    doc.Path("M0 20V3Q0 0 3 0H23Q26 0 26 3V20Z", Fill(kFaceOff));
+    doc.Path("M0.5 20V3Q0.5 0.5 3 0.5H23Q25.5 0.5 25.5 3V20",
+             Stroke(accent.mColor, 1.f, false, kFrameOpacityOff));
+    ink = Fill(accent.mColor, kAccentInkOpacityOff);
+  }
+  DrawLabel(doc, font, kOperatorLetters[picture.mOperator], 14.f, 13.f, 10.f, ink);
+  return doc.Text();
+}
+
+// Inversion: the polarity sign, a slashed O.
+std::string Inversion(const EditorPicture& picture, const GlyphOutlines& font)
+{
+  SvgDocument doc(20, 20);
+  const SvgStyle ink = Face(doc, 0.f, 0.f, 20.f, 20.f, 3.f, picture.mOn, AccentOf(picture));
+  DrawLabel(doc, font, "\xD8", 13.f, 10.f, 10.f, ink);
+  return doc.Text();
+}
+
+std::string Sustain(const EditorPicture& picture, const GlyphOutlines& font)
+{
+  SvgDocument doc(26, 26);
+  const SvgStyle ink = Face(doc, 0.f, 0.f, 26.f, 14.f, 3.f, picture.mOn, AccentOf(picture));
+  DrawLabel(doc, font, "SUS", 9.f, 13.f, 7.f, ink, kSmallTextWeight);
+  return doc.Text();
+}
+
+// Link: two chain loops side by side.
+std::string Link(const EditorPicture& picture)
+{
+  SvgDocument doc(26, 26);
+  const SvgStyle ink = Face(doc, 0.f, 0.f, 26.f, 16.f, 3.f, picture.mOn, AccentOf(picture));
+  const SvgStyle loop = AsStroke(ink, 1.5f);
+  doc.Rect(5.25f, 5.25f, 9.5f, 5.5f, 2.75f, loop);
+  doc.Rect(11.25f, 5.25f, 9.5f, 5.5f, 2.75f, loop);
+  return doc.Text();
+}
+
+std::string Labelled(const EditorPicture& picture, const GlyphOutlines& font)
+{
+  const Accent accent = AccentOf(picture);
+  switch (picture.mIndex)
+  {
+  case kSwitchSync:
+  case kSwitchFree:
+  {
+    SvgDocument doc(26, 26);
+    const SvgStyle ink = Face(doc, 0.f, 2.f, 26.f, 17.f, 3.f, picture.mOn, accent);
+    DrawLabel(doc, font, picture.mIndex == kSwitchSync ? "SYNC" : "FREE", 8.5f, 13.f, 10.5f, ink,
+              kSmallTextWeight);
+    return doc.Text();
+  }
+  case kSwitchChorusI:
+  case kSwitchChorusII:
+  {
+    SvgDocument doc(26, 26);
+    const SvgStyle ink = Face(doc, 0.f, 0.f, 26.f, 26.f, 4.f, picture.mOn, accent);
+    DrawLabel(doc, font, picture.mIndex == kSwitchChorusI ? "I" : "II", 14.f, 13.f, 13.f, ink,
+              kLargeTextWeight);
+    return doc.Text();
+  }
+  default:
+  {
+    SvgDocument doc(30, 30);
+    const SvgStyle ink = Face(doc, 0.f, 0.f, 30.f, 30.f, 4.f, picture.mOn, accent);
+    DrawLabel(doc, font, "MONO", 8.5f, 15.f, 15.f, ink, kSmallTextWeight);
+    return doc.Text();
+  }
+  }
+}
+
+} // namespace
+
+void DrawLabel(SvgDocument& doc, const GlyphOutlines& font, std::string_view text, float size,
+               float cx, float cy, const SvgStyle& fill, float weight)
+{
+  SvgStyle style = fill;
+  if (weight > 0.f)
+  {
+    style.mStroke = fill.mFill;
+    style.mStrokeWidth = weight;
+    style.mRoundJoins = true;
+  }
+  float left = 0.f, right = 0.f;
+  font.InkExtent(text, size, left, right);
+  const float x = cx - 0.5f * (left + right);
+  const float baseline = std::round(cy + 0.5f * font.CapHeight(size));
+  for (const std::string& path : font.Paths(text, size, x, baseline))
+    doc.Path(path, style);
+}
+
+std::string DrawButtonPicture(const EditorPicture& picture, const GlyphOutlines& font)
+{
+  switch (picture.mRole)
+  {
+  case EPictureRole::kTab:
+    return Tab(picture, font);
+  case EPictureRole::kInversion:
+    return Inversion(picture, font);
+  case EPictureRole::kSustain:
+    return Sustain(picture, font);
+  default:
+    return picture.mIndex == kSwitchLink ? Link(picture) : Labelled(picture, font);
+  }
+}
+
+} // namespace pelmora::pictures

@@ -1,0 +1,324 @@
+// The editor's pictures: their names as the layout forms them, every one found through the
+// plug-in's resource look-up and read by the SVG reader at the size its name states, and a
+// contact sheet of all of them at scales 1 and 2 (editor-pictures.png in the test's build
+// folder), each on the colour of the place the editor shows it.
+
+#include "instrument/editor/EditorPictures.h"
+#include "framework/graphics/SVGReader.h"
+#include "framework/plugin/IPluginPaths.h"
+#include "instrument/dsp/SimpleOsc.h"
+#include "instrument/dsp/WaveTableOsc.h"
+#include "instrument/editor/PelmoraColors.h"
+#include "tests/framework/graphics/platforms/linux/RenderSupport.h"
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <set>
+#include <string>
+
+using namespace plugin;
+using namespace plugin::igraphics;
+using namespace plugin::igraphics::test;
+using namespace pelmora::pictures;
+
+namespace
+{
+
+IColor ToIColor(const pelmora::theme::PelmoraColor& c)
+{
+  return IColor(c.A, c.R, c.G, c.B);
+}
+
+TEST(EditorPictures, NamesFollowTheLayoutsPatterns)
+{
+  EXPECT_STREQ(OperatorWavePicture(0, 0, false).Name(), "wave_sine_yellow_80x30.svg");
+  EXPECT_STREQ(OperatorWavePicture(0, 10, true).Name(), "wave_tx8_yellow_inv_80x30.svg");
+  EXPECT_STREQ(OperatorWavePicture(2, 3, false).Name(), "wave_tri_green_80x30.svg");
+  EXPECT_STREQ(LfoWavePicture(4).Name(), "wave_sh_80x30.svg");
+  EXPECT_STREQ(LfoWavePicture(5).Name(), "wave_perlin_80x30.svg");
+  EXPECT_STREQ(TabPicture(0, true).Name(), "button_A_on_yellow_26x26.svg");
+  EXPECT_STREQ(TabPicture(3, false).Name(), "button_D_off_pink_26x26.svg");
+  EXPECT_STREQ(InversionPicture(1, false).Name(), "button_inv_off_lilac_20x20.svg");
+  EXPECT_STREQ(SustainPicture(0, true).Name(), "button_sus_on_yellow_26x26.svg");
+  EXPECT_STREQ(SustainPicture(4, false).Name(), "button_sus_off_26x26.svg");
+  EXPECT_STREQ(SwitchPicture(kSwitchLink, true).Name(), "button_link_on_26x26.svg");
+  EXPECT_STREQ(SwitchPicture(kSwitchSync, false).Name(), "button_Sync_off_26x26.svg");
+  EXPECT_STREQ(SwitchPicture(kSwitchChorusII, true).Name(), "button_II_on_26x26.svg");
+  EXPECT_STREQ(SwitchPicture(kSwitchMono, false).Name(), "button_Mono_off_30x30.svg");
+  EXPECT_STREQ(AlgorithmPicture(0).Name(), "fm_alg_01.svg");
+  EXPECT_STREQ(AlgorithmPicture(7).Name(), "fm_alg_16.svg");
+  EXPECT_STREQ(AlgorithmPicture(99).Name(), "fm_alg_16.svg"); // clamped
+
+  std::set<std::string> names;
+  for (const EditorPicture& picture : kEditorPictures)
+    names.insert(picture.Name());
+  EXPECT_EQ(names.size(), 140u);
+}
+
+// Every picture: embedded, non-empty, declaring the size its name states (the algorithm diagrams
+// the selector's picture area) as width, height and view box, read by the SVG reader with shapes
+// that all lie inside that size.
+TEST(EditorPictures, EveryPictureIsEmbeddedAtItsDeclaredSize)
+{
+  for (const EditorPicture& picture : kEditorPictures)
+  {
+    SCOPED_TRACE(picture.Name());
+    int w = 0, h = 0;
+    if (picture.mRole == EPictureRole::kAlgorithm)
+    {
+      w = kAlgorithmPictureWidth;
+      h = kAlgorithmPictureHeight;
+    }
+    else
+    {
+      const char* size = std::strrchr(picture.Name(), '_');
+      ASSERT_EQ(std::sscanf(size, "_%dx%d.svg", &w, &h), 2);
+    }
+    ASSERT_EQ(w, picture.mWidth);
+    ASSERT_EQ(h, picture.mHeight);
+
+    Util_String found;
+    ASSERT_EQ(LocateResource(picture.Name(), "svg", found), kResourceEmbedded);
+    EmbeddedResource resource;
+    ASSERT_TRUE(FindEmbeddedResource(found.Get(), resource));
+    ASSERT_GT(resource.size, 0);
+    const std::string text(reinterpret_cast<const char*>(resource.data),
+                           static_cast<size_t>(resource.size));
+    const std::string ws = std::to_string(w), hs = std::to_string(h);
+    EXPECT_NE(
+      text.find("width=\"" + ws + "\" height=\"" + hs + "\" viewBox=\"0 0 " + ws + " " + hs + "\""),
+      std::string::npos);
+
+    const SVGImagePtr image = SVGReader::Parse(text.data(), text.size());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->mWidth, static_cast<float>(w));
+    EXPECT_EQ(image->mHeight, static_cast<float>(h));
+    ASSERT_FALSE(image->mShapes.empty());
+    for (const SVGShape& shape : image->mShapes)
+      for (const SVGPath& path : shape.mPaths)
+      {
+        EXPECT_GE(path.mBounds[0], 0.f);
+        EXPECT_GE(path.mBounds[1], 0.f);
+        EXPECT_LE(path.mBounds[2], static_cast<float>(w));
+        EXPECT_LE(path.mBounds[3], static_cast<float>(h));
+      }
+  }
+}
+
+const SVGImagePtr ReadEmbedded(const char* name)
+{
+  EmbeddedResource resource;
+  if (!FindEmbeddedResource(name, resource))
+    return nullptr;
+  return SVGReader::Parse(reinterpret_cast<const char*>(resource.data),
+                          static_cast<size_t>(resource.size));
+}
+
+// A waveform picture shows what the engine plays: every corner of its line lies on the engine's
+// table at that phase (one cycle from x = 4 to x = 76, zero on y = 15, +1 at y = 4), negated for
+// the inverted pictures as the engine negates an inverted operator's output. The LFO's table
+// shapes likewise (sample and hold and Perlin noise draw a stretch of their generators).
+TEST(EditorPictures, WaveformPicturesFollowTheEngineTables)
+{
+  const std::shared_ptr<const WaveTableSet> tables = WaveTableSet::Acquire(44100.0);
+  for (const EditorPicture& picture : kEditorPictures)
+  {
+    std::function<float(float)> engine; // the engine's value at a phase in [0, 1]
+    if (picture.mRole == EPictureRole::kOperatorWave)
+    {
+      const float* table = tables->Table(picture.mIndex, 0);
+      const float sign = picture.mInverted ? -1.f : 1.f;
+      engine = [=](float phase)
+      {
+        return sign * WaveTableOsc::Read(table, phase * WaveTableOsc::kTableSizeF);
+      };
+    }
+    else if (picture.mRole == EPictureRole::kLfoWave && picture.mIndex < SimpleOsc::kNumTables)
+    {
+      const float* table = SimpleOsc::Table(picture.mIndex);
+      engine = [=](float phase)
+      {
+        const float position = phase * SimpleOsc::kTableSize;
+        const int i = std::min(static_cast<int>(position), SimpleOsc::kTableSize - 1);
+        return table[i] + (table[i + 1] - table[i]) * (position - static_cast<float>(i));
+      };
+    }
+    else
+      continue;
+    SCOPED_TRACE(picture.Name());
+    const SVGImagePtr image = ReadEmbedded(picture.Name());
+    ASSERT_TRUE(image);
+    const SVGShape& line = image->mShapes.back(); // drawn last, over its tint
+    ASSERT_EQ(line.mFill.mType, ESVGPaintType::kNone);
+    ASSERT_EQ(line.mPaths.size(), 1u);
+    const std::vector<float>& pts = line.mPaths[0].mPts;
+    ASSERT_GE(pts.size(), 8u);
+    for (size_t i = 0; i < pts.size(); i += 6) // segment ends: every third point
+    {
+      const float phase = (pts[i] - 4.f) / 72.f;
+      ASSERT_NEAR(pts[i + 1], 15.f - 11.f * engine(phase), 0.01f) << "at x " << pts[i];
+    }
+  }
+}
+
+// The colour of the place where the editor shows a picture.
+IColor HostColor(const EditorPicture& picture)
+{
+  using namespace pelmora::theme;
+  switch (picture.mRole)
+  {
+  case EPictureRole::kTab:
+    return ToIColor(ColorFrame); // the operator frame's title bar
+  case EPictureRole::kOperatorWave:
+  case EPictureRole::kLfoWave:
+    return ToIColor(ColorPanel); // the waveform selector's box
+  case EPictureRole::kInversion:
+    return ToIColor(ColorLabelBackground); // the waveform selector's title
+  case EPictureRole::kSustain:
+    return ToIColor(EnvelopeBgColor);
+  case EPictureRole::kAlgorithm:
+    return ToIColor(ColorPanel); // the algorithm selector (30, 30, 30)
+  case EPictureRole::kSwitch:
+    return ToIColor(picture.mIndex == kSwitchLink ? ColorFrame : ColorFrameBg);
+  }
+  return COLOR_BLACK;
+}
+
+struct Cell
+{
+  const EditorPicture* mPicture;
+  IRECT mBounds; // of the picture; the cell is 3 points larger all round
+};
+
+// Rows of the sheet: per operator its waveforms and their inverted forms, the LFO shapes, the
+// algorithms, then the buttons.
+std::vector<Cell> SheetLayout(float& width, float& height)
+{
+  constexpr float kGap = 8.f;
+  std::vector<std::vector<const EditorPicture*>> rows(12);
+  for (const EditorPicture& p : kEditorPictures)
+  {
+    switch (p.mRole)
+    {
+    case EPictureRole::kOperatorWave:
+      rows[static_cast<size_t>(2 * p.mOperator + (p.mInverted ? 1 : 0))].push_back(&p);
+      break;
+    case EPictureRole::kLfoWave:
+      rows[8].push_back(&p);
+      break;
+    case EPictureRole::kAlgorithm:
+      rows[9].push_back(&p);
+      break;
+    case EPictureRole::kTab:
+    case EPictureRole::kInversion:
+      rows[10].push_back(&p);
+      break;
+    default:
+      rows[11].push_back(&p);
+      break;
+    }
+  }
+  std::vector<Cell> cells;
+  width = 0.f;
+  float y = kGap;
+  for (const auto& row : rows)
+  {
+    float x = kGap, rowHeight = 0.f;
+    for (const EditorPicture* p : row)
+    {
+      const float w = static_cast<float>(p->mWidth), h = static_cast<float>(p->mHeight);
+      cells.push_back({p, IRECT(x, y, x + w, y + h)});
+      x += w + kGap;
+      rowHeight = std::max(rowHeight, h);
+    }
+    width = std::max(width, x);
+    y += rowHeight + kGap;
+  }
+  height = y;
+  return cells;
+}
+
+Image RenderSheet(float scale, const std::vector<Cell>& cells, float width, float height)
+{
+  HeadlessEditor editor(static_cast<int>(width), static_cast<int>(height), scale);
+  editor.Add(IRECT(0, 0, width, height),
+             [&](IGraphics& g, IControl&)
+             {
+               g.FillRect(ToIColor(pelmora::theme::ColorFrameBg), IRECT(0, 0, width, height));
+               for (const Cell& cell : cells)
+               {
+                 g.FillRect(HostColor(*cell.mPicture), cell.mBounds.GetPadded(3.f));
+                 g.DrawSVG(g.LoadSVG(cell.mPicture->Name()), cell.mBounds);
+               }
+             });
+  if (!editor.Open())
+    return {};
+  return editor.Render();
+}
+
+// Whether the picture drew something visible: a pixel of its area away from the host colour.
+bool DrewSomething(const Image& image, const IRECT& bounds, float scale, const IColor& host)
+{
+  for (int y = static_cast<int>(bounds.T * scale); y < static_cast<int>(bounds.B * scale); ++y)
+    for (int x = static_cast<int>(bounds.L * scale); x < static_cast<int>(bounds.R * scale); ++x)
+      if (!Near(image.At(x, y), host, 40))
+        return true;
+  return false;
+}
+
+// A button's face near its top-left corner, as seen: the accent (the operator's colour, or the
+// theme's primary accent) when on, the dark value background when off.
+IColor ButtonFace(const EditorPicture& picture)
+{
+  using namespace pelmora::theme;
+  if (!picture.mOn)
+    return ToIColor(ColorValueBackground);
+  return ToIColor(picture.mOperator >= 0 ? kOperatorColors[picture.mOperator] : ColorPrimary);
+}
+
+TEST(EditorPictures, ContactSheetAtScalesOneAndTwo)
+{
+  float width = 0.f, height = 0.f;
+  const std::vector<Cell> cells = SheetLayout(width, height);
+  ASSERT_EQ(cells.size(), kEditorPictures.size());
+  const Image x1 = RenderSheet(1.f, cells, width, height);
+  const Image x2 = RenderSheet(2.f, cells, width, height);
+  if (x1.rgba.empty() || x2.rgba.empty())
+    FAIL() << "no headless OpenGL context";
+
+  for (const Cell& cell : cells)
+  {
+    EXPECT_TRUE(DrewSomething(x1, cell.mBounds, 1.f, HostColor(*cell.mPicture)))
+      << cell.mPicture->Name() << " at scale 1";
+    EXPECT_TRUE(DrewSomething(x2, cell.mBounds, 2.f, HostColor(*cell.mPicture)))
+      << cell.mPicture->Name() << " at scale 2";
+    const EPictureRole role = cell.mPicture->mRole;
+    if (role == EPictureRole::kOperatorWave || role == EPictureRole::kLfoWave ||
+        role == EPictureRole::kAlgorithm)
+      continue;
+    const int x = static_cast<int>(cell.mBounds.L) + 2, y = static_cast<int>(cell.mBounds.T) + 4;
+    EXPECT_TRUE(Near(x1.At(x, y), ButtonFace(*cell.mPicture))) << cell.mPicture->Name();
+  }
+
+  // One sheet: scale 1 above scale 2.
+  Image sheet;
+  sheet.w = x2.w;
+  sheet.h = x1.h + x2.h;
+  const IColor bg = ToIColor(pelmora::theme::ColorFrameBg);
+  sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
+  for (size_t i = 0; i < sheet.rgba.size(); i += 4)
+  {
+    sheet.rgba[i] = static_cast<uint8_t>(bg.R);
+    sheet.rgba[i + 1] = static_cast<uint8_t>(bg.G);
+    sheet.rgba[i + 2] = static_cast<uint8_t>(bg.B);
+    sheet.rgba[i + 3] = 255;
+  }
+  for (int y = 0; y < x1.h; ++y)
+    std::memcpy(&sheet.rgba[static_cast<size_t>(y) * sheet.w * 4],
+                &x1.rgba[static_cast<size_t>(y) * x1.w * 4], static_cast<size_t>(x1.w) * 4);
+  std::memcpy(&sheet.rgba[static_cast<size_t>(x1.h) * sheet.w * 4], x2.rgba.data(), x2.rgba.size());
+  EXPECT_TRUE(WritePNG("editor-pictures.png", sheet.rgba, sheet.w, sheet.h));
+}
+
+} // namespace
