@@ -90,27 +90,23 @@ void LayoutSheet(IGraphics& g, TestDelegate& delegate, Sheet& sheet)
   const IColor captionColor(255, 120, 126, 138);
   const IVStyle dark = DarkStyle();
 
-  // Dark theme: values 0 to 1, hovered, disabled, bare, bipolar with its value inside.
+  // Dark theme: values 0 to 1, hovered, disabled, bare, bipolar (the arc runs from the top).
+  auto darkKnob = [&](const IRECT& r, int paramIdx, const char* label, const IVStyle& style,
+                      float anchor = -135.f)
+  {
+    return static_cast<IVKnobControl*>(
+      g.AttachControl(new IVKnobControl(r, paramIdx, label, style, true, false, -135.f, 135.f,
+                                        anchor, EDirection::kVertical, DEFAULT_GEARING, 3.f)));
+  };
   Caption(g, IRECT(12, 6, 400, 24), "IVKnobControl, dark theme", captionColor);
   for (int i = 0; i < 5; ++i)
-    sheet.pKnobAtOne = static_cast<IVKnobControl*>(g.AttachControl(
-      new IVKnobControl(IRECT(10.f + 82.f * i, 28, 88.f + 82.f * i, 132), i, "", dark, true, false,
-                        -135.f, 135.f, -135.f, EDirection::kVertical, DEFAULT_GEARING, 3.f)));
-  auto* pHovered =
-    new IVKnobControl(IRECT(420, 28, 498, 132), 6, "Hover", dark, true, false, -135.f, 135.f,
-                      -135.f, EDirection::kVertical, DEFAULT_GEARING, 3.f);
-  g.AttachControl(pHovered)->OnMouseOver(459, 75, IMouseMod());
-  auto* pDisabled =
-    new IVKnobControl(IRECT(502, 28, 580, 132), 6, "Disabled", dark, true, false, -135.f, 135.f,
-                      -135.f, EDirection::kVertical, DEFAULT_GEARING, 3.f);
-  g.AttachControl(pDisabled)->SetDisabled(true);
+    sheet.pKnobAtOne = darkKnob(IRECT(10.f + 82.f * i, 28, 88.f + 82.f * i, 132), i, "", dark);
+  darkKnob(IRECT(420, 28, 498, 132), 6, "Hover", dark)->OnMouseOver(459, 75, IMouseMod());
+  darkKnob(IRECT(502, 28, 580, 132), 6, "Disabled", dark)->SetDisabled(true);
   IVStyle bare = dark;
   bare.showLabel = bare.showValue = false;
-  g.AttachControl(new IVKnobControl(IRECT(592, 46, 656, 110), 2, "", bare, false, false, -135.f,
-                                    135.f, -135.f, EDirection::kVertical, DEFAULT_GEARING, 3.f));
-  // Bipolar: the arc runs from the top.
-  g.AttachControl(new IVKnobControl(IRECT(668, 28, 748, 132), 5, "", dark, true, false, -135.f,
-                                    135.f, 0.f, EDirection::kVertical, DEFAULT_GEARING, 3.f));
+  darkKnob(IRECT(592, 46, 656, 110), 2, "", bare);
+  darkKnob(IRECT(668, 28, 748, 132), 5, "", dark, 0.f);
 
   // The default style on a light card: knobs, one hovered, one disabled, and a label.
   g.AttachControl(new IPanelControl(IRECT(10, 142, 750, 300), kCard));

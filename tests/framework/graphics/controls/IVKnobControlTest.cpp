@@ -52,10 +52,10 @@ struct KnobTest : ::testing::Test
       pKnob->SetValueFromDelegate(pParam->GetNormalized());
     return pKnob;
   }
-  void Press(float x, float y, IMouseMod mod = IMouseMod(true))
+  void Press(float x, float y)
   {
-    g.OnMouseDown({Point(x, y, mod)});
-    g.OnMouseUp({Point(x, y, mod)});
+    g.OnMouseDown({Point(x, y, IMouseMod(true))});
+    g.OnMouseUp({Point(x, y, IMouseMod(true))});
   }
 };
 
@@ -87,29 +87,18 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
   EXPECT_EQ(Filter(g.mLog, "PathLineTo").back(), "PathLineTo 250 5");
   EXPECT_EQ(Filter(g.mLog, "PathStroke").back(), "PathStroke (255,70,70,70) 2.5 blend 1");
 
+  // Turning the other way from an anchor at the top: the arc still runs from the smaller angle.
+  auto* pReverse = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", Bare(), false,
+                                            false, 135.f, -135.f, 0.f));
+  pReverse->SetValue(0.25);
+  g.mLog.clear();
+  pReverse->Draw(g);
+  EXPECT_EQ(Filter(g.mLog, "PathArc").front(), "PathArc 50 50 49 0 67.5");
+
   pBare->SetTargetAndDrawRECTs(IRECT(0, 0, 100, 60));
   ExpectRect(pBare->GetKnobDragBounds(), IRECT(35, 0, 65, 60));
   pBare->SetTargetAndDrawRECTs(IRECT(0, 0, 60, 100));
   ExpectRect(pBare->GetKnobDragBounds(), IRECT(0, 35, 60, 65));
-}
-
-TEST_F(KnobTest, ArcRunsFromTheAnchorEitherWayAndVanishesWithoutATrack)
-{
-  auto* pKnob =
-    Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", Bare(), false, false, 135.f,
-                             -135.f, 0.f)); // turns the other way, anchored at the top
-  pKnob->SetValue(0.25);
-  g.mLog.clear();
-  pKnob->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "PathArc").front(), "PathArc 50 50 49 0 67.5");
-
-  auto* pNoTrack =
-    Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", Bare(), false, false, -135.f,
-                             135.f, -135.f, EDirection::kVertical, DEFAULT_GEARING, 0.f));
-  g.mLog.clear();
-  pNoTrack->Draw(g);
-  // The first arc drawn is the handle's ellipse (a unit circle, transformed).
-  EXPECT_EQ(Filter(g.mLog, "PathArc").front(), "PathArc 0 0 1 0 360");
 }
 
 TEST_F(KnobTest, DragWheelAndDoubleClick)
@@ -118,7 +107,6 @@ TEST_F(KnobTest, DragWheelAndDoubleClick)
   auto* pKnob = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), 1, "", Bare()));
   // Drags are measured against a 100 x 50 rectangle with gearing 4: 10 points up = +0.05.
   g.OnMouseDown({Point(50, 50, IMouseMod(true))});
-  EXPECT_EQ(g.mLog.back(), "HideMouseCursor 1");
   g.OnMouseDrag({Point(50, 40, IMouseMod(true), 0.f, -10.f)});
   EXPECT_NEAR(pKnob->GetValue(), 0.55, 1e-9);
   g.OnMouseDrag({Point(50, 30, IMouseMod(true, false, false, true), 0.f, -10.f)}); // Ctrl: fine
@@ -127,8 +115,6 @@ TEST_F(KnobTest, DragWheelAndDoubleClick)
   EXPECT_NEAR(pKnob->GetValue(), 0.55, 1e-9);
   g.OnMouseUp({Point(50, 40, IMouseMod(true))});
   EXPECT_NEAR(delegate.GetParam(1)->Value(), 0.55, 1e-9);
-  EXPECT_EQ(delegate.mHostLog.front(), "begin 1");
-  EXPECT_EQ(delegate.mHostLog.back(), "end 1");
 
   g.OnMouseWheel(50, 50, IMouseMod(), 1.f);
   EXPECT_NEAR(pKnob->GetValue(), 0.56, 1e-9);
@@ -196,15 +182,6 @@ TEST_F(KnobTest, WithTypingOffTheValueAreaStillDrags)
   g.OnMouseUp({Point(50, 40, IMouseMod(true))});
   EXPECT_TRUE(g.mTextEntries.empty());
   EXPECT_GT(pKnob->GetValue(), 0.5);
-
-  // An action knob has nothing to type for: its value strip is only a display.
-  int actions = 0;
-  auto* pAction = Attach(new IVKnobControl(
-    IRECT(200, 0, 300, 120), [&](IControl*) { ++actions; }, "Amount", DEFAULT_STYLE, true));
-  EXPECT_STREQ(pAction->GetValueStr(), "");
-  EXPECT_STREQ(pAction->GetLabelStr(), "Amount");
-  Press(250, 60);
-  EXPECT_EQ(actions, 1); // the release sends the value and runs the action
 }
 
 TEST_F(KnobTest, LabelDrawsShadowTextAndFrameUnlessDisabled)
