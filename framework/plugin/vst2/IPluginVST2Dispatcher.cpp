@@ -112,6 +112,7 @@ intptr_t IPluginVST2::DispatchLifecycle(int32_t opCode, intptr_t value, float op
     OpenInstance();
     return 0;
   case kVst2EffClose:
+    PrepareForDeletion(); // while the instrument's members all live
     delete this;
     return 0;
   case kVst2EffSetSampleRate:
@@ -257,8 +258,8 @@ intptr_t IPluginVST2::DispatchEditor(int32_t opCode, int32_t idx, intptr_t value
     return 1;
   case kVst2EffEditIdle:
   case kVst2EffIdle:
-    // The host's GUI-thread idle calls are this plug-in's run loop.
-    Timer::PumpDue();
+    // The host's GUI-thread idle calls are this instance's run loop: its own timers only.
+    Timer::PumpDue(TimerOwner());
     return 0;
   case kVst2EffEditKeyDown:
   case kVst2EffEditKeyUp:
