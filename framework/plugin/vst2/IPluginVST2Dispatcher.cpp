@@ -146,10 +146,14 @@ intptr_t IPluginVST2::DispatchProgram(int32_t opCode, int32_t idx, intptr_t valu
   switch (opCode)
   {
   case kVst2EffSetProgram:
-    if (!DoesStateChunks())
-      ModifyCurrentPreset();
-    if (value >= 0 && value < NPresets())
-      RestorePreset(static_cast<int>(value));
+    // The current program keeps the current sound: hosts send its index routinely (some right
+    // after restoring a project), and restoring the slot would revert every edit and automation
+    // since it was last stored. A switch to another program first stores the sound in the slot
+    // being left, as the bank chunk would, so that switching back brings the edits back.
+    if (value < 0 || value >= NPresets() || value == GetCurrentPresetIdx())
+      return 0;
+    ModifyCurrentPreset();
+    RestorePreset(static_cast<int>(value));
     return 0;
   case kVst2EffGetProgram:
     return GetCurrentPresetIdx();
