@@ -50,7 +50,7 @@ void Pelmora::LoadInitialPreset()
 
 float Pelmora::ModelSampleRate() const
 {
-  return StoredEnvelope::UsableRate(mGlobalParams->mSampleRate);
+  return EnvelopeParameter::UsableRate(mGlobalParams->mSampleRate);
 }
 
 void Pelmora::GatherState(InstrumentState& state) const
@@ -116,9 +116,7 @@ void Pelmora::ApplyParamValues(const double* values, int count, plugin::EParamSo
 
 void Pelmora::InitPreset()
 {
-  mGlobalParams->InitSound();
-  // The new default envelopes carry the current rate like the others.
-  mGlobalParams->SetSampleRate(mGlobalParams->mSampleRate);
+  mGlobalParams->InitSound(); // the default envelopes, at the current rate
   for (int i = 0; i < kNumParams; i++)
   {
     if (plugin::IParam* param = GetParam(i))

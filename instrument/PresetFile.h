@@ -15,8 +15,8 @@
 //   }
 //
 // A stage is {"end": level, "start": level, "time": milliseconds}: the levels are the envelope's
-// 32-bit floats widened to double, the time is samples * 1000 / the envelope's sample rate in
-// single precision, widened the same way.
+// 32-bit floats widened to double, the time is the stage's duration as the envelope keeps it
+// (a 32-bit float, whatever the sample rate), widened the same way.
 //
 // Reading decodes the whole file into the records below and checks it before anything is
 // applied: every key present with its JSON type (a "sustain" of 0 is not a boolean), every

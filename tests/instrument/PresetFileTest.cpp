@@ -40,7 +40,7 @@ std::unique_ptr<InstrumentState> SmallState()
     EnvelopeParameter& envelope = state->mEnvelopes[static_cast<size_t>(e)];
     envelope.mSustain = false;
     envelope.InitStages(1);
-    envelope.Stage(0).Set(0.8f, 0.5f, 4410); // 100 ms at 44.1 kHz
+    envelope.SetStage(0, 0.8f, 0.5f, 100.0f);
   }
   return state;
 }
