@@ -191,10 +191,13 @@ bool Pelmora::LoadPreset(int index)
   return true;
 }
 
-bool Pelmora::SavePreset(const char* path)
+bool Pelmora::SavePreset(const char* requestedPath)
 {
-  if (!path || !*path)
+  // Spelt as the preset index spells its files, so that the saved preset is listed and found.
+  const std::string file = PresetFile::SavePath(requestedPath ? requestedPath : "");
+  if (file.empty())
     return false;
+  const char* path = file.c_str();
   const std::string name = PresetFile::NameFromPath(path);
   auto state = std::make_unique<InstrumentState>();
   GatherState(*state);

@@ -91,9 +91,14 @@ public:
   // Reads a regular file of at most kMaxFileBytes into text.
   static bool ReadFile(const char* path, std::string& text);
   // Writes text to path through a hidden temporary file beside it and a rename, so a failed
-  // write never leaves a half-written preset. False when anything failed.
+  // write never leaves a half-written preset; a file replaced keeps its mode. False when
+  // anything failed, and for a file without write permission, which is kept as it is.
   static bool WriteFile(const char* path, const std::string& text);
 
+  // The file a save to path writes: the absolute path without "." and ".." components, with
+  // "." + kExtension added unless the file name ends in it (a preset is listed and found by
+  // that path). "" for an empty path or one that names a folder.
+  static std::string SavePath(const std::string& path);
   // The preset name of a path: the text after the last '/' or '\', cut at its last '.'.
   static std::string NameFromPath(const std::string& path);
   // The name of the folder holding the file: the text between the last two separators ("" when

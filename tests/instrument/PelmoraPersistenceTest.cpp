@@ -352,6 +352,18 @@ TEST_F(Persistence, ASavedPresetLoadsBackToTheSameStateAndSavesToTheSameBytes)
   }
 }
 
+TEST_F(Persistence, SavePathsAreNormalisedAndTakeTheExtension)
+{
+  Pelmora plug(Info());
+  ASSERT_TRUE(plug.SavePreset((Presets() + "/Aaa.preset").c_str()));
+  ASSERT_TRUE(plug.SavePreset((Presets() + "/./Soft.preset").c_str()));
+  EXPECT_EQ(plug.GetPresetIndex(), 1); // Aaa, Soft
+  ASSERT_TRUE(plug.SavePreset((Presets() + "/Warm").c_str()));
+  EXPECT_STREQ(plug.GetPresetName(), "Warm");
+  EXPECT_EQ(plug.GetPresetIndex(), 2);
+  EXPECT_EQ(plug.GetPresetManager().FindPresetIndexByPath((Presets() + "/Warm.preset").c_str()), 2);
+}
+
 TEST_F(Persistence, FailedSavesAndRefusedFilesChangeNothing)
 {
   WritePreset("Good.preset", 1.5);
@@ -370,6 +382,12 @@ TEST_F(Persistence, FailedSavesAndRefusedFilesChangeNothing)
 
   EXPECT_FALSE(plug.SavePreset((Presets() + "/missing/x.preset").c_str()));
   unchanged("unwritable path");
+  const std::string good = Presets() + "/Good.preset";
+  const std::string kept = ReadFile(good);
+  ASSERT_EQ(chmod(good.c_str(), 0444), 0);
+  EXPECT_FALSE(plug.SavePreset(good.c_str()));
+  unchanged("read-only file");
+  EXPECT_EQ(ReadFile(good), kept);
   EXPECT_FALSE(plug.SavePreset(""));
   unchanged("cancelled prompt");
   EXPECT_FALSE(plug.LoadPreset(

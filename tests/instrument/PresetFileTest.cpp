@@ -208,6 +208,16 @@ TEST(PresetFile, FilesAreWrittenWholeOrNotAtAll)
   EXPECT_EQ(text, "second");
   EXPECT_EQ(ReadFile(dir / ".Lead.preset.new"), "") << "no temporary file is left";
 
+  // A preset the user made read-only is kept; a writable one keeps its mode.
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  EXPECT_FALSE(PresetFile::WriteFile(path.c_str(), "over"));
+  EXPECT_EQ(ReadFile(path), "second");
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(PresetFile::WriteFile(path.c_str(), "second"));
+  struct stat status;
+  ASSERT_EQ(stat(path.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0640u);
+
   EXPECT_FALSE(PresetFile::WriteFile((dir / "missing/Lead.preset").c_str(), "x"));
   EXPECT_FALSE(PresetFile::WriteFile(dir.Path().c_str(), "x")) << "a folder is not a file";
   ASSERT_EQ(chmod(dir.Path().c_str(), 0500), 0);
@@ -235,6 +245,9 @@ TEST(PresetFile, PathsAndTextUtilities)
   EXPECT_EQ(PresetFile::CategoryFromPath("/p/Presets/Pads/Soft.preset"), "Pads");
   EXPECT_EQ(PresetFile::CategoryFromPath("/p/Presets/Soft.preset"), "Presets");
   EXPECT_EQ(PresetFile::CategoryFromPath("Soft.preset"), "");
+  EXPECT_EQ(PresetFile::SavePath("/p/Presets/./Pads//Soft.preset"), "/p/Presets/Pads/Soft.preset");
+  EXPECT_EQ(PresetFile::SavePath("/p/Presets/x/../Soft v2.1"), "/p/Presets/Soft v2.1.preset");
+  EXPECT_EQ(PresetFile::SavePath("/p/Presets/"), "");
 
   const std::vector<unsigned char> decoded = base64_decode("SGVsbG8=IGdvbmU");
   EXPECT_EQ(std::string(decoded.begin(), decoded.end()), "Hello");
