@@ -155,12 +155,17 @@ TEST(PresetFile, BrokenFilesAreRefusedWhole)
   const std::string stage = "{\n        \"end\": 0.5,\n        \"start\": 0.800000011920929,\n"
                             "        \"time\": 100.0\n      }";
   const std::string fourStages = stage + "," + stage + "," + stage + "," + stage;
+  // Well-formed, only one envelope short: refused for the count, not for the text.
+  const std::string threeEnvelopes = Replaced(valid, ",\n" + EnvelopeText("    ", "Op Env 4"), "");
+  SynthPreset decoded;
+  ASSERT_TRUE(PresetFile::Decode(threeEnvelopes, decoded));
+  ASSERT_EQ(decoded.opEnvelopes.size(), 3u);
   const std::vector<std::pair<const char*, std::string>> broken = {
     {"no modEnvelope", valid.substr(0, valid.find(",\n  \"modEnvelope\"")) + "}"},
     {"sustain as a number", Replaced(valid, "\"sustain\": false\n  }", "\"sustain\": 0\n  }")},
     {"value as text", Replaced(valid, "\"value\": 0.25", "\"value\": \"0.25\"")},
     {"index as a fraction", Replaced(valid, "\"index\": 1,", "\"index\": 1.5,")},
-    {"three operator envelopes", Replaced(valid, EnvelopeText("    ", "Op Env 4"), "")},
+    {"three operator envelopes", threeEnvelopes},
     {"no stage", Replaced(valid, "\"stages\": [\n      " + stage + "\n    ]", "\"stages\": []")},
     {"sustain with three stages",
      Replaced(Replaced(valid, "\"sustain\": false\n  }", "\"sustain\": true\n  }"),

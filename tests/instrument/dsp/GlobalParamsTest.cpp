@@ -155,6 +155,15 @@ TEST(GlobalParams, SampleRateReachesEveryEnvelopeAndPresetConversion)
   model.SetEnvelopeParams(5, preset); // names no envelope
   model.SetSampleRate(44100.0);       // and back: nothing drifts
   EXPECT_EQ(model.mModEnvelope.Get().Stage(0).mSamples, 100);
+
+  // An edit keeps duration, direction and length in step.
+  EnvelopeParameter edited(48000.0f);
+  edited.SetStage(0, 0.0f, 1.0f, 0.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 30); // the rising minimum
+  edited.SetStageLevels(0, 1.0f, 0.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 200); // the falling minimum
+  edited.SetStageMilliseconds(0, 50.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 2400);
 }
 
 // Two envelopes that differ in every stage; a reader must see one or the other, never a mix.
