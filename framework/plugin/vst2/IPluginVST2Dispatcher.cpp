@@ -112,6 +112,10 @@ intptr_t IPluginVST2::DispatchLifecycle(int32_t opCode, intptr_t value, float op
     OpenInstance();
     return 0;
   case kVst2EffClose:
+    // An editor still open is closed first, so that the host hears the end of every edit it
+    // holds open while the plug-in can still tell it.
+    if (GetUI())
+      CloseWindow();
     delete this;
     return 0;
   case kVst2EffSetSampleRate:
