@@ -3,6 +3,7 @@
 
 #include "instrument/Pelmora.h"
 #include "instrument/PelmoraEditorControls.h"
+#include "tests/framework/graphics/GraphicsTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -290,4 +291,36 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   EXPECT_TRUE(Contains(log, "select 3"));
   EXPECT_TRUE(Contains(log, "preset Warm (Init)"));
   EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
+}
+
+namespace
+{
+
+// Records the hover reports it gets.
+class HoverProbe : public plugin::igraphics::test::TestControl
+{
+public:
+  using TestControl::TestControl;
+  void OnMouseOver(float x, float y, const plugin::igraphics::IMouseMod& mod) override
+  {
+    mHovers.push_back(std::to_string(static_cast<int>(x)) + " " +
+                      std::to_string(static_cast<int>(y)));
+    TestControl::OnMouseOver(x, y, mod);
+  }
+  std::vector<std::string> mHovers;
+};
+
+} // namespace
+
+TEST_F(PelmoraClass, EditorLayoutTurnsHoverReportsOn)
+{
+  // The preset display shows the parameter under the pointer: hover must reach the controls.
+  using namespace plugin::igraphics;
+  test::RecordingGraphics g(mPlug, 1011, 601);
+  mPlug.mLayoutFunc(&g);
+  auto* pProbe = new HoverProbe(IRECT(100, 100, 150, 150), 3);
+  g.AttachControl(pProbe);
+  EXPECT_TRUE(g.OnMouseOver(120, 130, IMouseMod()));
+  EXPECT_EQ(pProbe->mHovers, std::vector<std::string>{"120 130"});
+  EXPECT_TRUE(pProbe->GetMouseIsOver());
 }
