@@ -92,14 +92,17 @@ void IGraphics::ApplyControlChanges()
     ForgetDeletedControl(pControl);
   for (const auto& pControl : retired)
     ForgetDeletedControl(pControl.get());
-  std::erase_if(
-    mControls, [&removals](const std::unique_ptr<IControl>& pControl)
-    { return std::find(removals.begin(), removals.end(), pControl.get()) != removals.end(); });
-  const bool deleted = !removals.empty() || !retired.empty();
-  retired.clear();
+  // Out of the list first, deleted once the list is whole again.
+  std::vector<std::unique_ptr<IControl>> deleted = std::move(retired);
+  for (std::unique_ptr<IControl>& pControl : mControls)
+    if (std::find(removals.begin(), removals.end(), pControl.get()) != removals.end())
+      deleted.push_back(std::move(pControl));
+  std::erase(mControls, nullptr);
+  const bool anyDeleted = !deleted.empty();
+  deleted.clear();
 
   mMouseOverIdx = mMouseOver ? GetControlIdx(mMouseOver) : -1;
-  if (deleted)
+  if (anyDeleted)
     SetAllControlsDirty();
 }
 
@@ -490,6 +493,7 @@ void IGraphics::RemoveAllControls()
 
 void IGraphics::SetControlPosition(IControl* pControl, float x, float y)
 {
+  ControlPass pass(*this); // a container's resize may change its children
   pControl->SetPosition(x, y);
   if (!pControl->IsHidden())
     SetAllControlsDirty();
@@ -497,6 +501,7 @@ void IGraphics::SetControlPosition(IControl* pControl, float x, float y)
 
 void IGraphics::SetControlSize(IControl* pControl, float w, float h)
 {
+  ControlPass pass(*this); // a container's resize may change its children
   pControl->SetSize(w, h);
   if (!pControl->IsHidden())
     SetAllControlsDirty();
@@ -504,6 +509,7 @@ void IGraphics::SetControlSize(IControl* pControl, float w, float h)
 
 void IGraphics::SetControlBounds(IControl* pControl, const IRECT& r)
 {
+  ControlPass pass(*this); // a container's resize may change its children
   pControl->SetTargetAndDrawRECTs(r);
   if (!pControl->IsHidden())
     SetAllControlsDirty();

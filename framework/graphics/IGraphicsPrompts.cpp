@@ -135,17 +135,24 @@ void IGraphics::DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRE
   mInPopupMenu = &control;
   mPopupMenuValIdx = valIdx;
   mIsContextMenu = isContext;
-  if (&menu == &mPromptMenus[0] || &menu == &mPromptMenus[1])
-    mShownPromptMenu = &menu == &mPromptMenus[0] ? 0 : 1;
+  // A prompt menu handed out is the one not to refill until another is handed out.
+  const bool isPromptMenu = &menu == &mPromptMenus[0] || &menu == &mPromptMenus[1];
+  const int menuIdx = &menu == &mPromptMenus[0] ? 0 : 1;
 
   if (mPopupMenuControl)
   {
     if (mPopupMenu->CreatePopupMenu(menu, bounds))
+    {
+      if (isPromptMenu)
+        mShownPromptMenu = menuIdx;
       return;
+    }
     // Refused (a menu still closing): this request ends as cancelled now.
     SetControlValueAfterPopupMenu(nullptr);
     return;
   }
+  if (isPromptMenu)
+    mShownPromptMenu = menuIdx;
   bool isAsync = false;
   IPopupMenu* pResult = CreatePlatformPopupMenu(menu, bounds, isAsync);
   if (!isAsync && mInPopupMenu == &control)

@@ -59,6 +59,7 @@ void IGraphics::ShowBubbleControl(IControl* pCaller, float x, float y, const cha
 {
   if (mBubbleControls.empty() || !pCaller)
     return;
+  ControlPass pass(*this);
 
   if (!mEnableMultiTouch)
   {
