@@ -11,7 +11,9 @@ IGEditorDelegate::IGEditorDelegate(int nParams) : IEditorDelegate(nParams) {}
 IGEditorDelegate::~IGEditorDelegate()
 {
   // A host may delete the plug-in without closing its editor first: the window, its timer and
-  // its view must go before the context they call into.
+  // its view must go before the context they call into. Nothing may reach the host from here
+  // (the plug-in layers are gone), so open prompts are not answered.
+  mDestroying = true;
   if (mGraphics)
     CloseWindow();
   mGraphics.reset();
@@ -36,6 +38,9 @@ void IGEditorDelegate::CloseWindow()
   if (mClosing)
     return;
   mClosing = true;
+  // A menu or text field still open ends as cancelled, with its host gestures closed.
+  if (mGraphics && !mDestroying)
+    mGraphics->CancelPrompts();
   OnUIClose();
   if (mGraphics)
   {

@@ -66,6 +66,7 @@ private:
   int mLastHeight = 0;
   float mLastScale = 0.f;
   bool mClosing = false;
+  bool mDestroying = false;
 };
 
 } // namespace plugin::igraphics

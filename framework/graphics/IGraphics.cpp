@@ -114,6 +114,9 @@ void IGraphics::RemoveTextEntryControl()
 {
   if (!mTextEntryControl)
     return;
+  // An edit still open ends as cancelled: the field that would have answered is going.
+  if (mTextEntry->EditInProgress())
+    ClearInTextEntryControl();
   DetachControlReferences(mTextEntryControl.get());
   mTextEntry = nullptr;
   mTextEntryControl.reset();
@@ -123,6 +126,8 @@ void IGraphics::RemovePopupMenuControl()
 {
   if (!mPopupMenuControl)
     return;
+  if (mPopupMenu->GetExpanded())
+    SetControlValueAfterPopupMenu(nullptr);
   DetachControlReferences(mPopupMenuControl.get());
   mPopupMenu = nullptr;
   mPopupMenuControl.reset();
@@ -260,10 +265,20 @@ void IGraphics::DetachControlReferences(IControl* pControl)
     mMouseOver = nullptr;
     mMouseOverIdx = -1;
   }
+  // A prompt open for the control closes without answering: nobody is left to hear it, and a
+  // menu shown from the control's own model must not be drawn after it is gone.
   if (mInTextEntry == pControl)
+  {
     mInTextEntry = nullptr;
+    if (mTextEntryControl)
+      mTextEntry->CancelTextEntry();
+  }
   if (mInPopupMenu == pControl)
+  {
     mInPopupMenu = nullptr;
+    if (mPopupMenuControl)
+      mPopupMenu->CancelPopupMenu();
+  }
   std::erase_if(mCtrlTags, [pControl](const auto& entry) { return entry.second == pControl; });
   for (ILayer* pLayer : mLayers)
     if (pLayer->mControl == pControl)

@@ -7,8 +7,10 @@
 #include "framework/graphics/IGraphics.h"
 #include "framework/plugin/IPluginParameter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace plugin::igraphics
 {
@@ -84,6 +86,9 @@ void IGraphics::CreateTextEntry(IControl& control, const IText& text, const IREC
     EndEditGestures(&control);
     return;
   }
+  // The field has the pointer from here on; the gestures of the press that opened it stay open
+  // until the edit ends, so that the typed value reaches the host inside them.
+  ReleaseMouseCapture();
   control.SetDirty(false);
 }
 
@@ -134,15 +139,16 @@ void IGraphics::SetControlValueAfterPopupMenu(IPopupMenu* pMenu)
 
 void IGraphics::FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx, bool isContext)
 {
+  // The one place that decides whether an item was chosen, for a submenu as for the root, for
+  // every kind of menu: only then does the completion of the menu holding it run, as with a
+  // platform menu. A dismissed menu runs none.
+  const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
+  if (chosen)
+    pMenu->ExecFunction();
   if (!isContext)
-  {
-    const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
     control.OnPopupMenuSelection(chosen ? pMenu : nullptr, valIdx);
-  }
   else
-  {
-    control.OnContextSelection(pMenu ? pMenu->GetChosenItemIdx() : -1);
-  }
+    control.OnContextSelection(chosen ? pMenu->GetChosenItemIdx() : -1);
   // Closes the gestures the press opened; a context menu's press opened none.
   EndEditGestures(&control);
 }
@@ -161,18 +167,47 @@ void IGraphics::SetControlValueAfterTextEdit(const char* str)
   if (!pParam)
   {
     pControl->OnTextEntryCompletion(str, valIdx);
+    EndEditGestures(pControl);
     return;
   }
 
   // A typed "inf", "nan" or out-of-range number is refused; the value stays as it was.
   double displayValue = 0.0;
-  if (!pParam->MapDisplayText(str, &displayValue) && IsNonFiniteNumber(str))
-    return;
-  const double value = pParam->StringToValue(str);
-  if (!std::isfinite(value))
-    return;
-  // Stepped and clamped to the parameter's range, then normalized.
-  pControl->SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
+  const double value = !pParam->MapDisplayText(str, &displayValue) && IsNonFiniteNumber(str)
+                         ? std::numeric_limits<double>::quiet_NaN()
+                         : pParam->StringToValue(str);
+  if (std::isfinite(value))
+  {
+    // Inside one host gesture: the one its press opened, or, for a field opened without a
+    // press, one of its own.
+    if (std::find(mEditGestureControls.begin(), mEditGestureControls.end(), pControl) ==
+        mEditGestureControls.end())
+      BeginEditGestures(pControl);
+    // Stepped and clamped to the parameter's range, then normalized.
+    pControl->SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
+  }
+  EndEditGestures(pControl);
+}
+
+void IGraphics::ClearInTextEntryControl()
+{
+  IControl* pControl = mInTextEntry;
+  mInTextEntry = nullptr;
+  if (pControl)
+    EndEditGestures(pControl);
+}
+
+void IGraphics::CancelPrompts()
+{
+  // Each request ends as its control hears a cancelled one end; the in-window controls close
+  // without answering.
+  if (mInPopupMenu)
+    SetControlValueAfterPopupMenu(nullptr);
+  if (mPopupMenuControl)
+    mPopupMenu->CancelPopupMenu();
+  ClearInTextEntryControl();
+  if (mTextEntryControl)
+    mTextEntry->CancelTextEntry();
 }
 
 void IGraphics::DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx)

@@ -10,6 +10,7 @@
 #include <memory>
 
 union _XEvent;
+struct _XDisplay;
 
 namespace plugin::igraphics
 {
@@ -30,6 +31,10 @@ public:
   // Window surfaces: the X events waiting, one call each; false when the window is gone.
   virtual bool PumpEvents(const std::function<void(const _XEvent&)>& /*handler*/) { return true; }
   virtual void Resize(int /*width*/, int /*height*/) {}
+  // Window surfaces: the editor's own X connection and window (null and 0 headless, or once the
+  // window is gone).
+  virtual _XDisplay* XDisplay() { return nullptr; }
+  virtual unsigned long XWindow() const { return 0; }
   virtual bool IsHeadless() const = 0;
 };
 
