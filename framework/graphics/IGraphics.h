@@ -558,12 +558,11 @@ public:
   void SetControlValueAfterPopupMenu(IPopupMenu* pMenu);
   void DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx);
   IControl* GetControlInTextEntry() const { return mInTextEntry; }
-  // Forgets the control in text entry (nothing is applied) and closes the gestures its press
-  // opened.
-  void ClearInTextEntryControl();
-  // Ends every open menu and text entry as cancelled: the control that asked hears of no
-  // choice, its gestures close, and the in-window controls close without answering. For the
-  // editor's closing (never while the delegate is being destroyed: it reaches the host).
+  void ClearInTextEntryControl() { mInTextEntry = nullptr; }
+  // Ends every open menu and text entry as cancelled: the control that asked a menu hears of no
+  // choice, gestures still open for it close, and the in-window controls close without
+  // answering. For the editor's closing (never while the delegate is being destroyed: the
+  // gestures would reach a host binding that is gone).
   void CancelPrompts();
   IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
   IPopupMenu& GetPromptMenu() { return mPromptPopupMenu; }

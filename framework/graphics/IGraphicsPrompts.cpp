@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace plugin::igraphics
 {
@@ -86,9 +85,6 @@ void IGraphics::CreateTextEntry(IControl& control, const IText& text, const IREC
     EndEditGestures(&control);
     return;
   }
-  // The field has the pointer from here on; the gestures of the press that opened it stay open
-  // until the edit ends, so that the typed value reaches the host inside them.
-  ReleaseMouseCapture();
   control.SetDirty(false);
 }
 
@@ -167,53 +163,47 @@ void IGraphics::SetControlValueAfterTextEdit(const char* str)
   if (!pParam)
   {
     pControl->OnTextEntryCompletion(str, valIdx);
-    EndEditGestures(pControl);
     return;
   }
 
   // A typed "inf", "nan" or out-of-range number is refused; the value stays as it was.
   double displayValue = 0.0;
-  const double value = !pParam->MapDisplayText(str, &displayValue) && IsNonFiniteNumber(str)
-                         ? std::numeric_limits<double>::quiet_NaN()
-                         : pParam->StringToValue(str);
-  if (std::isfinite(value))
-  {
-    // Inside one host gesture: the one its press opened, or, for a field opened without a
-    // press, one of its own.
-    if (std::find(mEditGestureControls.begin(), mEditGestureControls.end(), pControl) ==
-        mEditGestureControls.end())
-      BeginEditGestures(pControl);
-    // Stepped and clamped to the parameter's range, then normalized.
-    pControl->SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
-  }
-  EndEditGestures(pControl);
-}
-
-void IGraphics::ClearInTextEntryControl()
-{
-  IControl* pControl = mInTextEntry;
-  mInTextEntry = nullptr;
-  if (pControl)
+  if (!pParam->MapDisplayText(str, &displayValue) && IsNonFiniteNumber(str))
+    return;
+  const double value = pParam->StringToValue(str);
+  if (!std::isfinite(value))
+    return;
+  // Stepped and clamped to the parameter's range, then normalized.
+  const double normalized = pParam->ToNormalized(value);
+  // Typing ends after the press that opened the field was released, and with it that press's
+  // edit gesture: a changed value then reaches the host inside a gesture of its own.
+  const bool ownGesture = normalized != pControl->GetValue(valIdx) &&
+                          std::find(mEditGestureControls.begin(), mEditGestureControls.end(),
+                                    pControl) == mEditGestureControls.end();
+  if (ownGesture)
+    BeginEditGestures(pControl);
+  pControl->SetValueFromUserInput(normalized, valIdx);
+  if (ownGesture)
     EndEditGestures(pControl);
-}
-
-void IGraphics::CancelPrompts()
-{
-  // Each request ends as its control hears a cancelled one end; the in-window controls close
-  // without answering.
-  if (mInPopupMenu)
-    SetControlValueAfterPopupMenu(nullptr);
-  if (mPopupMenuControl)
-    mPopupMenu->CancelPopupMenu();
-  ClearInTextEntryControl();
-  if (mTextEntryControl)
-    mTextEntry->CancelTextEntry();
 }
 
 void IGraphics::DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx)
 {
   if (mInPopupMenu)
     mInPopupMenu->OnDeleteFromPopupMenu(pMenu, itemIdx);
+}
+
+void IGraphics::CancelPrompts()
+{
+  // A menu's request ends as a dismissed menu ends (its press's gestures close); a text entry's
+  // as a dismissed field does. The in-window controls then close without answering.
+  if (mInPopupMenu)
+    SetControlValueAfterPopupMenu(nullptr);
+  if (mPopupMenuControl)
+    mPopupMenu->CancelPopupMenu();
+  mInTextEntry = nullptr;
+  if (mTextEntryControl)
+    mTextEntry->CancelTextEntry();
 }
 
 } // namespace plugin::igraphics

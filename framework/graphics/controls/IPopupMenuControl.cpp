@@ -18,13 +18,8 @@ namespace
 constexpr double kAppearMs = 100.0;
 constexpr double kSubmenuAppearMs = 200.0;
 
-// lo <= v <= hi, hi winning when the two limits cross (an area too small for the panel).
-float LimitUpperWins(float v, float lo, float hi)
-{
-  return std::min(std::max(v, lo), hi);
-}
-
-// lo <= v <= hi, lo winning when the two limits cross.
+// lo <= v <= hi, lo winning when the two limits cross (a panel larger than the bounds keeps
+// its top or left edge inside them: its first items stay in reach and it scrolls or wraps).
 float LimitLowerWins(float v, float lo, float hi)
 {
   return std::max(std::min(v, hi), lo);
@@ -300,6 +295,7 @@ void IPopupMenuControl::Expand(const IRECT& anchor)
   mActivePanel = mAppearingPanel = nullptr;
   mMouseCell = -1;
   mSubmenuOpen = false;
+  mLastPointerX = mLastPointerY = -1.f;
   mAnchorArea = anchor;
 
   // Placed by the panel's whole size (cells and padding), so that "centred on the anchor" and
@@ -377,24 +373,24 @@ void IPopupMenuControl::Expand(const IRECT& anchor)
         x = cxA - w / 2.f;
       }
     }
-    x = LimitUpperWins(x, minX, maxX);
-    y = LimitUpperWins(y, minY, maxY);
+    x = LimitLowerWins(x, minX, maxX);
+    y = LimitLowerWins(y, minY, maxY);
   }
   if (mPreferBelow && A.B + a <= maxY)
   {
     below(y);
-    x = LimitUpperWins(cxA - w / 2.f, minX, maxX);
+    x = LimitLowerWins(cxA - w / 2.f, minX, maxX);
   }
   if (mHasSubmenus)
   {
     mSubmenusOpenRight = cxA <= cxM;
-    x = LimitUpperWins(cxA - w / 2.f + mMetrics.submenuOffset * (mSubmenusOpenRight ? -1.f : 1.f),
+    x = LimitLowerWins(cxA - w / 2.f + mMetrics.submenuOffset * (mSubmenusOpenRight ? -1.f : 1.f),
                        minX, maxX);
     if (M.B - A.B >= A.T - M.T)
       below(y);
     else
       above(y);
-    y = LimitUpperWins(y, minY, maxY);
+    y = LimitLowerWins(y, minY, maxY);
   }
 
   mPanels.push_back(std::make_unique<MenuPanel>(*this, *mMenu, x, y, -1));
@@ -448,9 +444,13 @@ void IPopupMenuControl::OnMouseOver(float x, float y, const IMouseMod&)
     return;
   FindMouseCell(x, y);
   CalculateMenuPanels(x, y);
-  if (mActivePanel && mActivePanel->mScroller && mMouseCell >= 0)
+  // Each pointer move over an arrow scrolls by one item (a hover at the same place, such as the
+  // one that follows a release, is no move).
+  const bool moved = x != mLastPointerX || y != mLastPointerY;
+  mLastPointerX = x;
+  mLastPointerY = y;
+  if (moved && mActivePanel && mActivePanel->mScroller && mMouseCell >= 0)
   {
-    // Each pointer move over an arrow scrolls by one item.
     if (mActivePanel->IsUpArrow(mMouseCell))
       mActivePanel->Scroll(-1);
     else if (mActivePanel->IsDownArrow(mMouseCell))
@@ -482,6 +482,8 @@ void IPopupMenuControl::OnMouseDown(float x, float y, const IMouseMod& mod)
     return;
   }
   FindMouseCell(x, y);
+  mLastPointerX = x;
+  mLastPointerY = y;
   // A scroll arrow scrolls and chooses nothing; the menu stays open.
   if (mActivePanel && mMouseCell >= 0 && mActivePanel->IsArrow(mMouseCell))
   {

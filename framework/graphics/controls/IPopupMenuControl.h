@@ -214,6 +214,8 @@ private:
   MenuPanel* mAppearingPanel = nullptr;
   EPopupState mState = kCollapsed;
   int mMouseCell = -1; // a cell of the active panel
+  float mLastPointerX = -1.f;
+  float mLastPointerY = -1.f;
   IPopupMenu* mMenu = nullptr;
   int mItemsPerColumn = 0; // 0: no limit
   bool mScrollable = true;
