@@ -249,7 +249,7 @@ IRECT IPopupMenuControl::GetLargestCellRectForMenu(IPopupMenu& menu, float x, fl
     }
   }
   // Items without text measure nothing: a cell is still one line high.
-  const float ch = span.H() > 0.f ? span.H() : mText.mSize;
+  const float ch = (span.H() > 0.f ? span.H() : mText.mSize) + 2.f * mMetrics.textPaddingV;
   const float w =
     span.W() + 2.f * mMetrics.textPadding + mMetrics.tickWidth + mMetrics.submenuArrowWidth;
   return IRECT(x, y, x + w, y + ch);

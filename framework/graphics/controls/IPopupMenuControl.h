@@ -62,7 +62,8 @@ public:
     kLeft,
   };
 
-  // Sizes in points, and the opacity of a fully shown panel.
+  // Sizes in points, and the opacity of a fully shown panel. The check mark and the submenu
+  // arrow are drawn within the tick width and the submenu-arrow width.
   struct Metrics
   {
     float cellGap = 2.f;
@@ -72,6 +73,7 @@ public:
     float opacity = 0.95f;
     float submenuOffset = 0.f; // horizontal shift of a root menu that has submenus
     float textPadding = 5.f;
+    float textPaddingV = 0.f; // above and below each item's text
     float tickWidth = 10.f;
     float submenuArrowWidth = 8.f;
     float panelPadding = 5.f;
@@ -207,6 +209,8 @@ private:
   void FindMouseCell(float x, float y);
   void HideDescendants(int panelIdx);
   IColor TickColor(bool highlighted) const;
+  void DrawScrollChevron(IGraphics& g, const IRECT& bounds, bool up, bool highlighted,
+                         IBlend* pBlend);
   void AnimationStep();
 
   std::vector<std::unique_ptr<MenuPanel>> mPanels;

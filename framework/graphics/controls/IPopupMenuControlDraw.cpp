@@ -40,16 +40,18 @@ void IPopupMenuControl::Draw(IGraphics& g)
         DrawSeparator(g, cell, pBlend);
         continue;
       }
+      // A title heads its items; it is never shown as under the pointer.
+      const bool shown = highlighted && !pItem->GetIsTitle();
       if (!(mState == kFlickering && pP->mClickedCell >= 0))
-        DrawCellBackground(g, cell, pItem, highlighted, pBlend);
+        DrawCellBackground(g, cell, pItem, shown, pBlend);
       mDrawingMenu = pP->mMenu;
       mDrawingIdx = pP->mScrollOffset + i;
-      DrawCellText(g, cell, pItem, highlighted, pBlend);
+      DrawCellText(g, cell, pItem, shown, pBlend);
       mDrawingMenu = nullptr;
       if (pItem->GetChecked())
-        DrawTick(g, cell, pItem, highlighted, pBlend);
+        DrawTick(g, cell, pItem, shown, pBlend);
       if (pItem->GetIsSubmenu())
-        DrawSubMenuArrow(g, cell, pItem, highlighted, pBlend);
+        DrawSubMenuArrow(g, cell, pItem, shown, pBlend);
     }
   }
   if (mCallout && !mPanels.empty())
@@ -84,8 +86,11 @@ void IPopupMenuControl::DrawCellBackground(IGraphics& g, const IRECT& bounds,
 {
   if (!highlighted)
     return;
+  // Across the panel's padding, short of its edges by a little, with softened corners.
   const float pad = mMetrics.panelPadding;
-  g.FillRect(mColors.cellHighlight, bounds.GetPadded(-pad, 0.f, pad, 0.f), pBlend);
+  const float reach = std::max(pad - 2.f, 0.f);
+  g.FillRoundRect(mColors.cellHighlight, bounds.GetPadded(-reach, 0.f, reach, 0.f),
+                  std::min(mMetrics.roundness, 4.f), pBlend);
 }
 
 void IPopupMenuControl::DrawCellText(IGraphics& g, const IRECT& bounds,
@@ -98,8 +103,10 @@ void IPopupMenuControl::DrawCellText(IGraphics& g, const IRECT& bounds,
                        bounds.R - textPad, bounds.B);
   IText text = mText;
   text.mAlign = EAlign::kNear;
+  // Titles stand out in the accent colour.
   text.mFGColor = highlighted            ? mColors.highlightedText
                   : !pItem->GetEnabled() ? mColors.disabledText
+                  : pItem->GetIsTitle()  ? mColors.cellHighlight
                                          : mColors.text;
   // The cell being drawn gives the item's number when its menu shows numbers.
   const bool numbered = mDrawingMenu && mDrawingMenu->GetItem(mDrawingIdx) == pItem;
@@ -110,42 +117,68 @@ void IPopupMenuControl::DrawCellText(IGraphics& g, const IRECT& bounds,
 void IPopupMenuControl::DrawTick(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item*,
                                  bool highlighted, IBlend* pBlend)
 {
+  // A check mark in a square of half the tick width, centred in the tick's column.
   const float t = mMetrics.tickWidth;
   const float side = std::max(1.f, t / 2.f);
   const float cx = bounds.L + t / 2.f;
   const float cy = bounds.MH();
-  g.FillRoundRect(TickColor(highlighted),
-                  IRECT(cx - side / 2.f, cy - side / 2.f, cx + side / 2.f, cy + side / 2.f), 2.f,
-                  pBlend);
+  g.PathClear();
+  g.PathMoveTo(cx - side * 0.5f, cy + side * 0.02f);
+  g.PathLineTo(cx - side * 0.12f, cy + side * 0.42f);
+  g.PathLineTo(cx + side * 0.55f, cy - side * 0.45f);
+  IStrokeOptions options;
+  options.mCapOption = ELineCap::kRound;
+  options.mJoinOption = ELineJoin::kRound;
+  g.PathStroke(IPattern(TickColor(highlighted)), std::max(1.f, side * 0.3f), options, pBlend);
 }
 
 void IPopupMenuControl::DrawSubMenuArrow(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item*,
                                          bool highlighted, IBlend* pBlend)
 {
+  // A chevron pointing where the submenu opens, its tip half the padding past the cell.
   const float pad = mMetrics.panelPadding;
-  const float h = bounds.H();
+  const float size = std::min(bounds.H(), mText.mSize) * 0.5f;
   const float cy = bounds.MH();
-  const float tip = mSubmenusOpenRight ? bounds.R + pad / 2.f : bounds.L - pad / 2.f;
-  const float base = mSubmenusOpenRight ? tip - h / 2.f : tip + h / 2.f;
-  g.FillTriangle(TickColor(highlighted), base, cy - h / 4.f, tip, cy, base, cy + h / 4.f, pBlend);
+  const float tip =
+    mSubmenusOpenRight ? bounds.R + pad / 2.f - size * 0.5f : bounds.L - pad / 2.f + size * 0.5f;
+  const float back = mSubmenusOpenRight ? tip - size * 0.5f : tip + size * 0.5f;
+  g.PathClear();
+  g.PathMoveTo(back, cy - size * 0.5f);
+  g.PathLineTo(tip, cy);
+  g.PathLineTo(back, cy + size * 0.5f);
+  IStrokeOptions options;
+  options.mCapOption = ELineCap::kRound;
+  options.mJoinOption = ELineJoin::kRound;
+  g.PathStroke(IPattern(TickColor(highlighted)), std::max(1.f, size * 0.22f), options, pBlend);
 }
 
 void IPopupMenuControl::DrawUpArrow(IGraphics& g, const IRECT& bounds, bool highlighted,
                                     IBlend* pBlend)
 {
-  const float w = 0.6f * bounds.H();
-  const float cx = bounds.MW(), cy = bounds.MH();
-  g.FillTriangle(TickColor(highlighted), cx - w / 2.f, cy + w / 2.f, cx + w / 2.f, cy + w / 2.f, cx,
-                 cy - w / 2.f, pBlend);
+  DrawScrollChevron(g, bounds, true, highlighted, pBlend);
 }
 
 void IPopupMenuControl::DrawDownArrow(IGraphics& g, const IRECT& bounds, bool highlighted,
                                       IBlend* pBlend)
 {
-  const float w = 0.6f * bounds.H();
+  DrawScrollChevron(g, bounds, false, highlighted, pBlend);
+}
+
+// A chevron in the middle of an arrow cell, 0.6 of a text line wide.
+void IPopupMenuControl::DrawScrollChevron(IGraphics& g, const IRECT& bounds, bool up,
+                                          bool highlighted, IBlend* pBlend)
+{
+  const float w = 0.6f * std::min(bounds.H(), mText.mSize);
   const float cx = bounds.MW(), cy = bounds.MH();
-  g.FillTriangle(TickColor(highlighted), cx - w / 2.f, cy - w / 2.f, cx + w / 2.f, cy - w / 2.f, cx,
-                 cy + w / 2.f, pBlend);
+  const float dy = (up ? -w : w) / 4.f;
+  g.PathClear();
+  g.PathMoveTo(cx - w / 2.f, cy - dy);
+  g.PathLineTo(cx, cy + dy);
+  g.PathLineTo(cx + w / 2.f, cy - dy);
+  IStrokeOptions options;
+  options.mCapOption = ELineCap::kRound;
+  options.mJoinOption = ELineJoin::kRound;
+  g.PathStroke(IPattern(TickColor(highlighted)), std::max(1.f, w * 0.14f), options, pBlend);
 }
 
 void IPopupMenuControl::DrawSeparator(IGraphics& g, const IRECT& bounds, IBlend* pBlend)
@@ -153,10 +186,13 @@ void IPopupMenuControl::DrawSeparator(IGraphics& g, const IRECT& bounds, IBlend*
   // Only once the panel has fully appeared.
   if (!pBlend || pBlend->mWeight <= 0.9f)
     return;
-  // A line of the separator's height across the cell (a scrolling panel's cells are one text
-  // line high, whatever they show).
-  const float h = std::min(mMetrics.separatorHeight, bounds.H());
-  const IRECT line(bounds.L, bounds.MH() - h / 2.f, bounds.R, bounds.MH() + h / 2.f);
+  // A hairline across the middle of the cell, as far in as the texts: the cell's height is the
+  // space between the groups (a scrolling panel's cells are one text line high whatever they
+  // show).
+  const float h = std::min(1.f, bounds.H());
+  const float inset = mMetrics.textPadding;
+  const IRECT line(bounds.L + inset, bounds.MH() - h / 2.f, bounds.R - inset,
+                   bounds.MH() + h / 2.f);
   g.FillRect(mColors.separator, line, &BLEND_25);
 }
 

@@ -434,6 +434,8 @@ void ITextEntryControl::Draw(IGraphics& g)
     g.FillRect(mText.mTextEntryFGColor, IRECT(xAt(lo), top, xAt(hi), bottom), &selectionBlend);
   }
   g.DrawText(mText, GetStr().c_str(), mRECT);
+  // A hairline frame in the caret's colour marks the field as the one taking the keys.
+  g.DrawRect(mText.mTextEntryFGColor, mRECT.GetPadded(-0.5f), &BLEND_25);
   if (mDrawCaret && lo == hi)
   {
     const float x = xAt(GetCaret());

@@ -116,11 +116,12 @@ void IGraphicsLinux::AttachInWindowPrompts()
   auto* pMenu = new IPopupMenuControl(kNoParameter, kMenuText);
   pMenu->SetColors(kMenuColors);
   IPopupMenuControl::Metrics metrics;
-  metrics.roundness = 6.f;
+  metrics.roundness = 7.f;
   metrics.panelPadding = 6.f;
   metrics.textPadding = 8.f;
-  metrics.tickWidth = 14.f;
-  metrics.submenuArrowWidth = 12.f;
+  metrics.textPaddingV = 4.f;
+  metrics.tickWidth = 18.f;
+  metrics.submenuArrowWidth = 14.f;
   metrics.cellGap = 0.f;
   metrics.separatorHeight = 9.f;
   pMenu->SetMetrics(metrics);

@@ -220,7 +220,7 @@ TEST_F(PopupMenuTest, ChecksNumbersSeparatorsAndDisabledItemsAreShownAsSuch)
                                       "DrawText 02: Saw 106 141 184 155",
                                       "DrawText 04: Square 106 161 184 175"}));
   EXPECT_EQ(Filter(g.mLog, "PathFill (255,200,200,200) blend 0.25").size(), 1u); // separator
-  EXPECT_EQ(Filter(g.mLog, "PathFill (255,0,0,0) blend 0.95").size(), 1u);       // the tick
+  EXPECT_EQ(Filter(g.mLog, "PathStroke (255,0,0,0)").size(), 1u);                // the tick
 
   // A disabled item is never highlighted and never chosen.
   Hover(Cell(0, 1).MW(), Cell(0, 1).MH());

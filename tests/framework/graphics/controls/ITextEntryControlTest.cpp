@@ -240,7 +240,7 @@ TEST_F(TextEntryTest, ThePointerPlacesTheCaretDragsASelectionAndTheCaretBlinks)
   ASSERT_TRUE(pEntry->GetDrawCaret());
   g.mLog.clear();
   pEntry->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "PathMoveTo")[1], "PathMoveTo 149 104.4");
+  EXPECT_EQ(Filter(g.mLog, "PathMoveTo").back(), "PathMoveTo 149 104.4");
   pEntry->Age(600.0);
   EXPECT_FALSE(pEntry->GetDrawCaret());
   pEntry->Age(500.0);
