@@ -140,6 +140,13 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
   }
   switch (event.type)
   {
+  case MappingNotify:
+  {
+    // The keyboard's layout changed: key look-ups follow it.
+    XEvent copy = event;
+    XRefreshKeyboardMapping(&copy.xmapping);
+    break;
+  }
   case Expose:
     // The window lost what it showed: show the off-screen frame again.
     if (event.xexpose.count == 0 && mSurface)

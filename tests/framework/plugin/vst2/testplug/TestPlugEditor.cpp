@@ -1,7 +1,7 @@
 // The test plug-in's editor: a panel with the logo, a title, one horizontal slider bound to the
 // "Gain" parameter (a press jumps to the pointer, a drag follows it) and two captions that prompt
-// for values ("Voices" by typing, "Mode" from a menu), enough to see pixels and to drive
-// parameters through a window.
+// for values ("Voices" by typing, "Mode" from a menu) and a free text field, enough to see pixels
+// and to drive parameters and the keyboard through a window.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
@@ -53,6 +53,22 @@ public:
   }
 };
 
+class TestNameField : public ITextControl
+{
+public:
+  TestNameField(const IRECT& bounds, const IText& text, const IColor& bg)
+    : ITextControl(bounds, "name", text, bg)
+  {
+    mIgnoreMouse = false;
+    SetTextEntryLength(32);
+  }
+  void OnMouseDown(float, float, const IMouseMod&) override
+  {
+    GetUI()->CreateTextEntry(*this, mText, mRECT, GetStr(), 0);
+  }
+  void OnTextEntryCompletion(const char* str, int) override { SetStr(str); }
+};
+
 } // namespace
 
 void TestPlug::SetUpEditor()
@@ -72,5 +88,6 @@ void TestPlug::SetUpEditor()
       new ICaptionControl(kTestPlugVoicesBounds, kParamVoices, caption, captionBG, false));
     pGraphics->AttachControl(
       new ICaptionControl(kTestPlugModeBounds, kParamMode, caption, captionBG, false));
+    pGraphics->AttachControl(new TestNameField(kTestPlugNameBounds, caption, captionBG));
   };
 }
