@@ -112,7 +112,10 @@ void IGraphicsLinux::CloseWindow()
 
 void IGraphicsLinux::AttachInWindowPrompts()
 {
-  AttachTextEntryControl(new ITextEntryControl());
+  if (!GetTextEntryControl())
+    AttachTextEntryControl(new ITextEntryControl());
+  if (GetPopupMenuControl())
+    return;
   auto* pMenu = new IPopupMenuControl(kNoParameter, kMenuText);
   pMenu->SetColors(kMenuColors);
   IPopupMenuControl::Metrics metrics;
@@ -334,18 +337,24 @@ bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const ch
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-bool IGraphicsLinux::CreatePlatformTextEntry(int, const IText&, const IRECT&, int, const char*)
+// There is no native text field or menu: the in-window controls attached at opening serve.
+// Should a layout have removed them, they are attached again and take the request.
+
+bool IGraphicsLinux::CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
+                                             int length, const char* str)
 {
-  // No native text field: the in-window text entry attached at opening serves; without one
-  // (removed by the editor) the prompt is cancelled.
-  return false;
+  AttachInWindowPrompts();
+  auto* pEntry = dynamic_cast<IInWindowTextEntry*>(GetTextEntryControl());
+  return pEntry && pEntry->CreateTextEntry(paramIdx, text, bounds, length, str);
 }
 
-IPopupMenu* IGraphicsLinux::CreatePlatformPopupMenu(IPopupMenu&, const IRECT&, bool& isAsync)
+IPopupMenu* IGraphicsLinux::CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
+                                                    bool& isAsync)
 {
-  // No native menu: the in-window menu attached at opening serves; without one the menu is
-  // cancelled.
-  isAsync = false;
+  AttachInWindowPrompts();
+  auto* pMenu = dynamic_cast<IInWindowPopupMenu*>(GetPopupMenuControl());
+  // Taken: the answer comes later from the menu; refused: cancelled now.
+  isAsync = pMenu && pMenu->CreatePopupMenu(menu, bounds);
   return nullptr;
 }
 

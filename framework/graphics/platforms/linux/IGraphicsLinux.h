@@ -9,8 +9,8 @@
 //
 // Linux gives a plug-in no native menus, text fields or dialogs: the context attaches the control
 // library's in-window text entry and popup menu itself when it opens (headless and in a window
-// alike), so every value prompt and menu goes through them; the platform menu and text field
-// here only answer "cancelled" should they be removed. In a window, keys reach the text entry
+// alike), so every value prompt and menu goes through them (should a layout remove them, the
+// next request attaches them again). In a window, keys reach the text entry
 // as X key events while it edits (it holds the X focus then, and only then) as well as through
 // the host's VST2 key calls; the clipboard is the X CLIPBOARD selection (XSession). Headless,
 // the clipboard is kept inside the process. The file, folder and colour prompts are seams for

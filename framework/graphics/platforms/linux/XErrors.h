@@ -4,7 +4,7 @@
 // selection request for a window that went away), QuietXErrors swallows the errors of the
 // editor's own connection, and only those; errors of other connections (the host's) go on to
 // whatever handler was there. One guard at a time in the process (a lock, held for the few
-// calls the guard covers).
+// calls the guard covers): guards never nest.
 
 #include <X11/Xlib.h>
 

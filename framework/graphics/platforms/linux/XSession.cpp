@@ -117,8 +117,8 @@ XSession::XSession(_XDisplay* pDisplay, unsigned long window) : mDisplay(pDispla
 
 XSession::~XSession()
 {
+  ReleaseFocus(); // under its own guard: guards do not nest
   QuietXErrors quiet(mDisplay);
-  ReleaseFocus();
   if (mIC)
     XDestroyIC(ToIC(mIC));
   if (mIM)

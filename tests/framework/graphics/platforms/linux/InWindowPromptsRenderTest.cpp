@@ -246,3 +246,26 @@ TEST_F(PromptsSheetTest, TheFieldAndTheMenuInTheirStates)
   }
   WriteSheet(rows[0], rows[1], "in-window-prompts-contact-sheet.png");
 }
+
+TEST(InWindowPromptsTest, TheContextAttachesThemItselfAndAgainWhenALayoutRemovedThem)
+{
+  HeadlessEditor editor(200, 100);
+  editor.mDelegate.GetParam(0)->InitEnum("Wave", 0, {"Sine", "Saw"});
+  editor.AddLayout(
+    [](IGraphics& g)
+    {
+      EXPECT_NE(g.GetTextEntryControl(), nullptr); // there before the layout runs
+      EXPECT_NE(g.GetPopupMenuControl(), nullptr);
+      g.RemoveTextEntryControl();
+      g.RemovePopupMenuControl();
+      g.AttachControl(new ICaptionControl(IRECT(10, 10, 110, 30), 0));
+    });
+  if (!editor.Open())
+    FAIL() << "no headless OpenGL context";
+  IGraphics& g = editor.mGraphics;
+  g.OnMouseDown({Point(50.f, 20.f, IMouseMod(true))});
+  auto* pMenu = dynamic_cast<IPopupMenuControl*>(g.GetPopupMenuControl());
+  ASSERT_NE(pMenu, nullptr);
+  EXPECT_TRUE(pMenu->GetExpanded());
+  EXPECT_EQ(g.GetControlInPopupMenu(), g.GetControl(0));
+}

@@ -365,6 +365,7 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
 {
   const Window parent = MakeParent();
   XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime); // the host has the keys
+  XSync(mDisplay, False);
   ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
   Idle();
   const Window child = ChildOf(parent);
@@ -459,7 +460,14 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   }
   EXPECT_NEAR(Param(kParamVoices), 12.0 / 15.0, 1e-6);
 
+  // Closed while a field edits: the keys go back to the host's window.
+  XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
+  XSync(mDisplay, False);
+  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
+  Idle();
+  EXPECT_EQ(Focus(), ChildOf(parent));
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  EXPECT_EQ(Focus(), parent);
   XDestroyWindow(mDisplay, parent);
   XChangeKeyboardMapping(mDisplay, free[0], 1, &none, 1);
   XChangeKeyboardMapping(mDisplay, free[1], 1, &none, 1);
