@@ -193,7 +193,9 @@ template <typename Operation>
 bool ITextEntryControl::Wrapped(Operation&& op)
 {
   STB_TexteditState& state = mModel->state;
-  const STB_TexteditState before = state;
+  // Compared byte for byte, padding included: copied the same way.
+  STB_TexteditState before;
+  std::memcpy(&before, &state, sizeof(state));
   op(state);
   ClampState(state, GetLength());
   if (std::memcmp(&before, &state, sizeof(state)) == 0)
@@ -486,27 +488,22 @@ void ITextEntryControl::OpenContextMenu(float x, float y)
   // This control's own menu: its choice can only ever reach this control.
   if (!mContextMenu)
   {
-    mContextMenu =
-      std::make_unique<IPopupMenu>("", std::initializer_list<const char*>{"Cut", "Copy", "Paste"},
-                                   [this](IPopupMenu* pMenu)
-                                   {
-                                     switch (pMenu->GetChosenItemIdx())
-                                     {
-                                     case 0:
-                                       Cut();
-                                       break;
-                                     case 1:
-                                       CopySelection();
-                                       break;
-                                     case 2:
-                                       Paste();
-                                       break;
-                                     default:
-                                       break;
-                                     }
-                                   });
+    mContextMenu = std::make_unique<IPopupMenu>(
+      "", 0, false, std::initializer_list<const char*>{"Cut", "Copy", "Paste"});
+    mContextMenu->SetFunction([this](IPopupMenu* pMenu)
+                              { OnContextMenuChoice(pMenu->GetChosenItemIdx()); });
   }
   pGraphics->CreatePopupMenu(*this, *mContextMenu, IRECT(x, y, x, y), 0);
+}
+
+void ITextEntryControl::OnContextMenuChoice(int idx)
+{
+  if (idx == 0)
+    Cut();
+  else if (idx == 1)
+    CopySelection();
+  else if (idx == 2)
+    Paste();
 }
 
 // ---- Selection and clipboard
