@@ -39,6 +39,9 @@ void IGEditorDelegate::CloseWindow()
   if (mClosing)
     return;
   mClosing = true;
+  // A menu or text field still open ends as cancelled, with its host gestures closed.
+  if (mGraphics && !mDestroying)
+    mGraphics->CancelPrompts();
   OnUIClose();
   if (mGraphics)
   {

@@ -411,11 +411,20 @@ void IGraphics::DetachControlReferences(IControl* pControl)
     mMouseOver = nullptr;
     mMouseOverIdx = -1;
   }
-  // An answer that still comes for it is ignored.
+  // A prompt open for the control closes without answering: nobody is left to hear it, and a
+  // menu shown from the control's own model must not be drawn after it is gone.
   if (mInTextEntry == pControl)
+  {
     mInTextEntry = nullptr;
+    if (mTextEntryControl)
+      mTextEntry->CancelTextEntry();
+  }
   if (mInPopupMenu == pControl)
+  {
     mInPopupMenu = nullptr;
+    if (mPopupMenuControl)
+      mPopupMenu->CancelPopupMenu();
+  }
   std::erase_if(mCtrlTags, [pControl](const auto& entry) { return entry.second == pControl; });
 }
 

@@ -593,6 +593,11 @@ public:
   // The in-window text entry dismissed its edit without an answer: the request ends as
   // cancelled.
   void ClearInTextEntryControl();
+  // Ends every open menu and text entry as cancelled: the control that asked a menu hears of no
+  // choice, gestures still open for it close, and the in-window controls close without
+  // answering. For the editor's closing (never while the delegate is being destroyed: the
+  // gestures would reach a host binding that is gone).
+  void CancelPrompts();
   IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
   // The prompt menu handed out last (parameter and context menus).
   IPopupMenu& GetPromptMenu() { return mPromptMenus[mShownPromptMenu]; }

@@ -178,14 +178,17 @@ void IGraphics::FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx
   // holds its own.
   const std::vector<EditGesture> held = TakeEditGestures(
     [](const EditGesture& gesture) { return gesture.mHolder == EGestureHolder::kPopupMenu; });
+  // The one place that decides whether an item was chosen, for a submenu as for the root, for
+  // every kind of menu: only then does the completion of the menu holding it run, as with a
+  // platform menu. A dismissed menu runs none.
+  const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
+  if (chosen)
+    pMenu->ExecFunction();
   if (!isContext)
-  {
-    const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
     control.OnPopupMenuSelection(chosen ? pMenu : nullptr, valIdx);
-  }
   else
   {
-    control.OnContextSelection(pMenu ? pMenu->GetChosenItemIdx() : -1);
+    control.OnContextSelection(chosen ? pMenu->GetChosenItemIdx() : -1);
   }
   EndEditGestures(held);
 }
@@ -231,6 +234,19 @@ void IGraphics::DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx)
   ControlPass pass(*this);
   if (mInPopupMenu)
     mInPopupMenu->OnDeleteFromPopupMenu(pMenu, itemIdx);
+}
+
+void IGraphics::CancelPrompts()
+{
+  // A menu's request ends as a dismissed menu ends (its press's gestures close); a text entry's
+  // as a dismissed field does. The in-window controls then close without answering.
+  if (mInPopupMenu)
+    SetControlValueAfterPopupMenu(nullptr);
+  if (mPopupMenuControl)
+    mPopupMenu->CancelPopupMenu();
+  ClearInTextEntryControl();
+  if (mTextEntryControl)
+    mTextEntry->CancelTextEntry();
 }
 
 } // namespace plugin::igraphics

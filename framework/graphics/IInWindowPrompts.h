@@ -26,6 +26,9 @@ public:
                                const char* str) = 0;
   // True while an edit is in progress: the control then receives every pointer event first.
   virtual bool EditInProgress() const = 0;
+  // Closes the field at once and answers nothing: the context has ended the request itself (the
+  // control that asked is being removed, or the editor is closing).
+  virtual void CancelTextEntry() {}
 };
 
 class IInWindowPopupMenu
@@ -40,6 +43,9 @@ public:
   virtual bool CreatePopupMenu(IPopupMenu& menu, const IRECT& anchor) = 0;
   // True while the menu is open: the control then receives every pointer event first.
   virtual bool GetExpanded() const = 0;
+  // Closes the menu at once, forgets it and reports nothing: the context has ended the request
+  // itself (the control that asked is being removed, or the editor is closing).
+  virtual void CancelPopupMenu() {}
 };
 
 } // namespace plugin::igraphics

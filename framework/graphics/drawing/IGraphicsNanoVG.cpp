@@ -485,6 +485,26 @@ void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
     mPath.Clear();
 }
 
+void IGraphicsNanoVG::DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds,
+                                         float xyDrop, float roundness, float blur,
+                                         const IBlend* pBlend)
+{
+  if (!mVG || !mInNanoVGFrame || mClipEmpty || innerBounds.W() <= 0.f || innerBounds.H() <= 0.f)
+    return;
+  ApplyBlend(pBlend);
+  SetNVGTransform(mVG, mDeviceTransform);
+  const NVGpaint paint = nvgBoxGradient(mVG, innerBounds.L, innerBounds.T + xyDrop, innerBounds.W(),
+                                        innerBounds.H(), roundness, std::max(blur, 1.f),
+                                        ToNVG(COLOR_BLACK_DROP_SHADOW), ToNVG(COLOR_TRANSPARENT));
+  nvgBeginPath(mVG);
+  nvgRect(mVG, outerBounds.L, outerBounds.T, outerBounds.W(), outerBounds.H());
+  nvgRoundedRect(mVG, innerBounds.L, innerBounds.T, innerBounds.W(), innerBounds.H(), roundness);
+  nvgPathWinding(mVG, NVG_HOLE);
+  nvgFillPaint(mVG, paint);
+  nvgFill(mVG);
+  nvgResetTransform(mVG);
+}
+
 // ---- Bitmaps
 
 int IGraphicsNanoVG::ImageFor(const NanoVGBitmap* pBitmap)

@@ -117,6 +117,11 @@ public:
                   const IBlend* pBlend = nullptr) override;
   void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
                 const IBlend* pBlend = nullptr) override;
+  // A soft shadow of the rounded inner rectangle, dropped by xyDrop and blurred outwards over
+  // blur points, painted within the outer rectangle and never under the inner one.
+  void DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop = 5.f,
+                          float roundness = 0.f, float blur = 10.f,
+                          const IBlend* pBlend = nullptr) override;
 
   // ---- Bitmaps, layers, fonts
   void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int srcX, int srcY,

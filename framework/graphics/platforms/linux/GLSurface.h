@@ -10,6 +10,7 @@
 #include <memory>
 
 union _XEvent;
+struct _XDisplay;
 
 namespace plugin::igraphics
 {
@@ -36,6 +37,10 @@ public:
   // Window surfaces: moves the pointer to a position in the window, in pixels; false when the
   // window is gone.
   virtual bool WarpPointer(int /*x*/, int /*y*/) { return true; }
+  // Window surfaces: the editor's own X connection and window (null and 0 headless, or once the
+  // window is gone).
+  virtual _XDisplay* XDisplay() { return nullptr; }
+  virtual unsigned long XWindow() const { return 0; }
   virtual bool IsHeadless() const = 0;
 };
 
