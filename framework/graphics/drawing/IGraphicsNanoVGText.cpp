@@ -199,20 +199,29 @@ bool IGraphicsNanoVG::LoadAPIFont(const char* fontID, const PlatformFontPtr& fon
   return true;
 }
 
-int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
+const IGraphicsNanoVG::FontEntry& IGraphicsNanoVG::FontNamed(const char* fontID) const
 {
-  auto it = mFonts.find(text.mFont);
+  auto it = mFonts.find(fontID);
   if (it == mFonts.end())
   {
     // A style may name a font nobody loaded yet: try the resource of that name once.
-    const std::string file = std::string(text.mFont) + ".ttf";
+    const std::string file = std::string(fontID) + ".ttf";
     auto* self = const_cast<IGraphicsNanoVG*>(this);
-    if (!self->LoadFont(text.mFont, file.c_str()))
-      mFonts[text.mFont] = FontEntry{}; // remembered as missing
-    it = mFonts.find(text.mFont);
+    if (!self->LoadFont(fontID, file.c_str()))
+      mFonts[fontID] = FontEntry{}; // remembered as missing
+    it = mFonts.find(fontID);
   }
-  sizeFactor = it->second.sizeFactor;
-  return it->second.handle;
+  return it->second;
+}
+
+int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
+{
+  // A font that cannot be had falls back to the default one, so that text never vanishes.
+  const FontEntry* pEntry = &FontNamed(text.mFont);
+  if (pEntry->handle < 0)
+    pEntry = &FontNamed(DEFAULT_FONT);
+  sizeFactor = pEntry->sizeFactor;
+  return pEntry->handle;
 }
 
 // The text's box (unrotated), aligned within bounds by the style, and its advance width.
