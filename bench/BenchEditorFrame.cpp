@@ -37,9 +37,9 @@ public:
   {
     ++sDraws;
     g.PathRect(mRECT);
-    g.PathFill(IPattern::CreateLinearGradient(0.f, 0.f, 0.f, float(kHeight),
-                                              {{IColor(255, 40, 44, 60), 0.f},
-                                               {IColor(255, 20, 22, 30), 1.f}}));
+    g.PathFill(IPattern::CreateLinearGradient(
+      0.f, 0.f, 0.f, float(kHeight),
+      {{IColor(255, 40, 44, 60), 0.f}, {IColor(255, 20, 22, 30), 1.f}}));
     for (int row = 0; row < kRows; ++row)
       g.FillRoundRect(IColor(255, 52, 56, 74),
                       IRECT(8.f, 8.f + row * 98.f, kWidth - 8.f, 100.f + row * 98.f), 6.f);
@@ -116,8 +116,8 @@ public:
 
 void Report(benchmark::State& state, int draws)
 {
-  state.counters["drawn"] = benchmark::Counter(static_cast<double>(draws),
-                                               benchmark::Counter::kAvgIterations);
+  state.counters["drawn"] =
+    benchmark::Counter(static_cast<double>(draws), benchmark::Counter::kAvgIterations);
 }
 
 void BM_FullFrame(benchmark::State& state)
