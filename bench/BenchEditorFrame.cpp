@@ -70,13 +70,13 @@ public:
     g.DrawArc(IColor(255, 90, 170, 255), cx, cy, 26.f, -135.f, angle, nullptr, 3.f);
     g.DrawRadialLine(IColor(255, 240, 240, 250), cx, cy, angle, 8.f, 20.f, nullptr, 2.f);
     g.DrawText(label, mLabel, mRECT);
-    char text[16];
+    char text[24];
     std::snprintf(text, sizeof(text), "%.1f %%", GetValue() * 100.0);
     g.DrawText(value, text, mRECT);
   }
 
 private:
-  char mLabel[16] = {};
+  char mLabel[24] = {};
 };
 
 // No host: nothing to tell.

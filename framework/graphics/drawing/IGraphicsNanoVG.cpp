@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -554,44 +555,6 @@ void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
 
 // ---- Bitmaps
 
-int IGraphicsNanoVG::ImageFor(const NanoVGBitmap* pBitmap)
-{
-  if (pBitmap->mOwner == this && pBitmap->mFBO)
-    return pBitmap->mFBO->image;
-  if (pBitmap->mPixels.empty())
-    return 0;
-  const auto it = mTextures.find(pBitmap->Serial());
-  if (it != mTextures.end())
-    return it->second;
-  const int image = nvgCreateImageRGBA(mVG, pBitmap->GetWidth(), pBitmap->GetHeight(),
-                                       pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0,
-                                       pBitmap->mPixels.data());
-  if (image > 0)
-    mTextures[pBitmap->Serial()] = image;
-  return image;
-}
-
-int IGraphicsNanoVG::PieceImageFor(const NanoVGBitmap* pBitmap, int x, int y, int w, int h)
-{
-  if (pBitmap->mPixels.empty())
-    return 0;
-  const PieceKey key{pBitmap->Serial(), x, y, w, h};
-  const auto it = mPieceTextures.find(key);
-  if (it != mPieceTextures.end())
-    return it->second;
-  std::vector<uint8_t> piece(static_cast<size_t>(w) * h * 4);
-  const size_t stride = static_cast<size_t>(pBitmap->GetWidth()) * 4;
-  for (int row = 0; row < h; ++row)
-    std::memcpy(&piece[static_cast<size_t>(row) * w * 4],
-                &pBitmap->mPixels[(y + row) * stride + static_cast<size_t>(x) * 4],
-                static_cast<size_t>(w) * 4);
-  const int image = nvgCreateImageRGBA(
-    mVG, w, h, pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0, piece.data());
-  if (image > 0)
-    mPieceTextures[key] = image;
-  return image;
-}
-
 void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int srcX, int srcY,
                                  const IBlend* pBlend)
 {
@@ -713,6 +676,13 @@ void IGraphicsNanoVG::ReadBack(NanoVGBitmap* pBitmap)
     std::memcpy(&pBitmap->mPixels[static_cast<size_t>(y) * stride],
                 &pixels[static_cast<size_t>(h - 1 - y) * stride], stride);
   pBitmap->mPremultiplied = true;
+  // Pieces cut from the pixels before are out of date.
+  for (auto it = mPieceTextures.lower_bound(PieceKey{pBitmap->Serial(), INT_MIN, 0, 0, 0});
+       it != mPieceTextures.end() && it->first.serial == pBitmap->Serial();)
+  {
+    nvgDeleteImage(mVG, it->second);
+    it = mPieceTextures.erase(it);
+  }
 }
 
 void IGraphicsNanoVG::GetLayerBitmapData(const ILayerPtr& layer, RawBitmapData& data)
@@ -783,15 +753,6 @@ void IGraphicsNanoVG::ApplyShadowMask(ILayerPtr& layer, RawBitmapData& mask, con
   BindTarget(pBound);
   if (drawing)
     BeginNanoVGFrame();
-}
-
-bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
-{
-  if (!ext)
-    return false;
-  std::string e(ext);
-  std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
-  return e == "png" || e == "jpg" || e == "jpeg" || e == "bmp" || e == "gif" || e == "tga";
 }
 
 } // namespace plugin::igraphics

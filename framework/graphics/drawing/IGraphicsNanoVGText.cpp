@@ -1,4 +1,4 @@
-// IGraphicsNanoVG: decoding bitmaps, fonts and text.
+// IGraphicsNanoVG: decoding bitmaps and making their textures, fonts and text.
 
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 
@@ -121,6 +121,53 @@ NanoVGBitmap* Decode(const uint8_t* pData, int size, int scale)
 } // namespace
 
 // ---- Bitmaps
+
+bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
+{
+  if (!ext)
+    return false;
+  std::string e(ext);
+  std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
+  return e == "png" || e == "jpg" || e == "jpeg" || e == "bmp" || e == "gif" || e == "tga";
+}
+
+int IGraphicsNanoVG::ImageFor(const NanoVGBitmap* pBitmap)
+{
+  if (pBitmap->mOwner == this && pBitmap->mFBO)
+    return pBitmap->mFBO->image;
+  if (pBitmap->mPixels.empty())
+    return 0;
+  const auto it = mTextures.find(pBitmap->Serial());
+  if (it != mTextures.end())
+    return it->second;
+  const int image = nvgCreateImageRGBA(mVG, pBitmap->GetWidth(), pBitmap->GetHeight(),
+                                       pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0,
+                                       pBitmap->mPixels.data());
+  if (image > 0)
+    mTextures[pBitmap->Serial()] = image;
+  return image;
+}
+
+int IGraphicsNanoVG::PieceImageFor(const NanoVGBitmap* pBitmap, int x, int y, int w, int h)
+{
+  if (pBitmap->mPixels.empty())
+    return 0;
+  const PieceKey key{pBitmap->Serial(), x, y, w, h};
+  const auto it = mPieceTextures.find(key);
+  if (it != mPieceTextures.end())
+    return it->second;
+  std::vector<uint8_t> piece(static_cast<size_t>(w) * h * 4);
+  const size_t stride = static_cast<size_t>(pBitmap->GetWidth()) * 4;
+  for (int row = 0; row < h; ++row)
+    std::memcpy(&piece[static_cast<size_t>(row) * w * 4],
+                &pBitmap->mPixels[(y + row) * stride + static_cast<size_t>(x) * 4],
+                static_cast<size_t>(w) * 4);
+  const int image = nvgCreateImageRGBA(
+    mVG, w, h, pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0, piece.data());
+  if (image > 0)
+    mPieceTextures[key] = image;
+  return image;
+}
 
 APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char* fileNameOrResID, int scale,
                                           EResourceLocation location, const char*)
