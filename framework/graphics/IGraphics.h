@@ -79,6 +79,9 @@ public:
   // Back end: begins and ends a frame; its BeginFrame calls this base one.
   virtual void BeginFrame();
   virtual void EndFrame() {}
+  // Back end: the controls of one dirty region (pixel-aligned, in points) draw next; the back
+  // end may confine all drawing to it until the next region or the end of the frame.
+  virtual void BeginRegion(const IRECT& /*bounds*/) {}
   virtual void CompleteRegion(const IRECT& /*r*/) {}
   virtual void OnViewInitialized(void* /*pContext*/) {}
   virtual void OnViewDestroyed() {}
@@ -763,6 +766,7 @@ private:
   IGEditorDelegate* mDelegate;
 
   IRECT mClipRECT;
+  IRECT mCurrentClip; // the clip last handed to SetClipRegion (untransformed)
   std::vector<ILayer*> mLayers;
   Util_String mSharedResourcesSubPath;
   IMatrix mTransform;

@@ -414,6 +414,9 @@ float ITextEntryControl::MeasureCharWidth(char32_t c, char32_t previous) const
 
 void ITextEntryControl::Draw(IGraphics& g)
 {
+  // Between edits the field has no place: a redraw of the window's corner must not show it.
+  if (!mEditing)
+    return;
   g.FillRect(mText.mTextEntryBGColor, mRECT);
   float x0 = 0.f, ymin = 0.f, ymax = 0.f;
   Layout(x0, ymin, ymax);

@@ -24,7 +24,8 @@ public:
   virtual bool MakeCurrent() = 0;
   // Restores the context that was current before MakeCurrent.
   virtual void Release() = 0;
-  // Copies the framebuffer fb (width x height pixels) to the window; nothing when headless.
+  // Copies the framebuffer fb (width x height pixels) to the window; headless, it only waits
+  // until the frame is drawn.
   virtual void Present(unsigned fb, int width, int height) = 0;
   // The handle returned to the host (the X window id, or this surface when headless).
   virtual void* Handle() = 0;

@@ -228,6 +228,7 @@ TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)
   EXPECT_TRUE(Near(PixelOf(parent, 150, 120), kTestPlugSliderFill));
   EXPECT_FALSE(Near(PixelOf(parent, 450, 120), kTestPlugSliderFill));
   EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
+  const IColor logo = PixelOf(parent, 68, 36);
 
   const Window child = ChildOf(parent);
   ASSERT_NE(child, 0u);
@@ -258,8 +259,12 @@ TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)
   EXPECT_EQ(calls[first].index, kParamGain);
   EXPECT_EQ(calls[last].opcode, kVst2HostEndEdit);
   EXPECT_NEAR(mPlugin.Effect()->getParameter(mPlugin.Effect(), kParamGain), 0.75, 0.011);
-  // The slider was redrawn at its new value.
+  // The slider was redrawn at its new value (frames of its region only), and the window still
+  // shows what those frames did not redraw.
   EXPECT_TRUE(Near(PixelOf(parent, 350, 120), kTestPlugSliderFill));
+  EXPECT_FALSE(Near(PixelOf(parent, 450, 120), kTestPlugSliderFill));
+  EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
+  EXPECT_TRUE(Near(PixelOf(parent, 68, 36), logo));
 
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   XDestroyWindow(mDisplay, parent);
