@@ -6,47 +6,12 @@
 namespace
 {
 
-constexpr double kMinRisingMs = EnvelopeParameter::kMinRisingSamples;
-constexpr double kMinFallingMs = EnvelopeParameter::kMinFallingSamples;
-
 float ClampLevel(double level)
 {
   return static_cast<float>(std::clamp(level, 0.0, 1.0));
 }
 
 } // namespace
-
-float StoredEnvelope::UsableRate(float rate)
-{
-  return std::isfinite(rate) && rate > 0.0f ? rate : EnvelopeParameter::kReferenceSampleRate;
-}
-
-int32_t StoredEnvelope::MinSamples(bool falling, float sampleRate)
-{
-  const double factor = UsableRate(sampleRate) / EnvelopeParameter::kReferenceSampleRate;
-  const double minimum = falling ? kMinFallingMs : kMinRisingMs;
-  return static_cast<int32_t>(std::max(1.0, std::min(minimum, std::trunc(minimum * factor))));
-}
-
-int32_t StoredEnvelope::MaxSamples(float sampleRate)
-{
-  const double factor = UsableRate(sampleRate) / EnvelopeParameter::kReferenceSampleRate;
-  const double maximum = EnvelopeParameter::kMaxSamples;
-  // A rate far above any real one must not overflow the count.
-  return static_cast<int32_t>(std::min(std::max(maximum, std::trunc(maximum * factor)), 1e9));
-}
-
-int32_t StoredEnvelope::StageSamples(double ms, bool falling, float sampleRate)
-{
-  const int32_t minimum = MinSamples(falling, sampleRate);
-  const int32_t maximum = MaxSamples(sampleRate);
-  const double samples = std::round(ms * static_cast<double>(UsableRate(sampleRate)) * 0.001);
-  if (!(samples >= minimum)) // also a duration that is not a number
-  {
-    return minimum;
-  }
-  return samples >= maximum ? maximum : static_cast<int32_t>(samples);
-}
 
 bool StoredEnvelope::IsValid(bool sustain, const PresetEnvStage* stages, int count)
 {
@@ -73,18 +38,14 @@ bool StoredEnvelope::Build(bool sustain, const PresetEnvStage* stages, int count
   {
     return false;
   }
-  const float rate = UsableRate(sampleRate);
-  EnvelopeParameter envelope;
+  EnvelopeParameter envelope(EnvelopeParameter::UsableRate(sampleRate));
   envelope.mSustain = sustain;
   envelope.mReleaseStage = EnvelopeParameter::kDefaultReleaseStage;
-  envelope.mSampleRate = rate;
-  envelope.mTimeScale = rate / EnvelopeParameter::kReferenceSampleRate;
   envelope.InitStages(count);
   for (int i = 0; i < count; ++i)
   {
-    const float start = ClampLevel(stages[i].start);
-    const float end = ClampLevel(stages[i].end);
-    envelope.Stage(i).Set(start, end, StageSamples(stages[i].time, start > end, rate));
+    envelope.SetStage(i, ClampLevel(stages[i].start), ClampLevel(stages[i].end),
+                      static_cast<float>(stages[i].time));
   }
   out = envelope;
   return true;

@@ -43,6 +43,9 @@ Pelmora::Pelmora(const plugin::InstanceInfo& info) : plugin::IPluginVST2(info, M
 
 Pelmora::~Pelmora()
 {
+  // No timer may fire into the members below while they go, and an open editor closes while
+  // they all live (its controls read the model, the preview and the engine).
+  PrepareForDeletion();
   // The engine and the preview read the sound model: they go first.
   mDSP.reset();
   mWaveform.reset();

@@ -113,7 +113,8 @@ public:
   // outside it or a file that cannot be read or is refused.
   bool LoadPreset(int index);
   // Writes the current sound to path as a preset named after the file; false, keeping the
-  // current name, category and index, when the file could not be written. An empty path (a
+  // current name, category and index, when the file could not be written or is read-only. The
+  // path is normalised and takes the ".preset" extension when it lacks it. An empty path (a
   // cancelled file prompt) changes nothing.
   bool SavePreset(const char* path);
   // mPresetCategory becomes the name of the folder holding path.

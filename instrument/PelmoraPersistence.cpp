@@ -50,7 +50,7 @@ void Pelmora::LoadInitialPreset()
 
 float Pelmora::ModelSampleRate() const
 {
-  return StoredEnvelope::UsableRate(mGlobalParams->mSampleRate);
+  return EnvelopeParameter::UsableRate(mGlobalParams->mSampleRate);
 }
 
 void Pelmora::GatherState(InstrumentState& state) const
@@ -116,9 +116,7 @@ void Pelmora::ApplyParamValues(const double* values, int count, plugin::EParamSo
 
 void Pelmora::InitPreset()
 {
-  mGlobalParams->InitSound();
-  // The new default envelopes carry the current rate like the others.
-  mGlobalParams->SetSampleRate(mGlobalParams->mSampleRate);
+  mGlobalParams->InitSound(); // the default envelopes, at the current rate
   for (int i = 0; i < kNumParams; i++)
   {
     if (plugin::IParam* param = GetParam(i))
@@ -193,10 +191,13 @@ bool Pelmora::LoadPreset(int index)
   return true;
 }
 
-bool Pelmora::SavePreset(const char* path)
+bool Pelmora::SavePreset(const char* requestedPath)
 {
-  if (!path || !*path)
+  // Spelt as the preset index spells its files, so that the saved preset is listed and found.
+  const std::string file = PresetFile::SavePath(requestedPath ? requestedPath : "");
+  if (file.empty())
     return false;
+  const char* path = file.c_str();
   const std::string name = PresetFile::NameFromPath(path);
   auto state = std::make_unique<InstrumentState>();
   GatherState(*state);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -297,13 +298,24 @@ bool PresetFile::WriteFile(const char* path, const std::string& text)
   {
     return false;
   }
+  // A preset the user made read-only is kept as it is (the rename below would replace it
+  // whatever its mode, and root may write anything: the mode itself is asked). A file that is
+  // replaced keeps its mode.
+  struct stat existing;
+  const bool exists = stat(target.c_str(), &existing) == 0;
+  if (exists && ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+                 access(target.c_str(), W_OK) != 0))
+  {
+    return false;
+  }
   const std::string temporary = folder + "." + file + ".new";
   FILE* out = std::fopen(temporary.c_str(), "wb");
   if (!out)
   {
     return false;
   }
-  bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  bool ok = !exists || fchmod(fileno(out), existing.st_mode & 07777) == 0;
+  ok = ok && std::fwrite(text.data(), 1, text.size(), out) == text.size();
   ok = std::fflush(out) == 0 && ok;
   ok = std::fclose(out) == 0 && ok;
   if (ok && std::rename(temporary.c_str(), target.c_str()) == 0)
@@ -312,6 +324,30 @@ bool PresetFile::WriteFile(const char* path, const std::string& text)
   }
   unlink(temporary.c_str());
   return false;
+}
+
+std::string PresetFile::SavePath(const std::string& path)
+{
+  std::error_code error;
+  std::filesystem::path file = std::filesystem::absolute(path, error);
+  if (error || path.empty())
+  {
+    return "";
+  }
+  file = file.lexically_normal();
+  const std::string name = file.filename().string();
+  const std::string extension = std::string(".") + kExtension;
+  if (name.empty() || name == "." || name == "..")
+  {
+    return ""; // a folder, not a file
+  }
+  std::string out = file.string();
+  if (name.size() <= extension.size() ||
+      name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+  {
+    out += extension;
+  }
+  return out;
 }
 
 std::string PresetFile::NameFromPath(const std::string& path)

@@ -15,8 +15,8 @@
 //   }
 //
 // A stage is {"end": level, "start": level, "time": milliseconds}: the levels are the envelope's
-// 32-bit floats widened to double, the time is samples * 1000 / the envelope's sample rate in
-// single precision, widened the same way.
+// 32-bit floats widened to double, the time is the stage's duration as the envelope keeps it
+// (a 32-bit float, whatever the sample rate), widened the same way.
 //
 // Reading decodes the whole file into the records below and checks it before anything is
 // applied: every key present with its JSON type (a "sustain" of 0 is not a boolean), every
@@ -91,9 +91,14 @@ public:
   // Reads a regular file of at most kMaxFileBytes into text.
   static bool ReadFile(const char* path, std::string& text);
   // Writes text to path through a hidden temporary file beside it and a rename, so a failed
-  // write never leaves a half-written preset. False when anything failed.
+  // write never leaves a half-written preset; a file replaced keeps its mode. False when
+  // anything failed, and for a file without write permission, which is kept as it is.
   static bool WriteFile(const char* path, const std::string& text);
 
+  // The file a save to path writes: the absolute path without "." and ".." components, with
+  // "." + kExtension added unless the file name ends in it (a preset is listed and found by
+  // that path). "" for an empty path or one that names a folder.
+  static std::string SavePath(const std::string& path);
   // The preset name of a path: the text after the last '/' or '\', cut at its last '.'.
   static std::string NameFromPath(const std::string& path);
   // The name of the folder holding the file: the text between the last two separators ("" when

@@ -12,14 +12,14 @@
 //   ...     64 * 8  the 64 parameter values as doubles, in index order
 //
 // Envelope record: sustain (1 byte, 0 or 1), stage count n (int32), then per stage its start
-// level, end level and duration in milliseconds (three floats; samples * 1000 / the envelope's
-// sample rate, in single precision).
+// level, end level and duration in milliseconds (three floats; the duration as the envelope
+// keeps it, whatever the sample rate).
 //
 // Reading checks the whole record before it answers: a record that does not fit the data, a
 // stage count outside 1..64 (or fewer than four stages with sustain on), a level, time or
 // parameter value that is not finite are refused and the output is left as it was. Durations
-// come back at the caller's sample rate, rounded (see InstrumentState.h), so get -> set -> get
-// is byte-identical at any rate.
+// come back as they were stored, their lengths in samples at the caller's sample rate (see
+// InstrumentState.h), so get -> set -> get is byte-identical at any rate.
 //
 // Threads: [main thread] (the host's chunk calls; never during processing). Allocates.
 

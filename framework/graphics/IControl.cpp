@@ -91,7 +91,12 @@ void IControl::OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int valIdx)
     return;
   if (const IParam* pParam = GetParam(valIdx))
   {
-    const double value = pSelectedMenu->GetChosenItemIdx();
+    // Item i of a menu of the parameter's display texts stands for the value that text shows,
+    // which is not i when the texts start above 0 or skip values.
+    const int chosen = pSelectedMenu->GetChosenItemIdx();
+    double value = chosen;
+    if (chosen >= 0 && chosen < pParam->NDisplayTexts())
+      pParam->GetDisplayTextAtIdx(chosen, &value);
     SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
   }
 }

@@ -7,8 +7,8 @@
 #include "framework/graphics/IGraphics.h"
 #include "framework/plugin/IPluginParameter.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace plugin::igraphics
 {
@@ -38,12 +38,14 @@ void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valI
                       (pParam->Type() == IParam::kTypeBool && pParam->NDisplayTexts() > 0);
   if (isMenu)
   {
-    pParam->GetDisplay(pParam->Value(), false, current, true);
+    // One item per display text, in their order, the current value's checked; the chosen
+    // item's index maps back to its text's value (IControl::OnPopupMenuSelection).
     mPromptPopupMenu.Clear();
     for (int i = 0; i < pParam->NDisplayTexts(); ++i)
     {
-      const char* text = pParam->GetDisplayText(static_cast<double>(i)); // "" when none
-      const bool checked = std::strcmp(text, current.Get()) == 0;
+      double value = 0.0;
+      const char* text = pParam->GetDisplayTextAtIdx(i, &value);
+      const bool checked = value == pParam->Value();
       mPromptPopupMenu.AddItem(text, -1,
                                checked ? IPopupMenu::Item::kChecked : IPopupMenu::Item::kNoFlags);
     }
@@ -172,7 +174,17 @@ void IGraphics::SetControlValueAfterTextEdit(const char* str)
   if (!std::isfinite(value))
     return;
   // Stepped and clamped to the parameter's range, then normalized.
-  pControl->SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
+  const double normalized = pParam->ToNormalized(value);
+  // Typing ends after the press that opened the field was released, and with it that press's
+  // edit gesture: a changed value then reaches the host inside a gesture of its own.
+  const bool ownGesture = normalized != pControl->GetValue(valIdx) &&
+                          std::find(mEditGestureControls.begin(), mEditGestureControls.end(),
+                                    pControl) == mEditGestureControls.end();
+  if (ownGesture)
+    BeginEditGestures(pControl);
+  pControl->SetValueFromUserInput(normalized, valIdx);
+  if (ownGesture)
+    EndEditGestures(pControl);
 }
 
 void IGraphics::DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx)

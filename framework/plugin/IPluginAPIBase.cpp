@@ -67,9 +67,7 @@ IPluginAPIBase::IPluginAPIBase(const Config& config, EAPI plugAPI)
 
 IPluginAPIBase::~IPluginAPIBase()
 {
-  if (mTimer)
-    mTimer->Stop();
-  mTimer.reset();
+  StopTimer();
 }
 
 void IPluginAPIBase::DirtyParametersFromUI()
@@ -233,7 +231,27 @@ void IPluginAPIBase::SetParameterValue(int paramIdx, double normalizedValue)
 void IPluginAPIBase::CreateTimer()
 {
   mTimer.reset();
-  mTimer.reset(Timer::Create([this](Timer& t) { OnTimer(t); }, kIdleTimerMs));
+  mTimer.reset(Timer::Create([this](Timer& t) { OnTimer(t); }, kIdleTimerMs, TimerOwner()));
+}
+
+void IPluginAPIBase::StopTimer()
+{
+  if (mTimer)
+    mTimer->Stop();
+  mTimer.reset();
+}
+
+void IPluginAPIBase::PrepareForDeletion()
+{
+  StopTimer();
+  if (GetUI())
+    CloseWindow();
+}
+
+void* IPluginAPIBase::OpenWindow(void* pParent)
+{
+  Timer::OwnerScope scope(TimerOwner());
+  return IPluginBase::OpenWindow(pParent);
 }
 
 void IPluginAPIBase::OnTimer(Timer&)

@@ -12,7 +12,10 @@
 //   editor (notes of the on-screen keyboard, wheel moves) is never dropped silently: what finds
 //   the ring full waits, in order, in a main-thread queue that every later message and the idle
 //   timer flush into the ring first (see DeferMidiMsg);
-// - the 20 ms idle timer that drains the processor -> editor rings on the main thread;
+// - the 20 ms idle timer that drains the processor -> editor rings on the main thread. It runs
+//   only while the instance is whole: the binding starts it once the most derived constructor has
+//   finished and stops it (closing the editor too) before any destructor runs, since a timer
+//   that fired in between would call hooks of an object that is not, or no longer, built;
 // - the roads by which an editor edit reaches the host and the instrument;
 // - the identification of the host by its product name.
 
@@ -94,9 +97,20 @@ public:
   void SetHost(const char* host, int version);
   // [main thread] The editor road: store, tell the host, tell the instrument.
   void SetParameterValue(int paramIdx, double normalizedValue);
+  // [main thread] Starts the idle timer, owned by this instance (TimerOwner()).
   void CreateTimer();
+  // [main thread] Stops the idle timer; nothing fires for this instance afterwards.
+  void StopTimer();
+  // [main thread] The first step of deleting an instance, taken while every member of the most
+  // derived class still lives: stops the idle timer and closes an open editor (so the
+  // instrument's own editor-close hook runs and its controls go before what they show).
+  void PrepareForDeletion();
   // [main thread] Drains the rings towards the editor, then calls OnIdle.
   void OnTimer(Timer& timer);
+  // The owner of this instance's timers: its idle calls pump these and no others.
+  const void* TimerOwner() const { return static_cast<const IPluginAPIBase*>(this); }
+  // [main thread] Opens the editor; timers it starts (the redraw timer) are this instance's.
+  void* OpenWindow(void* pParent) override;
 
   // [main thread] Moves pending editor MIDI into the ring while it has room.
   void FlushPendingMidi();

@@ -12,6 +12,9 @@ namespace
 
 class Timer_impl;
 
+// The owner given to timers created on this thread without one (see Timer::OwnerScope).
+thread_local const void* tCurrentOwner = nullptr;
+
 // The process's list of running timers. The recursive mutex lets a callback, which runs with
 // the list locked, stop or create timers; entries removed during a pump are set to null and the
 // list is compacted when the outermost pump ends, so the pump's indices stay valid.
@@ -32,8 +35,8 @@ struct TimerList
 class Timer_impl final : public Timer
 {
 public:
-  Timer_impl(ITimerFunction func, uint32_t intervalMs)
-    : mFunc(std::move(func)), mIntervalMs(intervalMs), mNextFire(Clock::now())
+  Timer_impl(ITimerFunction func, uint32_t intervalMs, const void* owner)
+    : mFunc(std::move(func)), mOwner(owner), mIntervalMs(intervalMs), mNextFire(Clock::now())
   {
     TimerList& list = TimerList::Get();
     std::lock_guard<std::recursive_mutex> lock(list.mMutex);
@@ -64,6 +67,8 @@ public:
     }
   }
 
+  const void* Owner() const { return mOwner; }
+
   // Called with the list locked. Answers true when the timer fired.
   bool FireIfDue(Clock::time_point now)
   {
@@ -80,6 +85,7 @@ public:
 
 private:
   ITimerFunction mFunc;
+  const void* mOwner;
   uint32_t mIntervalMs;
   Clock::time_point mNextFire;
   bool mRunning = false;
@@ -87,20 +93,36 @@ private:
 
 } // namespace
 
+Timer::OwnerScope::OwnerScope(const void* owner) : mPrevious(tCurrentOwner)
+{
+  tCurrentOwner = owner;
+}
+
+Timer::OwnerScope::~OwnerScope()
+{
+  tCurrentOwner = mPrevious;
+}
+
 Timer* Timer::Create(ITimerFunction func, uint32_t intervalMs)
 {
-  return new Timer_impl(std::move(func), intervalMs);
+  return Create(std::move(func), intervalMs, tCurrentOwner);
 }
 
-int Timer::PumpDue()
+Timer* Timer::Create(ITimerFunction func, uint32_t intervalMs, const void* owner)
 {
-  return PumpDue(Clock::now());
+  return new Timer_impl(std::move(func), intervalMs, owner);
 }
 
-int Timer::PumpDue(Clock::time_point now)
+int Timer::PumpDue(const void* owner)
+{
+  return PumpDue(owner, Clock::now());
+}
+
+int Timer::PumpDue(const void* owner, Clock::time_point now)
 {
   TimerList& list = TimerList::Get();
   std::lock_guard<std::recursive_mutex> lock(list.mMutex);
+  OwnerScope scope(owner); // timers made by the callbacks stay with this owner
   list.mPumpDepth++;
   int fired = 0;
   // Timers created by a callback join the list behind n and first fire on the next pump.
@@ -108,7 +130,7 @@ int Timer::PumpDue(Clock::time_point now)
   for (size_t i = 0; i < n; i++)
   {
     Timer_impl* timer = list.mTimers[i];
-    if (!timer)
+    if (!timer || timer->Owner() != owner)
       continue;
     try
     {

@@ -464,6 +464,16 @@ private:
   int mFd = -1;
 };
 
+// The slot forgets its parse (after a change that did not reach the disk): the next call reads
+// the file as the disk has it.
+void Forget(IniFileContext& ctx)
+{
+  ctx.sections.DeleteAll();
+  ctx.fileName.Set("");
+  ctx.stamp = FileStamp{};
+  ctx.used = false;
+}
+
 enum class EChange
 {
   kUnchanged,
@@ -492,17 +502,25 @@ bool UpdateFile(const char* fileName, Change change)
   {
     if (locked)
       unlink(temporary.Get()); // still holding the lock: waiting writers will notice
+    if (result == EChange::kFailed)
+      Forget(ctx); // a change may have been made in part
     return result == EChange::kUnchanged;
   }
+  // From here a failure leaves the cache holding a value the disk never got: it is forgotten,
+  // so that no later read reports it as saved.
   if (!locked)
+  {
+    Forget(ctx);
     return false;
-
+  }
   const int fd = fileLock.Fd();
   const std::string content = Serialize(ctx.sections);
-  if (ftruncate(fd, 0) != 0 || !WriteAll(fd, content) || fsync(fd) != 0)
+  if (ftruncate(fd, 0) != 0 || !WriteAll(fd, content) || fsync(fd) != 0 ||
+      std::rename(temporary.Get(), target.Get()) != 0)
+  {
+    Forget(ctx);
     return false;
-  if (std::rename(temporary.Get(), target.Get()) != 0)
-    return false;
+  }
   // The renamed file is what the path now shows: no need to read it back.
   ctx.stamp = FileStamp::OfFd(fd);
   return true;

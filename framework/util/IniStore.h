@@ -20,8 +20,8 @@
 // it) and an atomic rename, so readers never see a half-written file. Writers in other processes
 // are excluded by an exclusive lock on that temporary file, held from re-reading the file through
 // the rename, so two processes changing different keys at once both keep their change. A write
-// that cannot reach the disk answers false; its change stays in the cache until the file on disk
-// changes.
+// that cannot reach the disk answers false, and the cache forgets the change: later reads give
+// what the disk holds.
 //
 // Threads: every call holds one process-wide recursive mutex and does file I/O: never call these
 // on the audio thread. [main thread] in practice, safe from any thread.

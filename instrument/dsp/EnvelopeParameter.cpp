@@ -37,6 +37,16 @@ float FiniteOrZero(float level)
   return std::isfinite(level) ? level : 0.0f;
 }
 
+// A duration as a stage keeps it: within 0 .. kMaxMilliseconds, 0 for one that is no number.
+float KeptMilliseconds(double ms)
+{
+  if (!(ms > 0.0))
+  {
+    return 0.0f;
+  }
+  return static_cast<float>(std::min<double>(ms, EnvelopeParameter::kMaxMilliseconds));
+}
+
 } // namespace
 
 void EnvelopeStageParameter::Set(float startLevel, float endLevel, int32_t samples)
@@ -70,29 +80,35 @@ const float* EnvelopeStageParameter::PowTableFalling()
 
 EnvelopeParameter::EnvelopeParameter()
 {
+  // Durations of whole numbers of samples at 44.1 kHz.
+  const auto ms = [](int samples)
+  {
+    return static_cast<float>(samples) * 1000.0f / kReferenceSampleRate;
+  };
   InitStages(4);
-  mStages[0].Set(0.0f, 1.0f, 100);
-  mStages[1].Set(1.0f, 1.0f, 8820);
-  mStages[2].Set(1.0f, 0.8f, 4410);
-  mStages[3].Set(0.8f, 0.0f, 200);
+  SetStage(0, 0.0f, 1.0f, ms(100));
+  SetStage(1, 1.0f, 1.0f, ms(8820));
+  SetStage(2, 1.0f, 0.8f, ms(4410));
+  SetStage(3, 0.8f, 0.0f, ms(200));
+}
+
+EnvelopeParameter::EnvelopeParameter(float sampleRate) : EnvelopeParameter()
+{
+  SetSampleRate(sampleRate);
 }
 
 EnvelopeParameter::EnvelopeParameter(const SynthPresetEnvelope& preset, float sampleRate)
 {
   mSustain = preset.sustain;
   mReleaseStage = kDefaultReleaseStage; // whatever the preset holds
-  mSampleRate = sampleRate;
-  mTimeScale = sampleRate / kReferenceSampleRate;
+  SetSampleRate(sampleRate);
   const int count = static_cast<int>(std::min<size_t>(preset.stages.size(), kMaxStages));
   InitStages(count);
   for (int i = 0; i < count; ++i)
   {
     const PresetEnvStage& in = preset.stages[static_cast<size_t>(i)];
-    const float start = static_cast<float>(in.start);
-    const float end = static_cast<float>(in.end);
-    const int32_t minimum = start > end ? kMinFallingSamples : kMinRisingSamples;
-    mStages[static_cast<size_t>(i)].Set(
-      start, end, MillisecondsToSamples(in.time, sampleRate, minimum, kMaxSamples));
+    SetStage(i, static_cast<float>(in.start), static_cast<float>(in.end),
+             KeptMilliseconds(in.time));
   }
 }
 
@@ -103,29 +119,91 @@ void EnvelopeParameter::InitStages(int count)
   {
     stage = EnvelopeStageParameter{};
   }
+  for (int i = 0; i < mNumStages; ++i)
+  {
+    UpdateSamples(i);
+  }
 }
 
-float EnvelopeParameter::EffectiveSampleRate() const
+void EnvelopeParameter::SetStage(int index, float startLevel, float endLevel, float milliseconds)
 {
-  return std::isfinite(mSampleRate) && mSampleRate > 0.0f ? mSampleRate : kReferenceSampleRate;
+  if (index < 0 || index >= mNumStages)
+  {
+    return;
+  }
+  mStages[static_cast<size_t>(index)].SetLevels(startLevel, endLevel);
+  mStages[static_cast<size_t>(index)].mMilliseconds = KeptMilliseconds(milliseconds);
+  UpdateSamples(index);
 }
 
-float EnvelopeParameter::StageMilliseconds(int index) const
+void EnvelopeParameter::SetStageLevels(int index, float startLevel, float endLevel)
 {
-  return static_cast<float>(Stage(index).mSamples) * 1000.0f / EffectiveSampleRate();
+  if (index >= 0 && index < mNumStages)
+  {
+    // The lower length limit depends on the direction, so the length is derived again.
+    mStages[static_cast<size_t>(index)].SetLevels(startLevel, endLevel);
+    UpdateSamples(index);
+  }
 }
 
-int32_t EnvelopeParameter::MillisecondsToSamples(double ms, double sampleRate, int32_t minimum,
-                                                 int32_t maximum)
+void EnvelopeParameter::SetStageMilliseconds(int index, float milliseconds)
 {
-  const double samples = ms * sampleRate * 0.001;
-  if (!(samples >= static_cast<double>(minimum))) // also catches a duration that is no number
+  if (index >= 0 && index < mNumStages)
+  {
+    mStages[static_cast<size_t>(index)].mMilliseconds = KeptMilliseconds(milliseconds);
+    UpdateSamples(index);
+  }
+}
+
+void EnvelopeParameter::SetSampleRate(float sampleRate)
+{
+  if (!(sampleRate > 0.0f) || !std::isfinite(sampleRate))
+  {
+    return; // a host that never set a rate: keep the last usable one
+  }
+  mSampleRate = sampleRate;
+  mTimeScale = sampleRate / kReferenceSampleRate;
+  for (int i = 0; i < mNumStages; ++i)
+  {
+    UpdateSamples(i);
+  }
+}
+
+void EnvelopeParameter::UpdateSamples(int index)
+{
+  EnvelopeStageParameter& stage = mStages[static_cast<size_t>(index)];
+  stage.SetSamples(StageSamples(stage.mMilliseconds, stage.IsFalling(), mSampleRate));
+}
+
+float EnvelopeParameter::UsableRate(float rate)
+{
+  return std::isfinite(rate) && rate > 0.0f ? rate : kReferenceSampleRate;
+}
+
+int32_t EnvelopeParameter::MinSamples(bool falling, float sampleRate)
+{
+  const double factor = UsableRate(sampleRate) / kReferenceSampleRate;
+  const double minimum = falling ? kMinFallingSamples : kMinRisingSamples;
+  return static_cast<int32_t>(std::max(1.0, std::min(minimum, std::trunc(minimum * factor))));
+}
+
+int32_t EnvelopeParameter::MaxSamples(float sampleRate)
+{
+  const double factor = UsableRate(sampleRate) / kReferenceSampleRate;
+  const double maximum = kMaxSamples;
+  // A rate far above any real one must not overflow the count.
+  return static_cast<int32_t>(std::min(std::max(maximum, std::trunc(maximum * factor)), 1e9));
+}
+
+int32_t EnvelopeParameter::StageSamples(double ms, bool falling, float sampleRate)
+{
+  const int32_t minimum = MinSamples(falling, sampleRate);
+  const int32_t maximum = MaxSamples(sampleRate);
+  // Rounded, so that a duration made from a whole number of samples gives that number back.
+  const double samples = std::round(ms * static_cast<double>(UsableRate(sampleRate)) * 0.001);
+  if (!(samples >= minimum)) // also a duration that is not a number
   {
     return minimum;
   }
-  if (samples >= static_cast<double>(maximum))
-  {
-    return maximum;
-  }
-  return static_cast<int32_t>(samples);
+  return samples >= maximum ? maximum : static_cast<int32_t>(samples);
 }

@@ -25,7 +25,7 @@ void LfoParams::Init()
   mFreeRunning = false;
 }
 
-void OpParams::Init()
+void OpParams::Init(float sampleRate)
 {
   SetWaveform(0);
   mRatio = 1.0f;
@@ -37,7 +37,7 @@ void OpParams::Init()
   mVelocitySensitivity = 0.0f;
   mModulationInput = 0.0f;
   mPreviewPhaseIncrement = mPreviewRateFactor.Load();
-  mEnvelope.Set(EnvelopeParameter{});
+  mEnvelope.Set(EnvelopeParameter(sampleRate));
 }
 
 void OpParams::SetWaveform(int waveform)
@@ -71,7 +71,7 @@ void GlobalParams::InitSound()
 {
   for (OpParams& op : mOps)
   {
-    op.Init();
+    op.Init(mSampleRate);
   }
   mOps[kOpA].mLevel = 1.0f;
   mMono = false;
@@ -87,7 +87,7 @@ void GlobalParams::InitSound()
   mFilterResonance = 0.0;
   mFilterVelocitySensitivity = 0.0f;
   mLfo.Init();
-  mModEnvelope.Set(EnvelopeParameter{});
+  mModEnvelope.Set(EnvelopeParameter(mSampleRate));
 }
 
 const AlgorithmRouting& GlobalParams::Routing(int algorithm)
@@ -177,12 +177,7 @@ void GlobalParams::SetSampleRate(double sampleRate)
   mSampleRate = rate;
   for (int which = 0; which < kNumEnvelopes; ++which)
   {
-    GetEnvelope(which)->Edit(
-      [rate](EnvelopeParameter& envelope)
-      {
-        envelope.mSampleRate = rate;
-        envelope.mTimeScale = rate / EnvelopeParameter::kReferenceSampleRate;
-      });
+    GetEnvelope(which)->Edit([rate](EnvelopeParameter& envelope) { envelope.SetSampleRate(rate); });
   }
   for (OpParams& op : mOps)
   {

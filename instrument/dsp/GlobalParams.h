@@ -11,7 +11,9 @@
 // the new value. A routing rebuild (SetAlgorithm) writes several fields one after the other; a
 // voice may render one sub-block with a mix of old and new depths, which is inaudible and safe.
 // The five envelopes are SharedEnvelope records: the main thread replaces or edits them, a voice
-// copies one when a note starts and always gets a whole envelope.
+// copies one when a note starts and always gets a whole envelope. An editor changes one through
+// GetEnvelope(which)->Edit(...) with the EnvelopeParameter setters (durations in milliseconds);
+// the edit is published whole when Edit returns (EnvelopeParameter.h).
 
 #include "instrument/dsp/EnvelopeParameter.h"
 #include "instrument/dsp/Relaxed.h"
@@ -133,8 +135,8 @@ struct OpParams
   SharedEnvelope mEnvelope;
 
   // [main thread] Waveform 0, ratio 1, every offset and level 0, the preview increment equal to
-  // the preview rate factor and the default envelope.
-  void Init();
+  // the preview rate factor and the default envelope, its lengths at sampleRate.
+  void Init(float sampleRate = EnvelopeParameter::kReferenceSampleRate);
   // [any thread] Sets both waveform fields.
   void SetWaveform(int waveform);
   // [any thread] Preview phase increment = (ratio + offset * 0.01) * 8192 / preview point count.
@@ -166,7 +168,8 @@ public:
   GlobalParams& operator=(const GlobalParams&) = delete;
 
   // [main thread] Resets the sound: operators, algorithm 0, filter, LFO and the modulation
-  // envelope; operator A's level 1. Signs and pitch drift stay.
+  // envelope (the default envelopes at the model's sample rate); operator A's level 1. Signs and
+  // pitch drift stay.
   void InitSound();
 
   // [any thread] Stores the algorithm and lays its routing: depths s(source) * 16384 on the
@@ -182,9 +185,9 @@ public:
   // empty list or a source outside 0..4, and targets outside 0..4 are skipped.
   void CopyToEnvelopes(int source, std::initializer_list<int> targets);
 
-  // [main thread] Stores the sample rate and gives it to the five envelopes (their sample rate
-  // and time scale, used for millisecond conversions) and to the operators' preview rate factor.
-  // A rate that is not a positive number (a host that never set one) changes nothing.
+  // [main thread] Stores the sample rate and gives it to the five envelopes (their lengths in
+  // samples follow, their durations in milliseconds stay) and to the operators' preview rate
+  // factor. A rate that is not a positive number (a host that never set one) changes nothing.
   void SetSampleRate(double sampleRate);
 
   // [any thread] Envelope `which`, or null outside 0..4.

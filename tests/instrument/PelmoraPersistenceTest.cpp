@@ -5,11 +5,13 @@
 #include "instrument/Pelmora.h"
 #include "instrument/PresetFile.h"
 #include "instrument/StateChunk.h"
+#include "tests/instrument/PelmoraPluginFixture.h"
 #include "tests/support/TestSupport.h"
 #include "tools/VstHost.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -71,6 +73,39 @@ size_t EnvelopeAt(int envelope)
   return kPayload + 516 + 53 * static_cast<size_t>(envelope);
 }
 
+// Operator A's attack rises 0 -> 1 in ms; the envelope then holds the full level.
+void SetAttack(Pelmora& plug, float ms)
+{
+  plug.GetGlobalParams()
+    .GetEnvelope(kEnvelopeOpA)
+    ->Edit(
+      [ms](EnvelopeParameter& envelope)
+      {
+        envelope.SetStage(0, 0.0f, 1.0f, ms);
+        envelope.SetStage(1, 1.0f, 1.0f, 10.0f);
+        envelope.SetStage(2, 1.0f, 1.0f, 10.0f);
+      });
+}
+
+// A rising stage of d ms reaches half its level after d * 0.5^(1 / 0.9) ms.
+const double kHalfLevelAt = std::pow(0.5, 1.0 / 0.9);
+
+// Plays a note for 1.2 s and answers when its output first reaches half the level it then
+// holds, in milliseconds (within half a period of 1760 Hz).
+double HalfLevelMs(host::HostedPlugin& plug, double rate)
+{
+  plug.SendMidi({{0, {0x90, 93, 127}}});
+  const host::StereoBuffer out = RunBlocks(plug, static_cast<int>(rate * 1.2));
+  plug.SendMidi({{0, {0x80, 93, 0}}});
+  float held = 0.0f;
+  for (size_t i = out.left.size() - static_cast<size_t>(rate / 10); i < out.left.size(); i++)
+    held = std::max(held, std::fabs(out.left[i]));
+  for (size_t i = 0; i < out.left.size(); i++)
+    if (std::fabs(out.left[i]) >= 0.5f * held)
+      return static_cast<double>(i) * 1000.0 / rate;
+  return -1.0;
+}
+
 class Persistence : public ::testing::Test
 {
 protected:
@@ -110,8 +145,8 @@ TEST_F(Persistence, FreshProgramAndBankChunksHaveTheSpecifiedLayout)
   {
     EXPECT_EQ(program[EnvelopeAt(e)], 1) << "sustain";
     EXPECT_EQ(ReadAt<int32_t>(program, EnvelopeAt(e) + 1), 4);
-    // Stage 0 of the default envelope: 100 samples at the host's rate.
-    EXPECT_EQ(ReadAt<float>(program, EnvelopeAt(e) + 13), 100.0f * 1000.0f / 48000.0f);
+    // Stage 0 of the default envelope: 100 samples at 44.1 kHz, whatever the host's rate.
+    EXPECT_EQ(ReadAt<float>(program, EnvelopeAt(e) + 13), 100.0f * 1000.0f / 44100.0f);
   }
   for (int i = 0; i < 64; i++)
     EXPECT_EQ(ReadAt<double>(program, EnvelopeAt(5) + 8 * static_cast<size_t>(i)),
@@ -154,6 +189,42 @@ TEST_F(Persistence, AChunkMovesByteExactlyBetweenInstancesAtEveryRate)
     ASSERT_TRUE(b.plug.SetChunk(bank, true));
     EXPECT_EQ(b.plug.GetChunk(true), bank) << rate;
   }
+}
+
+TEST_F(Persistence, EnvelopeTimesHoldAtEveryRateAndAcrossRateChanges)
+{
+  {
+    // The start-up preset: loaded before the host gives its rate.
+    Pelmora maker(Info());
+    SetAttack(maker, 1000.0f);
+    ASSERT_TRUE(maker.SavePreset((Presets() + "/Slow.preset").c_str()));
+  }
+  Bytes chunk; // a state with a 100 ms attack, as a host keeps it
+  {
+    Pelmora maker(Info());
+    SetAttack(maker, 100.0f);
+    plugin::IByteChunk state;
+    plugin::IByteChunk::InitChunkWithFrameworkVer(state);
+    ASSERT_TRUE(maker.SerializeState(state));
+    chunk.assign(state.Data(), state.Data() + state.Size());
+  }
+  for (double rate : {48000.0, 96000.0})
+  {
+    Hosted started(rate);
+    EXPECT_NEAR(HalfLevelMs(started.plug, rate), 1000.0 * kHalfLevelAt, 1.0) << rate;
+    Hosted restored(rate);
+    ASSERT_TRUE(restored.plug.SetChunk(chunk, false));
+    EXPECT_NEAR(HalfLevelMs(restored.plug, rate), 100.0 * kHalfLevelAt, 1.0) << rate;
+  }
+  // Restored at 44.1 kHz, then the host switches to 96 kHz: the sound and its state stay.
+  Hosted switched(44100.0);
+  ASSERT_TRUE(switched.plug.SetChunk(chunk, false));
+  const Bytes saved = switched.plug.GetChunk(false);
+  switched.plug.Dispatch(kVst2EffMainsChanged, 0, 0);
+  switched.plug.Dispatch(kVst2EffSetSampleRate, 0, 0, nullptr, 96000.0f);
+  switched.plug.Dispatch(kVst2EffMainsChanged, 0, 1);
+  EXPECT_EQ(switched.plug.GetChunk(false), saved);
+  EXPECT_NEAR(HalfLevelMs(switched.plug, 96000.0), 100.0 * kHalfLevelAt, 1.0);
 }
 
 TEST_F(Persistence, TruncatedOrGarbageChunksAreRefusedWithTheStateUnchanged)
@@ -204,14 +275,12 @@ TEST_F(Persistence, EveryRestoreAppliesEnvelopesAndIdentity)
   {
     state->mName = "Round " + std::to_string(round);
     state->mIndex = -1;
-    state->mEnvelopes[kEnvelopeMod].Stage(1).SetSamples(1000 * round);
-    for (EnvelopeParameter& envelope : state->mEnvelopes)
-      envelope.mSampleRate = plug.GetGlobalParams().mSampleRate; // written at the same rate
+    state->mEnvelopes[kEnvelopeMod].SetStageMilliseconds(1, 10.0f * round);
     plugin::IByteChunk chunk;
     ASSERT_TRUE(StateChunk::Write(*state, chunk));
     ASSERT_EQ(plug.UnserializeState(chunk, 0), chunk.Size());
-    EXPECT_EQ(plug.GetGlobalParams().GetEnvelope(kEnvelopeMod)->Get().Stage(1).mSamples,
-              1000 * round);
+    EXPECT_EQ(plug.GetGlobalParams().GetEnvelope(kEnvelopeMod)->Get().StageMilliseconds(1),
+              10.0f * round);
     EXPECT_EQ(std::string(plug.GetPresetName()), state->mName);
     EXPECT_EQ(plug.GetPresetIndex(), -1);
   }
@@ -258,7 +327,7 @@ TEST_F(Persistence, ASavedPresetLoadsBackToTheSameStateAndSavesToTheSameBytes)
     plug.GetParam(40)->Set(3.3); // "LFO Rate"
     plug.GetGlobalParams()
       .GetEnvelope(kEnvelopeOpC)
-      ->Edit([](EnvelopeParameter& envelope) { envelope.Stage(2).Set(1, 0.25f, 777); });
+      ->Edit([](EnvelopeParameter& envelope) { envelope.SetStage(2, 1, 0.25f, 17.6f); });
     plug.SetOperatorLink(true);
     ASSERT_TRUE(plug.SavePreset(path.c_str()));
     EXPECT_STREQ(plug.GetPresetName(), "My preset");
@@ -281,6 +350,18 @@ TEST_F(Persistence, ASavedPresetLoadsBackToTheSameStateAndSavesToTheSameBytes)
   }
 }
 
+TEST_F(Persistence, SavePathsAreNormalisedAndTakeTheExtension)
+{
+  Pelmora plug(Info());
+  ASSERT_TRUE(plug.SavePreset((Presets() + "/Aaa.preset").c_str()));
+  ASSERT_TRUE(plug.SavePreset((Presets() + "/./Soft.preset").c_str()));
+  EXPECT_EQ(plug.GetPresetIndex(), 1); // Aaa, Soft
+  ASSERT_TRUE(plug.SavePreset((Presets() + "/Warm").c_str()));
+  EXPECT_STREQ(plug.GetPresetName(), "Warm");
+  EXPECT_EQ(plug.GetPresetIndex(), 2);
+  EXPECT_EQ(plug.GetPresetManager().FindPresetIndexByPath((Presets() + "/Warm.preset").c_str()), 2);
+}
+
 TEST_F(Persistence, FailedSavesAndRefusedFilesChangeNothing)
 {
   WritePreset("Good.preset", 1.5);
@@ -299,6 +380,12 @@ TEST_F(Persistence, FailedSavesAndRefusedFilesChangeNothing)
 
   EXPECT_FALSE(plug.SavePreset((Presets() + "/missing/x.preset").c_str()));
   unchanged("unwritable path");
+  const std::string good = Presets() + "/Good.preset";
+  const std::string kept = ReadFile(good);
+  ASSERT_EQ(chmod(good.c_str(), 0444), 0);
+  EXPECT_FALSE(plug.SavePreset(good.c_str()));
+  unchanged("read-only file");
+  EXPECT_EQ(ReadFile(good), kept);
   EXPECT_FALSE(plug.SavePreset(""));
   unchanged("cancelled prompt");
   EXPECT_FALSE(plug.LoadPreset(

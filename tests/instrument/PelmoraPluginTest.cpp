@@ -100,31 +100,55 @@ TEST_F(PelmoraPlugin, ParametersHaveTheTableNamesDefaultsAndUnits)
 
 TEST_F(PelmoraPlugin, DisplayTextsOfTheListsIncludingTrailingBlanks)
 {
+  // Every value of every listed parameter shows its text of the table, in order.
+  const std::vector<std::string> waveforms = {"Sine",  "Saw",   "Square", "Tri",   "TX W2", "TX W3",
+                                              "TX W4", "TX W5", "TX W6",  "TX W7", "TX W8"};
+  const std::vector<std::string> onOff = {"Off", "On"};
+  const std::vector<std::string> sources = {"-", "Mod Env", "LFO", "Modwheel", "Aftertouch"};
+  const std::vector<std::string> destinations = {
+    "-",          "Op A Level",   "Op B Level", "Op C Level",         "Op D Level", "Op A Phase",
+    "Op B Phase", "Op C Phase",   "Op D Phase", "Op D Feedback     ", "FM Amount",  "Cutoff",
+    "Resonance",  "Global Pitch", "Op A Pitch", "Op B Pitch",         "Op C Pitch", "Op D Pitch"};
+  const std::vector<std::pair<std::vector<int>, std::vector<std::string>>> lists = {
+    {{0, 8, 16, 24}, waveforms},
+    {{1, 9, 17, 25, 42, 43, 57, 58, 63}, onOff},
+    {{32}, {"1", "2", "3", "4", "5", "6", "7", "8"}},
+    {{35},
+     {"Lowpass 6 db/Oct", "Lowpass 12 db/Oct", "Lowpass 18 db/Oct", "Lowpass 24 db/Oct",
+      "Highpass 12 db/Oct", "Bandpass 12 db/Oct"}},
+    {{39}, {"Sine", "Saw", "Square", "Triangle", "S & H", "Perlin"}},
+    {{41},
+     {"8/1", "4/1", "2/1", "1/1", "1/2", "1/4D", "1/4", "1/4T", "1/8D", "1/8", "1/8T", "1/16D",
+      "1/16", "1/16T", "1/32", "1/64"}},
+    {{45, 48, 51, 54}, sources},
+    {{46, 49, 52, 55}, destinations},
+  };
+  AEffect* e = mPlug.Effect();
+  for (const auto& [indices, texts] : lists)
+  {
+    for (int index : indices)
+    {
+      const size_t last = texts.size() - 1;
+      for (size_t value = 0; value <= last; value++)
+      {
+        e->setParameter(e, index, static_cast<float>(value) / static_cast<float>(last));
+        EXPECT_EQ(mPlug.ParamDisplay(index), texts[value]) << index << " = " << value;
+      }
+    }
+  }
+  // Numbers beside the lists.
   const struct
   {
     int index;
     float normalized;
     const char* display;
   } cases[] = {
-    {0, 1.0f, "TX W8"},
-    {0, 0.3f, "Tri"},
-    {32, 1.0f, "8"},
-    {35, 1.0f, "Bandpass 12 db/Oct"},
-    {39, 0.8f, "S & H"},
-    {41, 0.0f, "8/1"},
-    {41, 1.0f, "1/64"},
-    {45, 1.0f, "Aftertouch"},
-    {46, 9.0f / 17.0f, "Op D Feedback     "},
-    {46, 1.0f, "Op D Pitch"},
-    {47, 0.0f, "-100.0"},
-    {47, 0.75f, "12.5"},
-    {61, 0.0f, "-70.0"},
-    {36, 0.0f, "30"},
-    {40, 0.0f, "0.01"},
+    {47, 0.0f, "-100.0"}, {47, 0.75f, "12.5"}, {61, 0.0f, "-70.0"},
+    {36, 0.0f, "30"},     {40, 0.0f, "0.01"},
   };
   for (const auto& c : cases)
   {
-    mPlug.Effect()->setParameter(mPlug.Effect(), c.index, c.normalized);
+    e->setParameter(e, c.index, c.normalized);
     EXPECT_EQ(mPlug.ParamDisplay(c.index), c.display) << c.index << " at " << c.normalized;
   }
 }

@@ -2,6 +2,7 @@
 // the operator link, and the editor-side updates through a recording stand-in for the editor.
 
 #include "instrument/Pelmora.h"
+#include "framework/graphics/IGraphics.h"
 #include "instrument/PelmoraEditorControls.h"
 #include "tests/support/TestSupport.h"
 
@@ -76,6 +77,27 @@ private:
     std::snprintf(line, sizeof(line), format, args...);
     mLog.push_back(line);
   }
+};
+
+// An editor control that reads the engine and the sound model when the editor takes it down, as
+// the preview and the envelope editors may.
+class ReadsTheInstrumentWhenRemoved : public plugin::igraphics::IControl
+{
+public:
+  ReadsTheInstrumentWhenRemoved(Pelmora& plug, int& reads)
+    : IControl(plugin::igraphics::IRECT(0, 0, 10, 10)), mPlug(plug), mReads(reads)
+  {
+  }
+  ~ReadsTheInstrumentWhenRemoved() override
+  {
+    if (mPlug.GetDSP().GetTempo() > 0.0 && mPlug.GetGlobalParams().mSampleRate > 0.0f)
+      mReads++;
+  }
+  void Draw(plugin::igraphics::IGraphics&) override {}
+
+private:
+  Pelmora& mPlug;
+  int& mReads;
 };
 
 bool Contains(const std::vector<std::string>& log, const std::string& line)
@@ -290,4 +312,14 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   EXPECT_TRUE(Contains(log, "select 3"));
   EXPECT_TRUE(Contains(log, "preset Warm (Init)"));
   EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
+}
+
+TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
+{
+  int reads = 0;
+  auto plug = std::make_unique<Pelmora>(Info());
+  ASSERT_NE(plug->OpenWindow(nullptr), nullptr); // headless
+  plug->GetUI()->AttachControl(new ReadsTheInstrumentWhenRemoved(*plug, reads));
+  plug.reset();
+  EXPECT_EQ(reads, 1);
 }

@@ -40,7 +40,7 @@ std::unique_ptr<InstrumentState> SmallState()
     EnvelopeParameter& envelope = state->mEnvelopes[static_cast<size_t>(e)];
     envelope.mSustain = false;
     envelope.InitStages(1);
-    envelope.Stage(0).Set(0.8f, 0.5f, 4410); // 100 ms at 44.1 kHz
+    envelope.SetStage(0, 0.8f, 0.5f, 100.0f);
   }
   return state;
 }
@@ -155,12 +155,17 @@ TEST(PresetFile, BrokenFilesAreRefusedWhole)
   const std::string stage = "{\n        \"end\": 0.5,\n        \"start\": 0.800000011920929,\n"
                             "        \"time\": 100.0\n      }";
   const std::string fourStages = stage + "," + stage + "," + stage + "," + stage;
+  // Well-formed, only one envelope short: refused for the count, not for the text.
+  const std::string threeEnvelopes = Replaced(valid, ",\n" + EnvelopeText("    ", "Op Env 4"), "");
+  SynthPreset decoded;
+  ASSERT_TRUE(PresetFile::Decode(threeEnvelopes, decoded));
+  ASSERT_EQ(decoded.opEnvelopes.size(), 3u);
   const std::vector<std::pair<const char*, std::string>> broken = {
     {"no modEnvelope", valid.substr(0, valid.find(",\n  \"modEnvelope\"")) + "}"},
     {"sustain as a number", Replaced(valid, "\"sustain\": false\n  }", "\"sustain\": 0\n  }")},
     {"value as text", Replaced(valid, "\"value\": 0.25", "\"value\": \"0.25\"")},
     {"index as a fraction", Replaced(valid, "\"index\": 1,", "\"index\": 1.5,")},
-    {"three operator envelopes", Replaced(valid, EnvelopeText("    ", "Op Env 4"), "")},
+    {"three operator envelopes", threeEnvelopes},
     {"no stage", Replaced(valid, "\"stages\": [\n      " + stage + "\n    ]", "\"stages\": []")},
     {"sustain with three stages",
      Replaced(Replaced(valid, "\"sustain\": false\n  }", "\"sustain\": true\n  }"),
@@ -208,6 +213,16 @@ TEST(PresetFile, FilesAreWrittenWholeOrNotAtAll)
   EXPECT_EQ(text, "second");
   EXPECT_EQ(ReadFile(dir / ".Lead.preset.new"), "") << "no temporary file is left";
 
+  // A preset the user made read-only is kept; a writable one keeps its mode.
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  EXPECT_FALSE(PresetFile::WriteFile(path.c_str(), "over"));
+  EXPECT_EQ(ReadFile(path), "second");
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(PresetFile::WriteFile(path.c_str(), "second"));
+  struct stat status;
+  ASSERT_EQ(stat(path.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0640u);
+
   EXPECT_FALSE(PresetFile::WriteFile((dir / "missing/Lead.preset").c_str(), "x"));
   EXPECT_FALSE(PresetFile::WriteFile(dir.Path().c_str(), "x")) << "a folder is not a file";
   ASSERT_EQ(chmod(dir.Path().c_str(), 0500), 0);
@@ -235,6 +250,9 @@ TEST(PresetFile, PathsAndTextUtilities)
   EXPECT_EQ(PresetFile::CategoryFromPath("/p/Presets/Pads/Soft.preset"), "Pads");
   EXPECT_EQ(PresetFile::CategoryFromPath("/p/Presets/Soft.preset"), "Presets");
   EXPECT_EQ(PresetFile::CategoryFromPath("Soft.preset"), "");
+  EXPECT_EQ(PresetFile::SavePath("/p/Presets/./Pads//Soft.preset"), "/p/Presets/Pads/Soft.preset");
+  EXPECT_EQ(PresetFile::SavePath("/p/Presets/x/../Soft v2.1"), "/p/Presets/Soft v2.1.preset");
+  EXPECT_EQ(PresetFile::SavePath("/p/Presets/"), "");
 
   const std::vector<unsigned char> decoded = base64_decode("SGVsbG8=IGdvbmU");
   EXPECT_EQ(std::string(decoded.begin(), decoded.end()), "Hello");

@@ -71,7 +71,7 @@ IPluginVST2::IPluginVST2(const InstanceInfo& info, const Config& config)
     mAEffect.flags |= kVst2FlagHasEditor;
     SetEditorRect();
   }
-  CreateTimer();
+  // The idle timer starts once the whole instance is built (see the entry).
 }
 
 IPluginVST2::~IPluginVST2() = default;

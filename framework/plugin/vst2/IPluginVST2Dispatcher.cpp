@@ -112,6 +112,7 @@ intptr_t IPluginVST2::DispatchLifecycle(int32_t opCode, intptr_t value, float op
     OpenInstance();
     return 0;
   case kVst2EffClose:
+    PrepareForDeletion(); // while the instrument's members all live
     delete this;
     return 0;
   case kVst2EffSetSampleRate:
@@ -145,10 +146,14 @@ intptr_t IPluginVST2::DispatchProgram(int32_t opCode, int32_t idx, intptr_t valu
   switch (opCode)
   {
   case kVst2EffSetProgram:
-    if (!DoesStateChunks())
-      ModifyCurrentPreset();
-    if (value >= 0 && value < NPresets())
-      RestorePreset(static_cast<int>(value));
+    // The current program keeps the current sound: hosts send its index routinely (some right
+    // after restoring a project), and restoring the slot would revert every edit and automation
+    // since it was last stored. A switch to another program first stores the sound in the slot
+    // being left, as the bank chunk would, so that switching back brings the edits back.
+    if (value < 0 || value >= NPresets() || value == GetCurrentPresetIdx())
+      return 0;
+    ModifyCurrentPreset();
+    RestorePreset(static_cast<int>(value));
     return 0;
   case kVst2EffGetProgram:
     return GetCurrentPresetIdx();
@@ -257,8 +262,8 @@ intptr_t IPluginVST2::DispatchEditor(int32_t opCode, int32_t idx, intptr_t value
     return 1;
   case kVst2EffEditIdle:
   case kVst2EffIdle:
-    // The host's GUI-thread idle calls are this plug-in's run loop.
-    Timer::PumpDue();
+    // The host's GUI-thread idle calls are this instance's run loop: its own timers only.
+    Timer::PumpDue(TimerOwner());
     return 0;
   case kVst2EffEditKeyDown:
   case kVst2EffEditKeyUp:

@@ -50,8 +50,9 @@ intptr_t IPluginVST2::SetChunk(int32_t idx, intptr_t size, const void* ptr)
   if (!ptr || size <= 0 || size > kMaxChunkSize)
     return 0;
   const bool isBank = idx == 0;
-  IByteChunk& chunk = isBank ? mBankState : mState;
-  chunk.Clear();
+  // Copied before anything is replaced: hosts duplicating a track hand back the very data that
+  // the get-chunk call gave them, which lives in this instance's own chunk.
+  IByteChunk chunk;
   chunk.AppendBytes(ptr, static_cast<int>(size));
   if (chunk.Size() != size)
     return 0;

@@ -184,9 +184,13 @@ TEST(IniStore, FailedWritesAreReported)
   TempDir dir;
   EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", (dir / "missing/x.ini").c_str()));
 
-  // The temporary name is taken by a folder: the temporary file cannot be made.
+  // The temporary name is taken by a folder: the temporary file cannot be made. The value that
+  // never reached the disk is not read back either.
+  const std::string blocked = dir / "blocked.ini";
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "old", blocked.c_str()));
   ASSERT_EQ(mkdir((dir / ".blocked.ini.new").c_str(), 0777), 0);
-  EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", (dir / "blocked.ini").c_str()));
+  EXPECT_FALSE(WritePrivateProfileString("s", "k", "new", blocked.c_str()));
+  EXPECT_EQ(Get("s", "k", blocked), "old");
 
   // The file name is a folder: the rename fails.
   ASSERT_EQ(mkdir((dir / "folder.ini").c_str(), 0777), 0);

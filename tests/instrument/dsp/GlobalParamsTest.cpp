@@ -143,7 +143,9 @@ TEST(GlobalParams, SampleRateReachesEveryEnvelopeAndPresetConversion)
   {
     const EnvelopeParameter envelope = model.GetEnvelope(which)->Get();
     EXPECT_EQ(envelope.mSampleRate, 48000.0f) << which;
-    EXPECT_EQ(envelope.Stage(0).mSamples, 100) << which; // lengths stay in samples
+    // The durations stay; the lengths follow: 100 samples at 44.1 kHz are 109 at 48 kHz.
+    EXPECT_EQ(envelope.StageMilliseconds(0), EnvelopeStageParameter::kDefaultMilliseconds);
+    EXPECT_EQ(envelope.Stage(0).mSamples, 109) << which;
   }
   EXPECT_FLOAT_EQ(model.mOps[kOpA].mPreviewRateFactor, 8192.0f / 48000.0f);
   SynthPresetEnvelope preset;
@@ -151,6 +153,17 @@ TEST(GlobalParams, SampleRateReachesEveryEnvelopeAndPresetConversion)
   model.SetEnvelopeParams(kEnvelopeOpD, preset);
   EXPECT_EQ(model.mOps[kOpD].mEnvelope.Get().Stage(0).mSamples, 480);
   model.SetEnvelopeParams(5, preset); // names no envelope
+  model.SetSampleRate(44100.0);       // and back: nothing drifts
+  EXPECT_EQ(model.mModEnvelope.Get().Stage(0).mSamples, 100);
+
+  // An edit keeps duration, direction and length in step.
+  EnvelopeParameter edited(48000.0f);
+  edited.SetStage(0, 0.0f, 1.0f, 0.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 30); // the rising minimum
+  edited.SetStageLevels(0, 1.0f, 0.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 200); // the falling minimum
+  edited.SetStageMilliseconds(0, 50.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 2400);
 }
 
 // Two envelopes that differ in every stage; a reader must see one or the other, never a mix.

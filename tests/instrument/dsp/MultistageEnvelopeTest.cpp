@@ -58,28 +58,34 @@ TEST(MultistageEnvelope, CurveTablesStartAndEndExactly)
 
 TEST(MultistageEnvelope, DefaultEnvelopeShapeAndLengthsAt44And48kHz)
 {
-  for (double rate : {44100.0, 48000.0})
+  // The same durations at both rates: 100, 8820 and 4410 samples at 44.1 kHz are 109, 9600 and
+  // 4800 at 48 kHz.
+  struct Lengths
+  {
+    double rate;
+    int attack, hold, decay;
+  };
+  for (const Lengths& l : {Lengths{44100.0, 100, 8820, 4410}, Lengths{48000.0, 109, 9600, 4800}})
   {
     GlobalParams model;
-    model.SetSampleRate(rate);
+    model.SetSampleRate(l.rate);
     Env envelope("Op EG 0");
     envelope.Start(model.mOps[kOpA].mEnvelope, 1.0f, 1.0f);
-    const std::vector<float> v = Render(envelope, 14000);
-    // Attack 0 -> 1 in 100 samples: 0 at the first sample, exactly 1 at sample 101.
+    const std::vector<float> v = Render(envelope, 16000);
+    // Attack 0 -> 1: 0 at the first sample, exactly 1 at sample attack + 1.
     EXPECT_EQ(v[0], 0.0f);
-    EXPECT_LT(v[99], 1.0f);
-    EXPECT_EQ(v[100], 1.0f);
-    // The 8820-sample hold, shared boundaries included, up to the decay's first sample.
-    EXPECT_EQ(std::count(v.begin() + 100, v.begin() + 8921, 1.0f), 8821);
-    EXPECT_LT(v[8921], 1.0f);
-    // Decay 1 -> 0.8 in 4410 samples, then the sustain level holds.
-    EXPECT_GT(v[13329], 0.8f);
-    EXPECT_EQ(v[13330], 0.8f);
-    EXPECT_EQ(v[13999], 0.8f);
+    EXPECT_LT(v[l.attack - 1], 1.0f);
+    EXPECT_EQ(v[l.attack], 1.0f);
+    // The hold, shared boundaries included, up to the decay's first sample.
+    const int decay = l.attack + l.hold + 1;
+    EXPECT_EQ(std::count(v.begin() + l.attack, v.begin() + decay, 1.0f), l.hold + 1);
+    EXPECT_LT(v[decay], 1.0f);
+    // Decay 1 -> 0.8, then the sustain level holds.
+    EXPECT_GT(v[decay + l.decay - 2], 0.8f);
+    EXPECT_EQ(v[decay + l.decay - 1], 0.8f);
+    EXPECT_EQ(v[15999], 0.8f);
     EXPECT_EQ(envelope.GetState(), Env::kSustaining);
-    // The lengths are samples at any rate; only their reading in milliseconds changes.
-    const EnvelopeParameter stored = model.mOps[kOpA].mEnvelope.Get();
-    EXPECT_FLOAT_EQ(stored.StageMilliseconds(1), static_cast<float>(8820 * 1000.0 / rate));
+    EXPECT_EQ(model.mOps[kOpA].mEnvelope.Get().StageMilliseconds(1), 200.0f);
   }
 }
 

@@ -55,6 +55,75 @@ std::vector<double> Harmonics(const float* table)
   return amplitude;
 }
 
+// Harmonic j of one cycle as x = mCos cos(j t) + mSin sin(j t); for j = 0, mCos is the mean.
+struct Partial
+{
+  double mCos = 0.0, mSin = 0.0;
+};
+
+Partial PartialOf(const float* table, int j)
+{
+  Partial p;
+  for (int n = 0; n < N; ++n)
+  {
+    const double x = WaveTableSet::Sample(table, n);
+    const double angle = 2.0 * std::numbers::pi * j * n / N;
+    p.mCos += x * std::cos(angle);
+    p.mSin += x * std::sin(angle);
+  }
+  const double scale = j == 0 ? 1.0 / N : 2.0 / N;
+  return {p.mCos * scale, p.mSin * scale};
+}
+
+TEST(WaveTableSet, OneSpectralFactPerWaveform)
+{
+  const auto set = WaveTableSet::Acquire(48000.0);
+  const auto part = [&](int waveform, int j)
+  {
+    return PartialOf(set->Table(waveform, 0), j);
+  };
+  const auto sine = [&](int waveform, int j)
+  {
+    return part(waveform, j).mSin;
+  };
+  double meanAbsTx2 = 0.0;
+  for (int n = 0; n < N; ++n)
+  {
+    meanAbsTx2 += std::fabs(WaveTableSet::Sample(set->Table(WaveTableSet::kTx2, 0), n)) / N;
+  }
+  const double pi = std::numbers::pi;
+  const struct
+  {
+    const char* fact;
+    double value, expected;
+  } facts[] = {
+    {"sine: a unit fundamental", sine(WaveTableSet::kSine, 1), 1.0},
+    {"saw: harmonic j at 1/j", sine(WaveTableSet::kSaw, 2) / sine(WaveTableSet::kSaw, 1), 0.5},
+    {"square: odd harmonics at 1/j",
+     sine(WaveTableSet::kSquare, 3) / sine(WaveTableSet::kSquare, 1), 1.0 / 3.0},
+    {"triangle: third at -1/9", sine(WaveTableSet::kTriangle, 3) / sine(WaveTableSet::kTriangle, 1),
+     -1.0 / 9.0},
+    {"triangle: fifth at +1/25",
+     sine(WaveTableSet::kTriangle, 5) / sine(WaveTableSet::kTriangle, 1), 1.0 / 25.0},
+    {"TX W2: third at -0.19", sine(WaveTableSet::kTx2, 3) / sine(WaveTableSet::kTx2, 1), -0.19},
+    {"TX W3, a half sine: mean 2/pi of the fundamental",
+     part(WaveTableSet::kTx3, 0).mCos / sine(WaveTableSet::kTx3, 1), 2.0 / pi},
+    {"TX W4, TX W2 gated: the same sine partials",
+     sine(WaveTableSet::kTx4, 3) / sine(WaveTableSet::kTx4, 1), -0.19},
+    {"TX W5, sin 2t gated: second harmonic 1/2", sine(WaveTableSet::kTx5, 2), 0.5},
+    {"TX W6, TX W2 twice as fast, gated", sine(WaveTableSet::kTx6, 6) / sine(WaveTableSet::kTx6, 2),
+     -0.19},
+    {"TX W7, |sin 2t| gated: fourth at -2/3 of the mean",
+     part(WaveTableSet::kTx7, 4).mCos / part(WaveTableSet::kTx7, 0).mCos, -2.0 / 3.0},
+    {"TX W8, |TX W6|: mean half that of |TX W2|", part(WaveTableSet::kTx8, 0).mCos,
+     meanAbsTx2 / 2.0},
+  };
+  for (const auto& f : facts)
+  {
+    EXPECT_NEAR(f.value, f.expected, 1e-5) << f.fact;
+  }
+}
+
 TEST(WaveTableSet, LevelsAndHarmonicsFollowTheRate)
 {
   const auto at44 = WaveTableSet::Acquire(44100.0);

@@ -142,6 +142,23 @@ TEST(Engine, ChorusPassesDcAndWidensTheSound)
   const std::vector<double> w = wet.Render(9600);
   EXPECT_GT(MaxDifference(d, w), 0.01);
   EXPECT_FALSE(wet.ChannelsDiffer());
+
+  // A constant voice (ratio 0: the oscillator stands at its phase) through the mix: the dry
+  // signal at full level plus each stage's wet signal at 0.55.
+  std::vector<double> level;
+  for (int stages = 0; stages <= 2; ++stages)
+  {
+    TestEngine engine;
+    engine.dsp.SetParam(OpParamIndex(kOpA, kOpRatio), 0.0);
+    engine.dsp.SetParam(OpParamIndex(kOpA, kOpPhase), 67.0); // near the cycle's peak
+    engine.dsp.SetParam(kParamChorus1, stages >= 1 ? 1 : 0);
+    engine.dsp.SetParam(kParamChorus2, stages >= 2 ? 1 : 0);
+    engine.NoteOn(60);
+    level.push_back(engine.Render(24000).back()); // in the sustain
+  }
+  EXPECT_GT(std::fabs(level[0]), 0.05);
+  EXPECT_NEAR(level[1] / level[0], 1.0 + PelmoraEngine::kChorusWet, 1e-3);
+  EXPECT_NEAR(level[2] / level[0], 1.0 + 2.0 * PelmoraEngine::kChorusWet, 1e-3);
 }
 
 TEST(Engine, SmootherStepsAtAFixedCoefficient)

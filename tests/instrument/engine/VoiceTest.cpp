@@ -107,6 +107,8 @@ TEST(Voice, PitchBendFollowsTheRange)
     EXPECT_NEAR(Cents(PlayedFrequency(engine, 69), expected), 0.0, 1.0) << range;
     engine.Send(0xE0, 0x00, 0x40);
   }
+  // Back at the centre, 0x2000 (low seven bits first): the key's own pitch.
+  EXPECT_NEAR(Cents(PlayedFrequency(engine, 69), 440.0), 0.0, 1.0);
 }
 
 TEST(Voice, GlideReachesItsTargetOnTimeWithoutOvershoot)
@@ -146,15 +148,22 @@ TEST(Voice, MonoModePlaysOneVoiceLegato)
   PelmoraVoice& voice = engine.dsp.GetVoice(0);
   const int stage = voice.GetEnvelope(kOpA).GetStageIndex();
   EXPECT_GT(stage, 0);
+  engine.NoteOn(64);
+  engine.Render(4800);
   engine.NoteOn(67); // legato: the same voice moves on, its envelope keeps running
   const std::vector<double> out = engine.Render(9600);
   EXPECT_EQ(engine.BusyVoices(), 1);
   EXPECT_EQ(voice.mKey, 67);
   EXPECT_GE(voice.GetEnvelope(kOpA).GetStageIndex(), stage);
   EXPECT_NEAR(Cents(Frequency(out, 960, out.size()), NoteFrequency(67)), 0.0, 1.0);
-  engine.NoteOff(67); // back to the key still held
-  const std::vector<double> back = engine.Render(9600);
-  EXPECT_NEAR(Cents(Frequency(back, 960, back.size()), NoteFrequency(60)), 0.0, 1.0);
+  // Releasing the last of three held keys returns to the most recent one still held, then on.
+  for (int release : {67, 64})
+  {
+    engine.NoteOff(release);
+    const std::vector<double> back = engine.Render(9600);
+    const int held = release == 67 ? 64 : 60;
+    EXPECT_NEAR(Cents(Frequency(back, 960, back.size()), NoteFrequency(held)), 0.0, 1.0) << held;
+  }
   engine.NoteOff(60);
   engine.Render(4800);
   EXPECT_EQ(engine.BusyVoices(), 0);

@@ -60,3 +60,40 @@ TEST(InstrumentThreads, AutomationAndIdleWhileTheAudioThreadPlays)
   audio.join();
   EXPECT_TRUE(finite);
 }
+
+TEST(InstrumentThreads, InstancesComeAndGoWhileAnotherIdles)
+{
+  // A host creates and closes instances on one thread while another instance idles on its own:
+  // an idle call runs its own instance's timers only, and a timer never fires into an instance
+  // that is being built or torn down.
+  host::PluginModule module;
+  std::string error;
+  ASSERT_TRUE(module.Load(PELMORA_INSTRUMENT_PLUGIN, error)) << error;
+  host::HostedPlugin idling;
+  ASSERT_TRUE(idling.Create(module.Entry()));
+  idling.Start();
+
+  std::atomic<bool> done{false};
+  std::thread churn(
+    [&]
+    {
+      for (int i = 0; i < 12; i++)
+      {
+        host::HostedPlugin plug;
+        if (!plug.Create(module.Entry()))
+          break;
+        plug.Start();
+        plug.Dispatch(kVst2EffIdle);
+        plug.Close();
+      }
+      done = true;
+    });
+  int idles = 0;
+  while (!done)
+  {
+    idling.Dispatch(kVst2EffEditIdle);
+    idles++;
+  }
+  churn.join();
+  EXPECT_GT(idles, 0);
+}

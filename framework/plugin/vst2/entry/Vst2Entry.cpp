@@ -17,11 +17,22 @@ AEffect* CreateInstance(Vst2HostCallback hostCallback)
     plugin::IPluginVST2* plug = plugin::MakePlug(plugin::Vst2InstanceInfo(hostCallback));
     if (!plug)
       return nullptr;
-    plug->EnsureDefaultPreset();
-    AEffect& effect = plug->GetAEffect();
-    if (effect.numPrograms < 2)
-      effect.numPrograms = 1;
-    return &effect;
+    try
+    {
+      plug->EnsureDefaultPreset();
+      AEffect& effect = plug->GetAEffect();
+      if (effect.numPrograms < 2)
+        effect.numPrograms = 1;
+      // Only now is the instance whole: its idle timer may run.
+      plug->CreateTimer();
+      return &effect;
+    }
+    catch (...)
+    {
+      plug->PrepareForDeletion();
+      delete plug;
+      return nullptr;
+    }
   }
   catch (...)
   {

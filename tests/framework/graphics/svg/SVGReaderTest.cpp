@@ -75,6 +75,8 @@ TEST(SVGReader, StylesInheritAndStyleAttributesWin)
   ASSERT_TRUE(image);
   const SVGShape& a = image->mShapes[0];
   EXPECT_EQ(a.mFill.mColor & 0xffffffu, 0x0000ffu);
+  EXPECT_EQ(Parse("<rect width='1' height='1' fill='#abc'/>")->mShapes[0].mFill.mColor & 0xffffffu,
+            0xccbbaau); // #aabbcc, red in the low byte
   EXPECT_EQ(a.mOpacity, 0.5f);
   EXPECT_EQ(a.mStrokeLineCap, 1);
   ASSERT_EQ(a.mStrokeDashCount, 2); // an odd list repeats once

@@ -324,16 +324,34 @@ TEST_F(Vst2Fixture, ChunksRestoreByteExactlyIntoASecondInstance)
   }
 }
 
-TEST_F(Vst2Fixture, ProgramChangesRestoreTheSlot)
+TEST_F(Vst2Fixture, SettingTheCurrentProgramKeepsTheSound)
 {
   AEffect* e = mPlug.Effect();
-  const std::vector<uint8_t> before = mPlug.GetChunk(false);
+  ASSERT_TRUE(mPlug.SetChunk(mPlug.GetChunk(false), false)); // as a host restoring a project
   e->setParameter(e, kParamGain, 0.9f);
-  mPlug.Dispatch(kVst2EffSetProgram, 0, 0); // state chunks: the slot is not overwritten first
-  EXPECT_EQ(mPlug.GetChunk(false), before);
+  const std::vector<uint8_t> edited = mPlug.GetChunk(false);
+  mPlug.Dispatch(kVst2EffSetProgram, 0, 0); // what some hosts send next
+  EXPECT_EQ(mPlug.GetChunk(false), edited);
   EXPECT_EQ(mPlug.Dispatch(kVst2EffGetProgram), 0);
   mPlug.Dispatch(kVst2EffSetProgram, 0, 5); // no such slot
   EXPECT_EQ(mPlug.Dispatch(kVst2EffGetProgram), 0);
+}
+
+TEST_F(Vst2Fixture, TheChunkPointerItselfRestores)
+{
+  // Hosts duplicating a track hand back the very data the get-chunk call gave them.
+  AEffect* e = mPlug.Effect();
+  e->setParameter(e, kParamGain, 0.37f);
+  for (int index : {1, 0}) // the program, then the bank
+  {
+    void* data = nullptr;
+    const intptr_t size = mPlug.Dispatch(kVst2EffGetChunk, index, 0, &data);
+    ASSERT_GT(size, 0);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    const std::vector<uint8_t> copy(bytes, bytes + size);
+    EXPECT_EQ(mPlug.Dispatch(kVst2EffSetChunk, index, size, data), 1) << index;
+    EXPECT_EQ(mPlug.GetChunk(index == 0), copy) << index;
+  }
 }
 
 TEST_F(Vst2Fixture, OpcodesBeyondTheTableAnswerZero)

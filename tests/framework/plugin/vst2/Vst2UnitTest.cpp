@@ -69,6 +69,31 @@ TEST(Vst2Unit, RecordFlagsFollowTheConfig)
   EXPECT_EQ(IPluginVST2::VSTDispatcher(nullptr, kVst2EffIdentify, 0, 0, nullptr, 0), 0);
 }
 
+TEST(Vst2Unit, ProgramSwitchesKeepTheEditsOfEachProgram)
+{
+  InstanceInfo info;
+  Config config = TestPlugConfig();
+  config.nPresets = 2;
+  IPluginVST2 plug(info, config);
+  plug.GetParam(0)->InitDouble("Gain", 0.0, 0.0, 1.0, 0.01);
+  plug.EnsureDefaultPreset();
+  AEffect* e = &plug.GetAEffect();
+  const auto program = [e](intptr_t index)
+  {
+    IPluginVST2::VSTDispatcher(e, kVst2EffSetProgram, 0, index, nullptr, 0.0f);
+  };
+  e->setParameter(e, 0, 0.3f);
+  program(0); // the current one: nothing changes
+  EXPECT_FLOAT_EQ(e->getParameter(e, 0), 0.3f);
+  program(1); // filled with the state at creation
+  EXPECT_FLOAT_EQ(e->getParameter(e, 0), 0.0f);
+  e->setParameter(e, 0, 0.7f);
+  program(0); // each program comes back as it was left
+  EXPECT_FLOAT_EQ(e->getParameter(e, 0), 0.3f);
+  program(1);
+  EXPECT_FLOAT_EQ(e->getParameter(e, 0), 0.7f);
+}
+
 TEST(Vst2Unit, StereoLimitedHostsGetTwoChannelsEachWay)
 {
   HostedPlugin host;

@@ -112,7 +112,7 @@ void EditModel(GlobalParams& model, int round)
   model.mOps[0].mEnvelope.Edit(
     [round](EnvelopeParameter& envelope)
     {
-      envelope.Stage(0).SetSamples(100 + round);
+      envelope.SetStageMilliseconds(0, 2.0f + 0.1f * static_cast<float>(round % 50));
       envelope.mSustain = !envelope.mSustain;
     });
   model.CopyToEnvelopes(kEnvelopeOpA, {kEnvelopeOpC, kEnvelopeMod});
