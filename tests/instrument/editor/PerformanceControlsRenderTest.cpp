@@ -52,7 +52,6 @@ struct Sheet
   SharedEnvelope mModEnvelope{EnvelopeParameter()};
   IVMultistageEnvelopeControl* mOperator = nullptr;
   IVTVKeyboardControl* mKeys = nullptr;
-  std::vector<IWheelControl*> mWheels;
 
   void Layout(IGraphics& g)
   {
@@ -89,10 +88,8 @@ struct Sheet
 
     // The editor's keyboard row.
     const float y = 142.f;
-    mWheels.push_back(static_cast<IWheelControl*>(
-      g.AttachControl(new IVTVWheelControl(IRECT(12, y, 32, y + 87), IWheelControl::kPitchWheel))));
-    mWheels.push_back(static_cast<IWheelControl*>(
-      g.AttachControl(new IVTVWheelControl(IRECT(40, y, 60, y + 87), 1))));
+    g.AttachControl(new IVTVWheelControl(IRECT(12, y, 32, y + 87), IWheelControl::kPitchWheel));
+    g.AttachControl(new IVTVWheelControl(IRECT(40, y, 60, y + 87), 1))->SetValue(0.3);
     mKeys = static_cast<IVTVKeyboardControl*>(g.AttachControl(new IVTVKeyboardControl(
       IRECT(88, y, 653, y + 87), 36, 84, false, kWhiteKey, COLOR_BLACK, ToIColor(ColorPrimary),
       ToIColor(ColorFrame), kKeyLine, ToIColor(ColorPrimary))));
@@ -108,9 +105,8 @@ struct Sheet
       IWheelControl* pWheel =
         i < 3 ? new IVTVWheelControl(r, 1) : new IWheelControl(r.GetPadded(8.f), 1);
       pWheel->SetValue(positions[i % 3]);
-      mWheels.push_back(static_cast<IWheelControl*>(g.AttachControl(pWheel)));
+      g.AttachControl(pWheel);
     }
-    mWheels[1]->SetValue(0.3);
   }
 };
 
