@@ -18,9 +18,10 @@ public:
   virtual ~IInWindowTextEntry() = default;
 
   // Opens the field over bounds holding str; when editing ends the control calls
-  // IGraphics::SetControlValueAfterTextEdit with the entered text. Answers false, and then never
-  // calls back for this request, when it cannot take it (an edit already open or closing): the
-  // context then ends the request as cancelled.
+  // IGraphics::SetControlValueAfterTextEdit with the entered text, or, dismissed without one,
+  // IGraphics::ClearInTextEntryControl (either ends the host edit the request holds). Answers
+  // false, and then never calls back for this request, when it cannot take it (an edit already
+  // open or closing): the context then ends the request as cancelled.
   virtual bool CreateTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
                                const char* str) = 0;
   // True while an edit is in progress: the control then receives every pointer event first.

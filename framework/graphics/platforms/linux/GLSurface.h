@@ -30,6 +30,12 @@ public:
   // Window surfaces: the X events waiting, one call each; false when the window is gone.
   virtual bool PumpEvents(const std::function<void(const _XEvent&)>& /*handler*/) { return true; }
   virtual void Resize(int /*width*/, int /*height*/) {}
+  // Window surfaces: hides the pointer over the window (a blank cursor) or shows it again;
+  // false when the window is gone. Headless there is no pointer: nothing to do.
+  virtual bool SetPointerHidden(bool /*hide*/) { return true; }
+  // Window surfaces: moves the pointer to a position in the window, in pixels; false when the
+  // window is gone.
+  virtual bool WarpPointer(int /*x*/, int /*y*/) { return true; }
   virtual bool IsHeadless() const = 0;
 };
 

@@ -80,6 +80,8 @@ public:
         glXDestroyPbuffer(mDisplay, mPbuffer);
       if (mGLXWindow)
         glXDestroyWindow(mDisplay, mGLXWindow);
+      if (mBlankCursor)
+        XFreeCursor(mDisplay, mBlankCursor);
       if (mWindow && !mWindowGone)
         XDestroyWindow(mDisplay, mWindow);
       if (mColormap)
@@ -223,9 +225,44 @@ public:
                   static_cast<unsigned>(std::max(height, 1)));
   }
 
+  bool SetPointerHidden(bool hide) override
+  {
+    if (mWindowGone)
+      return false;
+    QuietErrors quiet(mDisplay);
+    if (hide)
+    {
+      if (!mBlankCursor)
+      {
+        // A cursor whose one pixel is masked out shows nothing.
+        const char bits[1] = {0};
+        const Pixmap blank = XCreateBitmapFromData(mDisplay, mWindow, bits, 1, 1);
+        XColor black = {};
+        mBlankCursor = XCreatePixmapCursor(mDisplay, blank, blank, &black, &black, 0, 0);
+        XFreePixmap(mDisplay, blank);
+      }
+      XDefineCursor(mDisplay, mWindow, mBlankCursor);
+    }
+    else
+    {
+      XUndefineCursor(mDisplay, mWindow);
+    }
+    return mBlankCursor != 0;
+  }
+
+  bool WarpPointer(int x, int y) override
+  {
+    if (mWindowGone)
+      return false;
+    QuietErrors quiet(mDisplay);
+    XWarpPointer(mDisplay, None, mWindow, 0, 0, 0, 0, x, y);
+    return true;
+  }
+
 private:
   Display* mDisplay = nullptr;
   Window mWindow = 0;
+  Cursor mBlankCursor = 0;
   Colormap mColormap = 0;
   GLXWindow mGLXWindow = 0;
   GLXPbuffer mPbuffer = 0;

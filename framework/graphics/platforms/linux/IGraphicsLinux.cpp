@@ -176,10 +176,39 @@ void IGraphicsLinux::GetMouseLocation(float& x, float& y) const
 
 void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
 {
-  // The pointer stays visible: hiding it needs the XFixes extension, which this layer does not
-  // use. The state is kept for the graphics core.
-  mCursorHidden = hide;
-  mCursorLock = hide && lock;
+  if (hide == mCursorHidden)
+    return;
+  if (hide)
+  {
+    // The pointer vanishes where the drag starts and, locked, is held there: each movement is
+    // put back (see the motion events), so the drag never runs into the screen's edge. Where it
+    // cannot be hidden (no window), nothing is held and controls drag absolutely.
+    mCursorHoldX = mMouseX;
+    mCursorHoldY = mMouseY;
+    mCursorHidden = mSurface && mSurface->SetPointerHidden(true);
+    mCursorLock = mCursorHidden && lock;
+    return;
+  }
+  // Shown again where the drag started.
+  if (mSurface)
+  {
+    mSurface->SetPointerHidden(false);
+    if (mCursorLock)
+      WarpPointerTo(mCursorHoldX, mCursorHoldY);
+  }
+  mCursorHidden = false;
+  mCursorLock = false;
+}
+
+bool IGraphicsLinux::WarpPointerTo(float x, float y)
+{
+  const float scale = GetBackingPixelScale();
+  if (!mSurface || !mSurface->WarpPointer(static_cast<int>(std::lround(x * scale)),
+                                          static_cast<int>(std::lround(y * scale))))
+    return false;
+  mMouseX = x;
+  mMouseY = y;
+  return true;
 }
 
 void IGraphicsLinux::MoveMouseCursor(float x, float y)

@@ -64,6 +64,8 @@ public:
 
   // ---- Pointer and keys
   void GetMouseLocation(float& x, float& y) const override;
+  // A blank cursor over the editor's window while hidden; locked, the pointer is held where it
+  // was hidden; shown again there. Headless, only the state is kept.
   void HideMouseCursor(bool hide = true, bool lock = true) override;
   void MoveMouseCursor(float x, float y) override;
   void ForceEndUserEdit() override {}
@@ -104,6 +106,8 @@ protected:
 private:
   // Editor points of a pixel position in the window.
   float ToPoints(int pixels) const;
+  // Moves the pointer to a position in editor points; false when it cannot.
+  bool WarpPointerTo(float x, float y);
   void DrawDirty();
 
   GLSurfacePtr mSurface;
@@ -114,6 +118,8 @@ private:
   std::string mAppGroupID;
   float mMouseX = 0.f;
   float mMouseY = 0.f;
+  float mCursorHoldX = 0.f; // where the pointer was hidden, in editor points
+  float mCursorHoldY = 0.f;
   bool mButtonDown = false;
   unsigned long mLastClickTime = 0;
   float mLastClickX = -100.f;

@@ -157,8 +157,15 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
       info.dX = x - mMouseX;
       info.dY = y - mMouseY;
       info.ms = Modifiers(e.state, left, right);
-      mMouseX = x;
-      mMouseY = y;
+      // The hidden pointer is held: the movement counts and the pointer goes back (the warp's
+      // own motion event then moves nothing and is dropped).
+      if (IsCursorLocked() && info.dX == 0.f && info.dY == 0.f)
+        break;
+      if (!IsCursorLocked() || !WarpPointerTo(mMouseX, mMouseY))
+      {
+        mMouseX = x;
+        mMouseY = y;
+      }
       OnMouseDrag({info});
     }
     else
