@@ -201,6 +201,16 @@ void IVMultistageEnvelopeControl::OnMouseDown(float x, float y, const IMouseMod&
 
 void IVMultistageEnvelopeControl::OnMouseUp(float, float, const IMouseMod&)
 {
+  EndDrag();
+}
+
+void IVMultistageEnvelopeControl::OnMouseCaptureLost()
+{
+  EndDrag();
+}
+
+void IVMultistageEnvelopeControl::EndDrag()
+{
   // The points settle where the model put them (a stage held at its shortest length).
   if (mDragging)
   {

@@ -88,6 +88,8 @@ public:
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+  // A press ending without a release ends its drag the same way.
+  void OnMouseCaptureLost() override;
   void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
   void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
   void OnMouseWheel(float x, float y, const IMouseMod& mod, float d) override;
@@ -115,6 +117,8 @@ private:
   void EditEnvelope(const std::function<void(EnvelopeParameter&)>& edit);
   void DragPoint(int i, float dX, float dY);
   void DragView(float dX, float dY);
+  // The end of a press, released or not.
+  void EndDrag();
 
   void DrawTimeGrid(IGraphics& g);
   void DrawEnvelope(IGraphics& g);

@@ -267,8 +267,7 @@ void IVTVKeyboardControl::ReleaseTouchedKey()
 
 void IVTVKeyboardControl::OnMouseDown(float x, float y, const IMouseMod&)
 {
-  // A key still held here lost its release on the way (a capture dropped by a resize): it
-  // ends now rather than hang on.
+  // A key still held here belongs to another touch: one key sounds at a time.
   ReleaseTouchedKey();
   const int key = GetKeyAtPoint(x, y);
   mLastTouchedKey = key;
@@ -326,6 +325,17 @@ void IVTVKeyboardControl::OnMouseOut()
 }
 
 void IVTVKeyboardControl::OnTouchCancelled(float, float, const IMouseMod&)
+{
+  EndPress();
+}
+
+void IVTVKeyboardControl::OnMouseCaptureLost()
+{
+  // No release follows: the held key stops now.
+  EndPress();
+}
+
+void IVTVKeyboardControl::EndPress()
 {
   ReleaseTouchedKey();
   mMouseOverKey = -1;

@@ -15,9 +15,10 @@
 // outside the keyboard plays the nearest edge key.
 //
 // Every note-on gets its note-off: on release (wherever the pointer is), when the pointer leaves
-// the keyboard or the touch is cancelled, when the range changes (octave buttons), when a new
-// press finds an old key still held (a press whose release never arrived), and when the
-// control is deleted with the editor.
+// the keyboard or the touch is cancelled, when the press ends without a release (the capture
+// lost: a resize, the keyboard hidden, the editor closing), when the range changes (octave
+// buttons), when another touch presses a key (one key sounds at a time), and when the control
+// is deleted while a key is held (a removed control is not told its press ended).
 //
 // Following the host: note messages that the plug-in passes to the editor light and release
 // their keys (OnMidi); controller 123 (all notes off) releases every key.
@@ -51,6 +52,7 @@ public:
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
   void OnMouseOut() override;
   void OnTouchCancelled(float x, float y, const IMouseMod& mod) override;
+  void OnMouseCaptureLost() override;
   void OnResize() override;
   void OnMidi(const IMidiMsg& msg) override;
   void Draw(IGraphics& g) override;
@@ -109,6 +111,8 @@ private:
   void NoteOff(int key);
   // The note-off of the key the pointer holds, if any; forgets the touch.
   void ReleaseTouchedKey();
+  // A press ended other than by a release: its key stops, the read-out goes.
+  void EndPress();
   void SendNote(bool on, int key, int velocity);
   void DrawWhiteKeys(IGraphics& g, const IColor& shadow);
   void DrawBlackKeys(IGraphics& g, float blackKeyWidth, float blackKeyBottom, const IColor& shadow);

@@ -103,6 +103,14 @@ void IWheelControl::OnMouseUp(float x, float y, const IMouseMod& mod)
   ISliderControlBase::OnMouseUp(x, y, mod);
 }
 
+void IWheelControl::OnMouseCaptureLost()
+{
+  // Let go without a release all the same: the bend must not stay.
+  if (IsPitchWheel() && mMouseDown)
+    StartSpringBack();
+  ISliderControlBase::OnMouseCaptureLost();
+}
+
 void IWheelControl::StartSpringBack()
 {
   const double start = GetValue();

@@ -5,8 +5,14 @@
 // wheel (controller kPitchWheel) sends pitch-bend messages, any other wheel control changes of
 // its controller, both on channel 1 with sample offset 0, through the editor delegate's
 // SendMidiMsgFromUI. Value slot 0 is the wheel's position 0..1 (bottom to top); a pitch wheel
-// rests at 0.5 and glides back there over 50 ms when released, ending with one centre message
-// (8192); a controller wheel stays where it is released. The scroll wheel does not move it.
+// rests at 0.5 and glides back there over 50 ms when released, or when the press ends without a
+// release (the capture lost: a resize, the wheel hidden, the editor closing), ending with one
+// centre message (8192); a controller wheel stays where it is let go. The scroll wheel does not
+// move it.
+//
+// Dragging is the slider's: the press sets the wheel to the pointer, then the pointer is hidden
+// and held and the drag is geared (four heights for a full sweep); where the pointer cannot be
+// held the wheel follows it.
 //
 // Following the host: pitch-bend (pitch wheel) or control-change messages of the wheel's
 // controller that the plug-in passes to the editor move the wheel without sending anything
@@ -48,6 +54,7 @@ public:
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+  void OnMouseCaptureLost() override;
   void OnMouseWheel(float, float, const IMouseMod&, float) override {}
   void OnMidi(const IMidiMsg& msg) override;
   void OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int valIdx) override;

@@ -108,9 +108,13 @@ TEST_F(EnvelopeFixture, DraggedPointsKeepTheirClamps)
   // of its predecessor a point keeps its time.
   DragPoint(4, P(3).x - P(4).x, 0.f);
   EXPECT_EQ(Model().Stage(3).mSamples, 200);
-  DragPoint(1, P(0).x - P(1).x, 0.f);
+  // (This press ends without a release: the point settles all the same.)
+  mGraphics.OnMouseDown({Point(P(1).x, P(1).y, kLeft)});
+  mGraphics.OnMouseDrag({Point(P(0).x, P(1).y, kLeft, P(0).x - P(1).x, 0.f)});
+  mGraphics.ReleaseMouseCapture();
   EXPECT_EQ(Model().Stage(0).mSamples, 30);
   EXPECT_EQ(Model().Stage(0).mIncrement, 1.f / 30.f);
+  EXPECT_NEAR(P(1).x - P(0).x, 0.2f * 30000.f / 44100.f, 1e-4f);
   DragPoint(2, -50.f, 0.f);
   EXPECT_EQ(Model().Stage(1).mSamples, 8820);
 

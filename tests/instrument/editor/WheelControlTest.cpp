@@ -89,8 +89,13 @@ TEST_F(WheelFixture, PitchWheelSendsFourteenBitBendsAndGlidesBackToOneCentreMess
   mGraphics->OnMouseWheel(kPitch.MW(), kPitch.MH(), IMouseMod(), 3.f);
   EXPECT_EQ(SentMidi(mDelegate), "");
 
-  // Closing the editor while the pitch wheel is bent ends the bend.
+  // A press that ends without its release (a resize, the editor closing) lets go of the wheel
+  // too: it glides back, and the editor closing mid-glide ends the bend.
   mGraphics->OnMouseDown({Point(x, kPitch.T + 2.f, kLeft)});
+  EXPECT_TRUE(mGraphics->IsCursorLocked()); // a geared drag: the pointer hidden and held
+  mGraphics->ReleaseMouseCapture();
+  EXPECT_TRUE(mPitch->GetAnimationFunction());
+  EXPECT_FALSE(mGraphics->IsCursorHidden());
   mDelegate.CloseWindow();
   EXPECT_EQ(SentMidi(mDelegate), "E0 7 125, E0 0 64");
 }
