@@ -159,8 +159,10 @@ void IVTVKnobControl::DrawWidget(IGraphics& g)
   }
 
   g.FillCircle(GetColor(kBG), cx, cy, kDiscRadius * r, pBlend);
+  g.PathClear();
   g.PathCircle(cx, cy, kOuterRing * r);
   g.PathFill(mBodyPatternOuter, IFillOptions(false), pBlend);
+  g.PathClear();
   g.PathCircle(cx, cy, kInnerRing * r);
   g.PathFill(mBodyPatternInner, IFillOptions(false), pBlend);
   g.FillCircle(GetColor(kHL), cx, cy, kCapRadius * r, pBlend);

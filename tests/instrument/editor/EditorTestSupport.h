@@ -1,0 +1,108 @@
+#pragma once
+// The editor's controls on the recording back end, bound to the instrument's own 64 parameters
+// (plus one spare at index 64 that tests declare). The drawing log keeps the shapes the controls
+// ask for: "Arc (colour) r R A1 A2 t T", "Line (colour) X1 Y1 X2 Y2 blend W t T",
+// "Disc (colour) r R blend W", "Text STR|L T R B blend W", and the back end's PathFill lines.
+
+#include "instrument/PelmoraParameters.h"
+#include "tests/framework/graphics/GraphicsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plugin::igraphics::test
+{
+
+class ShapeGraphics : public RecordingGraphics
+{
+public:
+  using RecordingGraphics::RecordingGraphics;
+
+  void DrawArc(const IColor& c, float, float, float r, float a1, float a2, const IBlend*,
+               float t) override
+  {
+    Log("Arc " + Fmt(c) + " r " + Fmt(r) + " " + Fmt(a1) + " " + Fmt(a2) + " t " + Fmt(t));
+  }
+  void DrawLine(const IColor& c, float x1, float y1, float x2, float y2, const IBlend* pBlend,
+                float t) override
+  {
+    Log("Line " + Fmt(c) + " " + Fmt(x1) + " " + Fmt(y1) + " " + Fmt(x2) + " " + Fmt(y2) +
+        " blend " + Fmt(BlendWeight(pBlend)) + " t " + Fmt(t));
+  }
+  void FillCircle(const IColor& c, float, float, float r, const IBlend* pBlend) override
+  {
+    Log("Disc " + Fmt(c) + " r " + Fmt(r) + " blend " + Fmt(BlendWeight(pBlend)));
+  }
+  void DoDrawText(const IText&, const char* str, const IRECT& bounds, const IBlend* pBlend) override
+  {
+    Log(std::string("Text ") + str + "|" + Fmt(bounds) + " blend " + Fmt(BlendWeight(pBlend)));
+  }
+};
+
+struct EditorControlsTest : ::testing::Test
+{
+  static constexpr int kSpare = kNumParams;
+
+  TestDelegate delegate{kNumParams + 1};
+  ShapeGraphics g{delegate, 1011, 601};
+  std::vector<int> hovered;
+  std::function<void(int)> hover = [this](int paramIdx)
+  {
+    hovered.push_back(paramIdx);
+  };
+
+  EditorControlsTest()
+  {
+    for (int i = 0; i < kNumParams; ++i)
+      InitParamFromSpec(*delegate.GetParam(i), i);
+    g.EnableMouseOver(true);
+    g.AttachControl(new TestControl(IRECT(), kNoParameter, "background")); // never hovered
+  }
+
+  // Attached, showing its parameter's value as an opened editor does.
+  template <class T>
+  T* Attach(T* pControl)
+  {
+    g.AttachControl(pControl);
+    if (const IParam* pParam = pControl->GetParam())
+      pControl->SetValueFromDelegate(pParam->GetNormalized());
+    return pControl;
+  }
+  // A parameter's value from the host, followed by a control.
+  void SetParam(IControl& control, double value)
+  {
+    IParam* pParam = delegate.GetParam(control.GetParamIdx());
+    pParam->Set(value);
+    control.SetValueFromDelegate(pParam->GetNormalized());
+  }
+  double ParamValue(int paramIdx) { return delegate.GetParam(paramIdx)->Value(); }
+  std::vector<std::string> Drawn(IControl& control)
+  {
+    g.mLog.clear();
+    control.Draw(g);
+    return g.mLog;
+  }
+  void Click(float x, float y, IMouseMod mod = IMouseMod(true))
+  {
+    g.OnMouseDown({Point(x, y, mod)});
+    g.OnMouseUp({Point(x, y, mod)});
+  }
+  void Drag(float x, float y, float dY, IMouseMod mod = IMouseMod(true))
+  {
+    g.OnMouseDrag({Point(x, y, mod, 0.f, dY)});
+  }
+  // The host log without the values: the gestures only.
+  std::vector<std::string> Gestures() const
+  {
+    std::vector<std::string> out;
+    for (const std::string& line : delegate.mHostLog)
+      if (line.rfind("value", 0) != 0)
+        out.push_back(line);
+    return out;
+  }
+};
+
+} // namespace plugin::igraphics::test
