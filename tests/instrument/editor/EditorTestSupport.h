@@ -1,17 +1,13 @@
 #pragma once
-// The editor's controls on the recording back end, bound to the instrument's own 64 parameters
-// (plus one spare at index 64 that tests declare). The drawing log keeps the shapes the controls
-// ask for: "Arc (colour) r R A1 A2 t T", "Line (colour) X1 Y1 X2 Y2 blend W t T",
-// "Disc (colour) r R blend W", "Text STR|L T R B blend W", and the back end's PathFill lines.
+// The editor's controls on the recording back end, bound to the instrument's 64 parameters (and
+// one spare at index 64). The log keeps the shapes asked for: "Arc (colour) r R A1 A2 t T",
+// "Line (colour) X1 Y1 X2 Y2 blend W t T", "Disc (colour) r R blend W", "Text STR|L T R B blend
+// W", and the back end's path lines.
 
 #include "instrument/PelmoraParameters.h"
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 namespace plugin::igraphics::test
 {
@@ -20,6 +16,7 @@ class ShapeGraphics : public RecordingGraphics
 {
 public:
   using RecordingGraphics::RecordingGraphics;
+  static std::string Weight(const IBlend* pBlend) { return " blend " + Fmt(BlendWeight(pBlend)); }
 
   void DrawArc(const IColor& c, float, float, float r, float a1, float a2, const IBlend*,
                float t) override
@@ -30,15 +27,15 @@ public:
                 float t) override
   {
     Log("Line " + Fmt(c) + " " + Fmt(x1) + " " + Fmt(y1) + " " + Fmt(x2) + " " + Fmt(y2) +
-        " blend " + Fmt(BlendWeight(pBlend)) + " t " + Fmt(t));
+        Weight(pBlend) + " t " + Fmt(t));
   }
   void FillCircle(const IColor& c, float, float, float r, const IBlend* pBlend) override
   {
-    Log("Disc " + Fmt(c) + " r " + Fmt(r) + " blend " + Fmt(BlendWeight(pBlend)));
+    Log("Disc " + Fmt(c) + " r " + Fmt(r) + Weight(pBlend));
   }
-  void DoDrawText(const IText&, const char* str, const IRECT& bounds, const IBlend* pBlend) override
+  void DoDrawText(const IText&, const char* str, const IRECT& r, const IBlend* pBlend) override
   {
-    Log(std::string("Text ") + str + "|" + Fmt(bounds) + " blend " + Fmt(BlendWeight(pBlend)));
+    Log(std::string("Text ") + str + "|" + Fmt(r) + Weight(pBlend));
   }
 };
 
@@ -59,9 +56,8 @@ struct EditorControlsTest : ::testing::Test
     for (int i = 0; i < kNumParams; ++i)
       InitParamFromSpec(*delegate.GetParam(i), i);
     g.EnableMouseOver(true);
-    g.AttachControl(new TestControl(IRECT(), kNoParameter, "background")); // never hovered
+    g.AttachControl(new TestControl(IRECT())); // the background: never hovered
   }
-
   // Attached, showing its parameter's value as an opened editor does.
   template <class T>
   T* Attach(T* pControl)
@@ -71,7 +67,7 @@ struct EditorControlsTest : ::testing::Test
       pControl->SetValueFromDelegate(pParam->GetNormalized());
     return pControl;
   }
-  // A parameter's value from the host, followed by a control.
+  // A value from the host.
   void SetParam(IControl& control, double value)
   {
     IParam* pParam = delegate.GetParam(control.GetParamIdx());
@@ -90,11 +86,11 @@ struct EditorControlsTest : ::testing::Test
     g.OnMouseDown({Point(x, y, mod)});
     g.OnMouseUp({Point(x, y, mod)});
   }
-  void Drag(float x, float y, float dY, IMouseMod mod = IMouseMod(true))
+  void Drag(float y, float dY, IMouseMod mod = IMouseMod(true))
   {
-    g.OnMouseDrag({Point(x, y, mod, 0.f, dY)});
+    g.OnMouseDrag({Point(0.f, y, mod, 0.f, dY)});
   }
-  // The host log without the values: the gestures only.
+  // The host log's edit gestures, without the values.
   std::vector<std::string> Gestures() const
   {
     std::vector<std::string> out;
