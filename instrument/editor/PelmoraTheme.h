@@ -110,7 +110,7 @@ constexpr IVStyle DragStyle(const IText& labelText, const IText& valueText)
 
 } // namespace pelmora::theme
 
-// The theme as static members (see the top of this file); in the order of its tables.
+// The theme as static members (see the top of this file): colours, text styles, vector styles.
 struct PelmoraTheme
 {
   using IColor = plugin::igraphics::IColor;

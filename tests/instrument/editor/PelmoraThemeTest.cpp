@@ -1,4 +1,4 @@
-// The editor theme against its tables: a few rows of each, and the rows that differ from their
+// The editor theme's values: a few of each kind, and those that differ from their
 // neighbours.
 
 #include "instrument/Pelmora.h"
@@ -7,7 +7,7 @@
 
 using namespace plugin::igraphics;
 
-TEST(PelmoraTheme, ColoursAndTextStylesAsTabled)
+TEST(PelmoraTheme, ColoursAndTextStyles)
 {
   EXPECT_EQ(Pelmora::ColorBackground2, IColor(255, 102, 105, 105));
   EXPECT_EQ(Pelmora::ColorModArc, IColor(80, 138, 217, 255));  // unassigned: alpha 80
@@ -32,7 +32,7 @@ TEST(PelmoraTheme, ColoursAndTextStylesAsTabled)
   EXPECT_EQ(Pelmora::TextDisplayValue.mAlign, EAlign::kNear);
 }
 
-TEST(PelmoraTheme, VectorStylesAsTabled)
+TEST(PelmoraTheme, VectorStyles)
 {
   // The label style lists two colours; the others are the library's, frame included.
   const IVStyle& label = Pelmora::StyleLabel;
