@@ -276,10 +276,16 @@ void Pelmora::UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes)
   }
 }
 
-void Pelmora::OnUIClose()
+void Pelmora::SetEditorControls(std::unique_ptr<PelmoraEditorControls> controls)
 {
-  mEditorControls = nullptr; // they are deleted with the graphics context
-  plugin::IPluginVST2::OnUIClose();
+  mEditorControls = std::move(controls);
+}
+
+void Pelmora::CloseWindow()
+{
+  // The editor's controls reach it (menus, actions) until the graphics context deletes them.
+  plugin::IPluginVST2::CloseWindow();
+  mEditorControls.reset();
 }
 
 bool Pelmora::OnMessage(int, int, int, const void*)

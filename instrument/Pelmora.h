@@ -38,10 +38,21 @@
 #include "instrument/engine/PelmoraDSP.h"
 
 #include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <span>
 
 class PelmoraEditorControls;
+
+namespace plugin::igraphics
+{
+class IDropdownPanelControl;
+class IGraphics;
+class IVMultistageEnvelopeControl;
+struct ISVG;
+struct ITabPanel;
+} // namespace plugin::igraphics
 
 class Pelmora : public plugin::IPluginVST2, public PelmoraTheme
 {
@@ -78,9 +89,30 @@ public:
 
   // ---- Editor side [main thread]
 
-  // The editor hands over its controls when it opens; closing the editor drops them.
-  void SetEditorControls(PelmoraEditorControls* controls) { mEditorControls = controls; }
-  void OnUIClose() override;
+  // The editor hands itself over when its layout begins; the instrument owns it from then on
+  // and frees it once the editor's window and controls are gone (or when another takes its
+  // place). Null: no editor.
+  void SetEditorControls(std::unique_ptr<PelmoraEditorControls> controls);
+  // Closes the editor's window, then frees the editor.
+  void CloseWindow() override;
+  // Envelope editors fit their envelopes into view on the first opening of the editor only.
+  bool GetEnvelopeControlsInitialized() const { return mEnvelopeControlsInitialized; }
+  void SetEnvelopeControlsInitialized() { mEnvelopeControlsInitialized = true; }
+
+  // Builds one operator's controls (tags tagBase + 2 .. tagBase + 10, parameters paramBase ..
+  // paramBase + 7) in the editor: completes and attaches its waveform menu (with the 22 waveform
+  // pictures, plain then inverted) and its envelope editor, attaches the inversion switch, the
+  // ratio and offset fields and the four knobs, each listed in the operator's tab panel, and one
+  // "ENVELOPE" label outside the panel (the label of every operator's envelope).
+  static void AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
+                                    plugin::igraphics::ITabPanel* pPanel, int paramBase,
+                                    int tagBase, const plugin::igraphics::IVStyle& knobStyle,
+                                    const plugin::igraphics::IVStyle& valueStyle,
+                                    plugin::igraphics::IDropdownPanelControl* pWaves,
+                                    plugin::igraphics::IVMultistageEnvelopeControl* pEnvelope,
+                                    std::span<const plugin::igraphics::ISVG> wavePictures,
+                                    std::span<const plugin::igraphics::ISVG> inversionPictures,
+                                    const std::function<void(int)>& hoverFunc);
   // The operator-link switch.
   bool GetOperatorLink() const { return mOperatorLink.load(); }
   void SetOperatorLink(bool link) { mOperatorLink.store(link); }
@@ -173,7 +205,8 @@ private:
   std::unique_ptr<GlobalParams> mGlobalParams;
   std::unique_ptr<Waveform> mWaveform;
   std::atomic<bool> mOperatorLink{false};
-  PelmoraEditorControls* mEditorControls = nullptr; // not owned; set while the editor is open
+  std::unique_ptr<PelmoraEditorControls> mEditorControls; // set while the editor is open
+  bool mEnvelopeControlsInitialized = false;
   Util_String mSupportPath{128};
   Util_String mSettingsPath{128};
   Util_String mPresetsPath{128};

@@ -1,46 +1,36 @@
-// The instrument's graphics factory and layout function. The factory makes the platform's
-// graphics context at the editor's size (through the neutral MakeGraphics; the build links the
-// platform that defines it); the layout turns hover reports on, loads the editor's fonts and
-// attaches the background panel. The instrument's own controls are not part of the editor yet.
+// The instrument's graphics factory and layout function, stored in the editor delegate. The
+// factory makes the platform's graphics context at the editor's size through the neutral
+// MakeGraphics (the build links the platform that defines it) and gives it the plug-in's
+// identity, under which its resources are looked up; the layout function makes the editor
+// (instrument/editor/PelmoraEditor.h) over each new context.
 
 #include "instrument/Pelmora.h"
 
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/IGraphicsFactory.h"
+#include "instrument/editor/PelmoraEditor.h"
 
 using namespace plugin::igraphics;
 
 namespace
 {
-
-constexpr int kFrameRate = 60;
-const IColor kBackground(255, 38, 40, 44);
-
-// The fonts compiled into the plug-in, loaded under their own names.
-constexpr const char* kFonts[] = {"Roboto-Regular", "RobotoMono-Regular", "RobotoCondensed-Light",
-                                  "forkawesome-webfont"};
-
-void LayoutEditor(IGraphics* pGraphics)
-{
-  // The parameter controls report the parameter under the pointer to the preset display: that
-  // needs hover reports, which the context leaves off unless asked.
-  pGraphics->EnableMouseOver(true);
-  for (const char* font : kFonts)
-  {
-    Util_String file;
-    file.SetFormatted(256, "%s.ttf", font);
-    pGraphics->LoadFont(font, file.Get());
-  }
-  pGraphics->AttachPanelBackground(IPattern(kBackground));
-}
-
+// The folder of the plug-in's shared resources.
+constexpr const char* kSharedResourcesSubPath = "Pelmora";
 } // namespace
 
 void Pelmora::SetUpEditor()
 {
   mMakeGraphicsFunc = [this]
   {
-    return MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), kFrameRate, 1.f);
+    IGraphics* pGraphics =
+      MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), pelmora::layout::kFrameRate, 1.f);
+    pGraphics->SetBundleID(GetBundleID());
+    pGraphics->SetAppGroupID(GetAppGroupID());
+    pGraphics->SetSharedResourcesSubPath(kSharedResourcesSubPath);
+    return pGraphics;
   };
-  mLayoutFunc = LayoutEditor;
+  mLayoutFunc = [this](IGraphics* pGraphics)
+  {
+    pelmora::editor::PelmoraEditor::Open(*this, *pGraphics);
+  };
 }

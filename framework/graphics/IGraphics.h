@@ -355,6 +355,10 @@ public:
                                            ETextStyle style) = 0;
   // May take the font over for later use.
   virtual void CachePlatformFont(const char* fontID, PlatformFontPtr& font) = 0;
+  // The plug-in's identity, set by the graphics factory (resource look-ups pass it on); kept
+  // by the platforms that use it.
+  virtual void SetBundleID(const char* /*id*/) {}
+  virtual void SetAppGroupID(const char* /*id*/) {}
   virtual const char* GetBundleID() { return ""; }
   virtual const char* GetAppGroupID() { return ""; }
   virtual void ActivateGLContext() {}

@@ -248,4 +248,25 @@ struct PelmoraTheme
     {true, true, false, false, false, false},
     plugin::igraphics::IVColorSpec{plugin::igraphics::COLOR_BLACK, ColorLabelForeground}, TextLabel,
     TextLabel);
+
+  // ---- Looks the layout gives single controls: the top bar's maker and product names and the
+  // version text (the library's text-entry colours), the arrows of the preset browser and the
+  // algorithm selector, their backgrounds, and the on-screen keyboard's keys.
+  static constexpr IText TextLogoMaker =
+    IText(25.f, IColor(255, 204, 204, 204), pelmora::theme::kFontCondensed,
+          plugin::igraphics::EAlign::kNear, plugin::igraphics::EVAlign::kMiddle);
+  static constexpr IText TextLogoProduct =
+    IText(25.f, IColor(255, 138, 217, 255), pelmora::theme::kFontCondensed,
+          plugin::igraphics::EAlign::kNear, plugin::igraphics::EVAlign::kMiddle);
+  static constexpr IText TextVersion =
+    IText(11.f, plugin::igraphics::COLOR_WHITE, pelmora::theme::kFontCondensed,
+          plugin::igraphics::EAlign::kFar, plugin::igraphics::EVAlign::kMiddle);
+  static constexpr IText TextArrow =
+    IText(15.f, ColorLabelForeground, pelmora::theme::kFontIcons,
+          plugin::igraphics::EAlign::kCenter, plugin::igraphics::EVAlign::kMiddle);
+  static constexpr IColor ColorAlgorithmPanel = IColor(255, 30, 30, 30);
+  static constexpr IColor ColorPresetBrowser = IColor(255, 15, 15, 15);
+  static constexpr IColor ColorKeyWhite = IColor(255, 223, 223, 223);
+  static constexpr IColor ColorKeyBlack = IColor(255, 0, 0, 0);
+  static constexpr IColor ColorKeyLine = IColor(255, 153, 153, 153);
 };

@@ -123,8 +123,16 @@ protected:
   }
   double Value(int index) { return mPlug.GetParam(index)->Value(); }
 
+  // Hands a recording editor to the instrument, which owns it.
+  void OpenEditor()
+  {
+    auto controls = std::make_unique<RecordingControls>();
+    mControls = controls.get();
+    mPlug.SetEditorControls(std::move(controls));
+  }
+
   Pelmora mPlug{Info()};
-  RecordingControls mControls;
+  RecordingControls* mControls = nullptr;
 };
 
 } // namespace
@@ -210,32 +218,31 @@ TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingThe
 TEST_F(PelmoraClass, EditorShowsTheParameterAndFollowsTheLink)
 {
   EditorSets(9, 1.0); // no editor: nothing to update
-  mPlug.SetEditorControls(&mControls);
-  mPlug.OnUIClose(); // closing drops the controls
+  OpenEditor();
+  mPlug.SetEditorControls(nullptr); // the editor gone
   EditorSets(9, 0.0);
-  EXPECT_TRUE(mControls.mLog.empty());
 
-  mPlug.SetEditorControls(&mControls);
+  OpenEditor();
   mPlug.SetOperatorLink(true);
   EditorSets(10, 2.5);
-  const auto& log = mControls.mLog;
+  const auto& log = mControls->mLog;
   EXPECT_EQ(log.front(), "display Operator B Ratio = 2.5000");
   for (int tag : {4, 13, 22, 31})
     EXPECT_TRUE(Contains(log, "value " + std::to_string(tag) + " 0.0781")) << tag; // 2.5 / 32
   EXPECT_EQ(log.back(), "redraw 52");
 
-  mControls.mLog.clear();
+  mControls->mLog.clear();
   EditorSets(9, 1.0); // "Operator B Inverse Waveform", linked: every selector shows inverted icons
   for (int tag : {2, 11, 20, 29})
     EXPECT_TRUE(Contains(log, "icons " + std::to_string(tag) + " 11")) << tag;
   EXPECT_EQ(log.back(), "redraw 52");
 
   mPlug.SetOperatorLink(false);
-  mControls.mLog.clear();
+  mControls->mLog.clear();
   EditorSets(25, 0.0); // D alone
   EXPECT_EQ(log, (std::vector<std::string>{"display Operator D Inverse Waveform = Off",
                                            "icons 29 0", "redraw 52"}));
-  mControls.mLog.clear();
+  mControls->mLog.clear();
   EditorSets(13, 40.0); // velocity to frequency does not change the drawn cycle
   EditorSets(37, 40.0); // nor does the filter
   EXPECT_EQ(log.size(), 2u);
@@ -243,14 +250,14 @@ TEST_F(PelmoraClass, EditorShowsTheParameterAndFollowsTheLink)
 
 TEST_F(PelmoraClass, ModulationArcsFollowSourceDestinationAndAmount)
 {
-  mPlug.SetEditorControls(&mControls);
-  const auto& log = mControls.mLog;
+  OpenEditor();
+  const auto& log = mControls->mLog;
   EditorSets(46, 1.0);   // slot 1 destination "Op A Level": knob tag 9
   EditorSets(45, 1.0);   // source "Mod Env": one-sided
   EditorSets(47, -50.0); // amount -50 %
   EXPECT_EQ(log.back(), "arc 9 slot 0 -0.50..0.00");
   // Each change first clears the slot on all twelve knobs a destination can reach.
-  EXPECT_EQ(mControls.mCleared, (std::set<int>{6, 9, 15, 18, 24, 27, 33, 36, 40, 41, 42, 43}));
+  EXPECT_EQ(mControls->mCleared, (std::set<int>{6, 9, 15, 18, 24, 27, 33, 36, 40, 41, 42, 43}));
 
   EditorSets(45, 2.0); // "LFO": symmetric
   EXPECT_EQ(log.back(), "arc 9 slot 0 -0.50..0.50");
@@ -260,7 +267,7 @@ TEST_F(PelmoraClass, ModulationArcsFollowSourceDestinationAndAmount)
   EditorSets(56, 25.0);
   EXPECT_EQ(log.back(), "arc 43 slot 3 0.00..0.25");
 
-  mControls.mLog.clear();
+  mControls->mLog.clear();
   EditorSets(46, 14.0);      // "Op A Pitch": arcs cleared, none drawn
   EXPECT_EQ(log.size(), 1u); // the parameter display only
   EditorSets(45, 0.0);       // "-": nothing drawn either
@@ -270,12 +277,12 @@ TEST_F(PelmoraClass, ModulationArcsFollowSourceDestinationAndAmount)
 
 TEST_F(PelmoraClass, RateControlsAndEnvelopeEditorsFollowTheModel)
 {
-  mPlug.SetEditorControls(&mControls);
+  OpenEditor();
   mPlug.UpdateLfoTempoControls(); // synced by default: the division shows
   EditorSets(42, 0.0);
   mPlug.UpdateLfoTempoControls();
   mPlug.UpdateEnvelopeControls({kEnvelopeOpB, kEnvelopeMod});
-  EXPECT_EQ(mControls.mLog,
+  EXPECT_EQ(mControls->mLog,
             (std::vector<std::string>{"hide 40 1", "hide 41 0", "display LFO Sync = Off",
                                       "hide 40 0", "hide 41 1", "envelope 19", "envelope 46"}));
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(31), 9);
@@ -284,7 +291,7 @@ TEST_F(PelmoraClass, RateControlsAndEnvelopeEditorsFollowTheModel)
 
 TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
 {
-  mPlug.SetEditorControls(&mControls);
+  OpenEditor();
   mPlug.SetOperatorLink(true);
   HostSets(2, 7.0);
   GlobalParams& model = mPlug.GetGlobalParams();
@@ -298,7 +305,7 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   EXPECT_EQ(envelope.NumStages(), 4);
   EXPECT_EQ(envelope.mSampleRate, 96000.0f) << "the default envelopes carry the current rate";
   EXPECT_EQ(mPlug.GetPresetIndex(), -1);
-  const auto& log = mControls.mLog;
+  const auto& log = mControls->mLog;
   for (const char* line : {"reset", "preset Init (Init)", "envelope 46", "redraw 52"})
     EXPECT_TRUE(Contains(log, line)) << line;
 
@@ -308,7 +315,7 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   const int32_t index = 3;
   std::memcpy(state.Data(), "Warm", 5);
   std::memcpy(state.Data() + 512, &index, sizeof(index));
-  mControls.mLog.clear();
+  mControls->mLog.clear();
   ASSERT_EQ(mPlug.UnserializeState(state, 0), state.Size());
   EXPECT_TRUE(Contains(log, "select 3"));
   EXPECT_TRUE(Contains(log, "preset Warm (Init)"));

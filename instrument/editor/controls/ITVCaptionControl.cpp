@@ -48,6 +48,16 @@ ITVCaptionControl::ITVCaptionControl(const IRECT& bounds, int paramIdx, IHoverFu
                                      const IText& text, const IColor& BGColor, bool showParamLabel,
                                      std::initializer_list<const char*> texts,
                                      const IColor& markerColor, const IColor& markerMouseOverColor)
+  : ITVCaptionControl(bounds, paramIdx, std::move(hoverFunc), text, BGColor, showParamLabel,
+                      std::span<const char* const>(texts.begin(), texts.size()), markerColor,
+                      markerMouseOverColor)
+{
+}
+
+ITVCaptionControl::ITVCaptionControl(const IRECT& bounds, int paramIdx, IHoverFunction hoverFunc,
+                                     const IText& text, const IColor& BGColor, bool showParamLabel,
+                                     std::span<const char* const> texts, const IColor& markerColor,
+                                     const IColor& markerMouseOverColor)
   : ICaptionControl(bounds, paramIdx, text, BGColor, showParamLabel),
     mHoverFunc(std::move(hoverFunc))
 {

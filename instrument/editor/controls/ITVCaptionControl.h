@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,9 @@ public:
                     const IColor& BGColor, bool showParamLabel,
                     std::initializer_list<const char*> texts, const IColor& markerColor,
                     const IColor& markerMouseOverColor);
+  ITVCaptionControl(const IRECT& bounds, int paramIdx, IHoverFunction hoverFunc, const IText& text,
+                    const IColor& BGColor, bool showParamLabel, std::span<const char* const> texts,
+                    const IColor& markerColor, const IColor& markerMouseOverColor);
 
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
   // Without a parameter only the marker is drawn.

@@ -93,8 +93,8 @@ public:
                const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) override;
   const char* GetPlatformAPIStr() override { return "Linux"; }
   // Identity set by the graphics factory (passed on to resource look-ups).
-  void SetBundleID(const char* id) { mBundleID = id ? id : ""; }
-  void SetAppGroupID(const char* id) { mAppGroupID = id ? id : ""; }
+  void SetBundleID(const char* id) override { mBundleID = id ? id : ""; }
+  void SetAppGroupID(const char* id) override { mAppGroupID = id ? id : ""; }
   const char* GetBundleID() override { return mBundleID.c_str(); }
   const char* GetAppGroupID() override { return mAppGroupID.c_str(); }
   void SetFilePromptFunc(FilePromptFunc func) { mFilePromptFunc = std::move(func); }

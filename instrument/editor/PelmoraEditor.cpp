@@ -1,0 +1,123 @@
+// The instrument's way into its editor (PelmoraEditorControls): each update finds its control
+// by tag, skips one that is missing (not attached yet, or a different kind), and redraws what it
+// changed without sending anything back to the host.
+
+#include "instrument/editor/PelmoraEditor.h"
+
+#include "instrument/Pelmora.h"
+#include "instrument/editor/controls/IPictureSelectorControls.h"
+#include "instrument/editor/controls/IVMultistageEnvelopeControl.h"
+#include "instrument/editor/controls/IVTVKnobControl.h"
+
+namespace pelmora::editor
+{
+
+namespace
+{
+template <class T>
+T* ControlWithTag(IGraphics& g, int tag)
+{
+  return dynamic_cast<T*>(g.GetControlWithTag(tag));
+}
+
+// Every value slot of the control shows its parameter's current value.
+void ShowParamValues(IControl& control)
+{
+  for (int v = 0; v < control.NVals(); ++v)
+    if (const IParam* pParam = control.GetParam(v))
+      control.SetValueFromDelegate(pParam->GetNormalized(), v);
+}
+} // namespace
+
+void PelmoraEditor::ShowParameter(const char* name, const char* valueText)
+{
+  if (!mParamDisplay)
+    return;
+  mParamDisplay->SetParameter(name, valueText);
+  mParamDisplay->SetDirty(false);
+}
+
+void PelmoraEditor::SetControlValue(int tag, double normalizedValue)
+{
+  if (IControl* pControl = mGraphics.GetControlWithTag(tag))
+    pControl->SetValueFromDelegate(normalizedValue, 0);
+}
+
+void PelmoraEditor::SetWaveformIconOffset(int tag, int offset)
+{
+  if (auto* pMenu = ControlWithTag<IDropdownPanelControl>(mGraphics, tag))
+  {
+    pMenu->SetPictureOffset(offset);
+    pMenu->SetDirty(false);
+  }
+}
+
+void PelmoraEditor::SetKnobModulation(int tag, int slot, float lower, float upper)
+{
+  if (auto* pKnob = ControlWithTag<IVTVKnobControl>(mGraphics, tag))
+    pKnob->SetModulation(slot, lower, upper);
+}
+
+void PelmoraEditor::HideControlsOfParam(int paramIdx, bool hide)
+{
+  mGraphics.HideControl(paramIdx, hide);
+}
+
+void PelmoraEditor::RefreshEnvelopeEditor(int tag)
+{
+  if (auto* pEnvelope = ControlWithTag<IVMultistageEnvelopeControl>(mGraphics, tag))
+    pEnvelope->Refresh();
+}
+
+void PelmoraEditor::RedrawControl(int tag)
+{
+  if (IControl* pControl = mGraphics.GetControlWithTag(tag))
+    pControl->SetDirty(false);
+}
+
+void PelmoraEditor::ShowPreset(const char* name, const char* category)
+{
+  if (mPresetBrowser && mPresetBrowser->GetNameButton())
+    mPresetBrowser->GetNameButton()->SetStr(name);
+  if (mParamDisplay)
+  {
+    mParamDisplay->SetPreset(name, category);
+    mParamDisplay->SetDirty(false);
+  }
+}
+
+void PelmoraEditor::SelectPreset(int index)
+{
+  if (mPresetBrowser)
+    mPresetBrowser->SetCurrentIdx(index);
+}
+
+void PelmoraEditor::RebuildPresetMenu()
+{
+  if (mPresetBrowser)
+    mPresetBrowser->RebuildMenu(mPlug.GetPresetManager(), mPlug.GetPresetIndex());
+}
+
+void PelmoraEditor::RefreshParameterControls()
+{
+  for (int i = mFirstResettableControlIdx; i < mGraphics.NControls(); ++i)
+    ShowParamValues(*mGraphics.GetControl(i));
+}
+
+void PelmoraEditor::ResetParameterControls()
+{
+  // The parameters are at their defaults already: the controls show them.
+  RefreshParameterControls();
+  if (IControl* pLink = mGraphics.GetControlWithTag(kTagOperatorLink))
+  {
+    pLink->SetValue(0.0);
+    pLink->SetDirty(false);
+  }
+  if (mTabStrip)
+  {
+    mTabStrip->SelectTab(0);
+    mTabStrip->SetDirty(false);
+  }
+}
+
+} // namespace pelmora::editor

@@ -1,0 +1,136 @@
+#pragma once
+// PelmoraEditor: the instrument's editor for as long as one graphics context lives.
+//
+// The instrument's layout function makes one over every new context and hands it to the
+// instrument, which owns it from then on and frees it right after the context is gone (so the
+// menus and the functions behind buttons outlive every control that reaches them). It
+//   - attaches every control of the layout tables (PelmoraLayout.h) with its tag, parameter,
+//     look and action (PelmoraLayout.cpp; the operators' controls through
+//     Pelmora::AttachControlsToOpTab, PelmoraOperatorTab.cpp);
+//   - owns the main menu with its "UI Size" submenu and the five envelope copy menus, and runs
+//     what buttons and menus choose (PelmoraMenus.cpp): each menu is a member, made once per
+//     editor and freed once with it; a submenu belongs to the item that holds it;
+//   - is the instrument's way into its controls (PelmoraEditorControls, here): every update
+//     finds its control by tag and skips a control that is missing.
+//
+// Threads: [main thread] only, inside the graphics context's events, menus and frames.
+
+#include "instrument/PelmoraEditorControls.h"
+#include "instrument/dsp/GlobalParams.h"
+#include "instrument/editor/PelmoraLayout.h"
+#include "instrument/editor/StandInControls.h"
+
+#include "framework/graphics/IGraphics.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <span>
+
+class Pelmora;
+
+namespace pelmora::editor
+{
+
+using namespace plugin::igraphics;
+using namespace pelmora::layout;
+using plugin::IParam;
+
+class PelmoraEditor final : public PelmoraEditorControls
+{
+public:
+  // Makes the editor over the context, hands it to the instrument and lays the window out.
+  // The instrument's layout function.
+  static void Open(Pelmora& plug, IGraphics& graphics);
+
+  PelmoraEditor(Pelmora& plug, IGraphics& graphics);
+
+  // Every control, in the tables' order, then the stored scale and keyboard setting.
+  void Layout();
+
+  // ---- PelmoraEditorControls
+  void ShowParameter(const char* name, const char* valueText) override;
+  void SetControlValue(int tag, double normalizedValue) override;
+  void SetWaveformIconOffset(int tag, int offset) override;
+  void SetKnobModulation(int tag, int slot, float lower, float upper) override;
+  void HideControlsOfParam(int paramIdx, bool hide) override;
+  void RefreshEnvelopeEditor(int tag) override;
+  void RedrawControl(int tag) override;
+  void ShowPreset(const char* name, const char* category) override;
+  void SelectPreset(int index) override;
+  void RebuildPresetMenu() override;
+  void RefreshParameterControls() override;
+  void ResetParameterControls() override;
+
+  // ---- What the controls call (PelmoraMenus.cpp)
+  // The hover function of every parameter control: the parameter's name and value with its
+  // unit in the preset display.
+  void ShowHoveredParameter(int paramIdx);
+  // The hover function of the operator-link switch: "Operator Link", "On" or "Off".
+  void ShowOperatorLink();
+  // A button's or switch's action; envelope: the copy menu of kOpenCopyMenu.
+  void RunAction(EAction action, IControl* pCaller, int envelope);
+  // The completions of the main menu (its "UI Size" submenu too) and of the copy menus: what
+  // the chosen item's tag names. A menu without a chosen item does nothing.
+  void OnMainMenu(IPopupMenu* pMenu);
+  void OnCopyMenu(IPopupMenu* pMenu);
+
+  IPopupMenu& GetMainMenu() { return mMainMenu; }
+  IPopupMenu& GetScaleMenu() { return *mScaleMenu; }
+  IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
+  // The number of controls attached before the operator section (reset by the initial sound
+  // from there on).
+  int GetFirstResettableControlIdx() const { return mFirstResettableControlIdx; }
+  // The UI-size item for a scale: the one within 0.5 % of it ("100%" for any other scale).
+  static int ScaleItemIdx(float scale);
+
+private:
+  // ---- Layout (PelmoraLayout.cpp)
+  ISVG Picture(const pictures::EditorPicture& picture);
+  std::function<void(int)> HoverFunction();
+  IActionFunction ActionFunction(EAction action, int envelope = -1);
+  void Attach(IControl* pControl, int tag = -1);
+  void AttachRows(std::span<const Row> rows);
+  void AttachRow(const FrameRow& row);
+  void AttachRow(const PanelRow& row);
+  void AttachRow(const TextRow& row);
+  void AttachRow(const ParamDisplayRow& row);
+  void AttachRow(const PresetBrowserRow& row);
+  void AttachRow(const ButtonRow& row);
+  void AttachRow(const SwitchRow& row);
+  void AttachRow(const CyclePanelRow& row);
+  void AttachRow(const KnobRow& row);
+  void AttachRow(const CaptionRow& row);
+  void AttachRow(const EnvelopeRow& row);
+  void AttachRow(const DropdownRow& row);
+  void AttachRow(const LabelRow& row);
+  void AttachRow(const ValueFieldRow& row);
+  void AttachRow(const WaveformRow& row);
+  void AttachRow(const WheelRow& row);
+  void AttachRow(const KeyboardRow& row);
+  void AttachOperatorSection();
+  // The window's height from the keyboard setting, at the given scale.
+  void ResizeWindow(float scale);
+  // Once per instrument: every envelope editor fits its envelope into view.
+  void FitEnvelopeEditorsOnce();
+
+  // ---- Menus (PelmoraMenus.cpp)
+  void MakeMenus();
+  void CheckScaleItem(float scale);
+  void OpenMenu(IControl& caller, IPopupMenu& menu, float x, float y);
+  void SavePresetAs();
+  void OpenManual();
+  void CopyEnvelope(int tag);
+
+  Pelmora& mPlug;
+  IGraphics& mGraphics;
+  IPopupMenu mMainMenu;
+  IPopupMenu* mScaleMenu = nullptr; // owned by mMainMenu's "UI Size" item
+  std::array<IPopupMenu, kNumEnvelopes> mCopyMenus;
+  IParamDisplayControl* mParamDisplay = nullptr; // controls: owned by the graphics context
+  IVTVDiskPresetManagerControl* mPresetBrowser = nullptr;
+  ITabStripControl2* mTabStrip = nullptr;
+  int mFirstResettableControlIdx = 0;
+};
+
+} // namespace pelmora::editor

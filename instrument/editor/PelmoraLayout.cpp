@@ -1,0 +1,445 @@
+// The editor's layout: the steps that walk the tables of PelmoraLayout.h, in attach order, and
+// one short builder per kind of row. Every control gets its look from the theme, the hover
+// function that shows its parameter in the preset display, and its action from the editor.
+
+#include "instrument/editor/PelmoraEditor.h"
+
+#include "framework/graphics/controls/IPanelControl.h"
+#include "framework/graphics/controls/IVKnobControl.h"
+#include "instrument/Pelmora.h"
+#include "instrument/Settings.h"
+#include "instrument/editor/controls/IPictureSelectorControls.h"
+#include "instrument/editor/controls/ITVCaptionControl.h"
+#include "instrument/editor/controls/IVMultistageEnvelopeControl.h"
+#include "instrument/editor/controls/IVTVKeyboardControl.h"
+#include "instrument/editor/controls/IVTVKnobControl.h"
+#include "instrument/editor/controls/IValueMouseDragControl.h"
+#include "instrument/editor/controls/IWaveformPanelControl.h"
+#include "instrument/editor/controls/IWheelControl.h"
+
+#include <vector>
+
+namespace pelmora::editor
+{
+
+namespace
+{
+using Envelopes = IVMultistageEnvelopeControl;
+
+// The knob measures every knob shares: label and value strips and the gap to the label.
+constexpr float kKnobStripHeight = 20.f;
+constexpr float kKnobLabelGap = 4.f;
+constexpr double kKnobGearing = 4.0;
+// Value-drag fields: row height and value inset.
+constexpr float kFieldRowHeight = 20.f;
+constexpr float kFieldInset = 2.f;
+constexpr float kOpFieldCellWidth = 9.f; // one digit of an operator's ratio or offset
+
+IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
+                          const IVStyle& style, std::function<void(int)> hover, int flags)
+{
+  return new IVTVKnobControl(bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap,
+                             param, label, style, std::move(hover), look.knobStyle, false, false,
+                             false, -135.f, 135.f, -135.f, EDirection::kVertical, flags,
+                             kKnobGearing, look.arcThickness, true);
+}
+
+// A label on the label background (the "ENVELOPE" and "CHORUS" labels).
+IVLabelControl* MakeLabel(const IRECT& bounds, const char* text)
+{
+  auto* pLabel = new IVLabelControl(bounds, text, PelmoraTheme::StyleLabel);
+  pLabel->SetColor(kBG, PelmoraTheme::ColorLabelBackground);
+  pLabel->SetDirty(false);
+  return pLabel;
+}
+
+// A waveform menu (the operators' and the LFO's) with its title band.
+IDropdownPanelControl* MakeWaveformMenu(const IRECT& bounds, int param, const char* title,
+                                        std::function<void(int)> hover)
+{
+  return new IDropdownPanelControl(bounds, param, std::move(hover), PelmoraTheme::TextLabel, title,
+                                   20.f, PelmoraTheme::ColorLabelBackground,
+                                   PelmoraTheme::TextDropdown, PelmoraTheme::ColorPanel, 30.f,
+                                   10.f);
+}
+} // namespace
+
+void PelmoraEditor::Open(Pelmora& plug, IGraphics& graphics)
+{
+  auto editor = std::make_unique<PelmoraEditor>(plug, graphics);
+  PelmoraEditor& self = *editor;
+  // The instrument reaches the editor while the layout runs (the LFO rate knobs, the preset's
+  // name); every update skips the controls not attached yet.
+  plug.SetEditorControls(std::move(editor));
+  self.Layout();
+}
+
+PelmoraEditor::PelmoraEditor(Pelmora& plug, IGraphics& graphics) : mPlug(plug), mGraphics(graphics)
+{
+}
+
+void PelmoraEditor::Layout()
+{
+  IGraphics& g = mGraphics;
+  const float w = static_cast<float>(g.Width()), h = static_cast<float>(g.Height());
+  g.AttachPanelBackground(IPattern::CreateLinearGradient(
+    w * 0.5f, 0.f, w * 0.5f, h,
+    {{PelmoraTheme::ColorBackground2, 0.f}, {PelmoraTheme::ColorBackground1, 1.f}}));
+  // The hover functions need pointer movements reported.
+  g.EnableMouseOver(true);
+  if (g.PlatformSupportsMultiTouch())
+    g.EnableMultiTouch(true);
+  for (const PelmoraTheme::FontFile& font : PelmoraTheme::kFonts)
+    g.LoadFont(font.name, font.file);
+
+  AttachRows(kFrameRows);
+  MakeMenus();
+  ResizeWindow(mPlug.GetScale());
+  AttachRows(kTopBarRows);
+  mFirstResettableControlIdx = g.NControls();
+
+  AttachOperatorSection();
+  AttachRows(kAlgorithmFilterRows);
+  AttachRows(kModEnvelopeRows);
+  AttachRows(kLfoRows);
+  mPlug.UpdateLfoTempoControls();
+  AttachRows(kModMatrixRows);
+  AttachRows(kWaveformRows);
+  AttachRows(kKeyboardRows);
+  ResizeWindow(g.GetDrawScale());
+  AttachRows(kOutputRows);
+  FitEnvelopeEditorsOnce();
+}
+
+void PelmoraEditor::ResizeWindow(float scale)
+{
+  mPlug.Resize(scale);
+}
+
+void PelmoraEditor::FitEnvelopeEditorsOnce()
+{
+  if (mPlug.GetEnvelopeControlsInitialized())
+    return;
+  for (int e = 0; e < kNumEnvelopes; ++e)
+    RefreshEnvelopeEditor(EnvelopeEditorTag(e));
+  mPlug.SetEnvelopeControlsInitialized();
+}
+
+// ---- Helpers
+
+ISVG PelmoraEditor::Picture(const pictures::EditorPicture& picture)
+{
+  return mGraphics.LoadSVG(picture.Name(), "px", 72.f);
+}
+
+std::function<void(int)> PelmoraEditor::HoverFunction()
+{
+  return [this](int paramIdx)
+  {
+    ShowHoveredParameter(paramIdx);
+  };
+}
+
+IActionFunction PelmoraEditor::ActionFunction(EAction action, int envelope)
+{
+  if (action == EAction::kNone)
+    return nullptr;
+  return [this, action, envelope](IControl* pCaller)
+  {
+    RunAction(action, pCaller, envelope);
+  };
+}
+
+void PelmoraEditor::Attach(IControl* pControl, int tag)
+{
+  mGraphics.AttachControl(pControl, tag);
+}
+
+void PelmoraEditor::AttachRows(std::span<const Row> rows)
+{
+  for (const Row& row : rows)
+    std::visit([this](const auto& r) { AttachRow(r); }, row);
+}
+
+// ---- One builder per kind of row
+
+void PelmoraEditor::AttachRow(const FrameRow& row)
+{
+  Attach(new IFrameLabelControl(row.bounds, PelmoraTheme::TextFrameLabel, kFrameTitleHeight,
+                                row.title, PelmoraTheme::ColorFrame, PelmoraTheme::ColorFrameBg,
+                                row.titleBar, true));
+}
+
+void PelmoraEditor::AttachRow(const PanelRow& row)
+{
+  Attach(new IPanelControl(row.bounds, row.color, false));
+}
+
+void PelmoraEditor::AttachRow(const TextRow& row)
+{
+  Attach(new ITextControl(row.bounds, row.text, *row.style, DEFAULT_BGCOLOR, false));
+}
+
+void PelmoraEditor::AttachRow(const ParamDisplayRow& row)
+{
+  mParamDisplay = new IParamDisplayControl(
+    row.bounds, kNoParameter, PelmoraTheme::TextDisplayPreset,
+    PelmoraTheme::TextDisplayPresetCategory, PelmoraTheme::TextDisplayLabel,
+    PelmoraTheme::TextDisplayValue, "", "", "", "", PelmoraTheme::ColorFrame,
+    PelmoraTheme::ColorFrameBg, row.margin);
+  Attach(mParamDisplay);
+}
+
+void PelmoraEditor::AttachRow(const PresetBrowserRow& row)
+{
+  Pelmora* pPlug = &mPlug;
+  mPresetBrowser = new IVTVDiskPresetManagerControl(
+    row.bounds, kNoParameter, [pPlug](int index) { pPlug->LoadPreset(index); }, row.arrowWidth,
+    PelmoraTheme::kGlyphCaretLeft, PelmoraTheme::kGlyphCaretRight, PelmoraTheme::TextArrow,
+    PelmoraTheme::TextPreset, nullptr, PelmoraTheme::ColorPresetBrowser, false);
+  RebuildPresetMenu();
+  Attach(mPresetBrowser);
+  mPlug.ModifyCurrentPreset(mPlug.GetPresetName());
+  mPlug.UpdateDisplayPresetName();
+}
+
+void PelmoraEditor::AttachRow(const ButtonRow& row)
+{
+  Attach(new ITextActionControl(row.bounds, row.glyph, ActionFunction(row.action, row.envelope),
+                                *row.style, row.background, false));
+}
+
+void PelmoraEditor::AttachRow(const SwitchRow& row)
+{
+  const bool link = row.action == EAction::kToggleOperatorLink;
+  IHoverFunction hover = HoverFunction();
+  if (link)
+    hover = [this](int)
+    {
+      ShowOperatorLink();
+    };
+  Attach(new ITVSVGSwitchControl(row.bounds,
+                                 {Picture(pictures::SwitchPicture(row.picture, false)),
+                                  Picture(pictures::SwitchPicture(row.picture, true))},
+                                 row.param, std::move(hover), ActionFunction(row.action)),
+         row.tag);
+}
+
+void PelmoraEditor::AttachRow(const CyclePanelRow& row)
+{
+  std::vector<ISVG> diagrams;
+  for (int a = 0; a < pictures::kNumAlgorithms; ++a)
+    diagrams.push_back(Picture(pictures::AlgorithmPicture(a)));
+  Attach(new ICyclePanelControl(row.bounds, row.param, std::move(diagrams), HoverFunction(),
+                                nullptr, PelmoraTheme::TextArrow, row.arrowWidth,
+                                PelmoraTheme::ColorAlgorithmPanel, PelmoraTheme::kGlyphCaretLeft,
+                                PelmoraTheme::kGlyphCaretRight),
+         row.tag);
+}
+
+void PelmoraEditor::AttachRow(const KnobRow& row)
+{
+  IVTVKnobControl* pKnob = MakeKnob(row.bounds, row.param, row.label, row.look, *row.look.style,
+                                    HoverFunction(), row.flags);
+  pKnob->mShowModulation = row.modArc;
+  Attach(pKnob, row.tag);
+  if (row.hidden)
+    pKnob->Hide(true);
+}
+
+void PelmoraEditor::AttachRow(const CaptionRow& row)
+{
+  Attach(new ITVCaptionControl(row.bounds, row.param, HoverFunction(), *row.style,
+                               PelmoraTheme::ColorValueBackground, row.showUnit, row.texts,
+                               PelmoraTheme::ColorLabelForeground, COLOR_WHITE));
+}
+
+void PelmoraEditor::AttachRow(const EnvelopeRow& row)
+{
+  Attach(new IVMultistageEnvelopeControl(
+           row.bounds, mPlug.GetGlobalParams().GetEnvelope(row.envelope),
+           {Picture(pictures::SustainPicture(row.envelope, false)),
+            Picture(pictures::SustainPicture(row.envelope, true))},
+           Envelopes::DEFAULT_LN_COLOR, Envelopes::DEFAULT_VAL_FG_COLOR,
+           Envelopes::DEFAULT_VAL_BG_COLOR, Envelopes::DEFAULT_LBL_FG_COLOR,
+           Envelopes::DEFAULT_LBL_BG_COLOR, Envelopes::DEFAULT_BG_COLOR,
+           Envelopes::DEFAULT_FR_COLOR, Envelopes::DEFAULT_SL_COLOR),
+         row.tag);
+}
+
+void PelmoraEditor::AttachRow(const DropdownRow& row)
+{
+  IDropdownPanelControl* pMenu =
+    MakeWaveformMenu(row.bounds, row.param, row.title, HoverFunction());
+  for (int shape = 0; shape < pictures::kNumLfoShapes; ++shape)
+    pMenu->AddImage(Picture(pictures::LfoWavePicture(shape)));
+  Attach(pMenu);
+}
+
+void PelmoraEditor::AttachRow(const LabelRow& row)
+{
+  Attach(MakeLabel(row.bounds, row.text));
+}
+
+void PelmoraEditor::AttachRow(const ValueFieldRow& row)
+{
+  Attach(new IValueMouseDragControl(
+           row.bounds, kFieldRowHeight, row.caption, row.param, PelmoraTheme::ColorLabelBackground,
+           PelmoraTheme::ColorValueBackground, kFieldInset, false, true,
+           PelmoraTheme::StyleMouseDrag, HoverFunction(), EDirection::kVertical, row.gearing),
+         row.tag);
+}
+
+void PelmoraEditor::AttachRow(const WaveformRow& row)
+{
+  const Waveform& waveform = mPlug.GetWaveform();
+  Attach(new IWaveformPanelControl(row.bounds, PelmoraTheme::ColorPanel, PelmoraTheme::ColorFrame,
+                                   PelmoraTheme::ColorRaster, PelmoraTheme::ColorPrimary,
+                                   waveform.Points(), waveform.NPoints()),
+         row.tag);
+}
+
+void PelmoraEditor::AttachRow(const WheelRow& row)
+{
+  // The pitch wheel starts at the instrument's bend range and offers the menu that sets it.
+  const bool pitch = row.controller == IWheelControl::kPitchWheel;
+  const int range = static_cast<int>(mPlug.GetParam(kParamPitchBendRange)->Value());
+  auto* pWheel = new IVTVWheelControl(row.bounds, row.controller, pitch ? range : 2,
+                                      pitch ? kParamPitchBendRange : kNoParameter);
+  pWheel->SetOfferRangeMenu(pitch);
+  Attach(pWheel, row.tag);
+}
+
+void PelmoraEditor::AttachRow(const KeyboardRow& row)
+{
+  Attach(new IVTVKeyboardControl(row.bounds, row.lowNote, row.highNote, false,
+                                 PelmoraTheme::ColorKeyWhite, PelmoraTheme::ColorKeyBlack,
+                                 PelmoraTheme::ColorPrimary, PelmoraTheme::ColorFrame,
+                                 PelmoraTheme::ColorKeyLine, PelmoraTheme::ColorPrimary),
+         row.tag);
+}
+
+// ---- The operator section
+
+namespace
+{
+void AddToPanel(ITabPanel* pPanel, IControl* pControl)
+{
+  pPanel->mControls.Add(pControl);
+}
+} // namespace
+
+void PelmoraEditor::AttachOperatorSection()
+{
+  static constexpr const IVStyle* kKnobStyles[] = {
+    &PelmoraTheme::StyleKnobRegularA, &PelmoraTheme::StyleKnobRegularB,
+    &PelmoraTheme::StyleKnobRegularC, &PelmoraTheme::StyleKnobRegularD};
+  static constexpr const IVStyle* kFieldStyles[] = {
+    &PelmoraTheme::StyleMouseDragFloatA, &PelmoraTheme::StyleMouseDragFloatB,
+    &PelmoraTheme::StyleMouseDragFloatC, &PelmoraTheme::StyleMouseDragFloatD};
+  static constexpr const IColor* kColors[] = {&PelmoraTheme::ColorA, &PelmoraTheme::ColorB,
+                                              &PelmoraTheme::ColorC, &PelmoraTheme::ColorD};
+
+  std::array<ITabPanel*, kNumOperators> panels{};
+  for (int op = 0; op < kNumOperators; ++op)
+  {
+    panels[static_cast<size_t>(op)] = new ITabPanel(PelmoraTheme::ColorFrameBg, kTabPanelArea);
+    const IColor& color = *kColors[op];
+    std::vector<ISVG> waves;
+    for (bool inverted : {false, true})
+      for (int w = 0; w < pictures::kNumOperatorWaveforms; ++w)
+        waves.push_back(Picture(pictures::OperatorWavePicture(op, w, inverted)));
+    const ISVG inversion[] = {Picture(pictures::InversionPicture(op, false)),
+                              Picture(pictures::InversionPicture(op, true))};
+    auto* pEnvelope = new IVMultistageEnvelopeControl(
+      kOpEnvelopeBounds, mPlug.GetGlobalParams().GetEnvelope(op),
+      {Picture(pictures::SustainPicture(op, false)), Picture(pictures::SustainPicture(op, true))},
+      color, color, Envelopes::DEFAULT_VAL_BG_COLOR, Envelopes::DEFAULT_LBL_FG_COLOR,
+      Envelopes::DEFAULT_LBL_BG_COLOR, Envelopes::DEFAULT_BG_COLOR, Envelopes::DEFAULT_FR_COLOR,
+      Envelopes::DEFAULT_SL_COLOR);
+    Pelmora::AttachControlsToOpTab(
+      &mGraphics, panels[static_cast<size_t>(op)], OpParamIndex(op, kOpWaveform),
+      OperatorControlTag(op, kOpWaveform) - 2, *kKnobStyles[op], *kFieldStyles[op],
+      MakeWaveformMenu(kOpWaveformBounds, OpParamIndex(op, kOpWaveform), "WAVEFORM      ",
+                       HoverFunction()),
+      pEnvelope, waves, inversion, HoverFunction());
+  }
+  // The cog over each operator's envelope label opens its copy menu; it belongs to the tab.
+  for (int op = 0; op < kNumOperators; ++op)
+  {
+    auto* pCopy = new ITextActionControl(kOpCopyButtonBounds, PelmoraTheme::kGlyphCog,
+                                         ActionFunction(EAction::kOpenCopyMenu, op),
+                                         PelmoraTheme::TextIconSmall, DEFAULT_BGCOLOR, false);
+    AddToPanel(panels[static_cast<size_t>(op)], pCopy);
+    Attach(pCopy);
+  }
+  mTabStrip = new ITabStripControl2(kTabStripBounds);
+  for (int op = 0; op < kNumOperators; ++op)
+    mTabStrip->AddTab(panels[static_cast<size_t>(op)], Picture(pictures::TabPicture(op, true)),
+                      Picture(pictures::TabPicture(op, false)), kTabRects[op]);
+  mTabStrip->SelectTab(0);
+  Attach(mTabStrip, kTagOperatorTabs);
+}
+
+} // namespace pelmora::editor
+
+// ---- One operator's controls
+
+void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
+                                    plugin::igraphics::ITabPanel* pPanel, int paramBase,
+                                    int tagBase, const plugin::igraphics::IVStyle& knobStyle,
+                                    const plugin::igraphics::IVStyle& valueStyle,
+                                    plugin::igraphics::IDropdownPanelControl* pWaves,
+                                    plugin::igraphics::IVMultistageEnvelopeControl* pEnvelope,
+                                    std::span<const plugin::igraphics::ISVG> wavePictures,
+                                    std::span<const plugin::igraphics::ISVG> inversionPictures,
+                                    const std::function<void(int)>& hoverFunc)
+{
+  using namespace plugin::igraphics;
+  using namespace pelmora::layout;
+  // The operator's tag of a parameter slot: waveform menu tagBase + 2, ..., level tagBase + 9.
+  const auto tagOf = [tagBase](int slot)
+  {
+    return tagBase + 2 + slot;
+  };
+  const auto add = [pGraphics, pPanel](IControl* pControl, int tag)
+  {
+    pelmora::editor::AddToPanel(pPanel, pControl);
+    pGraphics->AttachControl(pControl, tag);
+  };
+
+  for (const ISVG& svg : wavePictures)
+    pWaves->AddImage(svg);
+  add(pWaves, tagOf(kOpWaveform));
+  for (const OpRow& opRow : kOperatorRows)
+  {
+    if (const auto* pRow = std::get_if<OpSwitchRow>(&opRow))
+    {
+      IControl* pSwitch =
+        new ITVSVGSwitchControl(pRow->bounds, {inversionPictures[0], inversionPictures[1]},
+                                paramBase + pRow->slot, hoverFunc, nullptr);
+      add(pSwitch, tagOf(pRow->slot));
+    }
+    else if (const auto* pField = std::get_if<OpFieldRow>(&opRow))
+    {
+      add(new IFloatValueMouseDragControl(
+            pField->bounds, pelmora::editor::kFieldRowHeight, pField->caption,
+            paramBase + pField->slot, ColorLabelBackground, ColorValueBackground,
+            pelmora::editor::kFieldInset, true, true, pelmora::editor::kOpFieldCellWidth,
+            valueStyle, hoverFunc, EDirection::kVertical, pField->gearing, pField->intDigits,
+            pField->fracDigits),
+          tagOf(pField->slot));
+    }
+    else if (const auto* pKnob = std::get_if<OpKnobRow>(&opRow))
+    {
+      const KnobLook look{kKnobLarge.radius, &knobStyle, pKnob->knobStyle, kKnobLarge.arcThickness};
+      IVTVKnobControl* pControl = pelmora::editor::MakeKnob(
+        pKnob->bounds, paramBase + pKnob->slot, pKnob->label, look, knobStyle, hoverFunc, 0);
+      pControl->mShowModulation = pKnob->modArc;
+      add(pControl, tagOf(pKnob->slot));
+    }
+  }
+  // One label under every tab: outside the panel, so it stays whatever tab shows.
+  pGraphics->AttachControl(pelmora::editor::MakeLabel(kOpEnvelopeLabelBounds, "ENVELOPE"));
+  add(pEnvelope, tagBase + 10);
+}
