@@ -93,6 +93,7 @@ public:
   // and frees it once the editor's window and controls are gone (or when another takes its
   // place). Null: no editor.
   void SetEditorControls(std::unique_ptr<PelmoraEditorControls> controls);
+  PelmoraEditorControls* GetEditorControls() const { return mEditorControls.get(); }
   // Closes the editor's window, then frees the editor.
   void CloseWindow() override;
   // Envelope editors fit their envelopes into view on the first opening of the editor only.

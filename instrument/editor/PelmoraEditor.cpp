@@ -77,8 +77,8 @@ void PelmoraEditor::RedrawControl(int tag)
 
 void PelmoraEditor::ShowPreset(const char* name, const char* category)
 {
-  if (mPresetBrowser && mPresetBrowser->GetNameButton())
-    mPresetBrowser->GetNameButton()->SetStr(name);
+  if (mPresetBrowser)
+    mPresetBrowser->SetPresetName(name);
   if (mParamDisplay)
   {
     mParamDisplay->SetPreset(name, category);

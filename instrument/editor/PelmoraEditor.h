@@ -78,6 +78,8 @@ public:
   IPopupMenu& GetMainMenu() { return mMainMenu; }
   IPopupMenu& GetScaleMenu() { return *mScaleMenu; }
   IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
+  IParamDisplayControl* GetParamDisplay() const { return mParamDisplay; }
+  IVTVDiskPresetManagerControl* GetPresetBrowser() const { return mPresetBrowser; }
   // The number of controls attached before the operator section (reset by the initial sound
   // from there on).
   int GetFirstResettableControlIdx() const { return mFirstResettableControlIdx; }

@@ -165,9 +165,9 @@ void PelmoraEditor::AttachRows(std::span<const Row> rows)
 
 void PelmoraEditor::AttachRow(const FrameRow& row)
 {
-  Attach(new IFrameLabelControl(row.bounds, PelmoraTheme::TextFrameLabel, kFrameTitleHeight,
-                                row.title, PelmoraTheme::ColorFrame, PelmoraTheme::ColorFrameBg,
-                                row.titleBar, true));
+  Attach(new IFrameLabelControl(row.bounds, row.title, PelmoraTheme::TextFrameLabel,
+                                kFrameTitleHeight, PelmoraTheme::ColorFrame,
+                                PelmoraTheme::ColorFrameBg, row.titleBar, true));
 }
 
 void PelmoraEditor::AttachRow(const PanelRow& row)
@@ -196,7 +196,7 @@ void PelmoraEditor::AttachRow(const PresetBrowserRow& row)
   mPresetBrowser = new IVTVDiskPresetManagerControl(
     row.bounds, kNoParameter, [pPlug](int index) { pPlug->LoadPreset(index); }, row.arrowWidth,
     PelmoraTheme::kGlyphCaretLeft, PelmoraTheme::kGlyphCaretRight, PelmoraTheme::TextArrow,
-    PelmoraTheme::TextPreset, nullptr, PelmoraTheme::ColorPresetBrowser, false);
+    PelmoraTheme::TextPreset, PelmoraTheme::ColorPresetBrowser, false);
   RebuildPresetMenu();
   Attach(mPresetBrowser);
   mPlug.ModifyCurrentPreset(mPlug.GetPresetName());
@@ -321,14 +321,6 @@ void PelmoraEditor::AttachRow(const KeyboardRow& row)
 
 // ---- The operator section
 
-namespace
-{
-void AddToPanel(ITabPanel* pPanel, IControl* pControl)
-{
-  pPanel->mControls.Add(pControl);
-}
-} // namespace
-
 void PelmoraEditor::AttachOperatorSection()
 {
   static constexpr const IVStyle* kKnobStyles[] = {
@@ -370,7 +362,7 @@ void PelmoraEditor::AttachOperatorSection()
     auto* pCopy = new ITextActionControl(kOpCopyButtonBounds, PelmoraTheme::kGlyphCog,
                                          ActionFunction(EAction::kOpenCopyMenu, op),
                                          PelmoraTheme::TextIconSmall, DEFAULT_BGCOLOR, false);
-    AddToPanel(panels[static_cast<size_t>(op)], pCopy);
+    panels[static_cast<size_t>(op)]->Add(pCopy);
     Attach(pCopy);
   }
   mTabStrip = new ITabStripControl2(kTabStripBounds);
@@ -404,7 +396,7 @@ void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
   };
   const auto add = [pGraphics, pPanel](IControl* pControl, int tag)
   {
-    pelmora::editor::AddToPanel(pPanel, pControl);
+    pPanel->Add(pControl);
     pGraphics->AttachControl(pControl, tag);
   };
 

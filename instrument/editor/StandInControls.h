@@ -18,6 +18,7 @@ namespace plugin::igraphics
 struct ITabPanel
 {
   ITabPanel(const IColor& color, const IRECT& area) : mColor(color), mArea(area) {}
+  IControl* Add(IControl* pControl) { return mControls.Add(pControl); }
   IColor mColor;
   Util_PtrList<IControl> mControls{4096};
   IRECT mArea;
@@ -75,7 +76,7 @@ private:
 class IFrameLabelControl : public IControl
 {
 public:
-  IFrameLabelControl(const IRECT& bounds, const IText& text, float titleHeight, const char* title,
+  IFrameLabelControl(const IRECT& bounds, const char* title, const IText& text, float titleHeight,
                      const IColor& frame, const IColor& background, bool titleBar, bool showFrame)
     : IControl(bounds), mTitleText(text), mTitleHeight(titleHeight), mTitle(title),
       mFrameColor(frame), mBgColor(background), mTitleBar(titleBar), mShowFrame(showFrame)
@@ -120,12 +121,16 @@ public:
     mStrings[0] = name;
     mStrings[1] = category;
   }
+  void ShowMessage(const char* message) { SetParameter("", message); }
   void SetParameter(const char* label, const char* value)
   {
     mStrings[2] = label;
     mStrings[3] = value;
   }
-  const std::string& GetString(int i) const { return mStrings[i]; }
+  const char* GetPresetName() const { return mStrings[0].c_str(); }
+  const char* GetPresetCategory() const { return mStrings[1].c_str(); }
+  const char* GetParamLabel() const { return mStrings[2].c_str(); }
+  const char* GetParamValue() const { return mStrings[3].c_str(); }
   void Draw(IGraphics& g) override
   {
     g.FillRect(mFill, mRECT);
@@ -153,14 +158,19 @@ class IVTVDiskPresetManagerControl : public IControl
 public:
   IVTVDiskPresetManagerControl(const IRECT& bounds, int paramIdx, std::function<void(int)> load,
                                float arrowWidth, const char* left, const char* right,
-                               const IText& arrowText, const IText& nameText, ITextControl*,
+                               const IText& arrowText, const IText& nameText,
                                const IColor& background, bool)
     : IControl(bounds, paramIdx), mLoad(std::move(load)), mArrowWidth(arrowWidth), mLeft(left),
       mRight(right), mArrowText(arrowText), mNameText(nameText), mBackground(background)
   {
     mIgnoreMouse = true;
   }
-  void RebuildMenu(DiskPresetManager& manager, int current)
+  void SetPresetName(const char* name)
+  {
+    if (mName)
+      mName->SetStr(name);
+  }
+  void RebuildMenu(const DiskPresetManager& manager, int current)
   {
     mMenu.Clear();
     mItems.clear();
@@ -171,7 +181,7 @@ public:
   void SetCurrentIdx(int index) { mCurrent = index; }
   int GetCurrentIdx() const { return mCurrent; }
   IPopupMenu& GetMenu() { return mMenu; }
-  ITextActionControl* GetNameButton() const { return mName; }
+  ITextControl* GetNameButton() const { return mName; }
   void OnAttached() override
   {
     const IRECT& r = mRECT;
@@ -211,7 +221,7 @@ private:
     if (mLoad)
       mLoad(mItems[static_cast<size_t>(mCurrent)]->GetTag());
   }
-  void Setup(DiskPresetDirectory& dir, IPopupMenu& menu)
+  void Setup(const DiskPresetDirectory& dir, IPopupMenu& menu)
   {
     for (int i = 0; i < dir.mSubDirs.GetSize(); ++i)
     {
