@@ -259,3 +259,18 @@ TEST(EditorLayout, ThePresetBrowserMirrorsTheFolderTreeAndLoadsAChoice)
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetCategory(), "Lead");
   testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
 }
+
+TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  e.g->OnMouseDown({IMouseInfo{815, 111, 0.f, 0.f, IMouseMod(true)}}); // "CUTOFF"
+  e.g->SetAllControlsClean();
+  e.g->OnMouseDrag({IMouseInfo{815, 112, 0.f, 1.f, IMouseMod(true)}});
+  std::set<const IControl*> dirty;
+  for (int i = 0; i < e.g->NControls(); ++i)
+    if (e.g->GetControl(i)->IsDirty())
+      dirty.insert(e.g->GetControl(i));
+  EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(42), e.editor->GetParamDisplay()}));
+  e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
+}
