@@ -9,7 +9,11 @@ scripts/build.sh release
 mkdir -p out
 build/release/tools/pelmora-host render build/release/instrument/Pelmora.so \
   -o out/pelmora-demo.wav
-# The editor, opened headless (no display server needed) and saved as a picture.
-build/release/tools/pelmora-host editor-png build/release/instrument/Pelmora.so \
-  -o out/pelmora-editor.png
+# The editor, opened headless (no display server needed) and saved as a picture: with a support
+# folder of its own, so that it shows the default patch at 100 % with the keyboard, whatever the
+# user's settings and presets are.
+editor_home=$(mktemp -d)
+trap 'rm -rf "$editor_home"' EXIT
+XDG_DATA_HOME="$editor_home" build/release/tools/pelmora-host editor-png \
+  build/release/instrument/Pelmora.so -o out/pelmora-editor.png
 echo "Demo audio: out/pelmora-demo.wav; editor picture: out/pelmora-editor.png"
