@@ -291,9 +291,15 @@ IVColorSwatchControl::IVColorSwatchControl(const IRECT& bounds, const char* labe
 {
   mText.mAlign = EAlign::kFar;
   mStyle.valueText.mAlign = EAlign::kFar;
-  auto it = labelsForIDs.begin();
-  for (size_t i = 0; i < mColorIDs.size(); ++i, ++it)
-    mLabels.emplace_back(it != labelsForIDs.end() && *it ? *it : "");
+  // A label list shorter than the colour list leaves the last cells unlabelled.
+  const auto* pLabel = labelsForIDs.begin();
+  for (size_t i = 0; i < mColorIDs.size(); ++i)
+  {
+    const bool has = pLabel != labelsForIDs.end();
+    mLabels.emplace_back(has && *pLabel ? *pLabel : "");
+    if (has)
+      ++pLabel;
+  }
   mCellRects.resize(mColorIDs.size());
   AttachIControl(this, label);
 }

@@ -152,7 +152,7 @@ TEST_F(VPadTest, SwatchCellsAndColourChoice)
             (std::vector<std::string>{"DrawText bg 2 2 20.2 28", "DrawText pr 62 2 80.2 28"}));
 
   pSwatch->OnMouseDown(45, 45, IMouseMod(true));
-  EXPECT_EQ(g.mPrompts, std::vector<std::string>{"Choose a color (60,0,0,0)"});
+  EXPECT_EQ(g.mPrompts, std::vector<std::string>{"Choose a color (10,0,0,0)"});
   EXPECT_EQ(pSwatch->GetColor(kHL), IColor(255, 10, 20, 30));
   EXPECT_EQ(chosen, std::vector<std::string>{"4(255,10,20,30)"});
 }
