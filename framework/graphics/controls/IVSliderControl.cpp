@@ -192,6 +192,7 @@ IVTrackControlBase::IVTrackControlBase(const IRECT& bounds, const char* label, c
   : IControl(bounds, params), IVectorBase(style), mDirection(direction), mTrackRects(params.size()),
     mNSteps(nSteps)
 {
+  mText = style.valueText; // the track names' style
   for (const char* name : trackNames)
     mTrackNames.emplace_back(name ? name : "");
   AttachIControl(this, label);
