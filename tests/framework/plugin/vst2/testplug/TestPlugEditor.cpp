@@ -1,6 +1,7 @@
 // The test plug-in's editor: a panel with the logo, a title and one horizontal slider bound to
 // the "Gain" parameter (a press jumps to the pointer, a drag follows it), enough to see pixels
-// and to drive a parameter through a window.
+// and to drive a parameter through a window. A host may choose the library gallery instead
+// (TestPlugGallery.cpp).
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
@@ -59,8 +60,13 @@ void TestPlug::SetUpEditor()
   {
     return MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), 60, 1.f);
   };
-  mLayoutFunc = [](IGraphics* pGraphics)
+  mLayoutFunc = [this](IGraphics* pGraphics)
   {
+    if (mLayout == kLayoutGallery)
+    {
+      LayoutGallery(pGraphics);
+      return;
+    }
     pGraphics->AttachControl(new TestPanel(pGraphics->GetBounds()));
     pGraphics->AttachControl(new TestSlider(kTestPlugSliderBounds, kParamGain));
   };

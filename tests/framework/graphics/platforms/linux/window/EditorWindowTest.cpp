@@ -1,6 +1,7 @@
 // The editor inside a host window, under Xvfb: the test plug-in is loaded through the host
 // tool's code, its editor opened in a plain X11 parent window, its pixels read from the parent,
 // a click and a drag sent to it, and it is closed, also after the host destroyed the parent.
+// The plug-in's library gallery is opened the same way and every control in it clicked.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 #include "tools/VstHost.h"
@@ -127,6 +128,17 @@ protected:
     XSendEvent(mDisplay, w, True, PointerMotionMask, &e);
   }
 
+  intptr_t Probe(int what) { return mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, what); }
+
+  // Calls of the opcode for the parameter since the records were cleared.
+  int CountFor(int32_t opcode, int paramIdx)
+  {
+    int n = 0;
+    for (const host::HostCall& call : mPlugin.Calls())
+      n += call.opcode == opcode && call.index == paramIdx;
+    return n;
+  }
+
   static bool Near(const IColor& a, const IColor& b)
   {
     return std::abs(a.R - b.R) <= 3 && std::abs(a.G - b.G) <= 3 && std::abs(a.B - b.B) <= 3;
@@ -210,6 +222,71 @@ TEST_F(EditorWindowTest, ClosesAfterTheHostDestroyedItsWindow)
   EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   XDestroyWindow(mDisplay, parent);
+}
+
+TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
+{
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffVendorSpecific, kSelectLayout, kLayoutGallery), 1);
+  const Window parent = MakeParent();
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+  Idle();
+  const Window child = ChildOf(parent);
+  ASSERT_NE(child, 0u);
+  const bool inWindowPrompts = Probe(kProbeInWindowPrompts) == 1;
+
+  Time time = 5000;
+  auto press = [&](float x, float y, bool drag)
+  {
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    SendButton(child, ButtonPress, ix, iy, 0, time += 20);
+    if (drag)
+    {
+      SendMotion(child, ix, iy - 15, time += 20);
+      SendMotion(child, ix, iy - 30, time += 20);
+    }
+    SendButton(child, ButtonRelease, ix, drag ? iy - 30 : iy, Button1Mask, time += 20);
+    XSync(mDisplay, False);
+    Idle(8); // past the 100 ms click animations
+  };
+
+  for (size_t i = 0; i < std::size(kGalleryItems); ++i)
+  {
+    const GalleryItem& item = kGalleryItems[i];
+    SCOPED_TRACE(item.name);
+    mPlugin.ClearRecords();
+    press(item.x, item.y, item.answer == EGalleryAnswer::kDrag);
+    switch (item.answer)
+    {
+    case EGalleryAnswer::kParam:
+    case EGalleryAnswer::kDrag:
+      EXPECT_EQ(CountFor(kVst2HostBeginEdit, item.paramIdx), 1);
+      EXPECT_GE(CountFor(kVst2HostAutomate, item.paramIdx), 1);
+      EXPECT_EQ(CountFor(kVst2HostEndEdit, item.paramIdx), 1);
+      break;
+    case EGalleryAnswer::kAction:
+      EXPECT_TRUE(Probe(kProbeGalleryActions) & (intptr_t(1) << i));
+      EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 0);
+      break;
+    case EGalleryAnswer::kPrompt:
+      // With the in-window field and menu the prompt opens, and a click beside it closes it
+      // without a value; without them the request ends at once.
+      EXPECT_EQ(Probe(kProbePromptOpen), inWindowPrompts ? 1 : 0);
+      if (inWindowPrompts)
+      {
+        press(1000, 590, false);
+        EXPECT_EQ(Probe(kProbePromptOpen), 0);
+      }
+      break;
+    case EGalleryAnswer::kNone:
+      EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 0);
+      EXPECT_EQ(mPlugin.CountCalls(kVst2HostAutomate), 0);
+      break;
+    }
+  }
+
+  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  XDestroyWindow(mDisplay, parent);
+  XSync(mDisplay, False);
 }
 
 } // namespace
