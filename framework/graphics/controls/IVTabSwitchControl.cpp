@@ -281,12 +281,6 @@ IVMenuButtonControl::IVMenuButtonControl(const IRECT& bounds, int paramIdx, cons
   AttachIControl(this, "");
 }
 
-IVMenuButtonControl::~IVMenuButtonControl()
-{
-  if (IVButtonControl* pButton = GetButton())
-    pButton->SetAnimationEndActionFunction(nullptr);
-}
-
 IVButtonControl* IVMenuButtonControl::GetButton() const
 {
   return static_cast<IVButtonControl*>(GetChild(0));
@@ -309,10 +303,14 @@ void IVMenuButtonControl::Attach(const IRECT& bounds)
     return;
   }
   RefreshButtonValue();
-  // Once the click splash has played, the menu of values opens over the button.
+  // Once the click splash has played, the menu of values opens over the button. The container
+  // is found through the button's parent link, which the context clears if it goes first.
   pButton->SetAnimationEndActionFunction(
-    [this](IControl* pCaller)
-    { PromptUserInput(static_cast<IVButtonControl*>(pCaller)->GetWidgetBounds(), 0); });
+    [](IControl* pCaller)
+    {
+      if (IControl* pContainer = pCaller->GetParent())
+        pContainer->PromptUserInput(static_cast<IVButtonControl*>(pCaller)->GetWidgetBounds(), 0);
+    });
 }
 
 void IVMenuButtonControl::RefreshButtonValue()

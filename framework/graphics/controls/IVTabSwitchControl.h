@@ -126,9 +126,6 @@ public:
   // The chosen item's text shows on the button at once; the value follows.
   void OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int valIdx) override;
 
-  // Leaves the child button (if still there) without its prompt.
-  ~IVMenuButtonControl() override;
-
   // The child button, once attached; null before, or after the context removed it.
   IVButtonControl* GetButton() const;
 
