@@ -18,6 +18,9 @@
 // - Block processing and reset are forwarded to the engine; the host tempo reaches a
 //   tempo-synced LFO.
 //
+// The editor's theme (PelmoraTheme.h) is reached through the class as Pelmora::ColorA,
+// Pelmora::TextLabel, Pelmora::StyleKnobRegular ...: constants only, no state.
+//
 // Persistence (PelmoraPersistence.cpp): the host's state chunk (name, category and index of the
 // current preset, the five envelopes, the parameter values), JSON preset files in the "Presets"
 // folder and their index, "settings.ini" with the editor scale and keyboard, and the manual.
@@ -31,6 +34,7 @@
 #include "instrument/Settings.h"
 #include "instrument/Waveform.h"
 #include "instrument/dsp/GlobalParams.h"
+#include "instrument/editor/PelmoraTheme.h"
 #include "instrument/engine/PelmoraDSP.h"
 
 #include <atomic>
@@ -39,7 +43,7 @@
 
 class PelmoraEditorControls;
 
-class Pelmora : public plugin::IPluginVST2
+class Pelmora : public plugin::IPluginVST2, public PelmoraTheme
 {
 public:
   static constexpr int kNumVoices = 12;

@@ -1,7 +1,7 @@
 // The instrument's graphics factory and layout function. The factory makes the platform's
 // graphics context at the editor's size (through the neutral MakeGraphics; the build links the
-// platform that defines it); the layout loads the editor's fonts and attaches the background
-// panel. The instrument's own controls are not part of the editor yet.
+// platform that defines it); the layout turns hover reports on, loads the editor's fonts and
+// attaches the background panel. The instrument's own controls are not part of the editor yet.
 
 #include "instrument/Pelmora.h"
 
@@ -22,6 +22,9 @@ constexpr const char* kFonts[] = {"Roboto-Regular", "RobotoMono-Regular", "Robot
 
 void LayoutEditor(IGraphics* pGraphics)
 {
+  // The parameter controls report the parameter under the pointer to the preset display: that
+  // needs hover reports, which the context leaves off unless asked.
+  pGraphics->EnableMouseOver(true);
   for (const char* font : kFonts)
   {
     Util_String file;

@@ -18,10 +18,12 @@ for flavour in release asan; do
 done
 # ThreadSanitizer: only the threading tests, built alone to keep CI short. A report fails them.
 echo "== tsan threading tests"
-scripts/build.sh tsan --target test_dsp_threads test_engine_threads test_instrument_threads
+scripts/build.sh tsan --target test_dsp_threads test_engine_threads test_instrument_threads \
+  test_editor_threads
 build/tsan/tests/instrument/dsp/threads/test_dsp_threads
 build/tsan/tests/instrument/engine/threads/test_engine_threads
 build/tsan/tests/instrument/threads/test_instrument_threads
+build/tsan/tests/instrument/editor/threads/test_editor_threads
 # Fuzzing: the SVG, state chunk and preset readers for a bounded time under ASan and UBSan.
 echo "== fuzz"
 scripts/fuzz.sh 30

@@ -40,16 +40,30 @@ void IContainerBase::OnResize()
 
 void IContainerBase::Hide(bool hide)
 {
-  for (IControl* pChild : mChildren)
-    pChild->Hide(hide);
+  ForEachChild([hide](IControl& child) { child.Hide(hide); });
   IControl::Hide(hide);
 }
 
 void IContainerBase::SetDisabled(bool disable)
 {
-  for (IControl* pChild : mChildren)
-    pChild->SetDisabled(disable);
+  ForEachChild([disable](IControl& child) { child.SetDisabled(disable); });
   IControl::SetDisabled(disable);
+}
+
+void IContainerBase::ForEachChild(const std::function<void(IControl&)>& func)
+{
+  // Over a copy of the list, within a pass of the context: a child's own reaction may add
+  // children to this container or remove some, which stay alive until the pass ends.
+  const std::vector<IControl*> children = mChildren;
+  if (!GetUI())
+  {
+    for (IControl* pChild : children)
+      func(*pChild);
+    return;
+  }
+  IGraphics::ControlPass pass(*GetUI());
+  for (IControl* pChild : children)
+    func(*pChild);
 }
 
 IControl* IContainerBase::AddChildControl(IControl* pControl, int ctrlTag, const char* group)

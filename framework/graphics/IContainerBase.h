@@ -46,6 +46,8 @@ public:
   int NChildren() const { return static_cast<int>(mChildren.size()); }
 
 protected:
+  void ForEachChild(const std::function<void(IControl&)>& func);
+
   IContainerFunction mAttachFunc;
   IContainerFunction mResizeFunc;
   std::vector<IControl*> mChildren;

@@ -306,6 +306,9 @@ void IControl::SetSize(float w, float h)
 void IControl::Hide(bool hide)
 {
   mHide = hide;
+  // A hidden control is not dragged on: its press ends as if the capture were lost.
+  if (hide && mGraphics)
+    mGraphics->ReleaseMouseCapture(this);
   SetDirty(false);
 }
 

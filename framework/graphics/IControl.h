@@ -11,7 +11,8 @@
 //   parameter is sent to the plug-in (SendParameterValueFromUI), peers bound to the same
 //   parameter follow (IGraphics::UpdatePeers), then the action function runs;
 // - a value from the plug-in arrives through SetValueFromDelegate, ignored while the control is
-//   captured by a pointer, so that a dragged control never fights the host.
+//   captured by a pointer, so that a dragged control never fights the host; when the press
+//   ends the context hands it its parameters' values again.
 //
 // Click feedback is a time-based animation on the steady clock: while an animation function is
 // set the control reports itself dirty every frame, and the function ends the animation.
@@ -80,6 +81,12 @@ public:
   virtual void OnMouseOver(float x, float y, const IMouseMod& mod);
   virtual void OnMouseOut();
   virtual void OnTouchCancelled(float /*x*/, float /*y*/, const IMouseMod& /*mod*/) {}
+  // The press on this control ended other than by a release (the editor resized or closed, a
+  // prompt took the press over, the control was hidden or let go of the capture): no
+  // OnMouseUp follows. Whatever the press started (a pressed look, a hidden pointer) ends here.
+  // The context has closed the press's host edit gestures and shown the pointer again; it then
+  // re-reads the control's parameters.
+  virtual void OnMouseCaptureLost() {}
   virtual void OnDrop(const char* /*str*/) {}
   virtual void OnDropMultiple(const std::vector<const char*>& paths);
   virtual void OnRescale() {}

@@ -11,7 +11,10 @@ IGEditorDelegate::IGEditorDelegate(int nParams) : IEditorDelegate(nParams) {}
 IGEditorDelegate::~IGEditorDelegate()
 {
   // A host may delete the plug-in without closing its editor first: the window, its timer and
-  // its view must go before the context they call into.
+  // its view must go before the context they call into. The plug-in layer is gone by now, so
+  // edits still open cannot be ended with the host here (the plug-in closes its editor before
+  // it is deleted).
+  mDestroying = true;
   if (mGraphics)
     CloseWindow();
   mGraphics.reset();
@@ -36,12 +39,19 @@ void IGEditorDelegate::CloseWindow()
   if (mClosing)
     return;
   mClosing = true;
+  // A menu or text field still open ends as cancelled, with its host gestures closed.
+  if (mGraphics && !mDestroying)
+    mGraphics->CancelPrompts();
   OnUIClose();
   if (mGraphics)
   {
     mLastWidth = mGraphics->Width();
     mLastHeight = mGraphics->Height();
     mLastScale = mGraphics->GetDrawScale();
+    // A knob held or a menu waiting as the editor closes: the host hears the end of each edit
+    // the editor opened, while this delegate can still tell it.
+    if (!mDestroying)
+      mGraphics->CancelUserInput();
     mGraphics->CloseWindow();
     mGraphics.reset();
   }
@@ -70,6 +80,7 @@ void IGEditorDelegate::SendControlValueFromDelegate(int ctrlTag, double normaliz
 {
   if (!mGraphics)
     return;
+  IGraphics::ControlPass pass(*mGraphics);
   if (IControl* pControl = mGraphics->GetControlWithTag(ctrlTag))
     pControl->SetValueFromDelegate(normalizedValue, 0);
 }
@@ -79,6 +90,7 @@ void IGEditorDelegate::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int d
 {
   if (!mGraphics)
     return;
+  IGraphics::ControlPass pass(*mGraphics);
   if (IControl* pControl = mGraphics->GetControlWithTag(ctrlTag))
     pControl->OnMsgFromDelegate(msgTag, dataSize, pData);
 }

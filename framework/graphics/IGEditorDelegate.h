@@ -28,8 +28,9 @@ public:
   // Makes the context when none exists (at the remembered size), then opens its window.
   // [main thread] (the host's editor-open request)
   void* OpenWindow(void* pParent) override;
-  // Remembers the size and scale, closes the window and deletes the context. Tolerates being
-  // re-entered from the view's removal while it runs. [main thread]
+  // Remembers the size and scale, ends every edit still open (a held knob, a waiting menu),
+  // closes the window and deletes the context. Tolerates being re-entered from the view's
+  // removal while it runs. [main thread]
   void CloseWindow() override;
   bool OnKeyDown(const IKeyPress& key) override;
   bool OnKeyUp(const IKeyPress& key) override;
@@ -66,6 +67,7 @@ private:
   int mLastHeight = 0;
   float mLastScale = 0.f;
   bool mClosing = false;
+  bool mDestroying = false;
 };
 
 } // namespace plugin::igraphics

@@ -26,7 +26,11 @@ IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
 
 IGraphics::~IGraphics()
 {
+  // The delegate may be going too (it deletes its context last): nothing here reaches it or the
+  // platform. Gestures still open were closed by the delegate while it was alive.
   mCursorHidden = false;
+  mCapturedMap.clear();
+  mEditGestures.clear();
   RemoveAllControls();
   // Layers still on the stack (a drawing that never ended its layers) belong to the context.
   for (ILayer* pLayer : mLayers)
@@ -37,6 +41,86 @@ IGraphics::~IGraphics()
   BitmapCache().Release();
   StaticStorage<SVGHolder>::Accessor svgLock(SVGCache());
   SVGCache().Release();
+}
+
+// ---- Passes
+
+IGraphics::ControlPass::ControlPass(IGraphics& graphics) : mGraphics(graphics)
+{
+  ++mGraphics.mPassDepth;
+}
+
+IGraphics::ControlPass::~ControlPass()
+{
+  mGraphics.EndControlPass();
+}
+
+void IGraphics::EndControlPass()
+{
+  if (mPassDepth > 1)
+  {
+    --mPassDepth;
+    return;
+  }
+  // The outermost pass ends: what was asked during it takes effect. Applying it calls into
+  // controls again (every control is marked dirty) while the pass still counts, so whatever
+  // they ask then is applied in another round.
+  while (!mPendingAttachments.empty() || !mPendingRemovals.empty() || !mRetiredControls.empty())
+    ApplyControlChanges();
+  mPassDepth = 0;
+}
+
+void IGraphics::ApplyControlChanges()
+{
+  // Attachments first, in the order asked, so that a control attached and removed within one
+  // pass is deleted like any other.
+  std::vector<PendingAttachment> attachments = std::move(mPendingAttachments);
+  mPendingAttachments.clear();
+  for (PendingAttachment& attachment : attachments)
+  {
+    if (attachment.mAtFront)
+      mControls.insert(mControls.begin(), std::move(attachment.mControl));
+    else
+      mControls.push_back(std::move(attachment.mControl));
+  }
+
+  std::vector<IControl*> removals = std::move(mPendingRemovals);
+  mPendingRemovals.clear();
+  std::vector<std::unique_ptr<IControl>> retired = std::move(mRetiredControls);
+  mRetiredControls.clear();
+  for (IControl* pControl : removals)
+    ForgetDeletedControl(pControl);
+  for (const auto& pControl : retired)
+    ForgetDeletedControl(pControl.get());
+  // Out of the list first, deleted once the list is whole again.
+  std::vector<std::unique_ptr<IControl>> deleted = std::move(retired);
+  for (std::unique_ptr<IControl>& pControl : mControls)
+    if (std::find(removals.begin(), removals.end(), pControl.get()) != removals.end())
+      deleted.push_back(std::move(pControl));
+  std::erase(mControls, nullptr);
+  const bool anyDeleted = !deleted.empty();
+  deleted.clear();
+
+  mMouseOverIdx = mMouseOver ? GetControlIdx(mMouseOver) : -1;
+  if (anyDeleted)
+    SetAllControlsDirty();
+}
+
+bool IGraphics::IsAttached(const IControl* pControl) const
+{
+  if (!pControl || IsRemovalPending(pControl))
+    return false;
+  if (GetControlIdx(pControl) >= 0)
+    return true;
+  return std::any_of(mPendingAttachments.begin(), mPendingAttachments.end(),
+                     [pControl](const PendingAttachment& attachment)
+                     { return attachment.mControl.get() == pControl; });
+}
+
+bool IGraphics::IsRemovalPending(const IControl* pControl) const
+{
+  return !mPendingRemovals.empty() && std::find(mPendingRemovals.begin(), mPendingRemovals.end(),
+                                                pControl) != mPendingRemovals.end();
 }
 
 // ---- Attaching
@@ -63,21 +147,35 @@ bool IGraphics::TakeSingleSlot(std::unique_ptr<IControl>& slot, IControl* pContr
 
 IControl* IGraphics::AttachControl(IControl* pControl, int ctrlTag, const char* group)
 {
+  if (!pControl)
+    return nullptr;
   if (ctrlTag >= 0 && !mCtrlTags.emplace(ctrlTag, pControl).second)
     return nullptr; // the tag is taken: the control stays the caller's
 
-  // The control is attached to this context (the delegate's current one may still be unset
-  // while the window opens).
+  // Outside any pass it joins the list at once; its own hooks then run in a pass, so that the
+  // children a container attaches follow it when they return.
+  const bool deferred = mPassDepth > 0;
+  ControlPass pass(*this);
   InitControl(pControl);
   pControl->SetGroup(group);
-  mControls.emplace_back(pControl);
+  if (deferred)
+    mPendingAttachments.push_back({std::unique_ptr<IControl>(pControl), false});
+  else
+    mControls.emplace_back(pControl);
   pControl->OnAttached();
   return pControl;
 }
 
 IControl* IGraphics::AttachBackgroundControl(IControl* pControl)
 {
+  const bool deferred = mPassDepth > 0;
+  ControlPass pass(*this);
   InitControl(pControl);
+  if (deferred)
+  {
+    mPendingAttachments.push_back({std::unique_ptr<IControl>(pControl), true});
+    return pControl;
+  }
   mControls.emplace(mControls.begin(), pControl);
   if (mMouseOverIdx >= 0)
     ++mMouseOverIdx;
@@ -91,6 +189,7 @@ void IGraphics::AttachCornerResizer(IControl* pControl, EUIResizerMode sizeMode,
     return;
   mGUISizeMode = sizeMode;
   mLayoutOnResize = layoutOnResize;
+  ControlPass pass(*this);
   InitControl(pControl);
 }
 
@@ -99,6 +198,7 @@ void IGraphics::DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry*
   if (!TakeSingleSlot(mTextEntryControl, pControl))
     return;
   mTextEntry = pTextEntry;
+  ControlPass pass(*this);
   InitControl(pControl);
 }
 
@@ -107,6 +207,7 @@ void IGraphics::DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu*
   if (!TakeSingleSlot(mPopupMenuControl, pControl))
     return;
   mPopupMenu = pPopupMenu;
+  ControlPass pass(*this);
   InitControl(pControl);
 }
 
@@ -114,18 +215,25 @@ void IGraphics::RemoveTextEntryControl()
 {
   if (!mTextEntryControl)
     return;
-  DetachControlReferences(mTextEntryControl.get());
+  ControlPass pass(*this);
+  // A request it holds can no longer be answered.
+  ClearInTextEntryControl();
   mTextEntry = nullptr;
-  mTextEntryControl.reset();
+  RetireControl(std::move(mTextEntryControl));
 }
 
 void IGraphics::RemovePopupMenuControl()
 {
   if (!mPopupMenuControl)
     return;
-  DetachControlReferences(mPopupMenuControl.get());
+  ControlPass pass(*this);
+  if (IControl* pWaiting = mInPopupMenu)
+  {
+    mInPopupMenu = nullptr;
+    FinishPopupMenu(*pWaiting, nullptr, mPopupMenuValIdx, mIsContextMenu);
+  }
   mPopupMenu = nullptr;
-  mPopupMenuControl.reset();
+  RetireControl(std::move(mPopupMenuControl));
 }
 
 // ---- Finding
@@ -154,43 +262,62 @@ IControl* IGraphics::GetControlWithTag(int ctrlTag) const
 IControl* IGraphics::GetControlWithParamIdx(int paramIdx) const
 {
   for (const auto& pControl : mControls)
-    if (pControl->LinkedToParam(paramIdx) > kNoValIdx)
+    if (pControl->LinkedToParam(paramIdx) > kNoValIdx && !IsRemovalPending(pControl.get()))
       return pControl.get();
   return nullptr;
 }
 
 void IGraphics::ForControlWithParam(int paramIdx, const std::function<void(IControl&)>& func)
 {
-  for (const auto& pControl : mControls)
-    if (pControl->LinkedToParam(paramIdx) > kNoValIdx)
-      func(*pControl);
+  ForStandardControlsFunc(
+    [&](IControl& control)
+    {
+      if (control.LinkedToParam(paramIdx) > kNoValIdx)
+        func(control);
+    });
 }
 
 void IGraphics::ForControlWithParam(const std::vector<int>& params,
                                     const std::function<void(IControl&)>& func)
 {
-  for (const auto& pControl : mControls)
-    for (int paramIdx : params)
-      if (pControl->LinkedToParam(paramIdx) > kNoValIdx)
-        func(*pControl);
+  ForStandardControlsFunc(
+    [&](IControl& control)
+    {
+      for (int paramIdx : params)
+        if (control.LinkedToParam(paramIdx) > kNoValIdx && !IsRemovalPending(&control))
+          func(control);
+    });
 }
 
 void IGraphics::ForControlInGroup(const char* group, const std::function<void(IControl&)>& func)
 {
-  for (const auto& pControl : mControls)
-    if (pControl->GetGroup()[0] != '\0' && std::strcmp(pControl->GetGroup(), group) == 0)
-      func(*pControl);
+  ForStandardControlsFunc(
+    [&](IControl& control)
+    {
+      if (control.GetGroup()[0] != '\0' && std::strcmp(control.GetGroup(), group) == 0)
+        func(control);
+    });
 }
 
 void IGraphics::ForStandardControlsFunc(const std::function<void(IControl&)>& func)
 {
-  for (const auto& pControl : mControls)
-    func(*pControl);
+  // The list does not change during a pass; a control removed meanwhile is skipped.
+  ControlPass pass(*this);
+  const size_t count = mControls.size();
+  for (size_t i = 0; i < count; ++i)
+  {
+    IControl* pControl = mControls[i].get();
+    if (!IsRemovalPending(pControl))
+      func(*pControl);
+  }
 }
 
 void IGraphics::ForAllControlsFunc(const std::function<void(IControl&)>& func)
 {
+  ControlPass pass(*this);
   ForStandardControlsFunc(func);
+  // A special control taken away meanwhile is already out of its slot (and alive until the
+  // pass ends).
   if (mPerfDisplay)
     func(*mPerfDisplay);
   if (mCornerResizer)
@@ -199,8 +326,8 @@ void IGraphics::ForAllControlsFunc(const std::function<void(IControl&)>& func)
     func(*mTextEntryControl);
   if (mPopupMenuControl)
     func(*mPopupMenuControl);
-  for (const auto& pBubble : mBubbleControls)
-    func(*pBubble);
+  for (size_t i = 0; i < mBubbleControls.size(); ++i)
+    func(*mBubbleControls[i]);
 }
 
 void IGraphics::HideControl(int paramIdx, bool hide)
@@ -227,44 +354,82 @@ void IGraphics::UpdatePeers(IControl* pCaller, int callerValIdx)
 {
   const double value = pCaller->GetValue(callerValIdx);
   const int paramIdx = pCaller->GetParamIdx(callerValIdx);
-  for (const auto& pControl : mControls)
-  {
-    if (pControl.get() == pCaller)
-      continue;
-    const int valIdx = pControl->LinkedToParam(paramIdx);
-    if (valIdx > kNoValIdx)
-      pControl->SetValueFromDelegate(value, valIdx);
-  }
+  ForStandardControlsFunc(
+    [&](IControl& control)
+    {
+      if (&control == pCaller)
+        return;
+      const int valIdx = control.LinkedToParam(paramIdx);
+      if (valIdx > kNoValIdx)
+        control.SetValueFromDelegate(value, valIdx);
+    });
 }
 
 void IGraphics::AssignParamNameToolTips()
 {
-  for (const auto& pControl : mControls)
-    if (const IParam* pParam = pControl->GetParam(0))
-      pControl->SetTooltip(pParam->GetName());
+  ForStandardControlsFunc(
+    [](IControl& control)
+    {
+      if (const IParam* pParam = control.GetParam(0))
+        control.SetTooltip(pParam->GetName());
+    });
 }
 
 // ---- Removal
 
-// Drops every reference the context keeps to a control about to be deleted.
+void IGraphics::MarkRemoved(IControl* pControl)
+{
+  mPendingRemovals.push_back(pControl);
+  // A container's children go with it.
+  if (auto* pContainer = dynamic_cast<IContainerBase*>(pControl))
+  {
+    for (int i = 0; i < pContainer->NChildren(); ++i)
+      if (IControl* pChild = pContainer->GetChild(i); IsAttached(pChild))
+        MarkRemoved(pChild);
+  }
+  DetachControlReferences(pControl);
+}
+
+void IGraphics::RetireControl(std::unique_ptr<IControl> pControl)
+{
+  if (!pControl)
+    return;
+  ControlPass pass(*this);
+  DetachControlReferences(pControl.get());
+  mRetiredControls.push_back(std::move(pControl));
+}
+
 void IGraphics::DetachControlReferences(IControl* pControl)
 {
+  // A control removed in the middle of a press ends it, and closes the host edit gestures it
+  // holds (those of its presses and of the prompts it asked for).
   if (ControlIsCaptured(pControl))
-    ReleaseMouseCapture();
-  // A control deleted in the middle of a press closes the host edit gestures it opened.
-  while (std::find(mEditGestureControls.begin(), mEditGestureControls.end(), pControl) !=
-         mEditGestureControls.end())
-    EndEditGestures(pControl);
+    DropCapture(pControl, nullptr, EGestureHolder::kPress);
+  EndEditGestures([pControl](const EditGesture& gesture) { return gesture.mControl == pControl; });
   if (mMouseOver == pControl)
   {
     mMouseOver = nullptr;
     mMouseOverIdx = -1;
   }
+  // A prompt open for the control closes without answering: nobody is left to hear it, and a
+  // menu shown from the control's own model must not be drawn after it is gone.
   if (mInTextEntry == pControl)
+  {
     mInTextEntry = nullptr;
+    if (mTextEntryControl)
+      mTextEntry->CancelTextEntry();
+  }
   if (mInPopupMenu == pControl)
+  {
     mInPopupMenu = nullptr;
+    if (mPopupMenuControl)
+      mPopupMenu->CancelPopupMenu();
+  }
   std::erase_if(mCtrlTags, [pControl](const auto& entry) { return entry.second == pControl; });
+}
+
+void IGraphics::ForgetDeletedControl(IControl* pControl)
+{
   for (ILayer* pLayer : mLayers)
     if (pLayer->mControl == pControl)
       pLayer->mControl = nullptr;
@@ -278,74 +443,66 @@ void IGraphics::DetachControlReferences(IControl* pControl)
     pBubble->ForgetCaller(pControl);
 }
 
-void IGraphics::DeleteControlAt(int idx)
-{
-  IControl* pControl = mControls[idx].get();
-  DetachControlReferences(pControl);
-  mControls.erase(mControls.begin() + idx);
-  if (mMouseOver)
-    mMouseOverIdx = GetControlIdx(mMouseOver); // later controls moved down by one
-}
-
 void IGraphics::RemoveControl(IControl* pControl)
 {
-  const int idx = GetControlIdx(pControl);
-  if (idx < 0)
+  if (!IsAttached(pControl))
     return;
-  DeleteControlAt(idx);
-  SetAllControlsDirty();
+  ControlPass pass(*this); // deleted when the outermost pass ends, this one at the latest
+  MarkRemoved(pControl);
 }
 
 void IGraphics::RemoveControl(int idx)
 {
-  if (idx < 0 || idx >= NControls())
-    return;
-  DeleteControlAt(idx);
-  SetAllControlsDirty();
+  RemoveControl(GetControl(idx));
 }
 
 void IGraphics::RemoveControlWithTag(int ctrlTag)
 {
   // The same road as RemoveControl, so that no pointer to the control stays behind.
-  if (IControl* pControl = GetControlWithTag(ctrlTag))
-    RemoveControl(pControl);
+  RemoveControl(GetControlWithTag(ctrlTag));
 }
 
 void IGraphics::RemoveControls(int fromIdx)
 {
+  ControlPass pass(*this);
   for (int idx = NControls() - 1; idx >= std::max(fromIdx, 0); --idx)
-    DeleteControlAt(idx);
-  SetAllControlsDirty();
+    if (IsAttached(GetControl(idx)))
+      MarkRemoved(GetControl(idx));
 }
 
 void IGraphics::RemoveAllControls()
 {
+  ControlPass pass(*this);
   ReleaseMouseCapture();
-  // No call reaches the delegate here: this also runs while the delegate is being destroyed.
-  mEditGestureControls.clear();
-  mMouseOver = nullptr;
-  mMouseOverIdx = -1;
+  for (const auto& pControl : mControls)
+    if (IsAttached(pControl.get()))
+      MarkRemoved(pControl.get());
+  for (size_t i = 0; i < mPendingAttachments.size(); ++i)
+    if (IsAttached(mPendingAttachments[i].mControl.get()))
+      MarkRemoved(mPendingAttachments[i].mControl.get());
+  RemovePopupMenuControl();
+  RemoveTextEntryControl();
+  RetireControl(std::move(mCornerResizer));
+  RetireControl(std::move(mPerfDisplay));
+  while (!mBubbleControls.empty())
+  {
+    RetireControl(std::move(mBubbleControls.back()));
+    mBubbleControls.pop_back();
+  }
+  // Whatever is still open belongs to no control left.
   mInTextEntry = nullptr;
   mInPopupMenu = nullptr;
-  mPopupMenu = nullptr;
-  mPopupMenuControl.reset();
-  mTextEntry = nullptr;
-  mTextEntryControl.reset();
-  mCornerResizer.reset();
-  mPerfDisplay.reset();
-  while (!mBubbleControls.empty())
-    mBubbleControls.pop_back();
+  EndEditGestures([](const EditGesture&) { return true; });
   mCtrlTags.clear();
-  for (ILayer* pLayer : mLayers)
-    pLayer->mControl = nullptr;
-  while (!mControls.empty())
-    mControls.pop_back();
+  mMouseOver = nullptr;
+  mMouseOverIdx = -1;
 }
 
 // ---- Placement
 
 void IGraphics::SetControlPosition(IControl* pControl, float x, float y)
 {
+  ControlPass pass(*this); // a container's resize may change its children
   pControl->SetPosition(x, y);
   if (!pControl->IsHidden())
     SetAllControlsDirty();
@@ -353,6 +510,7 @@ void IGraphics::SetControlPosition(IControl* pControl, float x, float y)
 
 void IGraphics::SetControlSize(IControl* pControl, float w, float h)
 {
+  ControlPass pass(*this); // a container's resize may change its children
   pControl->SetSize(w, h);
   if (!pControl->IsHidden())
     SetAllControlsDirty();
@@ -360,6 +518,7 @@ void IGraphics::SetControlSize(IControl* pControl, float w, float h)
 
 void IGraphics::SetControlBounds(IControl* pControl, const IRECT& r)
 {
+  ControlPass pass(*this); // a container's resize may change its children
   pControl->SetTargetAndDrawRECTs(r);
   if (!pControl->IsHidden())
     SetAllControlsDirty();

@@ -79,6 +79,9 @@ public:
   // Back end: begins and ends a frame; its BeginFrame calls this base one.
   virtual void BeginFrame();
   virtual void EndFrame() {}
+  // Back end: the controls of one dirty region (pixel-aligned, in points) draw next; the back
+  // end may confine all drawing to it until the next region or the end of the frame.
+  virtual void BeginRegion(const IRECT& /*bounds*/) {}
   virtual void CompleteRegion(const IRECT& /*r*/) {}
   virtual void OnViewInitialized(void* /*pContext*/) {}
   virtual void OnViewDestroyed() {}
@@ -370,6 +373,26 @@ public:
   float GetBackingPixelScale() const { return mScreenScale * mDrawScale; }
 
   // ======== Control list
+  // Changes to the list while the context calls into controls. Every loop over the controls and
+  // every event, value or message the context hands a control runs inside a pass. A control
+  // attached during a pass joins the list when the outermost pass ends (it is initialised and
+  // found by its tag at once); a removed one is hidden from hit tests, drawing and loops at once
+  // and deleted when the outermost pass ends. So any callback (an action, an animation's end, a
+  // container's resize, a menu's answer, a value or MIDI from the plug-in, drawing) may attach
+  // and remove controls, itself included. Code that reaches controls from outside the context
+  // (the editor delegate) holds a pass too.
+  class ControlPass
+  {
+  public:
+    explicit ControlPass(IGraphics& graphics);
+    ~ControlPass();
+    ControlPass(const ControlPass&) = delete;
+    ControlPass& operator=(const ControlPass&) = delete;
+
+  private:
+    IGraphics& mGraphics;
+  };
+
   // Attaches and takes ownership; a tag already in use returns null and leaves the control with
   // the caller.
   IControl* AttachControl(IControl* pControl, int ctrlTag = -1, const char* group = "");
@@ -398,7 +421,8 @@ public:
   void AssignParamNameToolTips();
 
   // Removal leaves no pointer to the control anywhere in the context (capture, mouse-over,
-  // prompts, tags, parents); host edit gestures it holds open are closed.
+  // prompts, tags, parents); host edit gestures it holds open are closed. Removing a container
+  // removes its children.
   void RemoveControlWithTag(int ctrlTag);
   void RemoveControl(int idx);
   void RemoveControl(IControl* pControl);
@@ -513,7 +537,15 @@ public:
   IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false,
                             ITouchID touchID = 0);
   int GetMouseControlIdx(float x, float y, bool mouseOver = false);
+  // Ends every press other than by a release (a resize, a menu, a control letting go): each
+  // pressed control hears OnMouseCaptureLost, the host edit gestures of the presses close, the
+  // controls re-read their parameters and a hidden cursor is shown again.
   void ReleaseMouseCapture();
+  // The same for the presses holding pControl only (a control hidden or removed while pressed).
+  void ReleaseMouseCapture(const IControl* pControl);
+  // Ends every press and forgets every prompt waiting for an answer, closing every host edit
+  // gesture still open (the editor is closing: the delegate calls this while it is alive).
+  void CancelUserInput();
   bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
   bool ControlIsCaptured(const IControl* pControl) const;
   void GetTouches(const IControl* pControl, std::vector<ITouchID>& touchesOnThisControl) const;
@@ -526,6 +558,9 @@ public:
   }
   ECursor GetCursorType() const { return mCursorType; }
   bool IsCursorHidden() const { return mCursorHidden; }
+  // Whether the platform holds the hidden pointer in place, so that a drag arrives as movements
+  // only; where it cannot, controls drag absolutely.
+  bool IsCursorLocked() const { return mCursorHidden && mCursorLock; }
 
   void GetParamIdxForPTAutomation(float x, float y);
   int GetLastClickedParamForPTAutomation();
@@ -558,19 +593,28 @@ public:
   void SetControlValueAfterPopupMenu(IPopupMenu* pMenu);
   void DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx);
   IControl* GetControlInTextEntry() const { return mInTextEntry; }
-  void ClearInTextEntryControl() { mInTextEntry = nullptr; }
+  // The in-window text entry dismissed its edit without an answer: the request ends as
+  // cancelled.
+  void ClearInTextEntryControl();
+  // Ends every open menu and text entry as cancelled: the control that asked a menu hears of no
+  // choice, gestures still open for it close, and the in-window controls close without
+  // answering. For the editor's closing (never while the delegate is being destroyed: the
+  // gestures would reach a host binding that is gone).
+  void CancelPrompts();
   IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
-  IPopupMenu& GetPromptMenu() { return mPromptPopupMenu; }
+  // The prompt menu handed out last (parameter and context menus).
+  IPopupMenu& GetPromptMenu() { return mPromptMenus[mShownPromptMenu]; }
 
 protected:
   // Platform: opens a native text field over bounds (in editor coordinates) holding str, at most
   // length characters; when editing ends it calls SetControlValueAfterTextEdit. False when it
-  // shows nothing (and so never calls back): the request then ends as cancelled.
+  // shows nothing (and so never calls back): the request then ends as cancelled. A field still
+  // open is replaced and never answers.
   virtual bool CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
                                        int length, const char* str) = 0;
   // Platform: shows a native menu; returns the menu or submenu holding the chosen item (its
   // chosen index set) or null when cancelled. When it sets isAsync it reports the result later
-  // through SetControlValueAfterPopupMenu instead.
+  // through SetControlValueAfterPopupMenu instead; until then no other menu is asked for.
   virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
                                               bool& isAsync) = 0;
   // Back end: the transform of all following path and bitmap drawing.
@@ -598,19 +642,62 @@ protected:
   bool mCursorLock = false;
 
 private:
+  // Who holds an open host edit gesture: the press that opened it, until its release or the loss
+  // of its capture; or the prompt that press asked for, until the prompt's answer.
+  enum class EGestureHolder
+  {
+    kPress,
+    kTextEntry,
+    kPopupMenu
+  };
+  struct EditGesture
+  {
+    IControl* mControl;
+    ITouchID mTouchID;
+    EGestureHolder mHolder;
+    std::vector<int> mParams; // those begun, so that exactly these end
+  };
+  struct PendingAttachment
+  {
+    std::unique_ptr<IControl> mControl;
+    bool mAtFront; // a background, inserted behind everything
+  };
+
   void InitControl(IControl* pControl);
   // Takes pControl into a slot that holds at most one control; when the slot is full, pControl
   // is deleted and this answers false.
   bool TakeSingleSlot(std::unique_ptr<IControl>& slot, IControl* pControl);
+  void EndControlPass();
+  void ApplyControlChanges();
+  // In the list, or waiting to join it, and not being removed.
+  bool IsAttached(const IControl* pControl) const;
+  bool IsRemovalPending(const IControl* pControl) const;
+  void MarkRemoved(IControl* pControl);
+  // Special controls leave at the end of the pass too.
+  void RetireControl(std::unique_ptr<IControl> pControl);
+  // What must go at once when a control is removed (capture, gestures, prompts, hover, tag), and
+  // what must go when it is deleted (links from other controls, layers, bubbles).
   void DetachControlReferences(IControl* pControl);
-  void DeleteControlAt(int idx);
+  void ForgetDeletedControl(IControl* pControl);
   void DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry* pTextEntry);
   void DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu* pPopupMenu);
+  // Ends the presses of every touch (pOnly null) or of the touches holding pOnly. The press of
+  // pPrompt (a control asking for a prompt) passes to the prompt as holder; answers whether it
+  // held one.
+  bool DropCapture(const IControl* pOnly, const IControl* pPrompt, EGestureHolder holder);
+  void ResyncWithParameters(IControl* pControl);
   // Reports a menu's answer (null: cancelled) to the control that asked, then closes the
-  // gestures its press opened.
+  // gestures the menu held.
   void FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx, bool isContext);
-  void BeginEditGestures(IControl* pControl);
-  void EndEditGestures(IControl* pControl);
+  void SetValueAfterTextEdit(IControl& control, const char* str, int valIdx);
+  bool OpenContextMenu(IControl* pControl, float x, float y);
+  // The prompt menu to fill: never the one handed out last, which a menu may still show.
+  IPopupMenu& NextPromptMenu() { return mPromptMenus[1 - mShownPromptMenu]; }
+  void BeginEditGestures(IControl* pControl, ITouchID touchID);
+  // Takes the gestures matching the predicate out of the open ones, to end them.
+  std::vector<EditGesture> TakeEditGestures(const std::function<bool(const EditGesture&)>& pred);
+  void EndEditGestures(const std::vector<EditGesture>& gestures);
+  void EndEditGestures(const std::function<bool(const EditGesture&)>& pred);
   void SetTransform(const IMatrix& m);
   void StrokeCurrentPath(const IColor& color, const IBlend* pBlend, float thickness);
   void FillCurrentPath(const IColor& color, const IBlend* pBlend);
@@ -628,7 +715,13 @@ private:
   IInWindowTextEntry* mTextEntry = nullptr; // the same object as mTextEntryControl
   std::unique_ptr<IControl> mPopupMenuControl;
   IInWindowPopupMenu* mPopupMenu = nullptr; // the same object as mPopupMenuControl
-  IPopupMenu mPromptPopupMenu;
+  IPopupMenu mPromptMenus[2];
+  int mShownPromptMenu = 0;
+
+  int mPassDepth = 0;
+  std::vector<PendingAttachment> mPendingAttachments;
+  std::vector<IControl*> mPendingRemovals;
+  std::vector<std::unique_ptr<IControl>> mRetiredControls;
 
   ECursor mCursorType = ECursor::kArrow;
   int mWidth;
@@ -642,9 +735,9 @@ private:
   std::unordered_map<int, IGestureFunc> mGestureRegionFuncs;
 
   std::unordered_map<ITouchID, IControl*> mCapturedMap;
-  // Controls whose host edit gestures were opened by a press and are not yet closed (once per
-  // press); a gesture is closed only if it was opened here.
-  std::vector<IControl*> mEditGestureControls;
+  // Host edit gestures opened by presses and not yet closed; a gesture is closed only if it was
+  // opened here.
+  std::vector<EditGesture> mEditGestures;
   IControl* mMouseOver = nullptr;
   IControl* mInTextEntry = nullptr;
   IControl* mInPopupMenu = nullptr;
@@ -673,6 +766,7 @@ private:
   IGEditorDelegate* mDelegate;
 
   IRECT mClipRECT;
+  IRECT mCurrentClip; // the clip last handed to SetClipRegion (untransformed)
   std::vector<ILayer*> mLayers;
   Util_String mSharedResourcesSubPath;
   IMatrix mTransform;

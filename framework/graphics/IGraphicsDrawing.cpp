@@ -484,6 +484,7 @@ void IGraphics::PathClipRegion(const IRECT& r)
   const IRECT clip = r.Empty() ? area : r.Intersect(area);
   PathTransformSetMatrix(IMatrix());
   SetClipRegion(clip);
+  mCurrentClip = clip;
   PathTransformSetMatrix(mTransform);
 }
 

@@ -89,6 +89,7 @@ void IGraphics::Draw(IRECTList& rects)
 
 void IGraphics::Draw(const IRECT& bounds, float scale)
 {
+  BeginRegion(bounds);
   ForAllControlsFunc([&](IControl& control) { DrawControl(&control, bounds, scale); });
 }
 
@@ -125,6 +126,7 @@ void IGraphics::PrepareRegion(const IRECT& r)
   PathClear();
   SetClipRegion(r);
   mClipRECT = r;
+  mCurrentClip = r;
 }
 
 void IGraphics::BeginFrame()

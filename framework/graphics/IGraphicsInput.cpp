@@ -1,11 +1,19 @@
 // IGraphics: input dispatch. Pointer events go to the front-most control that is visible, does not
 // ignore the mouse and is enabled (or accepts events while disabled); a press captures that
-// control for its touch until the release, and opens the host's edit gesture for every
-// parameter the control is bound to, which the release closes.
+// control for its touch and opens the host's edit gesture for every parameter the control is
+// bound to.
+//
+// Every press ends exactly once, and with it the gestures it opened: at its release, or when the
+// capture is lost another way (a resize, a menu, the control letting go, being hidden or
+// removed, a cancelled touch, the editor closing). A prompt the press asks for (a text field, a
+// menu) takes the press's gestures over and ends them with its answer, or at once when it is
+// refused. A control whose press ends re-reads its parameters: values from the plug-in that it
+// ignored while pressed are shown then.
 
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/controls/IFPSDisplayControl.h"
+#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <array>
@@ -24,7 +32,7 @@ int IGraphics::GetMouseControlIdx(float x, float y, bool mouseOver)
   for (int idx = NControls() - 1; idx >= lowest; --idx)
   {
     IControl* pControl = mControls[idx].get();
-    if (pControl->IsHidden() || pControl->GetIgnoreMouse())
+    if (pControl->IsHidden() || pControl->GetIgnoreMouse() || IsRemovalPending(pControl))
       continue;
     const bool allowedWhenDisabled =
       mouseOver ? pControl->GetMouseOverWhenDisabled() : pControl->GetMouseEventsWhenDisabled();
@@ -75,9 +83,72 @@ IControl* IGraphics::GetMouseControl(float x, float y, bool capture, bool mouseO
 
 void IGraphics::ReleaseMouseCapture()
 {
-  mCapturedMap.clear();
-  if (mCursorHidden)
+  ControlPass pass(*this);
+  DropCapture(nullptr, nullptr, EGestureHolder::kPress);
+}
+
+void IGraphics::ReleaseMouseCapture(const IControl* pControl)
+{
+  if (!pControl || !ControlIsCaptured(pControl))
+    return;
+  ControlPass pass(*this);
+  DropCapture(pControl, nullptr, EGestureHolder::kPress);
+}
+
+bool IGraphics::DropCapture(const IControl* pOnly, const IControl* pPrompt, EGestureHolder holder)
+{
+  std::vector<IControl*> lost;
+  bool handedOver = false;
+  for (auto it = mCapturedMap.begin(); it != mCapturedMap.end();)
+  {
+    IControl* pControl = it->second;
+    if (pOnly && pControl != pOnly)
+    {
+      ++it;
+      continue;
+    }
+    const ITouchID touchID = it->first;
+    it = mCapturedMap.erase(it);
+    auto ofThisPress = [touchID](const EditGesture& gesture)
+    {
+      return gesture.mHolder == EGestureHolder::kPress && gesture.mTouchID == touchID;
+    };
+    if (pControl == pPrompt && !handedOver)
+    {
+      for (EditGesture& gesture : mEditGestures)
+        if (ofThisPress(gesture))
+        {
+          gesture.mHolder = holder;
+          handedOver = true;
+          break;
+        }
+    }
+    else
+    {
+      EndEditGestures(ofThisPress);
+    }
+    if (pControl && std::find(lost.begin(), lost.end(), pControl) == lost.end())
+      lost.push_back(pControl);
+  }
+
+  if (mCapturedMap.empty() && mCursorHidden)
     HideMouseCursor(false, true);
+  // A removed control is not told: it is gone for the context already.
+  for (IControl* pControl : lost)
+  {
+    if (ControlIsCaptured(pControl) || IsRemovalPending(pControl))
+      continue;
+    pControl->OnMouseCaptureLost();
+    ResyncWithParameters(pControl);
+  }
+  return handedOver;
+}
+
+void IGraphics::ResyncWithParameters(IControl* pControl)
+{
+  for (int v = 0; v < pControl->NVals(); ++v)
+    if (const IParam* pParam = pControl->GetParam(v))
+      pControl->SetValueFromDelegate(pParam->GetNormalized(), v);
 }
 
 bool IGraphics::ControlIsCaptured(const IControl* pControl) const
@@ -93,33 +164,65 @@ void IGraphics::GetTouches(const IControl* pControl, std::vector<ITouchID>& touc
       touches.push_back(touchID);
 }
 
-// ---- Host edit gestures
-
-void IGraphics::BeginEditGestures(IControl* pControl)
+void IGraphics::CancelUserInput()
 {
-  mEditGestureControls.push_back(pControl);
-  for (int v = 0; v < pControl->NVals(); ++v)
-    if (pControl->GetParamIdx(v) >= 0)
-      mDelegate->BeginInformHostOfParamChangeFromUI(pControl->GetParamIdx(v));
+  ControlPass pass(*this);
+  ReleaseMouseCapture();
+  // Answers that may still come are ignored.
+  mInTextEntry = nullptr;
+  mInPopupMenu = nullptr;
+  EndEditGestures([](const EditGesture&) { return true; });
 }
 
-// Closes the gestures a press opened for the control; nothing when none is open, so that no
-// road (a context menu, a prompt opened by a double-click) ends a gesture it did not begin.
-void IGraphics::EndEditGestures(IControl* pControl)
+// ---- Host edit gestures
+
+void IGraphics::BeginEditGestures(IControl* pControl, ITouchID touchID)
 {
-  auto it = std::find(mEditGestureControls.begin(), mEditGestureControls.end(), pControl);
-  if (it == mEditGestureControls.end())
-    return;
-  mEditGestureControls.erase(it);
+  EditGesture gesture{pControl, touchID, EGestureHolder::kPress, {}};
   for (int v = 0; v < pControl->NVals(); ++v)
     if (pControl->GetParamIdx(v) >= 0)
-      mDelegate->EndInformHostOfParamChangeFromUI(pControl->GetParamIdx(v));
+      gesture.mParams.push_back(pControl->GetParamIdx(v));
+  mEditGestures.push_back(gesture);
+  for (int paramIdx : gesture.mParams)
+    mDelegate->BeginInformHostOfParamChangeFromUI(paramIdx);
+}
+
+std::vector<IGraphics::EditGesture>
+IGraphics::TakeEditGestures(const std::function<bool(const EditGesture&)>& pred)
+{
+  std::vector<EditGesture> taken;
+  for (auto it = mEditGestures.begin(); it != mEditGestures.end();)
+  {
+    if (pred(*it))
+    {
+      taken.push_back(std::move(*it));
+      it = mEditGestures.erase(it);
+    }
+    else
+    {
+      ++it;
+    }
+  }
+  return taken;
+}
+
+void IGraphics::EndEditGestures(const std::vector<EditGesture>& gestures)
+{
+  for (const EditGesture& gesture : gestures)
+    for (int paramIdx : gesture.mParams)
+      mDelegate->EndInformHostOfParamChangeFromUI(paramIdx);
+}
+
+void IGraphics::EndEditGestures(const std::function<bool(const EditGesture&)>& pred)
+{
+  EndEditGestures(TakeEditGestures(pred));
 }
 
 // ---- Mouse and touch
 
 void IGraphics::OnMouseDown(const std::vector<IMouseInfo>& points)
 {
+  ControlPass pass(*this);
   if (points.size() == 1)
   {
     mMouseDownX = points[0].x;
@@ -128,39 +231,52 @@ void IGraphics::OnMouseDown(const std::vector<IMouseInfo>& points)
 
   for (const IMouseInfo& point : points)
   {
+    // A touch that is pressing already keeps its press (a second button held with the first).
+    if (mCapturedMap.count(point.ms.touchID))
+      continue;
     IControl* pControl = GetMouseControl(point.x, point.y, true, false, point.ms.touchID);
     if (!pControl)
       continue;
 
+    // A right-click on a bound control opens the context menu the control offers; a control
+    // offering none gets the press itself (a VST2 host on Linux has no menu of its own for a
+    // plug-in's parameters), so that it can offer typed entry or its own menu.
     const int valIdx = std::max(pControl->GetValIdxForPos(point.x, point.y), 0);
-    const int paramIdx = pControl->GetParamIdx(valIdx);
-    if (paramIdx >= 0 && point.ms.R)
-    {
-      ReleaseMouseCapture();
-      PopupHostContextMenuForParam(pControl, paramIdx, point.x, point.y);
+    if (point.ms.R && pControl->GetParamIdx(valIdx) >= 0 &&
+        OpenContextMenu(pControl, point.x, point.y))
       return;
-    }
 
-    BeginEditGestures(pControl);
+    BeginEditGestures(pControl, point.ms.touchID);
     pControl->OnMouseDown(point.x, point.y, point.ms);
   }
 }
 
 void IGraphics::OnMouseUp(const std::vector<IMouseInfo>& points)
 {
+  ControlPass pass(*this);
   for (const IMouseInfo& point : points)
   {
-    auto it = mCapturedMap.find(point.ms.touchID);
+    const ITouchID touchID = point.ms.touchID;
+    auto it = mCapturedMap.find(touchID);
     if (it == mCapturedMap.end())
       continue;
     // The control stays captured while it handles its release.
-    if (IControl* pControl = it->second)
-    {
-      pControl->OnMouseUp(point.x, point.y, point.ms);
-      EndEditGestures(pControl);
-    }
-    mCapturedMap.erase(point.ms.touchID);
+    IControl* pControl = it->second;
+    pControl->OnMouseUp(point.x, point.y, point.ms);
+    // Unless the press already ended another way while the control handled it.
+    it = mCapturedMap.find(touchID);
+    if (it == mCapturedMap.end() || it->second != pControl)
+      continue;
+    mCapturedMap.erase(it);
+    EndEditGestures(
+      [touchID](const EditGesture& gesture)
+      { return gesture.mHolder == EGestureHolder::kPress && gesture.mTouchID == touchID; });
+    if (!ControlIsCaptured(pControl))
+      ResyncWithParameters(pControl);
   }
+  // The release road always shows a hidden pointer again.
+  if (mCapturedMap.empty() && mCursorHidden)
+    HideMouseCursor(false, true);
 
   if (mResizingInProcess)
     EndDragResize();
@@ -171,6 +287,7 @@ void IGraphics::OnMouseUp(const std::vector<IMouseInfo>& points)
 
 void IGraphics::OnMouseDrag(const std::vector<IMouseInfo>& points)
 {
+  ControlPass pass(*this);
   if (mResizingInProcess && points.size() == 1)
   {
     OnDragResize(points[0].x, points[0].y);
@@ -198,20 +315,34 @@ void IGraphics::OnMouseDrag(const std::vector<IMouseInfo>& points)
 
 void IGraphics::OnTouchCancelled(const std::vector<IMouseInfo>& points)
 {
+  ControlPass pass(*this);
   for (const IMouseInfo& point : points)
   {
-    auto it = mCapturedMap.find(point.ms.touchID);
+    const ITouchID touchID = point.ms.touchID;
+    auto it = mCapturedMap.find(touchID);
     if (it == mCapturedMap.end())
       continue;
-    if (IControl* pControl = it->second)
-      pControl->OnTouchCancelled(point.x, point.y, point.ms);
-    mCapturedMap.erase(point.ms.touchID);
+    IControl* pControl = it->second;
+    pControl->OnTouchCancelled(point.x, point.y, point.ms);
+    it = mCapturedMap.find(touchID);
+    if (it == mCapturedMap.end() || it->second != pControl)
+      continue;
+    // A cancelled touch ends its press like a release: the host hears the end of the edit.
+    mCapturedMap.erase(it);
+    EndEditGestures(
+      [touchID](const EditGesture& gesture)
+      { return gesture.mHolder == EGestureHolder::kPress && gesture.mTouchID == touchID; });
+    if (!ControlIsCaptured(pControl))
+      ResyncWithParameters(pControl);
   }
+  if (mCapturedMap.empty() && mCursorHidden)
+    HideMouseCursor(false, true);
 }
 
 bool IGraphics::OnMouseDblClick(float x, float y, const IMouseMod& mod)
 {
-  IControl* pControl = GetMouseControl(x, y, true);
+  ControlPass pass(*this);
+  IControl* pControl = GetMouseControl(x, y, false);
   if (!pControl)
     return false;
 
@@ -225,6 +356,8 @@ bool IGraphics::OnMouseDblClick(float x, float y, const IMouseMod& mod)
   }
   else
   {
+    // Captured while it handles the double-click, then released; no gesture is opened.
+    GetMouseControl(x, y, true);
     pControl->OnMouseDblClick(x, y, mod);
     ReleaseMouseCapture();
   }
@@ -233,30 +366,35 @@ bool IGraphics::OnMouseDblClick(float x, float y, const IMouseMod& mod)
 
 void IGraphics::OnMouseWheel(float x, float y, const IMouseMod& mod, float delta)
 {
+  ControlPass pass(*this);
   if (IControl* pControl = GetMouseControl(x, y, false))
     pControl->OnMouseWheel(x, y, mod, delta);
 }
 
 void IGraphics::OnDrop(const char* str, float x, float y)
 {
+  ControlPass pass(*this);
   if (IControl* pControl = GetMouseControl(x, y, false))
     pControl->OnDrop(str);
 }
 
 void IGraphics::OnDropMultiple(const std::vector<const char*>& paths, float x, float y)
 {
+  ControlPass pass(*this);
   if (IControl* pControl = GetMouseControl(x, y, false))
     pControl->OnDropMultiple(paths);
 }
 
 bool IGraphics::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
+  ControlPass pass(*this);
   IControl* pControl = GetMouseControl(x, y, false, true);
   if (pControl != mMouseOver)
   {
-    if (mMouseOver)
-      mMouseOver->OnMouseOut();
+    IControl* pOld = mMouseOver;
     mMouseOver = pControl;
+    if (pOld)
+      pOld->OnMouseOut();
   }
   if (mMouseOver)
     mMouseOver->OnMouseOver(x, y, mod);
@@ -265,6 +403,7 @@ bool IGraphics::OnMouseOver(float x, float y, const IMouseMod& mod)
 
 void IGraphics::OnMouseOut()
 {
+  ControlPass pass(*this);
   mCursorType = SetMouseCursor(ECursor::kArrow);
   ForAllControlsFunc([](IControl& control) { control.OnMouseOut(); });
   mMouseOver = nullptr;
@@ -281,6 +420,7 @@ void IGraphics::OnAppearanceChanged(EUIAppearance appearance)
 
 bool IGraphics::OnKeyDown(float x, float y, const IKeyPress& key)
 {
+  ControlPass pass(*this);
   IControl* pControl = GetMouseControl(x, y, false);
   if (pControl && pControl != GetControl(0) && pControl->OnKeyDown(x, y, key))
     return true;
@@ -289,6 +429,7 @@ bool IGraphics::OnKeyDown(float x, float y, const IKeyPress& key)
 
 bool IGraphics::OnKeyUp(float x, float y, const IKeyPress& key)
 {
+  ControlPass pass(*this);
   IControl* pControl = GetMouseControl(x, y, false);
   if (pControl && pControl != GetControl(0) && pControl->OnKeyUp(x, y, key))
     return true;
@@ -394,12 +535,21 @@ void IGraphics::SetPTParameterHighlight(int paramIdx, bool highlighted, int colo
 
 void IGraphics::PopupHostContextMenuForParam(IControl* pControl, int /*paramIdx*/, float x, float y)
 {
-  mPromptPopupMenu.Clear();
+  OpenContextMenu(pControl, x, y);
+}
+
+bool IGraphics::OpenContextMenu(IControl* pControl, float x, float y)
+{
   if (!pControl)
-    return;
-  pControl->CreateContextMenu(mPromptPopupMenu);
-  if (mPromptPopupMenu.NItems() > 0)
-    DoCreatePopupMenu(*pControl, mPromptPopupMenu, IRECT(x, y, x, y), kNoValIdx, true);
+    return false;
+  ControlPass pass(*this);
+  IPopupMenu& menu = NextPromptMenu();
+  menu.Clear();
+  pControl->CreateContextMenu(menu);
+  if (menu.NItems() == 0)
+    return false;
+  DoCreatePopupMenu(*pControl, menu, IRECT(x, y, x, y), kNoValIdx, true);
+  return true;
 }
 
 void IGraphics::PopupHostContextMenuForParam(int controlIdx, int paramIdx, float x, float y)
@@ -458,6 +608,7 @@ void IGraphics::ClearGestureRegions()
 
 bool IGraphics::RespondsToGesture(float x, float y)
 {
+  ControlPass pass(*this);
   IControl* pControl = GetMouseControl(x, y, false);
   if (pControl && pControl->GetWantsGestures())
     return true;
@@ -469,6 +620,7 @@ bool IGraphics::RespondsToGesture(float x, float y)
 
 void IGraphics::OnGestureRecognized(const IGestureInfo& info)
 {
+  ControlPass pass(*this);
   IControl* pControl = GetMouseControl(info.x, info.y, false);
   if (pControl && pControl->GetWantsGestures())
   {

@@ -182,9 +182,12 @@ void IGraphics::ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow)
 
 void IGraphics::StyleAllVectorControls(const IVStyle& style)
 {
-  for (int i = 0; i < NControls(); ++i)
-    if (auto* pVectorBase = dynamic_cast<IVectorBase*>(GetControl(i)))
-      pVectorBase->SetStyle(style);
+  ForStandardControlsFunc(
+    [&style](IControl& control)
+    {
+      if (auto* pVectorBase = dynamic_cast<IVectorBase*>(&control))
+        pVectorBase->SetStyle(style);
+    });
 }
 
 } // namespace plugin::igraphics

@@ -33,6 +33,7 @@ void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valI
   if (!pParam)
     return;
 
+  ControlPass pass(*this);
   Util_String current;
   const bool isMenu = pParam->Type() == IParam::kTypeEnum ||
                       (pParam->Type() == IParam::kTypeBool && pParam->NDisplayTexts() > 0);
@@ -40,17 +41,17 @@ void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valI
   {
     // One item per display text, in their order, the current value's checked; the chosen
     // item's index maps back to its text's value (IControl::OnPopupMenuSelection).
-    mPromptPopupMenu.Clear();
+    IPopupMenu& menu = NextPromptMenu();
+    menu.Clear();
     for (int i = 0; i < pParam->NDisplayTexts(); ++i)
     {
       double value = 0.0;
       const char* text = pParam->GetDisplayTextAtIdx(i, &value);
       const bool checked = value == pParam->Value();
-      mPromptPopupMenu.AddItem(text, -1,
-                               checked ? IPopupMenu::Item::kChecked : IPopupMenu::Item::kNoFlags);
+      menu.AddItem(text, -1, checked ? IPopupMenu::Item::kChecked : IPopupMenu::Item::kNoFlags);
     }
-    mPromptPopupMenu.SetRootTitle(pParam->GetName());
-    DoCreatePopupMenu(control, mPromptPopupMenu, bounds, valIdx, false);
+    menu.SetRootTitle(pParam->GetName());
+    DoCreatePopupMenu(control, menu, bounds, valIdx, false);
   }
   else
   {
@@ -67,9 +68,22 @@ void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valI
 void IGraphics::CreateTextEntry(IControl& control, const IText& text, const IRECT& bounds,
                                 const char* str, int valIdx)
 {
-  // An edit still open (the field refuses the new request then) keeps its place.
-  IControl* pPending = mInTextEntry;
-  const int pendingValIdx = mTextEntryValIdx;
+  ControlPass pass(*this);
+  if (mInTextEntry)
+  {
+    // The in-window field edits one value at a time: a request meanwhile is refused, and the
+    // press that asked ends as cancelled. A platform field is replaced by the new one: the one
+    // still open never answers, so its request ends as cancelled.
+    if (mTextEntryControl)
+    {
+      ReleaseMouseCapture(&control);
+      return;
+    }
+    ClearInTextEntryControl();
+  }
+  // The field takes the press over: the control is no longer dragged, and the gestures of its
+  // press stay open until the answer.
+  DropCapture(&control, &control, EGestureHolder::kTextEntry);
   mInTextEntry = &control;
   mTextEntryValIdx = valIdx;
   const int paramIdx = valIdx >= 0 ? control.GetParamIdx(valIdx) : kNoParameter;
@@ -80,13 +94,20 @@ void IGraphics::CreateTextEntry(IControl& control, const IText& text, const IREC
   if (!taken)
   {
     // Refused, or nothing to show it in: cancelled now, as if dismissed. No answer will come,
-    // so nothing of the request stays behind, and the gestures its press opened end here.
-    mInTextEntry = pPending;
-    mTextEntryValIdx = pendingValIdx;
-    EndEditGestures(&control);
+    // so nothing of the request stays behind.
+    ClearInTextEntryControl();
     return;
   }
   control.SetDirty(false);
+}
+
+void IGraphics::ClearInTextEntryControl()
+{
+  if (!mInTextEntry)
+    return;
+  mInTextEntry = nullptr;
+  EndEditGestures([](const EditGesture& gesture)
+                  { return gesture.mHolder == EGestureHolder::kTextEntry; });
 }
 
 void IGraphics::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds,
@@ -98,29 +119,45 @@ void IGraphics::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT
 void IGraphics::DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds,
                                   int valIdx, bool isContext)
 {
-  ReleaseMouseCapture();
-  IControl* pPending = mInPopupMenu;
-  const int pendingValIdx = mPopupMenuValIdx;
-  const bool pendingIsContext = mIsContextMenu;
+  ControlPass pass(*this);
+  // One menu waits for its answer at a time (an in-window menu open, or a platform menu that
+  // answers later): a request meanwhile ends as cancelled at once and changes nothing of it.
+  if (mInPopupMenu)
+  {
+    ReleaseMouseCapture();
+    if (isContext)
+      control.OnContextSelection(-1);
+    else
+      control.OnPopupMenuSelection(nullptr, valIdx);
+    return;
+  }
+  // The menu takes the press of the control over (its gestures stay open until the answer);
+  // every other press ends.
+  DropCapture(nullptr, &control, EGestureHolder::kPopupMenu);
   mInPopupMenu = &control;
   mPopupMenuValIdx = valIdx;
   mIsContextMenu = isContext;
+  // A prompt menu handed out is the one not to refill until another is handed out.
+  const bool isPromptMenu = &menu == &mPromptMenus[0] || &menu == &mPromptMenus[1];
+  const int menuIdx = &menu == &mPromptMenus[0] ? 0 : 1;
 
   if (mPopupMenuControl)
   {
     if (mPopupMenu->CreatePopupMenu(menu, bounds))
+    {
+      if (isPromptMenu)
+        mShownPromptMenu = menuIdx;
       return;
-    // Refused (a menu still open or closing, whose answer is still to come): the pending
-    // request keeps its place, and this one ends as cancelled now.
-    mInPopupMenu = pPending;
-    mPopupMenuValIdx = pendingValIdx;
-    mIsContextMenu = pendingIsContext;
-    FinishPopupMenu(control, nullptr, valIdx, isContext);
+    }
+    // Refused (a menu still closing): this request ends as cancelled now.
+    SetControlValueAfterPopupMenu(nullptr);
     return;
   }
+  if (isPromptMenu)
+    mShownPromptMenu = menuIdx;
   bool isAsync = false;
   IPopupMenu* pResult = CreatePlatformPopupMenu(menu, bounds, isAsync);
-  if (!isAsync && mInPopupMenu)
+  if (!isAsync && mInPopupMenu == &control)
     SetControlValueAfterPopupMenu(pResult);
 }
 
@@ -129,6 +166,7 @@ void IGraphics::SetControlValueAfterPopupMenu(IPopupMenu* pMenu)
   IControl* pControl = mInPopupMenu;
   if (!pControl)
     return;
+  ControlPass pass(*this);
   // Forgotten first: the control's handler may open the next menu.
   mInPopupMenu = nullptr;
   FinishPopupMenu(*pControl, pMenu, mPopupMenuValIdx, mIsContextMenu);
@@ -136,17 +174,23 @@ void IGraphics::SetControlValueAfterPopupMenu(IPopupMenu* pMenu)
 
 void IGraphics::FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx, bool isContext)
 {
+  // The gestures this menu held, taken out first: the handler may open another menu, which
+  // holds its own.
+  const std::vector<EditGesture> held = TakeEditGestures(
+    [](const EditGesture& gesture) { return gesture.mHolder == EGestureHolder::kPopupMenu; });
+  // The one place that decides whether an item was chosen, for a submenu as for the root, for
+  // every kind of menu: only then does the completion of the menu holding it run, as with a
+  // platform menu. A dismissed menu runs none.
+  const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
+  if (chosen)
+    pMenu->ExecFunction();
   if (!isContext)
-  {
-    const bool chosen = pMenu && pMenu->GetChosenItemIdx() != -1;
     control.OnPopupMenuSelection(chosen ? pMenu : nullptr, valIdx);
-  }
   else
   {
-    control.OnContextSelection(pMenu ? pMenu->GetChosenItemIdx() : -1);
+    control.OnContextSelection(chosen ? pMenu->GetChosenItemIdx() : -1);
   }
-  // Closes the gestures the press opened; a context menu's press opened none.
-  EndEditGestures(&control);
+  EndEditGestures(held);
 }
 
 void IGraphics::SetControlValueAfterTextEdit(const char* str)
@@ -154,15 +198,23 @@ void IGraphics::SetControlValueAfterTextEdit(const char* str)
   IControl* pControl = mInTextEntry;
   if (!pControl)
     return;
+  ControlPass pass(*this);
   mInTextEntry = nullptr;
-  const int valIdx = mTextEntryValIdx;
+  // The value goes to the host inside the gestures the press opened; they end after it.
+  const std::vector<EditGesture> held = TakeEditGestures(
+    [](const EditGesture& gesture) { return gesture.mHolder == EGestureHolder::kTextEntry; });
+  SetValueAfterTextEdit(*pControl, str, mTextEntryValIdx);
+  EndEditGestures(held);
+}
+
+void IGraphics::SetValueAfterTextEdit(IControl& control, const char* str, int valIdx)
+{
   if (!str)
     str = "";
-
-  const IParam* pParam = valIdx >= 0 ? pControl->GetParam(valIdx) : nullptr;
+  const IParam* pParam = valIdx >= 0 ? control.GetParam(valIdx) : nullptr;
   if (!pParam)
   {
-    pControl->OnTextEntryCompletion(str, valIdx);
+    control.OnTextEntryCompletion(str, valIdx);
     return;
   }
 
@@ -174,23 +226,27 @@ void IGraphics::SetControlValueAfterTextEdit(const char* str)
   if (!std::isfinite(value))
     return;
   // Stepped and clamped to the parameter's range, then normalized.
-  const double normalized = pParam->ToNormalized(value);
-  // Typing ends after the press that opened the field was released, and with it that press's
-  // edit gesture: a changed value then reaches the host inside a gesture of its own.
-  const bool ownGesture = normalized != pControl->GetValue(valIdx) &&
-                          std::find(mEditGestureControls.begin(), mEditGestureControls.end(),
-                                    pControl) == mEditGestureControls.end();
-  if (ownGesture)
-    BeginEditGestures(pControl);
-  pControl->SetValueFromUserInput(normalized, valIdx);
-  if (ownGesture)
-    EndEditGestures(pControl);
+  control.SetValueFromUserInput(pParam->ToNormalized(value), valIdx);
 }
 
 void IGraphics::DeleteFromPopupMenu(IPopupMenu* pMenu, int itemIdx)
 {
+  ControlPass pass(*this);
   if (mInPopupMenu)
     mInPopupMenu->OnDeleteFromPopupMenu(pMenu, itemIdx);
+}
+
+void IGraphics::CancelPrompts()
+{
+  // A menu's request ends as a dismissed menu ends (its press's gestures close); a text entry's
+  // as a dismissed field does. The in-window controls then close without answering.
+  if (mInPopupMenu)
+    SetControlValueAfterPopupMenu(nullptr);
+  if (mPopupMenuControl)
+    mPopupMenu->CancelPopupMenu();
+  ClearInTextEntryControl();
+  if (mTextEntryControl)
+    mTextEntry->CancelTextEntry();
 }
 
 } // namespace plugin::igraphics

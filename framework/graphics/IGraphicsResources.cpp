@@ -6,6 +6,7 @@
 
 #include "framework/graphics/svg/SVGReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -176,12 +177,26 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, i
 {
   const float screenScale = GetScreenScale();
   const float drawScale = GetDrawScale();
+  // A bitmap may be loaded, and so rescaled, in the middle of a control's drawing: the layer
+  // below resets the transform and the clip, so both are put back afterwards.
+  const IMatrix transform = mTransform;
+  const IRECT clip = mCurrentClip;
   mScreenScale = static_cast<float>(targetScale);
   mDrawScale = inBitmap.GetDrawScale();
 
-  const IRECT bounds(0.f, 0.f, static_cast<float>(inBitmap.W()), static_cast<float>(inBitmap.H()));
-  StartLayer(nullptr, bounds, true);
-  DrawBitmap(inBitmap, bounds, 0, 0, nullptr);
+  const int w = inBitmap.W(), h = inBitmap.H();
+  StartLayer(nullptr, IRECT(0.f, 0.f, float(w), float(h)), true);
+  // Frame by frame, so that resampling never blends the edge of one frame into its neighbour.
+  const int n = std::max(inBitmap.N(), 1);
+  const bool horizontal = inBitmap.GetFramesAreHorizontal();
+  for (int i = 0; i < n; ++i)
+  {
+    const int from = i * (horizontal ? w : h) / n;
+    const int to = i + 1 == n ? (horizontal ? w : h) : (i + 1) * (horizontal ? w : h) / n;
+    const IRECT frame = horizontal ? IRECT(float(from), 0.f, float(to), float(h))
+                                   : IRECT(0.f, float(from), float(w), float(to));
+    DrawBitmap(inBitmap, frame, horizontal ? from : 0, horizontal ? 0 : from, nullptr);
+  }
   ILayerPtr layer = EndLayer();
   IBitmap bitmap;
   if (layer)
@@ -194,6 +209,10 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, i
   // The exact scales from before: a display at 1.5 stays at 1.5, not 2.
   mDrawScale = drawScale;
   mScreenScale = screenScale;
+  SetTransform(IMatrix());
+  SetClipRegion(clip);
+  mCurrentClip = clip;
+  SetTransform(transform);
   return bitmap;
 }
 

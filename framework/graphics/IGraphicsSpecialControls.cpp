@@ -44,6 +44,7 @@ void IGraphics::AttachBubbleControl(IBubbleControl* pControl)
 {
   if (!pControl)
     return;
+  ControlPass pass(*this);
   InitControl(pControl);
   mBubbleControls.emplace_back(pControl);
 }
@@ -58,6 +59,7 @@ void IGraphics::ShowBubbleControl(IControl* pCaller, float x, float y, const cha
 {
   if (mBubbleControls.empty() || !pCaller)
     return;
+  ControlPass pass(*this);
 
   if (!mEnableMultiTouch)
   {
@@ -91,12 +93,12 @@ void IGraphics::ShowFPSDisplay(bool enable)
   {
     mPerfDisplay = std::make_unique<IFPSDisplayControl>(IRECT(10.f, 10.f, 210.f, 60.f),
                                                         IFPSDisplayControl::kFPS, "Frame Time");
+    ControlPass pass(*this);
     InitControl(mPerfDisplay.get());
   }
   else if (!enable && mPerfDisplay)
   {
-    DetachControlReferences(mPerfDisplay.get());
-    mPerfDisplay.reset();
+    RetireControl(std::move(mPerfDisplay));
     mMouseOver = nullptr;
     mMouseOverIdx = -1;
   }

@@ -55,6 +55,16 @@ double WheelValue(const IControl& control, const IMouseMod& mod, float d)
   return current + d * (FineControl(mod) ? kFineWheelStep : kWheelStep);
 }
 
+// The end of a press, by release or otherwise: the pointer shows again and the pressed look
+// goes.
+void EndDrag(IControl& control, bool hideCursorOnDrag, bool& mouseDown)
+{
+  if (hideCursorOnDrag && control.GetUI() && control.GetUI()->IsCursorHidden())
+    control.GetUI()->HideMouseCursor(false, true);
+  mouseDown = false;
+  control.SetDirty(false);
+}
+
 } // namespace
 
 // ---- Knob
@@ -88,10 +98,12 @@ void IKnobControlBase::OnMouseDown(float x, float y, const IMouseMod& mod)
 
 void IKnobControlBase::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)
 {
-  if (mHideCursorOnDrag && GetUI())
-    GetUI()->HideMouseCursor(false, true);
-  mMouseDown = false;
-  SetDirty(false);
+  EndDrag(*this, mHideCursorOnDrag, mMouseDown);
+}
+
+void IKnobControlBase::OnMouseCaptureLost()
+{
+  EndDrag(*this, mHideCursorOnDrag, mMouseDown);
 }
 
 void IKnobControlBase::OnMouseDrag(float /*x*/, float /*y*/, float dX, float dY,
@@ -154,15 +166,19 @@ void ISliderControlBase::OnMouseDown(float x, float y, const IMouseMod& mod)
 
 void ISliderControlBase::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)
 {
-  if (mHideCursorOnDrag && GetUI())
-    GetUI()->HideMouseCursor(false, true);
-  mMouseDown = false;
-  SetDirty(false);
+  EndDrag(*this, mHideCursorOnDrag, mMouseDown);
+}
+
+void ISliderControlBase::OnMouseCaptureLost()
+{
+  EndDrag(*this, mHideCursorOnDrag, mMouseDown);
 }
 
 void ISliderControlBase::OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod)
 {
-  const bool relative = SteppedParam(*this) || (mod.touchID == 0 && mHideCursorOnDrag);
+  // Where the pointer cannot be held, it would run off the track: the drag follows it instead.
+  const bool relative = SteppedParam(*this) || (mod.touchID == 0 && mHideCursorOnDrag && GetUI() &&
+                                                GetUI()->IsCursorLocked());
   if (!relative)
   {
     SnapToMouse(x, y, mDirection, mTrack, kNoValIdx, 0.0, 1.0);

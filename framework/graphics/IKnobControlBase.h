@@ -8,6 +8,11 @@
 // 100-point drag. Holding Ctrl or Shift gives fine control: the gearing is multiplied by 10 and
 // a wheel notch moves 0.001 instead of 0.01.
 //
+// Drags are geared and relative: the pointer is hidden at the press and, where the platform can,
+// held in place, so it never reaches the screen's edge; it shows again at the release or when
+// the press ends otherwise (OnMouseCaptureLost). A slider whose pointer cannot be held follows
+// the pointer along its track instead.
+//
 // A drag accumulates an unsnapped drag value. When slot 0 is bound to a stepped parameter the
 // value shown and sent is that drag value snapped to the parameter's step, so a slow drag still
 // reaches the next step; the wheel moves such a parameter one step per notch.
@@ -31,6 +36,7 @@ public:
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+  void OnMouseCaptureLost() override;
   void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
   void OnMouseWheel(float x, float y, const IMouseMod& mod, float d) override;
 
@@ -63,8 +69,9 @@ public:
   // The first press jumps to the pointer, unless slot 0 is bound to a stepped parameter.
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
-  // Relative (geared) for a stepped parameter or a mouse drag with the cursor hidden; otherwise
-  // the value follows the pointer along the track.
+  void OnMouseCaptureLost() override;
+  // Relative (geared) for a stepped parameter or a mouse drag with the pointer hidden and held;
+  // otherwise the value follows the pointer along the track.
   void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
   void OnMouseWheel(float x, float y, const IMouseMod& mod, float d) override;
   // The track and the target rectangle become the bounds.

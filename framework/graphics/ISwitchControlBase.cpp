@@ -36,18 +36,28 @@ void ISwitchControlBase::OnMouseDown(float /*x*/, float /*y*/, const IMouseMod& 
   {
     SetValue(GetValue(0) == 0.0 ? 1.0 : 0.0, 0);
   }
+  else if (mNumStates < 2)
+  {
+    SetValue(0.0, 0); // a single state (or none) is always state 0
+  }
   else
   {
-    // The sum of N - 1 steps may land a rounding error above 1: only a value beyond the least
-    // double above 1 wraps. A single state steps by an infinite amount and always wraps to 0.
-    const double value = GetValue(0) + 1.0 / (mNumStates - 1);
-    SetValue(value > std::nextafter(1.0, 2.0) ? 0.0 : value, 0);
+    const int last = mNumStates - 1;
+    const double shown = std::round(std::clamp(GetValue(0), 0.0, 1.0) * last);
+    const int next = static_cast<int>(shown) + 1;
+    SetValue(next > last ? 0.0 : static_cast<double>(next) / last, 0);
   }
   mMouseDown = true;
   SetDirty(true);
 }
 
 void ISwitchControlBase::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)
+{
+  mMouseDown = false;
+  SetDirty(false);
+}
+
+void ISwitchControlBase::OnMouseCaptureLost()
 {
   mMouseDown = false;
   SetDirty(false);

@@ -115,9 +115,39 @@ void IPluginAPIBase::SendArbitraryMsgFromUI(int msgTag, int ctrlTag, int dataSiz
   OnMessage(msgTag, ctrlTag, dataSize, pData);
 }
 
+namespace
+{
+
+// A newer message that makes the older one pointless: the same controller, or the pitch wheel,
+// on the same channel.
+bool Supersedes(const IMidiMsg& newer, const IMidiMsg& older)
+{
+  if (newer.mStatus != older.mStatus)
+    return false;
+  return newer.StatusKind() == IMidiMsg::kPitchWheel ||
+         (newer.StatusKind() == IMidiMsg::kControlChange && newer.mData1 == older.mData1);
+}
+
+} // namespace
+
 void IPluginAPIBase::DeferMidiMsg(const IMidiMsg& msg)
 {
-  mMidiMsgsFromEditor.Push(msg);
+  FlushPendingMidi();
+  if (mPendingMidiFromEditor.empty() && mMidiMsgsFromEditor.Push(msg))
+    return;
+  if (!mPendingMidiFromEditor.empty() && Supersedes(msg, mPendingMidiFromEditor.back()))
+    mPendingMidiFromEditor.back() = msg;
+  else if (mPendingMidiFromEditor.size() < kMaxPendingMidi)
+    mPendingMidiFromEditor.push_back(msg);
+  else
+    ++mDroppedMidiFromEditor;
+}
+
+void IPluginAPIBase::FlushPendingMidi()
+{
+  while (!mPendingMidiFromEditor.empty() &&
+         mMidiMsgsFromEditor.Push(mPendingMidiFromEditor.front()))
+    mPendingMidiFromEditor.pop_front();
 }
 
 void IPluginAPIBase::DeferSysexMsg(const ISysEx& msg)
@@ -226,6 +256,7 @@ void* IPluginAPIBase::OpenWindow(void* pParent)
 
 void IPluginAPIBase::OnTimer(Timer&)
 {
+  FlushPendingMidi();
   if (!HasUI())
   {
     OnIdle();

@@ -8,7 +8,10 @@
 //     MIDI, editor -> processor and processor -> editor: 32 messages each;
 //     system-exclusive, editor -> processor and processor -> editor: 4 messages of at most
 //       512 bytes each;
-//   a push into a full ring drops the new element, nothing waits;
+//   a push into a full ring drops the new element, nothing waits; except that MIDI from the
+//   editor (notes of the on-screen keyboard, wheel moves) is never dropped silently: what finds
+//   the ring full waits, in order, in a main-thread queue that every later message and the idle
+//   timer flush into the ring first (see DeferMidiMsg);
 // - the 20 ms idle timer that drains the processor -> editor rings on the main thread. It runs
 //   only while the instance is whole: the binding starts it once the most derived constructor has
 //   finished and stops it (closing the editor too) before any destructor runs, since a timer
@@ -22,6 +25,7 @@
 #include "framework/plugin/ParamTuple.h"
 #include "framework/plugin/SpscRing.h"
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -33,6 +37,7 @@ class IPluginAPIBase : public IPluginBase
 public:
   static constexpr int kParamRingSlots = 513;
   static constexpr int kMidiRingSlots = 33;
+  static constexpr size_t kMaxPendingMidi = 1024;
   static constexpr int kSysExRingSlots = 5;
   static constexpr uint32_t kIdleTimerMs = 20;
 
@@ -49,6 +54,11 @@ public:
   void SendSysexMsgFromUI(const ISysEx& msg) override;
   void SendArbitraryMsgFromUI(int msgTag, int ctrlTag = -1, int dataSize = 0,
                               const void* pData = nullptr) override;
+  // Queues editor MIDI for the processor, in order: into the ring, or, while the ring is full
+  // (the host has not processed a block for a while), into the pending queue that the next
+  // call and the idle timer flush. A control change or pitch bend replaces a pending message of
+  // the same kind right before it (only the latest position matters); beyond kMaxPendingMidi
+  // pending messages a new one is refused and counted in DroppedMidiFromEditor().
   void DeferMidiMsg(const IMidiMsg& msg) override;
   // Refuses (drops) a message over 512 bytes.
   void DeferSysexMsg(const ISysEx& msg) override;
@@ -102,6 +112,11 @@ public:
   // [main thread] Opens the editor; timers it starts (the redraw timer) are this instance's.
   void* OpenWindow(void* pParent) override;
 
+  // [main thread] Moves pending editor MIDI into the ring while it has room.
+  void FlushPendingMidi();
+  int NPendingMidiFromEditor() const { return static_cast<int>(mPendingMidiFromEditor.size()); }
+  int DroppedMidiFromEditor() const { return mDroppedMidiFromEditor; }
+
   // Host identifier for a product name (0 when no name matches).
   static int LookUpHost(const char* name);
 
@@ -111,6 +126,8 @@ protected:
   MpscRing<ParamTuple> mParamChangeFromProcessor{kParamRingSlots};
   SpscRing<IMidiMsg> mMidiMsgsFromEditor{kMidiRingSlots};
   SpscRing<IMidiMsg> mMidiMsgsFromProcessor{kMidiRingSlots};
+  std::deque<IMidiMsg> mPendingMidiFromEditor; // main thread only, oldest first
+  int mDroppedMidiFromEditor = 0;
   SpscRing<SysExData> mSysExDataFromEditor{kSysExRingSlots};
   SpscRing<SysExData> mSysExDataFromProcessor{kSysExRingSlots};
   SysExData mSysexBuf; // scratch for the audio thread's system-exclusive output

@@ -540,6 +540,12 @@ void IVRangeSliderControl::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& 
   SetDirty(false);
 }
 
+void IVRangeSliderControl::OnMouseCaptureLost()
+{
+  mDragging = false;
+  SetDirty(false);
+}
+
 void IVRangeSliderControl::OnMouseDrag(float x, float y, float /*dX*/, float /*dY*/,
                                        const IMouseMod& /*mod*/)
 {

@@ -84,6 +84,13 @@ void IVXYPadControl::OnMouseUp(float /*x*/, float /*y*/, const IMouseMod& /*mod*
   SetDirty(true);
 }
 
+void IVXYPadControl::OnMouseCaptureLost()
+{
+  // The context shows the pointer again itself.
+  mMouseDown = false;
+  SetDirty(false);
+}
+
 void IVXYPadControl::OnMouseDrag(float x, float y, float /*dX*/, float /*dY*/,
                                  const IMouseMod& /*mod*/)
 {

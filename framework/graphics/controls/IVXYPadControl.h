@@ -45,6 +45,8 @@ public:
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
   void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
+  // A press that ends without a release lets the handle go.
+  void OnMouseCaptureLost() override;
   void OnResize() override;
 
   // The area the handle's centre travels, and the handle for the current values.

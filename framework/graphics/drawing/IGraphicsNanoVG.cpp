@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -72,6 +73,18 @@ void SetNVGTransform(NVGcontext* vg, const IMatrix& m)
 float MeanScale(const IMatrix& m)
 {
   return static_cast<float>(std::sqrt(std::fabs(m.mXX * m.mYY - m.mXY * m.mYX)));
+}
+
+// Whether drawing at m puts each texel of an image with the given texels per point on exactly
+// one target pixel, when the image's point (x, y) is placed: no resampling happens then.
+bool MapsTexelsToPixels(const IMatrix& m, float texels, float x, float y)
+{
+  if (std::fabs(m.mXY) > 1e-6 || std::fabs(m.mYX) > 1e-6 || std::fabs(m.mXX - texels) > 1e-4 ||
+      std::fabs(m.mYY - texels) > 1e-4)
+    return false;
+  double px = x, py = y;
+  m.TransformPoint(px, py);
+  return std::fabs(px - std::round(px)) < 1e-3 && std::fabs(py - std::round(py)) < 1e-3;
 }
 
 // Adds one sub-path's commands to nanovg's current path.
@@ -176,6 +189,9 @@ void IGraphicsNanoVG::ShutdownDrawing()
   for (const auto& entry : mTextures)
     nvgDeleteImage(mVG, entry.second);
   mTextures.clear();
+  for (const auto& entry : mPieceTextures)
+    nvgDeleteImage(mVG, entry.second);
+  mPieceTextures.clear();
   mFonts.clear();
   nvgDeleteGL3(mVG);
   mVG = nullptr;
@@ -197,6 +213,7 @@ bool IGraphicsNanoVG::CreateMainFramebuffer()
   mMainFB = nvgluCreateFramebuffer(mVG, w, h, 0);
   mFBWidth = mMainFB ? w : 0;
   mFBHeight = mMainFB ? h : 0;
+  SetWholeRegion();
   if (!mMainFB)
     return false;
   // A new framebuffer starts transparent and everything in it must be drawn.
@@ -215,6 +232,13 @@ bool IGraphicsNanoVG::PrepareFramebuffer()
 
 // ---- Frames and targets
 
+void IGraphicsNanoVG::SetWholeRegion()
+{
+  mRegionX = mRegionY = 0;
+  mRegionW = mFBWidth;
+  mRegionH = mFBHeight;
+}
+
 void IGraphicsNanoVG::BindTarget(NanoVGBitmap* pBitmap)
 {
   mBound = pBitmap;
@@ -223,14 +247,19 @@ void IGraphicsNanoVG::BindTarget(NanoVGBitmap* pBitmap)
     glBindFramebuffer(GL_FRAMEBUFFER, pBitmap->mFBO->fbo);
     mTargetWidth = pBitmap->GetWidth();
     mTargetHeight = pBitmap->GetHeight();
+    glViewport(0, 0, std::max(mTargetWidth, 1), std::max(mTargetHeight, 1));
   }
   else
   {
+    // The main framebuffer: nanovg's view is the region being drawn (GL rows run bottom-up).
     glBindFramebuffer(GL_FRAMEBUFFER, mMainFB ? mMainFB->fbo : 0);
-    mTargetWidth = mFBWidth;
-    mTargetHeight = mFBHeight;
+    mTargetWidth = mRegionW;
+    mTargetHeight = mRegionH;
+    if (mRegionW > 0 && mRegionH > 0)
+      glViewport(mRegionX, mFBHeight - mRegionY - mRegionH, mRegionW, mRegionH);
+    else
+      glViewport(mFBWidth, mFBHeight, 1, 1); // outside the framebuffer: draws nothing
   }
-  glViewport(0, 0, std::max(mTargetWidth, 1), std::max(mTargetHeight, 1));
   if (pBitmap && pBitmap->mNeedsClear)
   {
     glClearColor(0.f, 0.f, 0.f, 0.f);
@@ -263,9 +292,40 @@ void IGraphicsNanoVG::BeginFrame()
   if (!mVG || !CreateMainFramebuffer())
     return;
   DeletePendingFramebuffers();
+  SetWholeRegion();
   BindTarget(nullptr);
   BeginNanoVGFrame();
   mInMainFrame = true;
+}
+
+void IGraphicsNanoVG::BeginRegion(const IRECT& bounds)
+{
+  // Regions start in the window; a layer left open by a control keeps the target it has.
+  if (!mVG || !mInMainFrame || GetTopLayer())
+    return;
+  EndNanoVGFrame();
+  // The bounds are pixel-aligned: rounding here only removes float noise.
+  const float s = GetBackingPixelScale();
+  const int x0 = std::clamp(static_cast<int>(std::floor(bounds.L * s + 1e-3f)), 0, mFBWidth);
+  const int y0 = std::clamp(static_cast<int>(std::floor(bounds.T * s + 1e-3f)), 0, mFBHeight);
+  const int x1 = std::clamp(static_cast<int>(std::ceil(bounds.R * s - 1e-3f)), x0, mFBWidth);
+  const int y1 = std::clamp(static_cast<int>(std::ceil(bounds.B * s - 1e-3f)), y0, mFBHeight);
+  mRegionX = x0;
+  mRegionY = y0;
+  mRegionW = x1 - x0;
+  mRegionH = y1 - y0;
+  BindTarget(nullptr);
+  if (mRegionW > 0 && mRegionH > 0)
+  {
+    // Everything in the region is drawn again from nothing, as a full redraw would draw it.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(mRegionX, mFBHeight - mRegionY - mRegionH, mRegionW, mRegionH);
+    glClearColor(0.f, 0.f, 0.f, 0.f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+  }
+  SetClipRegion(bounds);
+  BeginNanoVGFrame();
 }
 
 void IGraphicsNanoVG::EndFrame()
@@ -274,6 +334,8 @@ void IGraphicsNanoVG::EndFrame()
     return;
   EndNanoVGFrame();
   mInMainFrame = false;
+  SetWholeRegion();
+  BindTarget(nullptr);
   OnFrameDrawn();
 }
 
@@ -304,20 +366,21 @@ void IGraphicsNanoVG::UpdateLayer()
 
 void IGraphicsNanoVG::UpdateDeviceTransform()
 {
-  // Target pixels: the window at the backing scale, or a layer at its own scale from its
-  // top-left corner.
+  // Target pixels: the window at the backing scale from the top-left of the region being
+  // drawn, or a layer at its own scale from its top-left corner.
   float s = GetBackingPixelScale();
-  float ox = 0.f, oy = 0.f;
+  float tx = -static_cast<float>(mRegionX), ty = -static_cast<float>(mRegionY);
   if (mBound)
   {
     s = mBound->GetScale() * mBound->GetDrawScale();
+    tx = ty = 0.f;
     if (ILayer* pTop = GetTopLayer())
     {
-      ox = pTop->mRECT.L;
-      oy = pTop->mRECT.T;
+      tx = -pTop->mRECT.L * s;
+      ty = -pTop->mRECT.T * s;
     }
   }
-  const IMatrix base(s, 0.0, 0.0, s, -ox * s, -oy * s);
+  const IMatrix base(s, 0.0, 0.0, s, tx, ty);
   mDeviceTransform = base.Compose(mUserTransform);
   mPath.SetTransform(mDeviceTransform);
 }
@@ -332,7 +395,8 @@ void IGraphicsNanoVG::SetClipRegion(const IRECT& r)
 {
   if (!mVG)
     return;
-  mClipEmpty = r.Empty() || r.W() <= 0.f || r.H() <= 0.f;
+  mClipEmpty =
+    r.Empty() || r.W() <= 0.f || r.H() <= 0.f || (!mBound && (mRegionW <= 0 || mRegionH <= 0));
   // Clips are given untransformed: only the target's own scale and origin apply.
   const IMatrix saved = mUserTransform;
   mUserTransform = IMatrix();
@@ -458,8 +522,12 @@ void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
       float dashes[IStrokeOptions::DashOptions::kMaxDashes];
       for (int i = 0; i < options.mDash.mCount; ++i)
         dashes[i] = options.mDash.mArray[i] * scale;
-      for (const NanoVGPath::Polyline& dash : NanoVGPath::Dash(
-             mPath.Flatten(), dashes, options.mDash.mCount, options.mDash.mOffset * scale))
+      // Zero-length dashes are dots where caps stick out: a stub long enough for nanovg to
+      // keep (it merges points closer than 0.01 pixel) gives the caps their direction.
+      const float dotLength = options.mCapOption == ELineCap::kButt ? 0.f : 0.05f;
+      for (const NanoVGPath::Polyline& dash :
+           NanoVGPath::Dash(mPath.Flatten(), dashes, options.mDash.mCount,
+                            options.mDash.mOffset * scale, dotLength))
       {
         nvgMoveTo(mVG, dash.pts[0], dash.pts[1]);
         for (size_t i = 2; i + 1 < dash.pts.size(); i += 2)
@@ -485,24 +553,27 @@ void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness,
     mPath.Clear();
 }
 
-// ---- Bitmaps
-
-int IGraphicsNanoVG::ImageFor(const NanoVGBitmap* pBitmap)
+void IGraphicsNanoVG::DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds,
+                                         float xyDrop, float roundness, float blur,
+                                         const IBlend* pBlend)
 {
-  if (pBitmap->mOwner == this && pBitmap->mFBO)
-    return pBitmap->mFBO->image;
-  if (pBitmap->mPixels.empty())
-    return 0;
-  const auto it = mTextures.find(pBitmap->Serial());
-  if (it != mTextures.end())
-    return it->second;
-  const int image = nvgCreateImageRGBA(mVG, pBitmap->GetWidth(), pBitmap->GetHeight(),
-                                       pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0,
-                                       pBitmap->mPixels.data());
-  if (image > 0)
-    mTextures[pBitmap->Serial()] = image;
-  return image;
+  if (!mVG || !mInNanoVGFrame || mClipEmpty || innerBounds.W() <= 0.f || innerBounds.H() <= 0.f)
+    return;
+  ApplyBlend(pBlend);
+  SetNVGTransform(mVG, mDeviceTransform);
+  const NVGpaint paint = nvgBoxGradient(mVG, innerBounds.L, innerBounds.T + xyDrop, innerBounds.W(),
+                                        innerBounds.H(), roundness, std::max(blur, 1.f),
+                                        ToNVG(COLOR_BLACK_DROP_SHADOW), ToNVG(COLOR_TRANSPARENT));
+  nvgBeginPath(mVG);
+  nvgRect(mVG, outerBounds.L, outerBounds.T, outerBounds.W(), outerBounds.H());
+  nvgRoundedRect(mVG, innerBounds.L, innerBounds.T, innerBounds.W(), innerBounds.H(), roundness);
+  nvgPathWinding(mVG, NVG_HOLE);
+  nvgFillPaint(mVG, paint);
+  nvgFill(mVG);
+  nvgResetTransform(mVG);
 }
+
+// ---- Bitmaps
 
 void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int srcX, int srcY,
                                  const IBlend* pBlend)
@@ -510,16 +581,39 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int
   auto* pBitmap = static_cast<NanoVGBitmap*>(bitmap.GetAPIBitmap());
   if (!mVG || !mInNanoVGFrame || mClipEmpty || !pBitmap)
     return;
-  const int image = ImageFor(pBitmap);
+  // Texels per point: the resolution variant times the zoom a layer was drawn at.
+  const float texels = pBitmap->GetScale() * pBitmap->GetDrawScale();
+  // The whole image in points, placed so that (srcX, srcY) lands on the top-left of bounds.
+  float x = bounds.L - float(srcX), y = bounds.T - float(srcY);
+  float w = pBitmap->GetWidth() / texels, h = pBitmap->GetHeight() / texels;
+  int image = 0;
+  // A piece of the image (a film-strip frame) that is resampled on its way to the target would
+  // blend in texels of its neighbour at its edges: it is drawn from a texture of its own.
+  const int px = std::clamp(static_cast<int>(std::lround(srcX * texels)), 0, pBitmap->GetWidth());
+  const int py = std::clamp(static_cast<int>(std::lround(srcY * texels)), 0, pBitmap->GetHeight());
+  const int pw =
+    std::min(static_cast<int>(std::lround(bounds.W() * texels)), pBitmap->GetWidth() - px);
+  const int ph =
+    std::min(static_cast<int>(std::lround(bounds.H() * texels)), pBitmap->GetHeight() - py);
+  const bool piece = pw > 0 && ph > 0 && (pw < pBitmap->GetWidth() || ph < pBitmap->GetHeight());
+  if (piece && !MapsTexelsToPixels(mDeviceTransform, texels, bounds.L, bounds.T))
+  {
+    image = PieceImageFor(pBitmap, px, py, pw, ph);
+    if (image > 0)
+    {
+      x = bounds.L;
+      y = bounds.T;
+      w = pw / texels;
+      h = ph / texels;
+    }
+  }
+  if (image <= 0)
+    image = ImageFor(pBitmap);
   if (image <= 0)
     return;
-  // The whole image in points, placed so that (srcX, srcY) lands on the top-left of bounds.
-  const float w = pBitmap->GetWidth() / pBitmap->GetScale();
-  const float h = pBitmap->GetHeight() / pBitmap->GetScale();
   ApplyBlend(pBlend);
   SetNVGTransform(mVG, mDeviceTransform);
-  const NVGpaint paint =
-    nvgImagePattern(mVG, bounds.L - float(srcX), bounds.T - float(srcY), w, h, 0.f, image, 1.f);
+  const NVGpaint paint = nvgImagePattern(mVG, x, y, w, h, 0.f, image, 1.f);
   nvgBeginPath(mVG);
   nvgRect(mVG, bounds.L, bounds.T, bounds.W(), bounds.H());
   nvgFillPaint(mVG, paint);
@@ -602,6 +696,13 @@ void IGraphicsNanoVG::ReadBack(NanoVGBitmap* pBitmap)
     std::memcpy(&pBitmap->mPixels[static_cast<size_t>(y) * stride],
                 &pixels[static_cast<size_t>(h - 1 - y) * stride], stride);
   pBitmap->mPremultiplied = true;
+  // Pieces cut from the pixels before are out of date.
+  for (auto it = mPieceTextures.lower_bound(PieceKey{pBitmap->Serial(), INT_MIN, 0, 0, 0});
+       it != mPieceTextures.end() && it->first.serial == pBitmap->Serial();)
+  {
+    nvgDeleteImage(mVG, it->second);
+    it = mPieceTextures.erase(it);
+  }
 }
 
 void IGraphicsNanoVG::GetLayerBitmapData(const ILayerPtr& layer, RawBitmapData& data)
@@ -672,15 +773,6 @@ void IGraphicsNanoVG::ApplyShadowMask(ILayerPtr& layer, RawBitmapData& mask, con
   BindTarget(pBound);
   if (drawing)
     BeginNanoVGFrame();
-}
-
-bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
-{
-  if (!ext)
-    return false;
-  std::string e(ext);
-  std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
-  return e == "png" || e == "jpg" || e == "jpeg" || e == "bmp" || e == "gif" || e == "tga";
 }
 
 } // namespace plugin::igraphics

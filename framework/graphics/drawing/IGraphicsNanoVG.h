@@ -4,6 +4,14 @@
 // framebuffers of their own, and leaves showing the result to the platform layer (EndFrame calls
 // OnFrameDrawn).
 //
+// Partial redraws cost what they redraw. nanovg clips in its fragment shader, so a control
+// clipped by nanovg alone still has every pixel it covers shaded (a full-window background
+// costs a full frame on a software rasteriser), and nanovg turns GL's scissor test off when it
+// flushes. So each dirty region is drawn as a nanovg frame of its own whose GL viewport is the
+// region: geometry is clipped to it before rasterisation, and what lies outside is never
+// touched. The region is cleared (GL scissor) before its controls draw, so it ends up exactly
+// as a full redraw would leave it; everything else keeps the previous frame's pixels.
+//
 // What nanovg lacks is done here: fill rules and holes, dashes, gradients of more than two stops
 // (drawn from the first to the last stop), text sized to the em square (nanovg's fontstash sizes
 // to the line height), and clipping to the dirty region.
@@ -27,6 +35,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 struct NVGcontext;
@@ -89,6 +98,7 @@ public:
   // ---- Frame
   void BeginFrame() override;
   void EndFrame() override;
+  void BeginRegion(const IRECT& bounds) override;
   // Makes the off-screen framebuffer match the window's pixel size (a GL context must be
   // current); false when drawing is not set up.
   bool PrepareFramebuffer();
@@ -117,6 +127,11 @@ public:
                   const IBlend* pBlend = nullptr) override;
   void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
                 const IBlend* pBlend = nullptr) override;
+  // A soft shadow of the rounded inner rectangle, dropped by xyDrop and blurred outwards over
+  // blur points, painted within the outer rectangle and never under the inner one.
+  void DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop = 5.f,
+                          float roundness = 0.f, float blur = 10.f,
+                          const IBlend* pBlend = nullptr) override;
 
   // ---- Bitmaps, layers, fonts
   void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int srcX, int srcY,
@@ -171,7 +186,22 @@ private:
   void DeletePendingFramebuffers();
   void ReadBack(NanoVGBitmap* pBitmap);
   int ImageFor(const NanoVGBitmap* pBitmap);
-  // The font for a style, loading "<name>.ttf" from the resources on first use; -1 when none.
+  // A texture of the w x h texels at (x, y) of a bitmap's CPU pixels alone, so that filtering
+  // never reaches past the piece's edges (a film-strip frame drawn at another scale); 0 when
+  // the bitmap has no CPU pixels.
+  int PieceImageFor(const NanoVGBitmap* pBitmap, int x, int y, int w, int h);
+  // The main target's region: the whole framebuffer outside a frame.
+  void SetWholeRegion();
+  struct FontEntry
+  {
+    int handle = -1;
+    float sizeFactor = 1.f;
+    std::shared_ptr<const std::vector<uint8_t>> data;
+  };
+  // The font loaded under fontID, loading "<fontID>.ttf" from the resources on first use (its
+  // handle is -1 when there is none).
+  const FontEntry& FontNamed(const char* fontID) const;
+  // The font for a style, or the default font when the style's cannot be had; -1 when neither.
   int FontFor(const IText& text, float& sizeFactor) const;
   bool CreateMainFramebuffer();
   IRECT MeasureBox(const IText& text, const char* str, const IRECT& bounds, float& width) const;
@@ -185,6 +215,11 @@ private:
   NanoVGBitmap* mBound = nullptr; // the layer bitmap being drawn into (null: main)
   int mTargetWidth = 0;
   int mTargetHeight = 0;
+  // The dirty region being drawn into the main framebuffer, in pixels from its top-left.
+  int mRegionX = 0;
+  int mRegionY = 0;
+  int mRegionW = 0;
+  int mRegionH = 0;
 
   NanoVGPath mPath;
   IMatrix mUserTransform;
@@ -196,13 +231,17 @@ private:
   std::mutex mPendingMutex; // guards mPendingDelete (bitmaps may die outside drawing)
   std::vector<NVGLUframebuffer*> mPendingDelete;
   std::map<uint64_t, int> mTextures; // bitmap serial -> nanovg image of this context
-
-  struct FontEntry
+  struct PieceKey
   {
-    int handle = -1;
-    float sizeFactor = 1.f;
-    std::shared_ptr<const std::vector<uint8_t>> data;
+    uint64_t serial;
+    int x, y, w, h;
+    bool operator<(const PieceKey& o) const
+    {
+      return std::tie(serial, x, y, w, h) < std::tie(o.serial, o.x, o.y, o.w, o.h);
+    }
   };
+  std::map<PieceKey, int> mPieceTextures;
+
   mutable std::map<std::string, FontEntry> mFonts;
 };
 

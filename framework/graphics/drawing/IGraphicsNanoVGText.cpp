@@ -1,4 +1,4 @@
-// IGraphicsNanoVG: decoding bitmaps, fonts and text.
+// IGraphicsNanoVG: decoding bitmaps and making their textures, fonts and text.
 
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 
@@ -122,6 +122,53 @@ NanoVGBitmap* Decode(const uint8_t* pData, int size, int scale)
 
 // ---- Bitmaps
 
+bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
+{
+  if (!ext)
+    return false;
+  std::string e(ext);
+  std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
+  return e == "png" || e == "jpg" || e == "jpeg" || e == "bmp" || e == "gif" || e == "tga";
+}
+
+int IGraphicsNanoVG::ImageFor(const NanoVGBitmap* pBitmap)
+{
+  if (pBitmap->mOwner == this && pBitmap->mFBO)
+    return pBitmap->mFBO->image;
+  if (pBitmap->mPixels.empty())
+    return 0;
+  const auto it = mTextures.find(pBitmap->Serial());
+  if (it != mTextures.end())
+    return it->second;
+  const int image = nvgCreateImageRGBA(mVG, pBitmap->GetWidth(), pBitmap->GetHeight(),
+                                       pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0,
+                                       pBitmap->mPixels.data());
+  if (image > 0)
+    mTextures[pBitmap->Serial()] = image;
+  return image;
+}
+
+int IGraphicsNanoVG::PieceImageFor(const NanoVGBitmap* pBitmap, int x, int y, int w, int h)
+{
+  if (pBitmap->mPixels.empty())
+    return 0;
+  const PieceKey key{pBitmap->Serial(), x, y, w, h};
+  const auto it = mPieceTextures.find(key);
+  if (it != mPieceTextures.end())
+    return it->second;
+  std::vector<uint8_t> piece(static_cast<size_t>(w) * h * 4);
+  const size_t stride = static_cast<size_t>(pBitmap->GetWidth()) * 4;
+  for (int row = 0; row < h; ++row)
+    std::memcpy(&piece[static_cast<size_t>(row) * w * 4],
+                &pBitmap->mPixels[(y + row) * stride + static_cast<size_t>(x) * 4],
+                static_cast<size_t>(w) * 4);
+  const int image = nvgCreateImageRGBA(
+    mVG, w, h, pBitmap->mPremultiplied ? NVG_IMAGE_PREMULTIPLIED : 0, piece.data());
+  if (image > 0)
+    mPieceTextures[key] = image;
+  return image;
+}
+
 APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char* fileNameOrResID, int scale,
                                           EResourceLocation location, const char*)
 {
@@ -199,20 +246,29 @@ bool IGraphicsNanoVG::LoadAPIFont(const char* fontID, const PlatformFontPtr& fon
   return true;
 }
 
-int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
+const IGraphicsNanoVG::FontEntry& IGraphicsNanoVG::FontNamed(const char* fontID) const
 {
-  auto it = mFonts.find(text.mFont);
+  auto it = mFonts.find(fontID);
   if (it == mFonts.end())
   {
     // A style may name a font nobody loaded yet: try the resource of that name once.
-    const std::string file = std::string(text.mFont) + ".ttf";
+    const std::string file = std::string(fontID) + ".ttf";
     auto* self = const_cast<IGraphicsNanoVG*>(this);
-    if (!self->LoadFont(text.mFont, file.c_str()))
-      mFonts[text.mFont] = FontEntry{}; // remembered as missing
-    it = mFonts.find(text.mFont);
+    if (!self->LoadFont(fontID, file.c_str()))
+      mFonts[fontID] = FontEntry{}; // remembered as missing
+    it = mFonts.find(fontID);
   }
-  sizeFactor = it->second.sizeFactor;
-  return it->second.handle;
+  return it->second;
+}
+
+int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
+{
+  // A font that cannot be had falls back to the default one, so that text never vanishes.
+  const FontEntry* pEntry = &FontNamed(text.mFont);
+  if (pEntry->handle < 0)
+    pEntry = &FontNamed(DEFAULT_FONT);
+  sizeFactor = pEntry->sizeFactor;
+  return pEntry->handle;
 }
 
 // The text's box (unrotated), aligned within bounds by the style, and its advance width.

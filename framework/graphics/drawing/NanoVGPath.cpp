@@ -252,7 +252,8 @@ std::vector<bool> NanoVGPath::Holes(EFillRule rule) const
 }
 
 std::vector<NanoVGPath::Polyline> NanoVGPath::Dash(const std::vector<Polyline>& lines,
-                                                   const float* dashes, int count, float offset)
+                                                   const float* dashes, int count, float offset,
+                                                   float dotLength)
 {
   float total = 0.f;
   for (int i = 0; i < count; ++i)
@@ -279,7 +280,8 @@ std::vector<NanoVGPath::Polyline> NanoVGPath::Dash(const std::vector<Polyline>& 
     if (phase < 0.f)
       phase += total;
     size_t idx = 0;
-    while (phase >= pattern[idx])
+    // A zero-length dash right at the start is drawn (a dot), not skipped.
+    while (phase > pattern[idx] || (phase == pattern[idx] && pattern[idx] > 0.f))
     {
       phase -= pattern[idx];
       idx = (idx + 1) % pattern.size();
@@ -302,8 +304,12 @@ std::vector<NanoVGPath::Polyline> NanoVGPath::Dash(const std::vector<Polyline>& 
         segment -= left;
         if (on)
         {
-          dash.pts.insert(dash.pts.end(), {x0, y0});
-          out.push_back(std::move(dash));
+          // A zero-length dash is a dot: a stub along the path that caps can draw, or nothing.
+          const bool dot = dash.pts.size() == 2 && dash.pts[0] == x0 && dash.pts[1] == y0;
+          const float stub = dot ? dotLength / segment : 0.f; // segment: what is left of it
+          dash.pts.insert(dash.pts.end(), {x0 + (x1 - x0) * stub, y0 + (y1 - y0) * stub});
+          if (!dot || dotLength > 0.f)
+            out.push_back(std::move(dash));
           dash = Polyline();
         }
         else
@@ -320,6 +326,18 @@ std::vector<NanoVGPath::Polyline> NanoVGPath::Dash(const std::vector<Polyline>& 
     }
     if (on && dash.pts.size() >= 4)
       out.push_back(std::move(dash));
+    // A dot due exactly where an open line ends is drawn there (a closed one has it at the start).
+    const size_t n = pts.size();
+    if (!on && left < 1e-3f && dotLength > 0.f && !line.closed && n >= 4 &&
+        pattern[(idx + 1) % pattern.size()] == 0.f)
+    {
+      const float dx = pts[n - 2] - pts[n - 4], dy = pts[n - 1] - pts[n - 3];
+      const float len = std::hypot(dx, dy);
+      if (len > 0.f)
+        out.push_back(Polyline{{pts[n - 2], pts[n - 1], pts[n - 2] + dx / len * dotLength,
+                                pts[n - 1] + dy / len * dotLength},
+                               false});
+    }
   }
   return out;
 }

@@ -70,9 +70,11 @@ public:
   // The sub-paths as polylines (curves flattened to within about a quarter pixel).
   std::vector<Polyline> Flatten() const;
   // Dashes of the flattened path: lengths and offset in device pixels, cycling through the
-  // array; an all-zero array gives no dashes at all.
+  // array; an all-zero array gives no dashes at all. A zero-length dash becomes a stub of
+  // dotLength along the path (round or square caps draw it as a dot, as SVG does), or nothing
+  // when dotLength is 0.
   static std::vector<Polyline> Dash(const std::vector<Polyline>& lines, const float* dashes,
-                                    int count, float offset);
+                                    int count, float offset, float dotLength = 0.f);
   // False when every sub-path encloses (almost) no area, as a line does.
   bool EnclosesArea() const;
   // Signed area, positive for nanovg's counter-clockwise (solid) direction.

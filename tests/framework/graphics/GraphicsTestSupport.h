@@ -80,6 +80,8 @@ public:
   // Answers a platform menu: returns the menu holding the chosen item (its index set) or null.
   std::function<IPopupMenu*(IPopupMenu& menu)> mMenuResponder;
   bool mMenuIsAsync = false;
+  // The platform shows no text field (as on Linux): every text prompt is refused.
+  bool mRefuseTextEntry = false;
   std::vector<std::string> mOpenedURLs;
   bool mWindowOpen = false;
   int mCloseCount = 0;
@@ -249,7 +251,7 @@ protected:
                                const char* str) override
   {
     mTextEntries.push_back({paramIdx, bounds, length, str});
-    return true;
+    return !mRefuseTextEntry;
   }
   IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override
   {
@@ -378,6 +380,44 @@ public:
   {
     mEvents.push_back(std::string("text ") + str + std::string(" ") + std::to_string(valIdx));
   }
+};
+
+// Stand-ins for the control library's in-window prompt controls; each refuses requests while
+// told to (as while still closing).
+class FakeTextEntry : public TestControl, public IInWindowTextEntry
+{
+public:
+  FakeTextEntry() : TestControl(IRECT(), kNoParameter, "entry") {}
+  bool CreateTextEntry(int paramIdx, const IText&, const IRECT& bounds, int,
+                       const char* str) override
+  {
+    if (mRefuse)
+      return false;
+    mEditing = true;
+    SetTargetAndDrawRECTs(bounds);
+    mRequest = std::to_string(paramIdx) + std::string(" ") + str;
+    return true;
+  }
+  bool EditInProgress() const override { return mEditing; }
+  bool mEditing = false;
+  bool mRefuse = false;
+  std::string mRequest;
+};
+
+class FakePopupMenu : public TestControl, public IInWindowPopupMenu
+{
+public:
+  FakePopupMenu() : TestControl(IRECT(), kNoParameter, "menu") {}
+  bool CreatePopupMenu(IPopupMenu& menu, const IRECT&) override
+  {
+    if (mRefuse)
+      return false;
+    mMenu = &menu;
+    return true;
+  }
+  bool GetExpanded() const override { return mMenu != nullptr; }
+  IPopupMenu* mMenu = nullptr;
+  bool mRefuse = false;
 };
 
 // An interaction base made concrete for tests of its input handling: it draws nothing.

@@ -1,9 +1,15 @@
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
+#include "framework/graphics/IContainerBase.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
+using namespace plugin;
 using namespace plugin::igraphics;
 using namespace plugin::igraphics::test;
 
@@ -146,4 +152,164 @@ TEST_F(ControlListTest, PlacementMovesTargetWithBounds)
   g.SetControlSize(pControl, 20, -3);
   EXPECT_EQ(pControl->GetRECT(), IRECT(0, 40, 20, 40));
   EXPECT_EQ(pControl->GetTargetRECT(), pControl->GetRECT());
+}
+
+namespace
+{
+
+enum class ERoad
+{
+  kDraw,
+  kAnimationEnd,
+  kIdle,
+  kMidi,
+  kValue,
+  kResize,
+  kHide
+};
+
+// Counts the calls the context makes on it in each pass, and runs a hook from one of them.
+class Probe : public TestControl
+{
+public:
+  Probe(const IRECT& bounds, bool* pDeleted = nullptr) : TestControl(bounds, 1), mDeleted(pDeleted)
+  {
+    SetWantsMidi(true);
+    SetAnimation([](IControl* pCaller) { pCaller->OnEndAnimation(); });
+    SetAnimationEndActionFunction([](IControl* pCaller)
+                                  { static_cast<Probe*>(pCaller)->Visit(ERoad::kAnimationEnd); });
+  }
+  ~Probe() override
+  {
+    if (mDeleted)
+      *mDeleted = true;
+  }
+
+  void Visit(ERoad road)
+  {
+    if (road != mRoad)
+      return;
+    ++mVisits;
+    if (auto hook = std::exchange(mHook, nullptr))
+      hook(*this);
+  }
+  void Draw(IGraphics&) override { Visit(ERoad::kDraw); }
+  void OnGUIIdle() override { Visit(ERoad::kIdle); }
+  void OnMidi(const IMidiMsg&) override { Visit(ERoad::kMidi); }
+  void SetValueFromDelegate(double value, int valIdx) override
+  {
+    Visit(ERoad::kValue);
+    IControl::SetValueFromDelegate(value, valIdx);
+  }
+  void OnResize() override { Visit(ERoad::kResize); }
+  void Hide(bool hide) override
+  {
+    Visit(ERoad::kHide);
+    IControl::Hide(hide);
+  }
+
+  bool* mDeleted;
+  ERoad mRoad = ERoad::kDraw;
+  int mVisits = 0;
+  std::function<void(Probe&)> mHook;
+};
+
+} // namespace
+
+TEST(ControlPasses, ChangesDuringAPassWaitForItsEnd)
+{
+  bool deleted[4] = {};
+  // The delegate's roads (MIDI, values from the plug-in) need it to own the context.
+  TestDelegate delegate;
+  delegate.mMakeGraphicsFunc = [&delegate]()
+  {
+    return new RecordingGraphics(delegate);
+  };
+  delegate.OpenWindow(nullptr);
+  IGraphics& g = *delegate.GetUI();
+  for (int r = 0; r <= static_cast<int>(ERoad::kHide); ++r)
+  {
+    const ERoad road = static_cast<ERoad>(r);
+    g.RemoveAllControls();
+    g.Resize(400, 300, 1.f);
+    std::fill(std::begin(deleted), std::end(deleted), false);
+    Probe* probes[4];
+    for (int i = 0; i < 4; ++i)
+    {
+      probes[i] = new Probe(IRECT(10.f * i, 0, 10.f * i + 10, 10), &deleted[i]);
+      probes[i]->mRoad = road;
+      g.AttachControl(probes[i], i);
+      probes[i]->mVisits = 0; // attaching resized it
+    }
+    // The second removes the third and itself, attaches another, and goes on with its work.
+    Probe* pNew = nullptr;
+    probes[1]->mHook = [&](Probe& self)
+    {
+      g.RemoveControl(probes[2]);
+      g.RemoveControl(&self);
+      pNew = new Probe(IRECT(0, 20, 10, 30));
+      EXPECT_EQ(g.AttachControl(pNew, 9), pNew);
+      EXPECT_EQ(g.GetControlWithTag(9), pNew);    // found at once
+      EXPECT_EQ(g.GetControlWithTag(2), nullptr); // gone at once
+      EXPECT_EQ(g.GetMouseControlIdx(25, 5), -1); // not hit any more
+      self.mName = "still alive";
+      EXPECT_FALSE(deleted[1]);
+    };
+    IRECTList rects;
+    switch (road)
+    {
+    case ERoad::kDraw:
+      g.Draw(IRECT(0, 0, 400, 300), 1.f);
+      break;
+    case ERoad::kAnimationEnd:
+      g.IsDirty(rects);
+      break;
+    case ERoad::kIdle:
+      g.OnGUIIdle();
+      break;
+    case ERoad::kMidi:
+      delegate.SendMidiMsgFromDelegate(IMidiMsg(0, 0x90, 60, 100));
+      break;
+    case ERoad::kValue:
+      delegate.SendParameterValueFromDelegate(1, 0.5, true);
+      break;
+    case ERoad::kResize:
+      g.Resize(500, 400, 1.f);
+      break;
+    case ERoad::kHide:
+      g.HideControl(1, true);
+      break;
+    }
+    EXPECT_EQ(probes[0]->mVisits, 1) << r;
+    EXPECT_TRUE(deleted[1]) << r;
+    EXPECT_TRUE(deleted[2]) << r; // never reached in the pass that removed it
+    EXPECT_EQ(probes[3]->mVisits, 1) << r;
+    ASSERT_EQ(g.NControls(), 3) << r;
+    EXPECT_EQ(g.GetControl(1), probes[3]) << r;
+    EXPECT_EQ(g.GetControl(2), pNew) << r;
+  }
+}
+
+TEST_F(ControlListTest, RemovingAContainerRemovesItsChildren)
+{
+  bool deleted[2] = {};
+  auto* pOuter = new IContainerBase(
+    IRECT(0, 0, 100, 100),
+    [&](IContainerBase* pContainer, const IRECT& r)
+    {
+      pContainer->AddChildControl(new Probe(r.GetPadded(-10), &deleted[0]), 7);
+      pContainer->AddChildControl(new IContainerBase(
+        r.GetPadded(-20), [&](IContainerBase* pInner, const IRECT& inner)
+        { pInner->AddChildControl(new Probe(inner.GetPadded(-5), &deleted[1]), 8); }));
+    });
+  g.AttachControl(new Probe(IRECT(200, 0, 210, 10)));
+  g.AttachControl(pOuter, 5);
+  ASSERT_EQ(g.NControls(), 5);
+  EXPECT_EQ(g.GetControl(4)->GetParent(), g.GetControl(3)); // children follow their container
+
+  g.RemoveControlWithTag(5);
+  EXPECT_EQ(g.NControls(), 1);
+  EXPECT_TRUE(deleted[0] && deleted[1]);
+  EXPECT_EQ(g.GetControlWithTag(7), nullptr);
+  EXPECT_EQ(g.GetControlWithTag(8), nullptr);
 }

@@ -163,48 +163,6 @@ TEST_F(PromptsTest, AsynchronousMenusAnswerLater)
   EXPECT_EQ(g.GetControlInPopupMenu(), nullptr);
 }
 
-namespace
-{
-
-// Stand-ins for the control library's in-window prompt controls.
-class FakeTextEntry : public TestControl, public IInWindowTextEntry
-{
-public:
-  FakeTextEntry() : TestControl(IRECT(), kNoParameter, "entry") {}
-  bool CreateTextEntry(int paramIdx, const IText&, const IRECT& bounds, int,
-                       const char* str) override
-  {
-    if (mRefuse)
-      return false;
-    mEditing = true;
-    SetTargetAndDrawRECTs(bounds);
-    mRequest = std::to_string(paramIdx) + std::string(" ") + str;
-    return true;
-  }
-  bool EditInProgress() const override { return mEditing; }
-  bool mEditing = false;
-  bool mRefuse = false;
-  std::string mRequest;
-};
-
-class FakePopupMenu : public TestControl, public IInWindowPopupMenu
-{
-public:
-  FakePopupMenu() : TestControl(IRECT(), kNoParameter, "menu") {}
-  bool CreatePopupMenu(IPopupMenu& menu, const IRECT&) override
-  {
-    if (mRefuse)
-      return false;
-    mMenu = &menu;
-    return true;
-  }
-  bool GetExpanded() const override { return mMenu != nullptr; }
-  IPopupMenu* mMenu = nullptr;
-  bool mRefuse = false;
-};
-
-} // namespace
-
 TEST_F(PromptsTest, InWindowControlsTakeThePromptsAndThePointer)
 {
   delegate.GetParam(2)->InitInt("Steps", 0, 0, 10);

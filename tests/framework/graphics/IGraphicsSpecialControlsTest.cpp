@@ -136,15 +136,21 @@ TEST_F(SpecialControlsTest, FrameTimeDisplayGraphsAndCyclesItsReadout)
 
   // A click cycles milliseconds, percent, frames per second. The display lies above all.
   g.AttachControl(new TestControl(IRECT(0, 0, 400, 300)));
-  g.OnMouseDown({Point(50, 30, IMouseMod(true))});
+  auto click = [&]()
+  {
+    g.OnMouseDown({Point(50, 30, IMouseMod(true))});
+    g.OnMouseUp({Point(50, 30, IMouseMod(true))});
+  };
+  click();
   EXPECT_EQ(pDisplay->GetStyle(), IFPSDisplayControl::kMS);
   log = DrawLog(pDisplay);
   EXPECT_EQ(GraphPoints(log)[50], "PathLineTo 110.99 12"); // 20 ms fills the graph
   EXPECT_EQ(Filter(log, "DrawText")[1].rfind("DrawText 20.00 ms ", 0), 0u);
-  g.OnMouseDown({Point(50, 30, IMouseMod(true))});
+  click();
   EXPECT_EQ(Filter(DrawLog(pDisplay), "DrawText")[1].rfind("DrawText 0.0 % ", 0), 0u);
-  g.OnMouseDown({Point(50, 30, IMouseMod(true))});
+  click();
   EXPECT_EQ(pDisplay->GetStyle(), IFPSDisplayControl::kFPS);
+  g.OnMouseDown({Point(50, 30, IMouseMod(true))});
 
   g.ShowFPSDisplay(false);
   EXPECT_EQ(g.GetFPSDisplay(), nullptr);

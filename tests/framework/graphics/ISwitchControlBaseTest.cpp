@@ -67,6 +67,22 @@ TEST_F(SwitchTest, StatesCycleAndWrap)
   EXPECT_EQ(Clicks(pOne, 2), (std::vector<double>{0.0, 0.0}));
 }
 
+TEST_F(SwitchTest, EveryStateIsReachedForEveryCount)
+{
+  // Adding 1 / (N - 1) up would overshoot 1 for many N (22 and 40 among them) and wrap a state
+  // early: N clicks from 0 must show every state k / (N - 1) once and come back to 0.
+  for (int n = 2; n <= 129; ++n)
+  {
+    auto* pSwitch = new Switch(IRECT(0, 0, 20, 20), kNoParameter, nullptr, n);
+    g.AttachControl(pSwitch);
+    const std::vector<double> values = Clicks(pSwitch, n);
+    for (int k = 1; k < n; ++k)
+      ASSERT_EQ(values[k - 1], static_cast<double>(k) / (n - 1)) << n << " states, state " << k;
+    ASSERT_EQ(values[n - 1], 0.0) << n;
+    g.RemoveControl(pSwitch);
+  }
+}
+
 TEST_F(SwitchTest, BoundSwitchTakesItsStatesFromTheParameter)
 {
   delegate.GetParam(4)->InitEnum("Shape", 0, {"A", "B", "C", "D"});

@@ -10,6 +10,7 @@
 #include <memory>
 
 union _XEvent;
+struct _XDisplay;
 
 namespace plugin::igraphics
 {
@@ -23,13 +24,24 @@ public:
   virtual bool MakeCurrent() = 0;
   // Restores the context that was current before MakeCurrent.
   virtual void Release() = 0;
-  // Copies the framebuffer fb (width x height pixels) to the window; nothing when headless.
+  // Copies the framebuffer fb (width x height pixels) to the window; headless, it only waits
+  // until the frame is drawn.
   virtual void Present(unsigned fb, int width, int height) = 0;
   // The handle returned to the host (the X window id, or this surface when headless).
   virtual void* Handle() = 0;
   // Window surfaces: the X events waiting, one call each; false when the window is gone.
   virtual bool PumpEvents(const std::function<void(const _XEvent&)>& /*handler*/) { return true; }
   virtual void Resize(int /*width*/, int /*height*/) {}
+  // Window surfaces: hides the pointer over the window (a blank cursor) or shows it again;
+  // false when the window is gone. Headless there is no pointer: nothing to do.
+  virtual bool SetPointerHidden(bool /*hide*/) { return true; }
+  // Window surfaces: moves the pointer to a position in the window, in pixels; false when the
+  // window is gone.
+  virtual bool WarpPointer(int /*x*/, int /*y*/) { return true; }
+  // Window surfaces: the editor's own X connection and window (null and 0 headless, or once the
+  // window is gone).
+  virtual _XDisplay* XDisplay() { return nullptr; }
+  virtual unsigned long XWindow() const { return 0; }
   virtual bool IsHeadless() const = 0;
 };
 

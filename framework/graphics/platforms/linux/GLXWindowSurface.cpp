@@ -9,6 +9,7 @@
 // objects are still deleted in our context and never in whatever the host has current.
 
 #include "framework/graphics/platforms/linux/GLSurface.h"
+#include "framework/graphics/platforms/linux/XErrors.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -16,47 +17,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <mutex>
-
 namespace plugin::igraphics
 {
 
 namespace
 {
-
-// The error handler in force while a surface is torn down, and the displays it covers.
-std::mutex sErrorMutex;
-Display* sQuietDisplay = nullptr;
-XErrorHandler sPreviousHandler = nullptr;
-
-int QuietErrorHandler(Display* pDisplay, XErrorEvent* pEvent)
-{
-  if (pDisplay == sQuietDisplay)
-    return 0;
-  return sPreviousHandler ? sPreviousHandler(pDisplay, pEvent) : 0;
-}
-
-// Swallows the X errors of one connection for its lifetime.
-class QuietErrors
-{
-public:
-  explicit QuietErrors(Display* pDisplay) : mLock(sErrorMutex)
-  {
-    sQuietDisplay = pDisplay;
-    sPreviousHandler = XSetErrorHandler(QuietErrorHandler);
-    mDisplay = pDisplay;
-  }
-  ~QuietErrors()
-  {
-    XSync(mDisplay, False); // errors of the calls made under this guard arrive now
-    XSetErrorHandler(sPreviousHandler);
-    sQuietDisplay = nullptr;
-  }
-
-private:
-  std::lock_guard<std::mutex> mLock;
-  Display* mDisplay;
-};
 
 using CreateContextAttribsProc = GLXContext (*)(Display*, GLXFBConfig, GLXContext, Bool,
                                                 const int*);
@@ -69,7 +34,7 @@ public:
     if (!mDisplay)
       return;
     {
-      QuietErrors quiet(mDisplay);
+      QuietXErrors quiet(mDisplay);
       if (mContext)
       {
         if (glXGetCurrentContext() == mContext)
@@ -80,6 +45,8 @@ public:
         glXDestroyPbuffer(mDisplay, mPbuffer);
       if (mGLXWindow)
         glXDestroyWindow(mDisplay, mGLXWindow);
+      if (mBlankCursor)
+        XFreeCursor(mDisplay, mBlankCursor);
       if (mWindow && !mWindowGone)
         XDestroyWindow(mDisplay, mWindow);
       if (mColormap)
@@ -93,7 +60,7 @@ public:
     mDisplay = XOpenDisplay(nullptr);
     if (!mDisplay)
       return false;
-    QuietErrors quiet(mDisplay); // a bad parent id must not end the host
+    QuietXErrors quiet(mDisplay); // a bad parent id must not end the host
     const int attribs[] = {GLX_X_RENDERABLE,
                            True,
                            GLX_DRAWABLE_TYPE,
@@ -123,8 +90,9 @@ public:
     wa.colormap = mColormap;
     wa.border_pixel = 0;
     wa.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
-                    PointerMotionMask | LeaveWindowMask | EnterWindowMask | KeyPressMask |
-                    KeyReleaseMask | FocusChangeMask;
+                    PointerMotionMask | LeaveWindowMask | EnterWindowMask | FocusChangeMask;
+    // No key events: the keys stay the host's (its shortcuts work over the editor) until a text
+    // field takes the focus and asks for them (XSession).
     mWindow =
       XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(std::max(width, 1)),
                     static_cast<unsigned>(std::max(height, 1)), 0, pVisual->depth, InputOutput,
@@ -163,7 +131,7 @@ public:
     mPrevContext = glXGetCurrentContext();
     mPrevDraw = glXGetCurrentDrawable();
     mPrevRead = glXGetCurrentReadDrawable();
-    QuietErrors quiet(mDisplay);
+    QuietXErrors quiet(mDisplay);
     // A host may have destroyed its window (and ours with it) without telling us yet.
     XWindowAttributes wa;
     if (!mWindowGone && !XGetWindowAttributes(mDisplay, mWindow, &wa))
@@ -196,6 +164,8 @@ public:
   }
 
   void* Handle() override { return reinterpret_cast<void*>(mWindow); }
+  Display* XDisplay() override { return mWindowGone ? nullptr : mDisplay; }
+  unsigned long XWindow() const override { return mWindowGone ? 0 : mWindow; }
   bool IsHeadless() const override { return false; }
 
   bool PumpEvents(const std::function<void(const XEvent&)>& handler) override
@@ -218,14 +188,49 @@ public:
   {
     if (mWindowGone)
       return;
-    QuietErrors quiet(mDisplay);
+    QuietXErrors quiet(mDisplay);
     XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(std::max(width, 1)),
                   static_cast<unsigned>(std::max(height, 1)));
+  }
+
+  bool SetPointerHidden(bool hide) override
+  {
+    if (mWindowGone)
+      return false;
+    QuietXErrors quiet(mDisplay);
+    if (hide)
+    {
+      if (!mBlankCursor)
+      {
+        // A cursor whose one pixel is masked out shows nothing.
+        const char bits[1] = {0};
+        const Pixmap blank = XCreateBitmapFromData(mDisplay, mWindow, bits, 1, 1);
+        XColor black = {};
+        mBlankCursor = XCreatePixmapCursor(mDisplay, blank, blank, &black, &black, 0, 0);
+        XFreePixmap(mDisplay, blank);
+      }
+      XDefineCursor(mDisplay, mWindow, mBlankCursor);
+    }
+    else
+    {
+      XUndefineCursor(mDisplay, mWindow);
+    }
+    return mBlankCursor != 0;
+  }
+
+  bool WarpPointer(int x, int y) override
+  {
+    if (mWindowGone)
+      return false;
+    QuietXErrors quiet(mDisplay);
+    XWarpPointer(mDisplay, None, mWindow, 0, 0, 0, 0, x, y);
+    return true;
   }
 
 private:
   Display* mDisplay = nullptr;
   Window mWindow = 0;
+  Cursor mBlankCursor = 0;
   Colormap mColormap = 0;
   GLXWindow mGLXWindow = 0;
   GLXPbuffer mPbuffer = 0;

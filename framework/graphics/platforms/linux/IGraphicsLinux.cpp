@@ -1,7 +1,10 @@
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 
 #include "framework/graphics/IGEditorDelegate.h"
+#include "framework/graphics/controls/IPopupMenuControl.h"
+#include "framework/graphics/controls/ITextEntryControl.h"
 #include "framework/graphics/platforms/linux/PNGWriter.h"
+#include "framework/graphics/platforms/linux/XSession.h"
 
 #include <X11/Xlib.h>
 #include <spawn.h>
@@ -14,6 +17,24 @@ extern char** environ;
 
 namespace plugin::igraphics
 {
+
+namespace
+{
+
+// The look of this platform's menus: dark panels, light text, one accent for the item under the
+// pointer. (A text field takes its look from the control that prompts.)
+constexpr IText kMenuText(14.f, IColor(255, 226, 229, 236), "Roboto-Regular", EAlign::kNear,
+                          EVAlign::kMiddle);
+constexpr IPopupMenuControl::Colors kMenuColors = {
+  IColor(255, 36, 39, 48),    // panel
+  IColor(255, 74, 128, 232),  // item under the pointer
+  IColor(255, 255, 255, 255), // its text
+  IColor(255, 220, 224, 232), // text
+  IColor(255, 112, 118, 132), // disabled text
+  IColor(255, 160, 168, 184), // separator (drawn at a quarter of its opacity)
+};
+
+} // namespace
 
 IGraphicsLinux::IGraphicsLinux(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
   : IGraphicsNanoVG(dlg, w, h, fps, scale)
@@ -45,10 +66,15 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
                      : CreateHeadlessSurface();
   if (!mSurface)
     return nullptr;
+  if (mSurface->XDisplay())
+    mX = std::make_unique<XSession>(mSurface->XDisplay(), mSurface->XWindow());
   ActivateGLContext();
   const bool ready = mGLReady && InitDrawing() && PrepareFramebuffer();
   if (ready)
   {
+    // Every prompt and menu of this editor goes through these; the layout attaches nothing
+    // for them.
+    AttachInWindowPrompts();
     // Layout may load bitmaps, which may draw into layers: the context is current.
     GetDelegate()->LayoutUI(this);
     SetAllControlsDirty();
@@ -79,7 +105,51 @@ void IGraphicsLinux::CloseWindow()
     ShutdownDrawing();
   DeactivateGLContext();
   mGLDepth = 0;
+  // The session first: it gives the focus back while its window still exists.
+  mX.reset();
   mSurface.reset();
+}
+
+void IGraphicsLinux::AttachInWindowPrompts()
+{
+  if (!GetTextEntryControl())
+    AttachTextEntryControl(new ITextEntryControl());
+  if (GetPopupMenuControl())
+    return;
+  auto* pMenu = new IPopupMenuControl(kNoParameter, kMenuText);
+  pMenu->SetColors(kMenuColors);
+  IPopupMenuControl::Metrics metrics;
+  metrics.roundness = 7.f;
+  metrics.panelPadding = 6.f;
+  metrics.textPadding = 8.f;
+  metrics.textPaddingV = 4.f;
+  metrics.tickWidth = 18.f;
+  metrics.submenuArrowWidth = 14.f;
+  metrics.cellGap = 0.f;
+  metrics.separatorHeight = 9.f;
+  pMenu->SetMetrics(metrics);
+  AttachPopupMenuControl(pMenu);
+}
+
+XSession* IGraphicsLinux::X() const
+{
+  return mSurface && mSurface->XWindow() ? mX.get() : nullptr;
+}
+
+bool IGraphicsLinux::HoldsKeyboardFocus() const
+{
+  return X() && mX->HoldsFocus();
+}
+
+void IGraphicsLinux::UpdateKeyboardFocus()
+{
+  XSession* pX = X();
+  if (!pX)
+    return;
+  const auto* pEntry = dynamic_cast<const IInWindowTextEntry*>(GetTextEntryControl());
+  const bool editing = pEntry && pEntry->EditInProgress();
+  if (!editing && pX->HoldsFocus())
+    pX->ReleaseFocus();
 }
 
 void IGraphicsLinux::ActivateGLContext()
@@ -122,6 +192,8 @@ void IGraphicsLinux::OnTick()
   // The context is current through the events too: a control may load a bitmap on a click.
   ActivateGLContext();
   mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
+  // An edit ended through the host's key calls, or by a click, gives the focus back here.
+  UpdateKeyboardFocus();
   if (mGLReady && PrepareFramebuffer())
     DrawDirty();
   DeactivateGLContext();
@@ -176,10 +248,39 @@ void IGraphicsLinux::GetMouseLocation(float& x, float& y) const
 
 void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
 {
-  // The pointer stays visible: hiding it needs the XFixes extension, which this layer does not
-  // use. The state is kept for the graphics core.
-  mCursorHidden = hide;
-  mCursorLock = hide && lock;
+  if (hide == mCursorHidden)
+    return;
+  if (hide)
+  {
+    // The pointer vanishes where the drag starts and, locked, is held there: each movement is
+    // put back (see the motion events), so the drag never runs into the screen's edge. Where it
+    // cannot be hidden (no window), nothing is held and controls drag absolutely.
+    mCursorHoldX = mMouseX;
+    mCursorHoldY = mMouseY;
+    mCursorHidden = mSurface && mSurface->SetPointerHidden(true);
+    mCursorLock = mCursorHidden && lock;
+    return;
+  }
+  // Shown again where the drag started.
+  if (mSurface)
+  {
+    mSurface->SetPointerHidden(false);
+    if (mCursorLock)
+      WarpPointerTo(mCursorHoldX, mCursorHoldY);
+  }
+  mCursorHidden = false;
+  mCursorLock = false;
+}
+
+bool IGraphicsLinux::WarpPointerTo(float x, float y)
+{
+  const float scale = GetBackingPixelScale();
+  if (!mSurface || !mSurface->WarpPointer(static_cast<int>(std::lround(x * scale)),
+                                          static_cast<int>(std::lround(y * scale))))
+    return false;
+  mMouseX = x;
+  mMouseY = y;
+  return true;
 }
 
 void IGraphicsLinux::MoveMouseCursor(float x, float y)
@@ -192,13 +293,18 @@ void IGraphicsLinux::MoveMouseCursor(float x, float y)
 
 bool IGraphicsLinux::GetTextFromClipboard(Util_String& str)
 {
-  str.Set(mClipboard.c_str());
-  return !mClipboard.empty();
+  std::string text = mClipboard;
+  if (XSession* pX = X())
+    pX->GetClipboard(text);
+  str.Set(text.c_str());
+  return !text.empty();
 }
 
 bool IGraphicsLinux::SetTextInClipboard(const char* str)
 {
   mClipboard = str ? str : "";
+  if (XSession* pX = X())
+    return pX->SetClipboard(mClipboard);
   return true;
 }
 
@@ -260,17 +366,24 @@ bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const ch
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-bool IGraphicsLinux::CreatePlatformTextEntry(int, const IText&, const IRECT&, int, const char*)
+// There is no native text field or menu: the in-window controls attached at opening serve.
+// Should a layout have removed them, they are attached again and take the request.
+
+bool IGraphicsLinux::CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds,
+                                             int length, const char* str)
 {
-  // No native text field: the editor attaches the in-window text entry, which the graphics
-  // core uses first; without one the prompt is cancelled.
-  return false;
+  AttachInWindowPrompts();
+  auto* pEntry = dynamic_cast<IInWindowTextEntry*>(GetTextEntryControl());
+  return pEntry && pEntry->CreateTextEntry(paramIdx, text, bounds, length, str);
 }
 
-IPopupMenu* IGraphicsLinux::CreatePlatformPopupMenu(IPopupMenu&, const IRECT&, bool& isAsync)
+IPopupMenu* IGraphicsLinux::CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
+                                                    bool& isAsync)
 {
-  // No native menu: the in-window menu control serves; without one the menu is cancelled.
-  isAsync = false;
+  AttachInWindowPrompts();
+  auto* pMenu = dynamic_cast<IInWindowPopupMenu*>(GetPopupMenuControl());
+  // Taken: the answer comes later from the menu; refused: cancelled now.
+  isAsync = pMenu && pMenu->CreatePopupMenu(menu, bounds);
   return nullptr;
 }
 

@@ -7,10 +7,14 @@
 // host's idle calls) reads X events and draws whatever is dirty into the persistent off-screen
 // framebuffer, then copies it to the window.
 //
-// Linux gives a plug-in no native menus, text fields or dialogs: menus and text entry go through
-// the in-window controls of the control library (attached by the editor); the platform menu and
-// text field here answer "cancelled". The file, folder and colour prompts are seams for the
-// editor's own in-window dialogs (SetFilePromptFunc); the clipboard is kept inside the process.
+// Linux gives a plug-in no native menus, text fields or dialogs: the context attaches the control
+// library's in-window text entry and popup menu itself when it opens (headless and in a window
+// alike), so every value prompt and menu goes through them (should a layout remove them, the
+// next request attaches them again). In a window, keys reach the text entry
+// as X key events while it edits (it holds the X focus then, and only then) as well as through
+// the host's VST2 key calls; the clipboard is the X CLIPBOARD selection (XSession). Headless,
+// the clipboard is kept inside the process. The file, folder and colour prompts are seams for
+// the editor's own in-window dialogs (SetFilePromptFunc).
 //
 // Rendering to pixels without any window (tests, the host tool):
 //   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();
@@ -28,6 +32,8 @@
 
 namespace plugin::igraphics
 {
+
+class XSession;
 
 class IGraphicsLinux : public IGraphicsNanoVG
 {
@@ -64,6 +70,8 @@ public:
 
   // ---- Pointer and keys
   void GetMouseLocation(float& x, float& y) const override;
+  // A blank cursor over the editor's window while hidden; locked, the pointer is held where it
+  // was hidden; shown again there. Headless, only the state is kept.
   void HideMouseCursor(bool hide = true, bool lock = true) override;
   void MoveMouseCursor(float x, float y) override;
   void ForceEndUserEdit() override {}
@@ -93,6 +101,8 @@ public:
 
   // The X event translation (public for the event handler and tests).
   void HandleXEvent(const union _XEvent& event);
+  // True while the editor window holds the X input focus for its text field.
+  bool HoldsKeyboardFocus() const;
 
 protected:
   bool CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
@@ -104,9 +114,19 @@ protected:
 private:
   // Editor points of a pixel position in the window.
   float ToPoints(int pixels) const;
+  // Moves the pointer to a position in editor points; false when it cannot.
+  bool WarpPointerTo(float x, float y);
   void DrawDirty();
+  // The in-window text entry and popup menu, in this platform's look.
+  void AttachInWindowPrompts();
+  // The X session while the window exists; null headless or once the host destroyed it.
+  XSession* X() const;
+  // Takes the X focus while the text field edits and gives it back once it no longer does.
+  void UpdateKeyboardFocus();
+  void HandleKeyEvent(const union _XEvent& event);
 
   GLSurfacePtr mSurface;
+  std::unique_ptr<XSession> mX;
   std::unique_ptr<Timer> mTimer;
   FilePromptFunc mFilePromptFunc;
   std::string mClipboard;
@@ -114,6 +134,8 @@ private:
   std::string mAppGroupID;
   float mMouseX = 0.f;
   float mMouseY = 0.f;
+  float mCursorHoldX = 0.f; // where the pointer was hidden, in editor points
+  float mCursorHoldY = 0.f;
   bool mButtonDown = false;
   unsigned long mLastClickTime = 0;
   float mLastClickX = -100.f;

@@ -1,5 +1,6 @@
 #pragma once
-// Writes RGBA pixels (rows top-down, 4 bytes a pixel) to a PNG file.
+// Writes RGBA pixels with premultiplied alpha, as the framebuffer holds them (rows top-down, 4
+// bytes a pixel), to a PNG file (straight alpha).
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,10 @@
 // IGraphicsLinux: X events into the graphics core's input. Positions arrive in window pixels and
-// go on in editor points; the mouse is touch 0.
+// go on in editor points; the mouse is touch 0. Keys arrive only while the text field holds the
+// focus (XSession), as the text of the user's keyboard layout.
 
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+#include "framework/graphics/platforms/linux/XSession.h"
+#include "framework/util/UtilUTF8.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -85,10 +88,65 @@ int VirtualKey(KeySym sym)
 
 } // namespace
 
+void IGraphicsLinux::HandleKeyEvent(const XEvent& event)
+{
+  XEvent copy = event; // the look-up takes a mutable event
+  std::string text;
+  unsigned long sym = NoSymbol;
+  if (XSession* pX = X())
+  {
+    pX->SetEventTime(copy.xkey.time);
+    pX->LookUpKey(copy, text, sym);
+  }
+  const int vk = VirtualKey(sym);
+  const unsigned state = copy.xkey.state;
+  auto send = [&](const char* utf8, int keyCode)
+  {
+    const IKeyPress key(utf8, keyCode, state & ShiftMask, state & ControlMask, state & Mod1Mask);
+    if (copy.type == KeyPress)
+      OnKeyDown(mMouseX, mMouseY, key);
+    else
+      OnKeyUp(mMouseX, mMouseY, key);
+  };
+  if (text.empty())
+  {
+    if (vk)
+      send("", vk);
+    return;
+  }
+  // One key event per character: an input method may commit several at once. The key code
+  // goes with the first.
+  const char* p = text.data();
+  const char* end = p + text.size();
+  bool first = true, ok = true;
+  while (p < end)
+  {
+    std::string one;
+    AppendUTF8(one, DecodeUTF8(p, end, ok));
+    send(one.c_str(), first ? vk : 0);
+    first = false;
+  }
+}
+
 void IGraphicsLinux::HandleXEvent(const XEvent& event)
 {
+  if (XSession* pX = X())
+  {
+    XEvent copy = event;
+    if (pX->FilterEvent(copy) || pX->HandleSelectionEvent(event))
+      return;
+    if (event.type == FocusOut)
+      pX->OnFocusOut(event);
+  }
   switch (event.type)
   {
+  case MappingNotify:
+  {
+    // The keyboard's layout changed: key look-ups follow it.
+    XEvent copy = event;
+    XRefreshKeyboardMapping(&copy.xmapping);
+    break;
+  }
   case Expose:
     // The window lost what it showed: show the off-screen frame again.
     if (event.xexpose.count == 0 && mSurface)
@@ -104,6 +162,8 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
     const float x = ToPoints(e.x), y = ToPoints(e.y);
     mMouseX = x;
     mMouseY = y;
+    if (XSession* pX = X())
+      pX->SetEventTime(e.time);
     if (e.button == Button4 || e.button == Button5)
     {
       OnMouseWheel(x, y, Modifiers(e.state, false, false), e.button == Button4 ? 1.f : -1.f);
@@ -119,16 +179,23 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
     if (dbl && OnMouseDblClick(x, y, mod))
     {
       mLastClickTime = 0; // a third click starts afresh
-      break;
     }
-    mLastClickTime = e.time;
-    mLastClickX = x;
-    mLastClickY = y;
-    IMouseInfo info;
-    info.x = x;
-    info.y = y;
-    info.ms = mod;
-    OnMouseDown({info});
+    else
+    {
+      mLastClickTime = e.time;
+      mLastClickX = x;
+      mLastClickY = y;
+      IMouseInfo info;
+      info.x = x;
+      info.y = y;
+      info.ms = mod;
+      OnMouseDown({info});
+    }
+    // A click that opened the text field, or went into it, gives the editor the keys.
+    const auto* pEntry = dynamic_cast<const IInWindowTextEntry*>(GetTextEntryControl());
+    if (pEntry && pEntry->EditInProgress())
+      if (XSession* pX = X())
+        pX->TakeFocus();
     break;
   }
   case ButtonRelease:
@@ -157,8 +224,15 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
       info.dX = x - mMouseX;
       info.dY = y - mMouseY;
       info.ms = Modifiers(e.state, left, right);
-      mMouseX = x;
-      mMouseY = y;
+      // The hidden pointer is held: the movement counts and the pointer goes back (the warp's
+      // own motion event then moves nothing and is dropped).
+      if (IsCursorLocked() && info.dX == 0.f && info.dY == 0.f)
+        break;
+      if (!IsCursorLocked() || !WarpPointerTo(mMouseX, mMouseY))
+      {
+        mMouseX = x;
+        mMouseY = y;
+      }
       OnMouseDrag({info});
     }
     else
@@ -175,22 +249,8 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
     break;
   case KeyPress:
   case KeyRelease:
-  {
-    XKeyEvent e = event.xkey;
-    char lookup[8] = {};
-    KeySym sym = 0;
-    const int n = XLookupString(&e, lookup, sizeof(lookup) - 1, &sym, nullptr);
-    char text[5] = {};
-    for (int i = 0; i < std::min(n, 4); ++i)
-      text[i] = lookup[i];
-    const IKeyPress key(text, VirtualKey(sym), e.state & ShiftMask, e.state & ControlMask,
-                        e.state & Mod1Mask);
-    if (event.type == KeyPress)
-      OnKeyDown(mMouseX, mMouseY, key);
-    else
-      OnKeyUp(mMouseX, mMouseY, key);
+    HandleKeyEvent(event);
     break;
-  }
   default:
     break;
   }

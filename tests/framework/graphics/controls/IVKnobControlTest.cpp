@@ -135,12 +135,13 @@ TEST_F(KnobTest, TypedValueGoesThroughThePromptInOneGesture)
   pKnob->OnMouseOver(value.MW(), value.MH(), IMouseMod());
   EXPECT_TRUE(pKnob->GetValueMouseOver());
 
+  delegate.mHostLog.clear();
   Press(value.MW(), value.MH());
   ASSERT_EQ(g.mTextEntries.size(), 1u);
   EXPECT_EQ(g.mTextEntries[0].bounds, value);
   EXPECT_EQ(g.mTextEntries[0].str, "50.0");
   EXPECT_EQ(pKnob->GetValue(), 0.5); // no drag started
-  delegate.mHostLog.clear();
+  // The gesture the press began belongs to the prompt and ends with the typed value.
   g.SetControlValueAfterTextEdit("72.3");
   EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 2", "value 2 0.723", "end 2"}));
   EXPECT_NEAR(delegate.GetParam(2)->Value(), 72.3, 1e-9);

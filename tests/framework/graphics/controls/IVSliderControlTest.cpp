@@ -127,6 +127,8 @@ TEST_F(VSliderTest, RangeSliderHandlesStayBetweenTheirNeighbours)
                                                  EDirection::kHorizontal, false, 8.f, 2.f));
   pRange->SetValue(0.25, 0);
   pRange->SetValue(0.75, 1);
+  pRange->SetDirty(true); // the parameters hold the values too
+  delegate.mHostLog.clear();
   // Even handles below the track, odd ones above it.
   const IRECT lo = pRange->GetHandleBounds(0);
   const IRECT hi = pRange->GetHandleBounds(1);

@@ -72,6 +72,23 @@ TEST(NanoVGPath, DashesFollowThePatternAcrossSegmentsAndTheClose)
   EXPECT_TRUE(NanoVGPath::Dash(p.Flatten(), zero, 2, 0.f).empty());
 }
 
+TEST(NanoVGPath, ZeroLengthDashesAreStubsAlongThePathOrNothing)
+{
+  NanoVGPath p;
+  p.MoveTo(0, 0);
+  p.LineTo(5, 0);
+  p.LineTo(5, 7); // 12 long, open, turning at 5
+  const float dots[] = {0.f, 4.f};
+  const auto stubs = NanoVGPath::Dash(p.Flatten(), dots, 2, 0.f, 0.5f);
+  // At 0, 4, 8 (around the corner, heading down) and 12, the very end.
+  ASSERT_EQ(stubs.size(), 4u);
+  const float expected[4][4] = {{0, 0, 0.5f, 0}, {4, 0, 4.5f, 0}, {5, 3, 5, 3.5f}, {5, 7, 5, 7.5f}};
+  for (size_t i = 0; i < stubs.size(); ++i)
+    for (size_t k = 0; k < 4; ++k)
+      EXPECT_NEAR(stubs[i].pts[k], expected[i][k], 1e-4) << i << " " << k;
+  EXPECT_TRUE(NanoVGPath::Dash(p.Flatten(), dots, 2, 0.f).empty()); // butt caps: no dots
+}
+
 TEST(NanoVGPath, ArcsStartUpAndRunClockwiseUnderTheTransform)
 {
   NanoVGPath p;

@@ -138,11 +138,24 @@ TEST(Vst2Unit, EditorMidiIsHandedOverBeforeTheBlockInOrder)
   const auto events = host.Events();
   ASSERT_EQ(events.size(), 3u);
   EXPECT_EQ(events[1].bytes[1], 62);
-  // More than the ring holds between two blocks: the oldest 32 survive.
+  // More than the ring holds between two blocks: the oldest 32 go with the next block, the
+  // rest wait in order (the controller moves after the ring filled up collapse into the last,
+  // and the note-off behind them keeps its place) and follow once the idle timer has run.
   for (int i = 0; i < 40; i++)
     plug.SendMidiMsgFromUI(IMidiMsg(0, 0xB0, 1, static_cast<uint8_t>(i)));
+  plug.SendMidiMsgFromUI(IMidiMsg(0, 0x80, 60, 0));
+  EXPECT_EQ(plug.NPendingMidiFromEditor(), 2);
   host.ProcessFloat(nullptr, outs, 32);
   EXPECT_EQ(plug.mMidiIn, 3 + 32);
+  std::unique_ptr<Timer> timer(Timer::Create([](Timer&) {}, 1000));
+  plug.OnTimer(*timer);
+  host.ProcessFloat(nullptr, outs, 32);
+  EXPECT_EQ(plug.mMidiIn, 3 + 32 + 2);
+  const auto late = host.Events();
+  ASSERT_GE(late.size(), 2u);
+  EXPECT_EQ(late[late.size() - 2].bytes[2], 39); // the wheel's last position
+  EXPECT_EQ(late.back().bytes[0], 0x80);
+  EXPECT_EQ(plug.DroppedMidiFromEditor(), 0);
 }
 
 TEST(Vst2Unit, EditorSysExGoesToTheHostAfterTheBlock)

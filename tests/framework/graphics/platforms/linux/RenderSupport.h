@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -77,11 +78,13 @@ inline std::vector<uint8_t> TwoFramePNG(int w, int h)
   return png;
 }
 
-// An editor rendered headless; the layout attaches what the test adds before Open.
+// An editor rendered headless at a display's scale and a UI zoom (draw scale); the layout
+// attaches what the test adds before Open.
 class HeadlessEditor
 {
 public:
-  HeadlessEditor(int w, int h, float screenScale = 1.f) : mGraphics(mDelegate, w, h)
+  HeadlessEditor(int w, int h, float screenScale = 1.f, float drawScale = 1.f)
+    : mGraphics(mDelegate, w, h, 60, drawScale)
   {
     mScreenScale = screenScale;
     mDelegate.mLayoutFunc = [this](IGraphics* pGraphics)
@@ -136,9 +139,9 @@ public:
     const IColor got = image.At(x, y);
     if (!Near(got, expected, tolerance))
     {
-      const std::string file = std::string("failed-") +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                               ".png";
+      std::string file = std::string("failed-") +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
+      std::replace(file.begin(), file.end(), '/', '-'); // parametrised tests: Name/param
       WritePNG(file.c_str(), image.rgba, image.w, image.h);
       ADD_FAILURE() << what << " at (" << x << ", " << y << "): got " << Fmt(got) << ", expected "
                     << Fmt(expected) << " (frame written to " << file << ")";

@@ -1,8 +1,12 @@
-// Headless renders of small layouts at screen scales 1 and 2, checked pixel by pixel.
+// Headless renders of small layouts at display scales 1, 1.5 and 2 and at UI zooms (draw
+// scales) 1.5 and 2, checked pixel by pixel.
 
 #include "tests/framework/graphics/platforms/linux/RenderSupport.h"
 
+#include <stb/stb_image.h>
+
 #include <cmath>
+#include <cstdio>
 
 using namespace plugin::igraphics;
 using namespace plugin::igraphics::test;
@@ -16,17 +20,26 @@ const IColor kGreen(255, 0, 255, 0);
 const IColor kBlue(255, 0, 0, 255);
 const IColor kBlack(255, 0, 0, 0);
 
-class RenderTest : public ::testing::TestWithParam<float>
+struct Scales
+{
+  float screen; // the display's
+  float draw;   // the user's zoom of the editor
+};
+
+class RenderTest : public ::testing::TestWithParam<Scales>
 {
 protected:
-  float Scale() const { return GetParam(); }
+  // Pixels per point.
+  float Scale() const { return GetParam().screen * GetParam().draw; }
 
-  // Opens an editor of w x h points whose first control paints it white.
-  HeadlessEditor& Make(int w, int h)
+  // Opens an editor of w x h points whose first control paints it white (or that has no
+  // background).
+  HeadlessEditor& Make(int w, int h, bool background = true)
   {
-    mEditor = std::make_unique<HeadlessEditor>(w, h, Scale());
-    mEditor->Add(IRECT(0.f, 0.f, float(w), float(h)),
-                 [w, h](IGraphics& g, IControl&) { g.FillRect(kWhite, IRECT(0, 0, w, h)); });
+    mEditor = std::make_unique<HeadlessEditor>(w, h, GetParam().screen, GetParam().draw);
+    if (background)
+      mEditor->Add(IRECT(0.f, 0.f, float(w), float(h)),
+                   [w, h](IGraphics& g, IControl&) { g.FillRect(kWhite, IRECT(0, 0, w, h)); });
     return *mEditor;
   }
 
@@ -208,6 +221,9 @@ TEST_P(RenderTest, BitmapFramesAndScaledVariants)
   const Image image = e.Render();
   ExpectAt(image, 10, 10, kRed, "frame 1");
   ExpectAt(image, 40, 10, kGreen, "frame 2");
+  // The rows where the frames meet in the strip: nothing of the neighbour bleeds in.
+  ExpectAt(image, 10, 20.f - 0.5f / Scale(), kRed, "frame 1, last row");
+  ExpectAt(image, 40, 0, kGreen, "frame 2, first row");
   ExpectAt(image, 70, 4, kRed, "fitted: top half", 4);
   ExpectAt(image, 70, 16, kGreen, "fitted: bottom half", 4);
   ExpectAt(image, 25, 10, kWhite, "between the bitmaps");
@@ -262,6 +278,8 @@ TEST_P(RenderTest, LayersWithDropShadows)
   Open();
   const Image image = e.Render();
   ExpectAt(image, 25, 20, kRed, "the layer's content");
+  ExpectAt(image, 39.5f, 29.5f, kRed, "the content's far corner");
+  ExpectAt(image, 45, 12, kWhite, "right of the content, above the shadow", 12);
   const IColor shadow = image.At(int(44 * Scale()), int(34 * Scale()));
   EXPECT_LT(shadow.R, 100) << "shadow below and right of the content";
   ExpectAt(image, 80, 20, kWhite, "outside the layer");
@@ -272,10 +290,13 @@ TEST_P(RenderTest, LayersWithDropShadows)
   EXPECT_LT(again.At(int(44 * Scale()), int(34 * Scale())).R, 100);
 }
 
-TEST_P(RenderTest, APartialRedrawKeepsWhatItDidNotRedraw)
+TEST_P(RenderTest, APartialRedrawDrawsItsRegionAsAFullOneAndKeepsTheRest)
 {
-  HeadlessEditor& e = Make(100, 40);
-  IColor leftColor = kRed;
+  // Translucent controls on no background: a region drawn over what it held would build up.
+  HeadlessEditor& e = Make(100, 40, false);
+  e.Add(IRECT(0, 0, 100, 40),
+        [&](IGraphics& g, IControl&) { g.FillRect(IColor(128, 0, 0, 255), g.GetBounds()); });
+  IColor leftColor(128, 255, 0, 0);
   DrawControl* pLeft = e.Add(IRECT(0, 0, 40, 40), [&](IGraphics& g, IControl& self)
                              { g.FillRect(leftColor, self.GetRECT()); });
   DrawControl* pRight = e.Add(IRECT(60, 0, 100, 40), [](IGraphics& g, IControl& self)
@@ -283,13 +304,94 @@ TEST_P(RenderTest, APartialRedrawKeepsWhatItDidNotRedraw)
   Open();
   e.Render();
   const int rightDraws = pRight->mDraws;
-  leftColor = kGreen;
+  leftColor = IColor(128, 0, 255, 0);
   pLeft->SetDirty(false);
   e.mGraphics.OnTick();
   const Image image = e.Read();
   EXPECT_EQ(pRight->mDraws, rightDraws) << "the clean control was drawn again";
-  ExpectAt(image, 20, 20, kGreen, "redrawn");
+  // Half green over half blue, premultiplied: what a first frame shows.
+  ExpectAt(image, 20, 20, IColor(192, 0, 128, 64), "redrawn");
   ExpectAt(image, 80, 20, kBlue, "kept from the last frame");
+  ExpectAt(image, 50, 20, IColor(128, 0, 0, 128), "not redrawn");
+  // Nothing dirty: nothing is drawn.
+  const int leftDraws = pLeft->mDraws;
+  e.mGraphics.OnTick();
+  EXPECT_EQ(pLeft->mDraws + pRight->mDraws, leftDraws + rightDraws);
+}
+
+TEST_P(RenderTest, ABitmapRescaledWhileDrawingLeavesTheTransformAndTheClip)
+{
+  const std::vector<uint8_t> png = TwoFramePNG(10, 20);
+  HeadlessEditor& e = Make(80, 40);
+  e.Add(IRECT(20, 0, 60, 40),
+        [&](IGraphics& g, IControl&)
+        {
+          g.PathTransformTranslate(10.f, 10.f);
+          // No 3x variant yet: it is made now, through an off-screen layer at scale 3.
+          ASSERT_TRUE(
+            g.LoadBitmap("rescaled.png", png.data(), int(png.size()), 2, false, 3).IsValid());
+          g.FillRect(kBlue, IRECT(10, 0, 30, 20));
+          g.FillRect(kRed, IRECT(-20, 22, 80, 28)); // wider than the control
+        });
+  Open();
+  const Image image = e.Render();
+  ExpectAt(image, 30, 20, kBlue, "drawn where the transform puts it");
+  ExpectAt(image, 15, 5, kWhite, "nothing before the transform");
+  ExpectAt(image, 40, 35, kRed, "inside the control");
+  ExpectAt(image, 10, 35, kWhite, "clipped left of the control");
+  ExpectAt(image, 70, 35, kWhite, "clipped right of the control");
+}
+
+TEST_P(RenderTest, ZeroLengthDashesWithRoundCapsAreDots)
+{
+  HeadlessEditor& e = Make(100, 40);
+  e.Add(IRECT(0, 0, 100, 40),
+        [](IGraphics& g, IControl&)
+        {
+          const float dots[] = {0.f, 20.f};
+          IStrokeOptions round;
+          round.mCapOption = ELineCap::kRound;
+          round.mDash.SetDash(dots, 0.f, 2);
+          g.PathMoveTo(10, 10);
+          g.PathLineTo(90, 10);
+          g.PathStroke(IPattern(kBlack), 6.f, round);
+          IStrokeOptions butt = round;
+          butt.mCapOption = ELineCap::kButt;
+          g.PathMoveTo(10, 30);
+          g.PathLineTo(90, 30);
+          g.PathStroke(IPattern(kBlack), 6.f, butt);
+        });
+  Open();
+  const Image image = e.Render();
+  for (float x : {10.f, 30.f, 50.f, 70.f, 90.f})
+    ExpectAt(image, x, 10, kBlack, "a dot");
+  ExpectAt(image, 30, 11.5f, kBlack, "a round dot, as tall as the stroke is wide", 40);
+  ExpectAt(image, 20, 10, kWhite, "between the dots");
+  ExpectAt(image, 30, 30, kWhite, "butt caps: nothing");
+}
+
+TEST_P(RenderTest, TextInAFontNotLoadedFallsBackToTheDefaultFont)
+{
+  const IText missing(20.f, kBlack, "NoSuchFont", EAlign::kNear, EVAlign::kMiddle);
+  const IText roboto(20.f, kBlack, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle);
+  IRECT measuredMissing, measuredRoboto;
+  HeadlessEditor& e = Make(200, 60);
+  e.Add(IRECT(0, 0, 200, 60),
+        [&](IGraphics& g, IControl&)
+        {
+          measuredMissing = measuredRoboto = IRECT(10, 10, 190, 50);
+          g.MeasureText(missing, "Pelmora", measuredMissing);
+          g.MeasureText(roboto, "Pelmora", measuredRoboto);
+          g.DrawText(missing, "Pelmora", IRECT(10, 10, 190, 50));
+        });
+  Open();
+  const IRECT ink = InkBox(e.Render(), Scale());
+  ASSERT_FALSE(ink.Empty()) << "no text drawn";
+  EXPECT_TRUE(measuredMissing == measuredRoboto) << Fmt(measuredMissing) << Fmt(measuredRoboto);
+  EXPECT_NEAR(ink.H(), 14.2f, 1.5f);
+  EXPECT_GE(ink.L, measuredRoboto.L - 1.f);
+  EXPECT_LE(ink.R, measuredRoboto.R + 1.f);
+  EXPECT_GT(ink.W(), measuredRoboto.W() - 8.f);
 }
 
 TEST_P(RenderTest, AResizedEditorDrawsAtItsNewSize)
@@ -298,7 +400,7 @@ TEST_P(RenderTest, AResizedEditorDrawsAtItsNewSize)
   e.Add(IRECT(0, 0, 40, 30), [](IGraphics& g, IControl&) { g.FillRect(kRed, g.GetBounds()); });
   Open();
   e.Render();
-  e.mGraphics.Resize(60, 20, 1.f);
+  e.mGraphics.Resize(60, 20, e.mGraphics.GetDrawScale());
   const Image image = e.Render();
   EXPECT_EQ(image.w, static_cast<int>(60 * Scale()));
   EXPECT_EQ(image.h, static_cast<int>(20 * Scale()));
@@ -306,7 +408,40 @@ TEST_P(RenderTest, AResizedEditorDrawsAtItsNewSize)
   ExpectAt(image, 55, 15, IColor(0, 0, 0, 0), "no control there: a new framebuffer is clear");
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, RenderTest, ::testing::Values(1.f, 2.f),
-                         [](const auto& info) { return info.param == 1.f ? "x1" : "x2"; });
+INSTANTIATE_TEST_SUITE_P(Scales, RenderTest,
+                         ::testing::Values(Scales{1.f, 1.f}, Scales{1.5f, 1.f}, Scales{2.f, 1.f},
+                                           Scales{1.f, 1.5f}, Scales{1.f, 2.f}),
+                         [](const auto& info)
+                         {
+                           auto name = [](float s)
+                           {
+                             return s == 1.5f ? "1_5" : s == 2.f ? "2" : "1";
+                           };
+                           return std::string("screen") + name(info.param.screen) + "_zoom" +
+                                  name(info.param.draw);
+                         });
+
+TEST(SnapshotTest, PNGsStoreStraightAlpha)
+{
+  HeadlessEditor e(20, 20);
+  e.Add(IRECT(0, 0, 20, 20),
+        [](IGraphics& g, IControl&) { g.FillRect(IColor(128, 255, 64, 0), g.GetBounds()); });
+  if (!e.Open())
+    GTEST_SKIP() << "no headless OpenGL context";
+  const std::string path = ::testing::TempDir() + "pelmora-snapshot.png";
+  ASSERT_TRUE(e.mGraphics.SaveSnapshotPNG(path.c_str()));
+  std::vector<uint8_t> file(1 << 16);
+  FILE* pFile = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(pFile, nullptr);
+  file.resize(std::fread(file.data(), 1, file.size(), pFile));
+  std::fclose(pFile);
+  std::remove(path.c_str());
+  int w = 0, h = 0, n = 0;
+  uint8_t* pixels = stbi_load_from_memory(file.data(), int(file.size()), &w, &h, &n, 4);
+  ASSERT_NE(pixels, nullptr);
+  const IColor got(pixels[3], pixels[0], pixels[1], pixels[2]);
+  stbi_image_free(pixels);
+  EXPECT_TRUE(Near(got, IColor(128, 255, 64, 0))) << Fmt(got);
+}
 
 } // namespace

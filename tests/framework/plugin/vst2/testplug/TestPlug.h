@@ -71,6 +71,11 @@ plugin::Config TestPlugConfig();
 constexpr plugin::igraphics::IColor kTestPlugBackground(255, 32, 34, 48);
 constexpr plugin::igraphics::IColor kTestPlugSliderFill(255, 250, 160, 30);
 constexpr plugin::igraphics::IRECT kTestPlugSliderBounds(100.f, 100.f, 500.f, 140.f);
+// Captions that prompt for a value: "Voices" by a text field, "Mode" by a menu of its texts.
+constexpr plugin::igraphics::IRECT kTestPlugVoicesBounds(100.f, 200.f, 260.f, 232.f);
+constexpr plugin::igraphics::IRECT kTestPlugModeBounds(300.f, 200.f, 460.f, 232.f);
+// A free text field (no parameter): a click opens a text entry whose text it then shows.
+constexpr plugin::igraphics::IRECT kTestPlugNameBounds(100.f, 260.f, 460.f, 292.f);
 
 class TestPlug : public plugin::IPluginVST2
 {

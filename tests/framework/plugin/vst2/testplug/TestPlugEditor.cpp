@@ -1,12 +1,14 @@
-// The test plug-in's editor: a panel with the logo, a title and one horizontal slider bound to
-// the "Gain" parameter (a press jumps to the pointer, a drag follows it), enough to see pixels
-// and to drive a parameter through a window. A host may choose the library gallery instead
-// (TestPlugGallery.cpp).
+// The test plug-in's editor: a panel with the logo, a title, one horizontal slider bound to the
+// "Gain" parameter (a press jumps to the pointer, a drag follows it) and two captions that prompt
+// for values ("Voices" by typing, "Mode" from a menu) and a free text field, enough to see pixels
+// and to drive parameters and the keyboard through a window. A host may choose the library
+// gallery instead (TestPlugGallery.cpp).
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/IGraphicsFactory.h"
+#include "framework/graphics/controls/ITextControl.h"
 
 using namespace plugin;
 using namespace plugin::igraphics;
@@ -52,6 +54,22 @@ public:
   }
 };
 
+class TestNameField : public ITextControl
+{
+public:
+  TestNameField(const IRECT& bounds, const IText& text, const IColor& bg)
+    : ITextControl(bounds, "name", text, bg)
+  {
+    mIgnoreMouse = false;
+    SetTextEntryLength(32);
+  }
+  void OnMouseDown(float, float, const IMouseMod&) override
+  {
+    GetUI()->CreateTextEntry(*this, mText, mRECT, GetStr(), 0);
+  }
+  void OnTextEntryCompletion(const char* str, int) override { SetStr(str); }
+};
+
 } // namespace
 
 void TestPlug::SetUpEditor()
@@ -69,5 +87,13 @@ void TestPlug::SetUpEditor()
     }
     pGraphics->AttachControl(new TestPanel(pGraphics->GetBounds()));
     pGraphics->AttachControl(new TestSlider(kTestPlugSliderBounds, kParamGain));
+    const IText caption(16.f, IColor(255, 230, 232, 240), "Roboto-Regular", EAlign::kCenter,
+                        EVAlign::kMiddle, 0.f, IColor(255, 18, 20, 28), IColor(255, 240, 242, 248));
+    const IColor captionBG(255, 52, 56, 70);
+    pGraphics->AttachControl(
+      new ICaptionControl(kTestPlugVoicesBounds, kParamVoices, caption, captionBG, false));
+    pGraphics->AttachControl(
+      new ICaptionControl(kTestPlugModeBounds, kParamMode, caption, captionBG, false));
+    pGraphics->AttachControl(new TestNameField(kTestPlugNameBounds, caption, captionBG));
   };
 }

@@ -1,7 +1,9 @@
 // The editor inside a host window, under Xvfb: the test plug-in is loaded through the host
 // tool's code, its editor opened in a plain X11 parent window, its pixels read from the parent,
 // a click and a drag sent to it, and it is closed, also after the host destroyed the parent.
-// The plug-in's library gallery is opened the same way and every control in it clicked.
+// Value prompts, menus, the keyboard and the clipboard are driven with real X input (xdotool
+// through the XTEST extension) and through the host's VST2 key calls. The plug-in's library
+// gallery is opened the same way and every control in it clicked.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 #include "tools/VstHost.h"
@@ -10,8 +12,12 @@
 // After gtest: Xlib's macros (None, Bool, ...) would break its headers.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include <dlfcn.h>
@@ -20,6 +26,7 @@ namespace
 {
 
 using plugin::igraphics::IColor;
+using plugin::igraphics::IRECT;
 
 // The GL stack stays loaded to the end of the process, as in a host that draws with GL itself
 // (the plug-in is loaded and unloaded by each test), and so that a leak report names Mesa's
@@ -128,6 +135,76 @@ protected:
     XSendEvent(mDisplay, w, True, PointerMotionMask, &e);
   }
 
+  // Real input through the X server (XTEST), as a user's hands give it.
+  static void Xdo(const std::string& args)
+  {
+    ASSERT_EQ(std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
+  }
+
+  Window Focus()
+  {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(mDisplay, &focus, &revert);
+    return focus;
+  }
+
+  float Param(int idx) { return mPlugin.Effect()->getParameter(mPlugin.Effect(), idx); }
+
+  // Every value of the parameter reached the host between a begin and an end of its gesture,
+  // and every gesture begun was ended; answers how many values came.
+  int ValuesInsideGestures(int paramIdx)
+  {
+    int open = 0, values = 0;
+    for (const auto& call : mPlugin.Calls())
+    {
+      if (call.index != paramIdx)
+        continue;
+      if (call.opcode == kVst2HostBeginEdit)
+        ++open;
+      else if (call.opcode == kVst2HostEndEdit)
+        --open;
+      else if (call.opcode == kVst2HostAutomate)
+      {
+        EXPECT_EQ(open, 1) << "a value outside its gesture";
+        ++values;
+      }
+    }
+    EXPECT_EQ(open, 0) << "a gesture left open";
+    return values;
+  }
+
+  // The CLIPBOARD as UTF-8, asked for as another client does; the editor answers from its idle
+  // calls.
+  std::string ReadClipboard(Window requestor)
+  {
+    const Atom clipboard = XInternAtom(mDisplay, "CLIPBOARD", False);
+    const Atom utf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
+    const Atom property = XInternAtom(mDisplay, "TEST_CLIPBOARD", False);
+    XConvertSelection(mDisplay, clipboard, utf8, property, requestor, CurrentTime);
+    XFlush(mDisplay);
+    for (int i = 0; i < 100; ++i)
+    {
+      Idle(1);
+      XEvent e;
+      if (!XCheckTypedWindowEvent(mDisplay, requestor, SelectionNotify, &e))
+        continue;
+      if (e.xselection.property == None)
+        return "(refused)";
+      Atom type = 0;
+      int format = 0;
+      unsigned long n = 0, after = 0;
+      unsigned char* pData = nullptr;
+      XGetWindowProperty(mDisplay, requestor, property, 0, 1024, True, AnyPropertyType, &type,
+                         &format, &n, &after, &pData);
+      std::string text(pData ? reinterpret_cast<const char*>(pData) : "", n);
+      if (pData)
+        XFree(pData);
+      return text;
+    }
+    return "(no answer)";
+  }
+
   intptr_t Probe(int what) { return mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, what); }
 
   // Calls of the opcode for the parameter since the records were cleared.
@@ -163,6 +240,7 @@ TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)
   EXPECT_TRUE(Near(PixelOf(parent, 150, 120), kTestPlugSliderFill));
   EXPECT_FALSE(Near(PixelOf(parent, 450, 120), kTestPlugSliderFill));
   EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
+  const IColor logo = PixelOf(parent, 68, 36);
 
   const Window child = ChildOf(parent);
   ASSERT_NE(child, 0u);
@@ -193,8 +271,12 @@ TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)
   EXPECT_EQ(calls[first].index, kParamGain);
   EXPECT_EQ(calls[last].opcode, kVst2HostEndEdit);
   EXPECT_NEAR(mPlugin.Effect()->getParameter(mPlugin.Effect(), kParamGain), 0.75, 0.011);
-  // The slider was redrawn at its new value.
+  // The slider was redrawn at its new value (frames of its region only), and the window still
+  // shows what those frames did not redraw.
   EXPECT_TRUE(Near(PixelOf(parent, 350, 120), kTestPlugSliderFill));
+  EXPECT_FALSE(Near(PixelOf(parent, 450, 120), kTestPlugSliderFill));
+  EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
+  EXPECT_TRUE(Near(PixelOf(parent, 68, 36), logo));
 
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   XDestroyWindow(mDisplay, parent);
@@ -222,6 +304,191 @@ TEST_F(EditorWindowTest, ClosesAfterTheHostDestroyedItsWindow)
   EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   XDestroyWindow(mDisplay, parent);
+}
+
+// Another client owning the CLIPBOARD with a text, on a connection and a thread of its own, so
+// that it answers while the editor waits for it.
+class ClipboardOwner
+{
+public:
+  explicit ClipboardOwner(const std::string& text) : mText(text)
+  {
+    mThread = std::thread([this] { Run(); });
+    while (!mReady)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ~ClipboardOwner()
+  {
+    mStop = true;
+    mThread.join();
+  }
+
+private:
+  void Run()
+  {
+    Display* pDisplay = XOpenDisplay(nullptr);
+    const Window window =
+      XCreateSimpleWindow(pDisplay, DefaultRootWindow(pDisplay), 0, 0, 1, 1, 0, 0, 0);
+    const Atom clipboard = XInternAtom(pDisplay, "CLIPBOARD", False);
+    const Atom utf8 = XInternAtom(pDisplay, "UTF8_STRING", False);
+    XSetSelectionOwner(pDisplay, clipboard, window, CurrentTime);
+    XSync(pDisplay, False);
+    mReady = true;
+    while (!mStop)
+    {
+      while (XPending(pDisplay) > 0)
+      {
+        XEvent e;
+        XNextEvent(pDisplay, &e);
+        if (e.type != SelectionRequest)
+          continue;
+        const XSelectionRequestEvent& r = e.xselectionrequest;
+        XEvent reply = {};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = r.requestor;
+        reply.xselection.selection = r.selection;
+        reply.xselection.target = r.target;
+        reply.xselection.time = r.time;
+        reply.xselection.property = None;
+        if (r.target == utf8)
+        {
+          XChangeProperty(pDisplay, r.requestor, r.property, utf8, 8, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(mText.data()),
+                          static_cast<int>(mText.size()));
+          reply.xselection.property = r.property;
+        }
+        XSendEvent(pDisplay, r.requestor, False, NoEventMask, &reply);
+        XFlush(pDisplay);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    XDestroyWindow(pDisplay, window);
+    XCloseDisplay(pDisplay);
+  }
+
+  std::string mText;
+  std::thread mThread;
+  std::atomic<bool> mReady{false};
+  std::atomic<bool> mStop{false};
+};
+
+// The centre of a rectangle of the test editor, in screen pixels (the parent sits at 0, 0).
+std::string At(const IRECT& r, float dy = 0.f)
+{
+  return std::to_string(int(r.MW())) + " " + std::to_string(int(r.MH() + dy));
+}
+
+TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheKeysBack)
+{
+  const Window parent = MakeParent();
+  XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime); // the host has the keys
+  XSync(mDisplay, False);
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+  Idle();
+  const Window child = ChildOf(parent);
+  EXPECT_EQ(Focus(), parent); // opening took nothing
+
+  // A click on the caption opens the field, which takes the keys; Return commits.
+  mPlugin.ClearRecords();
+  Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
+  Idle();
+  EXPECT_EQ(Focus(), child);
+  Xdo("type 12");
+  Xdo("key Return");
+  Idle();
+  EXPECT_NEAR(Param(kParamVoices), 11.0 / 15.0, 1e-6);
+  EXPECT_EQ(ValuesInsideGestures(kParamVoices), 1);
+  EXPECT_EQ(Focus(), parent); // given back once the edit ended
+
+  // The menu of the mode's texts: hover the second item and click it.
+  mPlugin.ClearRecords();
+  Xdo("mousemove " + At(kTestPlugModeBounds) + " click 1");
+  Idle();
+  EXPECT_EQ(Focus(), parent); // a menu takes no keys
+  // Rows about 24 pixels high from 6 under the caption: the second row's middle.
+  Xdo("mousemove " + At(kTestPlugModeBounds, 16.f + 6.f + 36.f));
+  Idle(2);
+  Xdo("click 1");
+  Idle();
+  EXPECT_NEAR(Param(kParamMode), 1.0 / 3.0, 1e-6);
+  EXPECT_EQ(ValuesInsideGestures(kParamMode), 1);
+  EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 1);
+
+  // Keys from the host's key calls reach the field too.
+  Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
+  Idle();
+  mPlugin.Dispatch(kVst2EffEditKeyDown, '7', 0, nullptr, 0.f);
+  mPlugin.Dispatch(kVst2EffEditKeyDown, 0, 4, nullptr, 0.f); // Return
+  Idle();
+  EXPECT_NEAR(Param(kParamVoices), 6.0 / 15.0, 1e-6);
+  EXPECT_EQ(Focus(), parent);
+
+  // Closing the editor with a menu open ends its request and the gesture of its press.
+  mPlugin.ClearRecords();
+  Xdo("mousemove " + At(kTestPlugModeBounds) + " click 1");
+  Idle();
+  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 1);
+  EXPECT_EQ(mPlugin.CountCalls(kVst2HostEndEdit), 1);
+  XDestroyWindow(mDisplay, parent);
+  XSync(mDisplay, False);
+}
+
+TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOtherClients)
+{
+  // Two characters beyond the US layout, on keycodes that had none.
+  int minCode = 0, maxCode = 0, perCode = 0;
+  XDisplayKeycodes(mDisplay, &minCode, &maxCode);
+  KeySym* pMap = XGetKeyboardMapping(mDisplay, minCode, maxCode - minCode + 1, &perCode);
+  std::vector<int> free;
+  for (int code = maxCode; code >= minCode && free.size() < 2; --code)
+  {
+    bool empty = true;
+    for (int k = 0; k < perCode; ++k)
+      empty = empty && pMap[(code - minCode) * perCode + k] == NoSymbol;
+    if (empty)
+      free.push_back(code);
+  }
+  XFree(pMap);
+  ASSERT_EQ(free.size(), 2u);
+  KeySym eacute = XK_eacute, zhe = XK_Cyrillic_zhe, none = NoSymbol;
+  XChangeKeyboardMapping(mDisplay, free[0], 1, &eacute, 1);
+  XChangeKeyboardMapping(mDisplay, free[1], 1, &zhe, 1);
+  XSync(mDisplay, False);
+
+  const Window parent = MakeParent();
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+  Idle();
+  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
+  Idle();
+  Xdo("type ab");
+  Xdo("key eacute Cyrillic_zhe ctrl+a ctrl+c");
+  Idle();
+  EXPECT_EQ(ReadClipboard(parent), "ab\xC3\xA9\xD0\xB6");
+
+  // Another client's text pasted into a numeric field: filtered, then committed.
+  {
+    ClipboardOwner owner("1x3\n");
+    Xdo("key Escape");
+    Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
+    Idle();
+    Xdo("key ctrl+v Return");
+    Idle();
+  }
+  EXPECT_NEAR(Param(kParamVoices), 12.0 / 15.0, 1e-6);
+
+  // Closed while a field edits: the keys go back to the host's window.
+  XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
+  XSync(mDisplay, False);
+  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
+  Idle();
+  EXPECT_EQ(Focus(), ChildOf(parent));
+  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  EXPECT_EQ(Focus(), parent);
+  XDestroyWindow(mDisplay, parent);
+  XChangeKeyboardMapping(mDisplay, free[0], 1, &none, 1);
+  XChangeKeyboardMapping(mDisplay, free[1], 1, &none, 1);
+  XSync(mDisplay, False);
 }
 
 TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)

@@ -1,0 +1,152 @@
+#pragma once
+// IVMultistageEnvelopeControl: the graphical editor of one multistage envelope of the sound model
+// (an operator's envelope or the modulation envelope).
+//
+// The envelope is drawn as a polyline over a time axis in milliseconds: point 0 is level 0 at
+// time 0, point k + 1 the end of stage k (and the start of stage k + 1). The view maps time to x
+// with a scale in points per millisecond and a scroll offset in points (the view's left edge is
+// that far right of time 0): x = graph left - offset + scale x time. Levels 0..1 run from the
+// graph's bottom to its top.
+//
+// Editing: dragging a point (left button on its 10 x 10 handle) moves the level of both stages
+// that meet there (the last point's level stays) and the duration of the stage that ends there;
+// every later point moves along with it. A stage lasts at least the envelope's minimum length
+// (200 samples falling, 30 rising, at 44.1 kHz) and at most 5 seconds; a move that would put a
+// point left of its predecessor or outside the graph leaves its time as it was. Dragging
+// elsewhere in the graph, or turning the scroll wheel, changes the view: up zooms in (0.015 to
+// 4 points per millisecond), sideways scrolls (never left of time 0 nor past the envelope's
+// end). A double click in the graph fits the whole envelope into 95 % of its width. The switch
+// right of the graph (its top 14 points) turns sustain on and off. The column right of the graph
+// shows the selected point's level and the length of the stage that ends there.
+//
+// Threads: the envelope lives in the sound model as a SharedEnvelope, which voices copy on the
+// audio thread when a note starts. The control keeps its own copy for drawing (taken by Update)
+// and changes the model only through SharedEnvelope::Edit, which applies one whole change (a drag
+// step, a sustain toggle) to the model's current envelope and publishes the result at once: a
+// voice starting a note gets the envelope from before or after the change, never half of it,
+// and never waits. The control itself runs on the main thread only.
+
+#include "framework/graphics/IControl.h"
+#include "framework/graphics/IGraphicsCache.h"
+#include "instrument/dsp/GlobalParams.h"
+
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+namespace plugin::igraphics
+{
+
+class IVMultistageEnvelopeControl : public IControl
+{
+public:
+  // The class defaults of the editor's theme: the layout hands them to every envelope editor
+  // (an operator's editor takes the operator's colour for its line and value text instead).
+  static const IColor DEFAULT_BG_COLOR;
+  static const IColor DEFAULT_LN_COLOR;
+  static const IColor DEFAULT_FR_COLOR;
+  static const IColor DEFAULT_SL_COLOR;
+  static const IColor DEFAULT_LBL_BG_COLOR;
+  static const IColor DEFAULT_LBL_FG_COLOR;
+  static const IColor DEFAULT_VAL_BG_COLOR;
+  static const IColor DEFAULT_VAL_FG_COLOR;
+
+  // Limits of the view: the zoom a drag or the wheel gives, in points per millisecond, and
+  // what a fit may give (the longest envelope, 64 stages of 5 s, still fits a wide graph).
+  static constexpr float kMinTimeScale = 0.015f;
+  static constexpr float kMaxTimeScale = 4.f;
+  static constexpr float kMinFitTimeScale = 0.0005f;
+  static constexpr float kMaxFitTimeScale = 100.f;
+  static constexpr float kDefaultTimeScale = 0.2f;
+  static constexpr float kMaxStageMilliseconds = 5000.f;
+
+  // One point of the drawn polyline, in editor coordinates.
+  struct EnvCoord
+  {
+    float x = 0.f;
+    float y = 0.f;
+  };
+
+  // The graph and the sustain switch are placed once, from these bounds. sustainSVGs: the
+  // switch while sustain is off, then while it is on.
+  IVMultistageEnvelopeControl(const IRECT& bounds, SharedEnvelope* pEnvelope,
+                              std::initializer_list<ISVG> sustainSVGs, const IColor& lineColor,
+                              const IColor& valueFgColor, const IColor& valueBgColor,
+                              const IColor& labelFgColor, const IColor& labelBgColor,
+                              const IColor& bgColor, const IColor& frameColor,
+                              const IColor& sustainColor);
+
+  // Reads the envelope from the sound model again and rebuilds the points for the current view;
+  // does not redraw.
+  void Update();
+  // Update, fit the whole envelope into view and redraw: what the editor calls after the model
+  // changed under it (a preset loaded, a state restored, an envelope copied).
+  void Refresh();
+  // Fits the envelope into 95 % of the graph's width from its left edge (scroll 0) and redraws.
+  // An envelope without length, or a graph without width, keeps the current zoom.
+  void FitToView();
+
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+  // A press ending without a release ends its drag the same way.
+  void OnMouseCaptureLost() override;
+  void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
+  void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
+  void OnMouseWheel(float x, float y, const IMouseMod& mod, float d) override;
+  void Draw(IGraphics& g) override;
+
+  const std::vector<EnvCoord>& GetCoords() const { return mCoords; }
+  // The envelope as the control last read or edited it.
+  const EnvelopeParameter& GetShownEnvelope() const { return mShown; }
+  const IRECT& GetGraphRECT() const { return mGraphRect; }
+  const IRECT& GetSustainRECT() const { return mSustainRect; }
+  int GetSelected() const { return mSelected; }
+  float GetTimeScale() const { return mTimeScale; }
+  float GetTimeOffset() const { return mTimeOffset; }
+  // The stage's length as it plays, in milliseconds (its length in samples at the rate).
+  float StageMilliseconds(int stage) const;
+  // Whether (x, y) lies on point i's handle.
+  bool HitsPoint(int i, float x, float y) const;
+
+private:
+  int NStages() const { return mShown.NumStages(); }
+  int SustainPoint() const { return mShown.mReleaseStage; }
+  // The view's width of the envelope: the last point's x less point 0's.
+  float EnvelopeWidth() const;
+  // Applies one change to the model's envelope and publishes it; the control's copy follows.
+  void EditEnvelope(const std::function<void(EnvelopeParameter&)>& edit);
+  void DragPoint(int i, float dX, float dY);
+  void DragView(float dX, float dY);
+  // The end of a press, released or not.
+  void EndDrag();
+
+  void DrawTimeGrid(IGraphics& g);
+  void DrawEnvelope(IGraphics& g);
+  void DrawReadOut(IGraphics& g);
+  void DrawHandles(IGraphics& g);
+  void DrawHandle(IGraphics& g, int i, const IColor& frame);
+
+  SharedEnvelope* mEnvelope; // not owned: the sound model's
+  EnvelopeParameter mShown;
+  std::vector<EnvCoord> mCoords;
+  IRECT mGraphRect;
+  IRECT mSustainRect;
+  float mHandleSize = 5.f;
+  int mSelected = 1;
+  bool mDragging = false;
+  bool mViewDrag = false;
+  float mTimeScale = kDefaultTimeScale;
+  float mTimeOffset = 0.f;
+  char mValueStr[16] = {};
+  std::vector<ISVG> mSustainSVGs;
+  IColor mBgColor;
+  IColor mLineColor;
+  IColor mFrameColor;
+  IColor mSustainColor;
+  IColor mLabelBgColor;
+  IColor mLabelFgColor;
+  IColor mValueBgColor;
+  IColor mValueFgColor;
+};
+
+} // namespace plugin::igraphics
