@@ -67,6 +67,7 @@ public:
   void RebuildPresetMenu() override { Log("menu"); }
   void RefreshParameterControls() override { Log("refresh"); }
   void ResetParameterControls() override { Log("reset"); }
+  void ShowMessage(const char* text) override { Log("message %s", text); }
 
   std::set<int> mCleared; // knobs that got an empty range
 
