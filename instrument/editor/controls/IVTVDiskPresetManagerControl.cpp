@@ -1,7 +1,6 @@
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 
 #include "framework/graphics/IGraphics.h"
-#include "framework/graphics/controls/ITextControl.h"
 #include "instrument/DiskPresetManager.h"
 
 #include <algorithm>

@@ -33,6 +33,7 @@
 
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IPopupMenu.h"
+#include "framework/graphics/controls/ITextControl.h"
 #include "framework/util/UtilString.h"
 
 #include <functional>
@@ -44,7 +45,6 @@ namespace plugin::igraphics
 
 class DiskPresetDirectory;
 class DiskPresetManager;
-class ITextControl;
 
 class IVTVDiskPresetManagerControl : public IControl
 {

@@ -21,7 +21,9 @@ constexpr IColor kNotice(255, 250, 150, 120);
 constexpr IText kTitleText(17.f, kText, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle);
 constexpr IText kHintText(13.f, kDimText, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle);
 constexpr IText kNoticeText(13.f, kNotice, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle);
-constexpr IText kFieldText(15.f, kText, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle, 0.f,
+// Centred: the in-window field has no inner margin, and a name flush against its edge reads
+// cramped.
+constexpr IText kFieldText(15.f, kText, "Roboto-Regular", EAlign::kCenter, EVAlign::kMiddle, 0.f,
                            kFieldBackground, kText);
 constexpr float kPanelWidth = 440.f;
 constexpr float kPanelHeight = 136.f;
