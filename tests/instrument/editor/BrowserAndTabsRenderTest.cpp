@@ -20,7 +20,7 @@ namespace
 {
 
 constexpr int kSheetWidth = 1011;
-constexpr int kSheetHeight = 340;
+constexpr int kSheetHeight = 337;
 
 constexpr IColor C(const pelmora::theme::PelmoraColor& c)
 {
@@ -57,8 +57,8 @@ IParamDisplayControl* Display(const IRECT& r, const char* name, const char* cate
                                   C(ColorFrameBg), 8.f);
 }
 
-// Above: the top bar with the browser, two operator sections (tab A, tab C selected). Below:
-// the display showing a parameter, a message, a name too long for it, and a frame without bar.
+// The top bar with the browser; the operator section with tab C selected and a frame without a
+// title bar; the display with a name too long for it and a parameter, and with a message.
 void Layout(IGraphics& g, const DiskPresetManager& presets)
 {
   using pelmora::pictures::TabPicture;
@@ -77,32 +77,25 @@ void Layout(IGraphics& g, const DiskPresetManager& presets)
   g.AttachControl(pBrowser);
   pBrowser->SetPresetName("Deep Bass");
 
-  for (int section = 0; section < 2; ++section)
+  g.AttachControl(Frame(IRECT(12, 42, 491, 160), "OPERATOR"));
+  auto* pStrip = new ITabStripControl2(IRECT(12, 42, 491, 63));
+  for (int op = 0; op < 4; ++op)
   {
-    const float dx = 491.f * static_cast<float>(section);
-    g.AttachControl(Frame(IRECT(12 + dx, 42, 491 + dx, 160), "OPERATOR"));
-    auto* pStrip = new ITabStripControl2(IRECT(12 + dx, 42, 491 + dx, 63));
-    for (int op = 0; op < 4; ++op)
-    {
-      const float x = 382.f + 27.f * static_cast<float>(op) + dx;
-      pStrip->AddTab(new ITabPanel(C(ColorFrameBg), IRECT(12, 63, 491, 63)),
-                     g.LoadSVG(TabPicture(op, true).Name()),
-                     g.LoadSVG(TabPicture(op, false).Name()), IRECT(x, 43, x + 26, 70));
-    }
-    pStrip->SelectTab(2 * section);
-    g.AttachControl(pStrip);
+    const float x = 382.f + 27.f * static_cast<float>(op);
+    pStrip->AddTab(new ITabPanel(C(ColorFrameBg), IRECT(12, 63, 491, 63)),
+                   g.LoadSVG(TabPicture(op, true).Name()), g.LoadSVG(TabPicture(op, false).Name()),
+                   IRECT(x, 43, x + 26, 70));
   }
+  pStrip->SelectTab(2);
+  g.AttachControl(pStrip);
+  g.AttachControl(Frame(IRECT(503, 42, 999, 160), "", false));
 
-  auto* pParam = Display(IRECT(12, 172, 289, 325), "Deep Bass", "Bass");
+  auto* pParam = Display(IRECT(12, 172, 289, 325), "A Very Long Evolving Pad Name", "Pads");
   pParam->SetParameter("Operator A Level", "0.72");
   g.AttachControl(pParam);
   auto* pMessage = Display(IRECT(301, 172, 578, 325), "Init", "Init");
   pMessage->ShowMessage("The manual \"Pelmora Manual.pdf\" is not in the support folder.");
   g.AttachControl(pMessage);
-  auto* pLong = Display(IRECT(590, 172, 867, 325), "A Very Long Evolving Pad Name", "Pads");
-  pLong->SetParameter("Filter Cutoff", "12000 Hz");
-  g.AttachControl(pLong);
-  g.AttachControl(Frame(IRECT(879, 172, 999, 325), "", false));
 }
 
 Image RenderSheet(float scale)
@@ -120,14 +113,12 @@ Image RenderSheet(float scale)
   {
     editor.Expect(image, static_cast<int>(x * scale), static_cast<int>(y * scale), expected, what);
   };
-  at(384.f, 60.f, C(ColorA), "selected tab A");
-  at(491.f + 438.f, 60.f, C(ColorC), "selected tab C");
-  at(385.f + 27.f, 45.f, IColor(255, 25, 25, 25), "unselected tab B");
+  at(438.f, 60.f, C(ColorC), "selected tab C");
+  at(385.f, 45.f, IColor(255, 25, 25, 25), "unselected tab A");
   at(30.f, 50.f, C(ColorFrame), "title bar");
-  at(20.f, 150.f, C(ColorFrameBg), "inside of a frame");
+  at(520.f, 50.f, C(ColorFrameBg), "frame without a title bar");
   at(500.f, 5.f, IColor(255, 15, 15, 15), "browser");
   at(12.2f, 320.f, C(ColorFrame), "outline of a display");
-  at(900.f, 180.f, C(ColorFrameBg), "frame without a title bar");
   return image;
 }
 
