@@ -40,7 +40,9 @@ void Pelmora::SetUpEditor()
 {
   mMakeGraphicsFunc = [this]
   {
-    return MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), kFrameRate, 1.f);
+    // At the remembered scale: the window opens at the size the host was told.
+    return MakeGraphics(*this, Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard),
+                        kFrameRate, mScale);
   };
   mLayoutFunc = LayoutEditor;
 }

@@ -76,6 +76,8 @@ constexpr plugin::igraphics::IRECT kTestPlugVoicesBounds(100.f, 200.f, 260.f, 23
 constexpr plugin::igraphics::IRECT kTestPlugModeBounds(300.f, 200.f, 460.f, 232.f);
 // A free text field (no parameter): a click opens a text entry whose text it then shows.
 constexpr plugin::igraphics::IRECT kTestPlugNameBounds(100.f, 260.f, 460.f, 292.f);
+// A size button: a click switches the editor between scale 1 and scale 1.5.
+constexpr plugin::igraphics::IRECT kTestPlugZoomBounds(520.f, 100.f, 600.f, 140.f);
 
 class TestPlug : public plugin::IPluginVST2
 {

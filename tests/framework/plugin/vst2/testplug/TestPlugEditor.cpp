@@ -70,6 +70,20 @@ public:
   void OnTextEntryCompletion(const char* str, int) override { SetStr(str); }
 };
 
+// Resizes the editor as a UI-size menu does: the same size in points at another scale.
+class TestZoomButton : public IControl
+{
+public:
+  explicit TestZoomButton(const IRECT& bounds) : IControl(bounds) { mDblAsSingleClick = true; }
+  void Draw(IGraphics& g) override { g.FillRect(IColor(255, 90, 200, 120), mRECT); }
+  void OnMouseDown(float, float, const IMouseMod&) override
+  {
+    IGraphics* pGraphics = GetUI();
+    pGraphics->Resize(pGraphics->Width(), pGraphics->Height(),
+                      pGraphics->GetDrawScale() == 1.f ? 1.5f : 1.f, true);
+  }
+};
+
 } // namespace
 
 void TestPlug::SetUpEditor()
@@ -95,5 +109,6 @@ void TestPlug::SetUpEditor()
     pGraphics->AttachControl(
       new ICaptionControl(kTestPlugModeBounds, kParamMode, caption, captionBG, false));
     pGraphics->AttachControl(new TestNameField(kTestPlugNameBounds, caption, captionBG));
+    pGraphics->AttachControl(new TestZoomButton(kTestPlugZoomBounds));
   };
 }

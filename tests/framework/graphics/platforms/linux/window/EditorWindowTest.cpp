@@ -3,7 +3,8 @@
 // a click and a drag sent to it, and it is closed, also after the host destroyed the parent.
 // Value prompts, menus, the keyboard and the clipboard are driven with real X input (xdotool
 // through the XTEST extension) and through the host's VST2 key calls. The plug-in's library
-// gallery is opened the same way and every control in it clicked.
+// gallery is opened the same way and every control in it clicked. A UI size asks the host for
+// the new window size, and the window and frame buffer follow.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 #include "tools/VstHost.h"
@@ -550,6 +551,37 @@ TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   XDestroyWindow(mDisplay, parent);
   XSync(mDisplay, False);
+}
+
+TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
+{
+  const Window parent = MakeParent();
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+  Idle();
+  mPlugin.ClearRecords();
+  Xdo("mousemove " + At(kTestPlugZoomBounds) + " click 1"); // to scale 1.5
+  Idle();
+  std::string requests;
+  for (const auto& call : mPlugin.Calls())
+    if (call.opcode == kVst2HostSizeWindow)
+      requests += std::to_string(call.index) + "x" + std::to_string(call.value) + " ";
+  EXPECT_EQ(requests, "1516x901 ");
+  XWindowAttributes child = {};
+  XGetWindowAttributes(mDisplay, ChildOf(parent), &child);
+  EXPECT_EQ(child.width, 1516);
+  EXPECT_EQ(child.height, 901);
+
+  // The host grows its window as asked: the new frame buffer is drawn whole, the slider (half
+  // filled) at 1.5 times its size, the background out to the new corner.
+  XResizeWindow(mDisplay, parent, 1516, 901);
+  XSync(mDisplay, False);
+  Idle();
+  const float y = kTestPlugSliderBounds.MH() * 1.5f;
+  EXPECT_TRUE(Near(PixelOf(parent, int(1.5f * 290.f), int(y)), kTestPlugSliderFill));
+  EXPECT_FALSE(Near(PixelOf(parent, int(1.5f * 310.f), int(y)), kTestPlugSliderFill));
+  EXPECT_TRUE(Near(PixelOf(parent, 1500, 890), kTestPlugBackground));
+  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  XDestroyWindow(mDisplay, parent);
 }
 
 } // namespace
