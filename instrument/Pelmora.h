@@ -154,16 +154,26 @@ public:
   // path is normalised and takes the ".preset" extension when it lacks it. An empty path (a
   // cancelled file prompt) changes nothing.
   bool SavePreset(const char* path);
+  // The editor's "Save Preset...": asks where to save through the open editor's file prompt
+  // (the desktop's save dialog, or the in-window name field under the "Presets" folder, where
+  // "Category/Name" files the preset in a category folder), proposing the current preset's
+  // place, and saves there once the prompt answers; the editor runs on meanwhile. A cancelled
+  // prompt saves nothing; a save that fails shows a message in the editor. Nothing happens
+  // without an open editor.
+  void SavePreset();
   // mPresetCategory becomes the name of the folder holding path.
   void SetPresetCategoryNameByPath(const char* path);
   // Writes "settings.ini"; false when there is no support folder or the write failed.
   bool SaveSettings();
-  // Resizes an open editor to 1011 x (601 or 502) at scale and remembers the scale.
+  // Remembers the scale and resizes the editor to 1011 x (601 or 502) points at it: an open
+  // editor asks the host for its new window size (VST2 size request) and resizes its window
+  // and frame buffer; a closed one reports the new size to the host's next size query.
   void Resize(float scale);
   // With flip set, shows or hides the on-screen keyboard and saves the settings; always
-  // resizes an open editor to match.
+  // resizes the editor to match, at its current scale.
   void ToggleKeyboard(bool flip);
-  // Opens "Pelmora Manual.pdf" of the support folder; the result says what went wrong.
+  // Opens "Pelmora Manual.pdf" of the support folder; the result says what went wrong, and an
+  // open editor shows that in its preset display.
   EManualResult OpenManual() const;
   // The editor shows the current preset's name and category.
   void UpdateDisplayPresetName();
@@ -192,6 +202,8 @@ private:
   void ApplyParam(int paramIdx, bool followLink);
   void InitParameter();
   void LoadSettings();
+  // The editor's size in pixels at the remembered scale, for the host's size query.
+  void SetScaledEditorSize();
   // Stores the editor's graphics factory and layout function in the editor delegate.
   void SetUpEditor();
   void LoadInitialPreset();

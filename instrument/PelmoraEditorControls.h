@@ -72,4 +72,7 @@ public:
   // The initial sound in the editor: parameter-bound controls at their defaults, the operator
   // link switch off, the operator tabs on their first page.
   virtual void ResetParameterControls() = 0;
+  // A short message of the instrument's (a manual that cannot be opened, a preset that could
+  // not be saved) in the preset display, in place of the parameter shown last.
+  virtual void ShowMessage(const char* text) = 0;
 };

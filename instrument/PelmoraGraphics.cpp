@@ -22,8 +22,10 @@ void Pelmora::SetUpEditor()
 {
   mMakeGraphicsFunc = [this]
   {
+    // At the remembered scale: the window opens at the size the host was told.
     IGraphics* pGraphics =
-      MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), pelmora::layout::kFrameRate, 1.f);
+      MakeGraphics(*this, Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard),
+                   pelmora::layout::kFrameRate, mScale);
     pGraphics->SetBundleID(GetBundleID());
     pGraphics->SetAppGroupID(GetAppGroupID());
     pGraphics->SetSharedResourcesSubPath(kSharedResourcesSubPath);

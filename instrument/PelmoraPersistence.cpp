@@ -9,7 +9,9 @@
 #include "instrument/PresetFile.h"
 #include "instrument/StateChunk.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -31,7 +33,14 @@ void Pelmora::LoadSettings()
   mPresetsPath.SetFormatted(2048, "%s%s", mSupportPath.Get(), Settings::kPresetsFolder);
   Settings::Read(mSettingsPath.Get(), mScale, mShowKeyboard);
   SaveSettings();
-  SetEditorSize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard));
+  SetScaledEditorSize();
+}
+
+void Pelmora::SetScaledEditorSize()
+{
+  // As the graphics context sizes its window: points times the scale, truncated.
+  SetEditorSize(static_cast<int>(Settings::kEditorWidth * mScale),
+                static_cast<int>(Settings::EditorHeight(mShowKeyboard) * mScale));
 }
 
 void Pelmora::LoadInitialPreset()
@@ -222,6 +231,34 @@ bool Pelmora::SavePreset(const char* requestedPath)
   return true;
 }
 
+void Pelmora::SavePreset()
+{
+  plugin::igraphics::IGraphics* ui = GetUI();
+  if (!ui || !ui->WindowIsOpen() || !mPresetsPath.GetLength())
+    return;
+  // Proposed: the current preset's file under the "Presets" folder, without its extension
+  // ("Bass/Deep"), or the current name for a sound that has no file.
+  std::string proposed = mPresetName.Get();
+  const DiskPresetItem* item = mPresetManager ? mPresetManager->GetPreset(mPresetIndex) : nullptr;
+  const std::string folder = std::string(mPresetsPath.Get()) + "/";
+  if (mPresetIndex >= 0 && item &&
+      std::strncmp(item->mPath.Get(), folder.c_str(), folder.size()) == 0)
+  {
+    proposed = item->mPath.Get() + folder.size();
+    proposed.resize(proposed.size() -
+                    std::min(proposed.size(), std::strlen(PresetFile::kExtension) + 1));
+  }
+  Util_String fileName(proposed.c_str());
+  Util_String path(mPresetsPath.Get());
+  ui->PromptForFile(fileName, path, plugin::igraphics::EFileAction::kSave, PresetFile::kExtension,
+                    [this](const Util_String& file, const Util_String&)
+                    {
+                      // An empty answer: cancelled, nothing is saved.
+                      if (file.GetLength() > 0 && !SavePreset(file.Get()) && mEditorControls)
+                        mEditorControls->ShowMessage("The preset could not be saved there.");
+                    });
+}
+
 void Pelmora::SetPresetCategoryNameByPath(const char* path)
 {
   mPresetCategory.Set(PresetFile::CategoryFromPath(path ? path : "").c_str());
@@ -238,10 +275,12 @@ bool Pelmora::SaveSettings()
 
 void Pelmora::Resize(float scale)
 {
-  SetEditorSize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard));
+  mScale = scale;
+  // An open editor tells the host itself, in the pixels of its window.
   if (plugin::igraphics::IGraphics* ui = GetUI())
     ui->Resize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard), scale, true);
-  mScale = scale;
+  else
+    SetScaledEditorSize();
 }
 
 void Pelmora::ToggleKeyboard(bool flip)
@@ -251,13 +290,17 @@ void Pelmora::ToggleKeyboard(bool flip)
     mShowKeyboard = !mShowKeyboard;
     SaveSettings();
   }
-  SetEditorSize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard));
   if (plugin::igraphics::IGraphics* ui = GetUI())
     ui->Resize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard), ui->GetDrawScale(),
                true);
+  else
+    SetScaledEditorSize();
 }
 
 EManualResult Pelmora::OpenManual() const
 {
-  return ::OpenManual(mSupportPath.Get());
+  const EManualResult result = ::OpenManual(mSupportPath.Get());
+  if (result != EManualResult::kOpened && mEditorControls)
+    mEditorControls->ShowMessage(ManualResultText(result));
+  return result;
 }

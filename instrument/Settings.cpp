@@ -2,6 +2,7 @@
 
 #include "framework/plugin/IPluginPaths.h"
 #include "framework/util/IniStore.h"
+#include "framework/util/UtilProcess.h"
 
 #include <cerrno>
 #include <cmath>
@@ -22,41 +23,6 @@ bool IsFolder(const char* path)
 {
   struct stat status;
   return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool IsExecutableFile(const std::string& path)
-{
-  struct stat status;
-  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-         access(path.c_str(), X_OK) == 0;
-}
-
-// The first executable name in $PATH ("/usr/local/bin:/usr/bin:/bin" when unset); "" when none.
-std::string FindInPath(const char* name)
-{
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size())
-  {
-    size_t end = folders.find(':', start);
-    if (end == std::string::npos)
-    {
-      end = folders.size();
-    }
-    const std::string folder = folders.substr(start, end - start);
-    // Only absolute folders: an empty entry would mean the host's working folder.
-    if (!folder.empty() && folder[0] == '/')
-    {
-      const std::string candidate = folder + "/" + name;
-      if (IsExecutableFile(candidate))
-      {
-        return candidate;
-      }
-    }
-    start = end + 1;
-  }
-  return "";
 }
 
 // In the forked child: only async-signal-safe calls from here on. Starts the opener in a
@@ -182,7 +148,7 @@ EManualResult OpenManual(const char* supportPath)
   {
     return EManualResult::kManualMissing;
   }
-  std::string opener = FindInPath("xdg-open");
+  std::string opener = Util_FindInPath("xdg-open");
   if (opener.empty())
   {
     return EManualResult::kOpenerMissing;

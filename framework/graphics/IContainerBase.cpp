@@ -13,6 +13,13 @@ IContainerBase::IContainerBase(const IRECT& bounds, IContainerFunction attachFun
 {
 }
 
+IContainerBase::IContainerBase(const IRECT& bounds, int paramIdx, IContainerFunction attachFunc,
+                               IContainerFunction resizeFunc)
+  : IControl(bounds, paramIdx), mAttachFunc(std::move(attachFunc)),
+    mResizeFunc(std::move(resizeFunc))
+{
+}
+
 IContainerBase::~IContainerBase()
 {
   mChildren.clear();

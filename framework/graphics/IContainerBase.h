@@ -23,6 +23,9 @@ class IContainerBase : public IControl
 public:
   IContainerBase(const IRECT& bounds, IContainerFunction attachFunc = nullptr,
                  IContainerFunction resizeFunc = nullptr);
+  // Bound to a parameter (a container whose children show and edit one value).
+  IContainerBase(const IRECT& bounds, int paramIdx, IContainerFunction attachFunc = nullptr,
+                 IContainerFunction resizeFunc = nullptr);
   // Forgets the children without deleting them: they belong to the graphics context.
   ~IContainerBase() override;
 

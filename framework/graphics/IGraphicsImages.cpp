@@ -15,7 +15,9 @@ namespace
 
 constexpr double kPiD = 3.1415927;
 
-// The source offset of frame (1..N) of a strip, in points.
+// The source offset of frame (1..N) of a strip, in points. Frames are a whole number of points
+// (the strip's size divided by N, rounded down) and start at multiples of that size, so a strip
+// whose size does not divide by N still shows whole frames; the rest at its end is never drawn.
 void FrameOffset(const IBitmap& bitmap, int frame, int& srcX, int& srcY)
 {
   srcX = srcY = 0;
@@ -24,9 +26,9 @@ void FrameOffset(const IBitmap& bitmap, int frame, int& srcX, int& srcY)
   if (n >= 2 && i >= 2)
   {
     if (bitmap.GetFramesAreHorizontal())
-      srcX = (i - 1) * bitmap.W() / n;
+      srcX = (i - 1) * (bitmap.W() / n);
     else
-      srcY = (i - 1) * bitmap.H() / n;
+      srcY = (i - 1) * (bitmap.H() / n);
   }
 }
 

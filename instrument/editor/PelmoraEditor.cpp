@@ -37,6 +37,12 @@ void PelmoraEditor::ShowParameter(const char* name, const char* valueText)
   mParamDisplay->SetDirty(false);
 }
 
+void PelmoraEditor::ShowMessage(const char* text)
+{
+  if (mParamDisplay)
+    mParamDisplay->ShowMessage(text);
+}
+
 void PelmoraEditor::SetControlValue(int tag, double normalizedValue)
 {
   if (IControl* pControl = mGraphics.GetControlWithTag(tag))

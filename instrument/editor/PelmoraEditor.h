@@ -18,7 +18,8 @@
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/PelmoraLayout.h"
-#include "instrument/editor/StandInControls.h"
+#include "instrument/editor/controls/ITabStripControl2.h"
+#include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 
 #include "framework/graphics/IGraphics.h"
 
@@ -61,6 +62,7 @@ public:
   void RebuildPresetMenu() override;
   void RefreshParameterControls() override;
   void ResetParameterControls() override;
+  void ShowMessage(const char* text) override;
 
   // ---- What the controls call (PelmoraMenus.cpp)
   // The hover function of every parameter control: the parameter's name and value with its
@@ -120,8 +122,6 @@ private:
   void MakeMenus();
   void CheckScaleItem(float scale);
   void OpenMenu(IControl& caller, IPopupMenu& menu, float x, float y);
-  void SavePresetAs();
-  void OpenManual();
   void CopyEnvelope(int tag);
 
   Pelmora& mPlug;

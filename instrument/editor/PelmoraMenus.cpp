@@ -9,7 +9,6 @@
 #include "instrument/editor/PelmoraEditor.h"
 
 #include "instrument/Pelmora.h"
-#include "instrument/PresetFile.h"
 #include "instrument/editor/controls/IVTVKeyboardControl.h"
 
 #include <cmath>
@@ -127,11 +126,11 @@ void PelmoraEditor::OnMainMenu(IPopupMenu* pMenu)
   if (tag == kMenuInitPreset)
     mPlug.InitPreset();
   else if (tag == kMenuSavePreset)
-    SavePresetAs();
+    mPlug.SavePreset();
   else if (tag == kMenuToggleKeyboard)
     mPlug.ToggleKeyboard(true);
   else if (tag == kMenuOpenManual)
-    OpenManual();
+    mPlug.OpenManual(); // what fails shows in the preset display
   else if (scaleIdx >= 0 && scaleIdx < static_cast<int>(std::size(kScaleItems)))
   {
     mPlug.Resize(kScaleItems[scaleIdx].scale);
@@ -168,7 +167,7 @@ void PelmoraEditor::RunAction(EAction action, IControl* pCaller, int envelope)
   switch (action)
   {
   case EAction::kSavePreset:
-    SavePresetAs();
+    mPlug.SavePreset();
     break;
   case EAction::kOpenMainMenu:
     OpenMenu(*pCaller, mMainMenu, kMainMenuX, kMainMenuY);
@@ -213,26 +212,6 @@ void PelmoraEditor::ShowHoveredParameter(int paramIdx)
 void PelmoraEditor::ShowOperatorLink()
 {
   ShowParameter("Operator Link", mPlug.GetOperatorLink() ? "On" : "Off");
-}
-
-void PelmoraEditor::SavePresetAs()
-{
-  Util_String fileName;
-  Util_String folder(mPlug.GetPresetsPath());
-  Pelmora* pPlug = &mPlug;
-  mGraphics.PromptForFile(fileName, folder, EFileAction::kSave, PresetFile::kExtension,
-                          [pPlug](const Util_String& file, const Util_String&)
-                          {
-                            if (file.GetLength() > 0)
-                              pPlug->SavePreset(file.Get());
-                          });
-}
-
-void PelmoraEditor::OpenManual()
-{
-  const EManualResult result = mPlug.OpenManual();
-  if (result != EManualResult::kOpened)
-    ShowParameter("User Manual", ManualResultText(result));
 }
 
 } // namespace pelmora::editor

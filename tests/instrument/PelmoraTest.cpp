@@ -3,7 +3,10 @@
 
 #include "instrument/Pelmora.h"
 #include "framework/graphics/IGraphics.h"
+#include "framework/graphics/controls/ITextEntryControl.h"
+#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/PelmoraEditorControls.h"
+#include "instrument/editor/PelmoraEditor.h"
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -14,6 +17,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using plugin::IParam;
@@ -25,10 +29,13 @@ namespace
 testsupport::TempHome sHome;
 
 std::vector<int32_t> sHostOpcodes;
+std::vector<std::string> sSizeRequests; // "width x height" of each window size request
 
-intptr_t RecordingHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
+intptr_t RecordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t value, void*, float)
 {
   sHostOpcodes.push_back(opcode);
+  if (opcode == kVst2HostSizeWindow)
+    sSizeRequests.push_back(std::to_string(index) + "x" + std::to_string(value));
   return 0;
 }
 
@@ -67,6 +74,7 @@ public:
   void RebuildPresetMenu() override { Log("menu"); }
   void RefreshParameterControls() override { Log("refresh"); }
   void ResetParameterControls() override { Log("reset"); }
+  void ShowMessage(const char* text) override { Log("message %s", text); }
 
   std::set<int> mCleared; // knobs that got an empty range
 
@@ -362,4 +370,76 @@ TEST_F(PelmoraClass, EditorLayoutTurnsHoverReportsOn)
   EXPECT_TRUE(g.OnMouseOver(120, 130, IMouseMod()));
   EXPECT_EQ(pProbe->mHovers, std::vector<std::string>{"120 130"});
   EXPECT_TRUE(pProbe->GetMouseIsOver());
+}
+
+// ---- Actions of the editor that need the platform: the editor opened headless, with no dialog
+// program and no opener on the PATH.
+
+TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
+{
+  using namespace plugin::igraphics;
+  testsupport::TempDir bin;
+  testsupport::ScopedEnv path("PATH", bin.Path());
+  const std::string presets = mPlug.GetPresetsPath();
+  ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
+  const auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(mPlug.GetEditorControls());
+  ASSERT_NE(pEditor, nullptr);
+  const auto message = [pEditor]
+  {
+    return std::string(pEditor->GetParamDisplay()->GetMessage());
+  };
+  auto& ui = *static_cast<IGraphicsLinux*>(mPlug.GetUI());
+  auto& field = *static_cast<ITextEntryControl*>(ui.GetTextEntryControl());
+  auto type = [&](const char* text)
+  {
+    field.SetStr(text);
+    field.CommitEdit();
+    ui.OnTick();
+  };
+  mPlug.SavePreset();
+  type("Bass/Deep");
+  struct stat file;
+  EXPECT_EQ(stat((presets + "/Bass/Deep.preset").c_str(), &file), 0);
+  EXPECT_STREQ(mPlug.GetPresetCategory(), "Bass");
+
+  // Proposed next time: where the current preset lies. A read-only preset is kept as it is.
+  mPlug.SavePreset();
+  EXPECT_EQ(field.GetStr(), "Bass/Deep");
+  ASSERT_TRUE(testsupport::WriteFile(presets + "/Locked.preset", "{}"));
+  chmod((presets + "/Locked.preset").c_str(), 0444);
+  type("Locked");
+  type("Locked"); // replacing it: asked twice
+  EXPECT_EQ(message(), "The preset could not be saved there.");
+
+  // A cancel says nothing; a missing manual does.
+  mPlug.GetEditorControls()->ShowParameter("Gain", "0.0 dB");
+  mPlug.SavePreset();
+  field.DismissEdit();
+  ui.OnTick();
+  EXPECT_EQ(message(), "");
+  EXPECT_EQ(mPlug.OpenManual(), EManualResult::kManualMissing);
+  EXPECT_EQ(message(), ManualResultText(EManualResult::kManualMissing));
+  mPlug.CloseWindow();
+  testsupport::TempDir::RunQuietly("rm -rf '" + presets +
+                                   "'/*"); // the next instruments start empty
+}
+
+TEST_F(PelmoraClass, AUISizeReachesTheHostTheWindowAndTheFrameBuffer)
+{
+  sSizeRequests.clear();
+  mPlug.Resize(1.25f); // closed: only the size the host reads when it opens the editor
+  EXPECT_EQ(mPlug.GetEditorWidth(), 1263);
+  ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
+  auto& ui = *static_cast<plugin::igraphics::IGraphicsLinux*>(mPlug.GetUI());
+  EXPECT_EQ(ui.WindowWidth(), 1263);
+  mPlug.Resize(2.f);
+  mPlug.ToggleKeyboard(true);
+  mPlug.Resize(1.f);
+  EXPECT_EQ(sSizeRequests, (std::vector<std::string>{"2022x1202", "2022x1004", "1011x502"}));
+  std::vector<uint8_t> rgba;
+  int w = 0, h = 0;
+  ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(rgba, w, h));
+  EXPECT_EQ(std::to_string(w) + "x" + std::to_string(h), "1011x502");
+  mPlug.ToggleKeyboard(true);
+  mPlug.CloseWindow();
 }

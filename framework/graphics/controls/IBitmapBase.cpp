@@ -50,7 +50,11 @@ void IBitmapBase::DrawBitmap(IGraphics& g)
 
 void IBitmapBase::Rescale(IGraphics& g)
 {
-  mBitmap = g.GetScaledBitmap(mBitmap);
+  // A strip that cannot be fetched again (not loaded by name, or gone from the resources) keeps
+  // the bitmap it has rather than drawing nothing from then on.
+  const IBitmap scaled = g.GetScaledBitmap(mBitmap);
+  if (scaled.IsValid())
+    mBitmap = scaled;
 }
 
 } // namespace plugin::igraphics

@@ -34,7 +34,8 @@ public:
   // A frame-sized rectangle centred on r.
   IRECT GetFrameBounds(const IRECT& r) const;
   void DrawBitmap(IGraphics& g);
-  // Takes the same strip as loaded for the context's current screen scale.
+  // Takes the same strip as loaded for the context's current screen scale (keeps the one it has
+  // when there is none).
   void Rescale(IGraphics& g);
 
   const IBitmap& GetBitmap() const { return mBitmap; }

@@ -11,7 +11,6 @@
 #include "tests/framework/graphics/platforms/linux/RenderSupport.h"
 
 #include <cmath>
-#include <cstring>
 
 using namespace plugin;
 using namespace plugin::igraphics;
@@ -166,35 +165,15 @@ Image RenderSheet(float scale)
   return image;
 }
 
-// Scale 1 above scale 2, on the frame background.
-Image Stack(const Image& x1, const Image& x2)
-{
-  Image sheet;
-  sheet.w = x2.w;
-  sheet.h = x1.h + x2.h;
-  const IColor bg = ToIColor(pelmora::theme::ColorFrameBg);
-  sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
-  for (size_t i = 0; i < sheet.rgba.size(); i += 4)
-  {
-    sheet.rgba[i] = static_cast<uint8_t>(bg.R);
-    sheet.rgba[i + 1] = static_cast<uint8_t>(bg.G);
-    sheet.rgba[i + 2] = static_cast<uint8_t>(bg.B);
-    sheet.rgba[i + 3] = 255;
-  }
-  for (int y = 0; y < x1.h; ++y)
-    std::memcpy(&sheet.rgba[static_cast<size_t>(y) * sheet.w * 4],
-                &x1.rgba[static_cast<size_t>(y) * x1.w * 4], static_cast<size_t>(x1.w) * 4);
-  std::memcpy(&sheet.rgba[static_cast<size_t>(x1.h) * sheet.w * 4], x2.rgba.data(), x2.rgba.size());
-  return sheet;
-}
-
 TEST(PerformanceControlsRender, ContactSheetAtScalesOneAndTwo)
 {
   const Image x1 = RenderSheet(1.f);
   const Image x2 = RenderSheet(2.f);
   if (x1.rgba.empty() || x2.rgba.empty())
     FAIL() << "no headless OpenGL context";
-  EXPECT_TRUE(WritePNG("editor-performance-controls.png", Stack(x1, x2).rgba, x2.w, x1.h + x2.h));
+  EXPECT_TRUE(WritePNG("editor-performance-controls.png",
+                       Stack(x1, x2, ToIColor(pelmora::theme::ColorFrameBg)).rgba, x2.w,
+                       x1.h + x2.h));
 }
 
 } // namespace

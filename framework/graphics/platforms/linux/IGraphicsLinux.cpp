@@ -3,6 +3,7 @@
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/controls/ITextEntryControl.h"
+#include "framework/graphics/platforms/linux/FilePrompt.h"
 #include "framework/graphics/platforms/linux/PNGWriter.h"
 #include "framework/graphics/platforms/linux/XSession.h"
 
@@ -98,6 +99,9 @@ void IGraphicsLinux::CloseWindow()
     mTimer->Stop();
     mTimer.reset();
   }
+  // A dialog still open ends with the editor, unanswered.
+  mFilePrompt.reset();
+  mFilePromptCompletion = nullptr;
   if (!mSurface)
     return;
   ActivateGLContext();
@@ -192,6 +196,7 @@ void IGraphicsLinux::OnTick()
   // The context is current through the events too: a control may load a bitmap on a click.
   ActivateGLContext();
   mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
+  PollFilePrompt();
   // An edit ended through the host's key calls, or by a click, gives the focus back here.
   UpdateKeyboardFocus();
   if (mGLReady && PrepareFramebuffer())
@@ -326,15 +331,39 @@ void IGraphicsLinux::PromptForFile(Util_String& fileName, Util_String& path, EFi
                                    const char* ext,
                                    IFileDialogCompletionHandlerFunc completionHandler)
 {
-  const Util_String proposed(fileName.Get());
+  FilePrompt::Request request{action, path.Get(), fileName.Get(), ext ? ext : ""};
   fileName.Set("");
-  if (mFilePromptFunc)
+  if (!mFilePrompt && mSurface)
   {
-    fileName.Set(proposed.Get());
-    mFilePromptFunc(fileName, path, action, ext);
+    auto prompt = std::make_unique<FilePrompt>(*this, std::move(request));
+    if (prompt->Open(X() ? mSurface->XWindow() : 0))
+    {
+      mFilePrompt = std::move(prompt);
+      mFilePromptCompletion = std::move(completionHandler);
+      return;
+    }
   }
   if (completionHandler)
-    completionHandler(fileName, path);
+  {
+    const Util_String none;
+    completionHandler(none, none);
+  }
+}
+
+void IGraphicsLinux::PollFilePrompt()
+{
+  if (!mFilePrompt || mFilePrompt->Poll() == FilePrompt::EState::kWaiting)
+    return;
+  // Taken out first: the completion may ask for the next prompt.
+  const std::unique_ptr<FilePrompt> done = std::move(mFilePrompt);
+  const IFileDialogCompletionHandlerFunc completion = std::move(mFilePromptCompletion);
+  mFilePromptCompletion = nullptr;
+  const bool answered = done->Poll() == FilePrompt::EState::kAnswered;
+  const Util_String file(answered ? done->GetFile().c_str() : "");
+  const Util_String folder(answered ? done->GetFolder().c_str() : "");
+  ControlPass pass(*this);
+  if (completion)
+    completion(file, folder);
 }
 
 void IGraphicsLinux::PromptForDirectory(Util_String& dir,

@@ -13,8 +13,9 @@
 // next request attaches them again). In a window, keys reach the text entry
 // as X key events while it edits (it holds the X focus then, and only then) as well as through
 // the host's VST2 key calls; the clipboard is the X CLIPBOARD selection (XSession). Headless,
-// the clipboard is kept inside the process. The file, folder and colour prompts are seams for
-// the editor's own in-window dialogs (SetFilePromptFunc).
+// the clipboard is kept inside the process. A file prompt opens the desktop's dialog, or for a
+// save without one an in-window name field (FilePrompt.h); it answers later, through its
+// completion, from the redraw timer. The folder and colour prompts answer as cancelled.
 //
 // Rendering to pixels without any window (tests, the host tool):
 //   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();
@@ -35,13 +36,11 @@ namespace plugin::igraphics
 
 class XSession;
 
+class FilePrompt;
+
 class IGraphicsLinux : public IGraphicsNanoVG
 {
 public:
-  // Answers a file prompt (fills fileName with a full path, or leaves it empty: cancelled).
-  using FilePromptFunc = std::function<void(Util_String& fileName, Util_String& path,
-                                            EFileAction action, const char* ext)>;
-
   IGraphicsLinux(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
   ~IGraphicsLinux() override;
 
@@ -82,9 +81,16 @@ public:
   void UpdateTooltips() override {}
   EMsgBoxResult ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
                                IMsgBoxCompletionHandlerFunc completionHandler = nullptr) override;
+  // [main thread] Asks for a file: fileName is the proposed name relative to the folder path
+  // (it may name a sub-folder: "Category/Name"), ext the extension without its dot. Returns at
+  // once with fileName emptied; the answer comes later from the redraw timer, through
+  // completionHandler (the chosen file's full path and its folder; an empty file name when
+  // cancelled). Cancelled at once when a prompt is open already or no window is. A prompt
+  // still open when the window closes ends without calling its completion.
   void PromptForFile(Util_String& fileName, Util_String& path,
                      EFileAction action = EFileAction::kOpen, const char* ext = "",
                      IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
+  bool FilePromptIsOpen() const { return mFilePrompt != nullptr; }
   void PromptForDirectory(Util_String& dir,
                           IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
   bool PromptForColor(IColor& color, const char* str = "",
@@ -97,7 +103,6 @@ public:
   void SetAppGroupID(const char* id) override { mAppGroupID = id ? id : ""; }
   const char* GetBundleID() override { return mBundleID.c_str(); }
   const char* GetAppGroupID() override { return mAppGroupID.c_str(); }
-  void SetFilePromptFunc(FilePromptFunc func) { mFilePromptFunc = std::move(func); }
 
   // The X event translation (public for the event handler and tests).
   void HandleXEvent(const union _XEvent& event);
@@ -124,11 +129,14 @@ private:
   // Takes the X focus while the text field edits and gives it back once it no longer does.
   void UpdateKeyboardFocus();
   void HandleKeyEvent(const union _XEvent& event);
+  // Hands an answered or cancelled file prompt's result to its completion.
+  void PollFilePrompt();
 
   GLSurfacePtr mSurface;
   std::unique_ptr<XSession> mX;
   std::unique_ptr<Timer> mTimer;
-  FilePromptFunc mFilePromptFunc;
+  std::unique_ptr<FilePrompt> mFilePrompt;
+  IFileDialogCompletionHandlerFunc mFilePromptCompletion;
   std::string mClipboard;
   std::string mBundleID;
   std::string mAppGroupID;

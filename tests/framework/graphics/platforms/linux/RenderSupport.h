@@ -48,6 +48,28 @@ struct Image
   }
 };
 
+// A contact sheet: top above bottom, the rest of the narrower row filled with fill.
+inline Image Stack(const Image& top, const Image& bottom, const IColor& fill)
+{
+  Image sheet;
+  sheet.w = std::max(top.w, bottom.w);
+  sheet.h = top.h + bottom.h;
+  sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
+  for (int y = 0; y < sheet.h; ++y)
+    for (int x = 0; x < sheet.w; ++x)
+    {
+      const Image& from = y < top.h ? top : bottom;
+      const int fy = y < top.h ? y : y - top.h;
+      const IColor c = x < from.w ? from.At(x, fy) : fill;
+      uint8_t* p = &sheet.rgba[(static_cast<size_t>(y) * sheet.w + x) * 4];
+      p[0] = static_cast<uint8_t>(c.R);
+      p[1] = static_cast<uint8_t>(c.G);
+      p[2] = static_cast<uint8_t>(c.B);
+      p[3] = static_cast<uint8_t>(c.A);
+    }
+  return sheet;
+}
+
 inline bool Near(const IColor& a, const IColor& b, int tolerance = 2)
 {
   return std::abs(a.A - b.A) <= tolerance && std::abs(a.R - b.R) <= tolerance &&

@@ -1,5 +1,6 @@
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
+#include "framework/graphics/IGraphics.h"
 #include "instrument/PelmoraConfig.h"
 
 #include <algorithm>
@@ -66,6 +67,14 @@ void TestPlug::ProcessSysEx(const ISysEx&)
   mSysExIn++;
 }
 
+void TestPlug::OnIdle()
+{
+  // [main thread]
+  mIdleCalls++;
+  if (mLayout == kLayoutGallery && GetUI())
+    FeedGalleryMeter();
+}
+
 void TestPlug::OnParamChange(int paramIdx, EParamSource source, int)
 {
   mLastParamIdx = paramIdx;
@@ -90,6 +99,11 @@ void TestPlug::OnParamChangeUI(int paramIdx, EParamSource source)
 
 intptr_t TestPlug::VSTVendorSpecific(int32_t idx, intptr_t value, void* ptr, float opt)
 {
+  if (idx == kSelectLayout)
+  {
+    mLayout = value == kLayoutGallery ? kLayoutGallery : kLayoutPlain;
+    return 1;
+  }
   if (idx != kProbe)
     return IPluginVST2::VSTVendorSpecific(idx, value, ptr, opt);
   const ITransportInfo& t = GetTransportInfo();
@@ -139,6 +153,12 @@ intptr_t TestPlug::VSTVendorSpecific(int32_t idx, intptr_t value, void* ptr, flo
     return mDelegateUpdates;
   case kProbeLastDelegateIdx:
     return mLastDelegateIdx;
+  case kProbeGalleryActions:
+    return static_cast<intptr_t>(mGalleryActions.load());
+  case kProbePromptOpen:
+    return GetUI() && (GetUI()->GetControlInPopupMenu() || GetUI()->GetControlInTextEntry());
+  case kProbeInWindowPrompts:
+    return GetUI() && GetUI()->GetPopupMenuControl() && GetUI()->GetTextEntryControl();
   default:
     return -1;
   }

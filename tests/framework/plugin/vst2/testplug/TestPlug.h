@@ -10,8 +10,15 @@
 
 #include "framework/graphics/IGraphicsStructs.h"
 #include "framework/plugin/vst2/IPluginVST2.h"
+#include "tests/framework/plugin/vst2/testplug/TestPlugGallery.h"
 
 #include <atomic>
+#include <cstdint>
+
+namespace plugin::igraphics
+{
+class IGraphics;
+}
 
 enum ETestPlugParams
 {
@@ -53,6 +60,9 @@ enum EProbe
   kProbeLastResetSource,
   kProbeDelegateUpdates,
   kProbeLastDelegateIdx,
+  kProbeGalleryActions,  // bit i: the action of kGalleryItems[i] ran
+  kProbePromptOpen,      // 1 while the editor shows a menu or a text field for a control
+  kProbeInWindowPrompts, // 1 when the editor has its in-window text field and menu
 };
 
 plugin::Config TestPlugConfig();
@@ -66,6 +76,8 @@ constexpr plugin::igraphics::IRECT kTestPlugVoicesBounds(100.f, 200.f, 260.f, 23
 constexpr plugin::igraphics::IRECT kTestPlugModeBounds(300.f, 200.f, 460.f, 232.f);
 // A free text field (no parameter): a click opens a text entry whose text it then shows.
 constexpr plugin::igraphics::IRECT kTestPlugNameBounds(100.f, 260.f, 460.f, 292.f);
+// A size button: a click switches the editor between scale 1 and scale 1.5.
+constexpr plugin::igraphics::IRECT kTestPlugZoomBounds(520.f, 100.f, 600.f, 140.f);
 
 class TestPlug : public plugin::IPluginVST2
 {
@@ -81,7 +93,7 @@ public:
     if (active)
       mActivations++;
   }
-  void OnIdle() override { mIdleCalls++; }
+  void OnIdle() override;
   void OnParamChange(int paramIdx, plugin::EParamSource source, int sampleOffset) override;
   void OnParamReset(plugin::EParamSource source) override;
   void OnParamChangeUI(int paramIdx, plugin::EParamSource source) override;
@@ -100,10 +112,15 @@ public:
   std::atomic<int> mMaxFramesPerBlock{0};
   std::atomic<int> mDelegateUpdates{0};
   std::atomic<int> mLastDelegateIdx{-1};
+  std::atomic<int> mLayout{kLayoutPlain}; // chosen before the editor opens
+  std::atomic<uint64_t> mGalleryActions{0};
 
 private:
   // Sets the graphics factory and the layout (TestPlugEditor.cpp).
   void SetUpEditor();
+  // The library gallery (TestPlugGallery.cpp). [main thread]
+  void LayoutGallery(plugin::igraphics::IGraphics* pGraphics);
+  void FeedGalleryMeter();
 
   int mNotesHeld = 0;
   int64_t mRamp = 0;

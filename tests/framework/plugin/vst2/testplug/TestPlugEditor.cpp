@@ -1,7 +1,8 @@
 // The test plug-in's editor: a panel with the logo, a title, one horizontal slider bound to the
 // "Gain" parameter (a press jumps to the pointer, a drag follows it) and two captions that prompt
 // for values ("Voices" by typing, "Mode" from a menu) and a free text field, enough to see pixels
-// and to drive parameters and the keyboard through a window.
+// and to drive parameters and the keyboard through a window. A host may choose the library
+// gallery instead (TestPlugGallery.cpp).
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
@@ -69,6 +70,20 @@ public:
   void OnTextEntryCompletion(const char* str, int) override { SetStr(str); }
 };
 
+// Resizes the editor as a UI-size menu does: the same size in points at another scale.
+class TestZoomButton : public IControl
+{
+public:
+  explicit TestZoomButton(const IRECT& bounds) : IControl(bounds) { mDblAsSingleClick = true; }
+  void Draw(IGraphics& g) override { g.FillRect(IColor(255, 90, 200, 120), mRECT); }
+  void OnMouseDown(float, float, const IMouseMod&) override
+  {
+    IGraphics* pGraphics = GetUI();
+    pGraphics->Resize(pGraphics->Width(), pGraphics->Height(),
+                      pGraphics->GetDrawScale() == 1.f ? 1.5f : 1.f, true);
+  }
+};
+
 } // namespace
 
 void TestPlug::SetUpEditor()
@@ -77,8 +92,13 @@ void TestPlug::SetUpEditor()
   {
     return MakeGraphics(*this, GetEditorWidth(), GetEditorHeight(), 60, 1.f);
   };
-  mLayoutFunc = [](IGraphics* pGraphics)
+  mLayoutFunc = [this](IGraphics* pGraphics)
   {
+    if (mLayout == kLayoutGallery)
+    {
+      LayoutGallery(pGraphics);
+      return;
+    }
     pGraphics->AttachControl(new TestPanel(pGraphics->GetBounds()));
     pGraphics->AttachControl(new TestSlider(kTestPlugSliderBounds, kParamGain));
     const IText caption(16.f, IColor(255, 230, 232, 240), "Roboto-Regular", EAlign::kCenter,
@@ -89,5 +109,6 @@ void TestPlug::SetUpEditor()
     pGraphics->AttachControl(
       new ICaptionControl(kTestPlugModeBounds, kParamMode, caption, captionBG, false));
     pGraphics->AttachControl(new TestNameField(kTestPlugNameBounds, caption, captionBG));
+    pGraphics->AttachControl(new TestZoomButton(kTestPlugZoomBounds));
   };
 }

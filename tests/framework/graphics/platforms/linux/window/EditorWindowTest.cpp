@@ -2,7 +2,9 @@
 // tool's code, its editor opened in a plain X11 parent window, its pixels read from the parent,
 // a click and a drag sent to it, and it is closed, also after the host destroyed the parent.
 // Value prompts, menus, the keyboard and the clipboard are driven with real X input (xdotool
-// through the XTEST extension) and through the host's VST2 key calls.
+// through the XTEST extension) and through the host's VST2 key calls. The plug-in's library
+// gallery is opened the same way and every control in it clicked. A UI size asks the host for
+// the new window size, and the window and frame buffer follow.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 #include "tools/VstHost.h"
@@ -202,6 +204,17 @@ protected:
       return text;
     }
     return "(no answer)";
+  }
+
+  intptr_t Probe(int what) { return mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, what); }
+
+  // Calls of the opcode for the parameter since the records were cleared.
+  int CountFor(int32_t opcode, int paramIdx)
+  {
+    int n = 0;
+    for (const host::HostCall& call : mPlugin.Calls())
+      n += call.opcode == opcode && call.index == paramIdx;
+    return n;
   }
 
   static bool Near(const IColor& a, const IColor& b)
@@ -477,6 +490,98 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   XChangeKeyboardMapping(mDisplay, free[0], 1, &none, 1);
   XChangeKeyboardMapping(mDisplay, free[1], 1, &none, 1);
   XSync(mDisplay, False);
+}
+
+TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
+{
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffVendorSpecific, kSelectLayout, kLayoutGallery), 1);
+  const Window parent = MakeParent();
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+  Idle();
+  const Window child = ChildOf(parent);
+  ASSERT_NE(child, 0u);
+  ASSERT_EQ(Probe(kProbeInWindowPrompts), 1);
+
+  Time time = 5000;
+  auto press = [&](float x, float y, bool drag)
+  {
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    SendButton(child, ButtonPress, ix, iy, 0, time += 20);
+    if (drag)
+    {
+      SendMotion(child, ix, iy - 15, time += 20);
+      SendMotion(child, ix, iy - 30, time += 20);
+    }
+    SendButton(child, ButtonRelease, ix, drag ? iy - 30 : iy, Button1Mask, time += 20);
+    XSync(mDisplay, False);
+    Idle(8); // past the 100 ms click animations
+  };
+
+  for (size_t i = 0; i < std::size(kGalleryItems); ++i)
+  {
+    const GalleryItem& item = kGalleryItems[i];
+    SCOPED_TRACE(item.name);
+    mPlugin.ClearRecords();
+    press(item.x, item.y, item.answer == EGalleryAnswer::kDrag);
+    switch (item.answer)
+    {
+    case EGalleryAnswer::kParam:
+    case EGalleryAnswer::kDrag:
+      EXPECT_EQ(CountFor(kVst2HostBeginEdit, item.paramIdx), 1);
+      EXPECT_GE(CountFor(kVst2HostAutomate, item.paramIdx), 1);
+      EXPECT_EQ(CountFor(kVst2HostEndEdit, item.paramIdx), 1);
+      break;
+    case EGalleryAnswer::kAction:
+      EXPECT_TRUE(Probe(kProbeGalleryActions) & (intptr_t(1) << i));
+      EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 0);
+      break;
+    case EGalleryAnswer::kPrompt:
+      // The in-window field or menu opens; a click beside it closes it without a value.
+      EXPECT_EQ(Probe(kProbePromptOpen), 1);
+      press(1000, 590, false);
+      EXPECT_EQ(Probe(kProbePromptOpen), 0);
+      break;
+    case EGalleryAnswer::kNone:
+      EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 0);
+      EXPECT_EQ(mPlugin.CountCalls(kVst2HostAutomate), 0);
+      break;
+    }
+  }
+
+  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  XDestroyWindow(mDisplay, parent);
+  XSync(mDisplay, False);
+}
+
+TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
+{
+  const Window parent = MakeParent();
+  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+  Idle();
+  mPlugin.ClearRecords();
+  Xdo("mousemove " + At(kTestPlugZoomBounds) + " click 1"); // to scale 1.5
+  Idle();
+  std::string requests;
+  for (const auto& call : mPlugin.Calls())
+    if (call.opcode == kVst2HostSizeWindow)
+      requests += std::to_string(call.index) + "x" + std::to_string(call.value) + " ";
+  EXPECT_EQ(requests, "1516x901 ");
+  XWindowAttributes child = {};
+  XGetWindowAttributes(mDisplay, ChildOf(parent), &child);
+  EXPECT_EQ(child.width, 1516);
+  EXPECT_EQ(child.height, 901);
+
+  // The host grows its window as asked: the new frame buffer is drawn whole, the slider (half
+  // filled) at 1.5 times its size, the background out to the new corner.
+  XResizeWindow(mDisplay, parent, 1516, 901);
+  XSync(mDisplay, False);
+  Idle();
+  const float y = kTestPlugSliderBounds.MH() * 1.5f;
+  EXPECT_TRUE(Near(PixelOf(parent, int(1.5f * 290.f), int(y)), kTestPlugSliderFill));
+  EXPECT_FALSE(Near(PixelOf(parent, int(1.5f * 310.f), int(y)), kTestPlugSliderFill));
+  EXPECT_TRUE(Near(PixelOf(parent, 1500, 890), kTestPlugBackground));
+  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  XDestroyWindow(mDisplay, parent);
 }
 
 } // namespace

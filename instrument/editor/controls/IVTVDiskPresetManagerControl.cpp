@@ -1,0 +1,337 @@
+#include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
+
+#include "framework/graphics/IGraphics.h"
+#include "instrument/DiskPresetManager.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+// One of the browser's buttons: a text that runs its action once per click (a double click is
+// two clicks).
+class IPresetButtonControl : public ITextControl
+{
+public:
+  IPresetButtonControl(const IRECT& bounds, const char* str, const IText& text,
+                       IActionFunction action)
+    : ITextControl(bounds, str, text, DEFAULT_BGCOLOR, false)
+  {
+    SetActionFunction(std::move(action));
+    mIgnoreMouse = false;
+    mDblAsSingleClick = true;
+  }
+
+  void OnMouseDown(float, float, const IMouseMod&) override { SetDirty(true); }
+};
+
+// The length of text without its last UTF-8 character.
+size_t WithoutLastCharacter(const std::string& text)
+{
+  size_t end = text.size();
+  while (end > 0)
+  {
+    --end;
+    if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80)
+      break;
+  }
+  return end;
+}
+
+} // namespace
+
+// ---- IVTVDiskPresetManagerControl
+
+IVTVDiskPresetManagerControl::IVTVDiskPresetManagerControl(
+  const IRECT& bounds, int paramIdx, LoadPresetFunc loadFunc, float arrowWidth,
+  const char* leftArrow, const char* rightArrow, const IText& arrowText, const IText& nameText,
+  const IColor& bgColor, bool keepEmptyFolders)
+  : IControl(bounds, paramIdx), mLoadFunc(std::move(loadFunc)), mArrowWidth(arrowWidth),
+    mLeftArrowStr(leftArrow ? leftArrow : ""), mRightArrowStr(rightArrow ? rightArrow : ""),
+    mArrowText(arrowText), mNameText(nameText), mBGColor(bgColor),
+    mKeepEmptyFolders(keepEmptyFolders)
+{
+  mIgnoreMouse = true;
+}
+
+IVTVDiskPresetManagerControl::~IVTVDiskPresetManagerControl()
+{
+  ClearMenu();
+}
+
+void IVTVDiskPresetManagerControl::ClearMenu()
+{
+  mFlatItems.clear();
+  mMenu.Clear(true);
+}
+
+void IVTVDiskPresetManagerControl::RebuildMenu(const DiskPresetManager& manager, int currentIdx)
+{
+  mLastIdx = manager.NumPresets() - 1;
+  ClearMenu();
+  mCurrentIdx = 0;
+  if (manager.mRoot)
+    SetupMenu(*manager.mRoot, mMenu);
+  CollectSortedItems(&mMenu);
+  mCurrentIdx = currentIdx;
+}
+
+void IVTVDiskPresetManagerControl::SetupMenu(const DiskPresetDirectory& folder, IPopupMenu& menu)
+{
+  for (int i = 0; i < folder.mSubDirs.GetSize(); ++i)
+  {
+    const DiskPresetDirectory* pSub = folder.mSubDirs.Get(i);
+    if (!pSub)
+      continue;
+    auto* pSubmenu = new IPopupMenu();
+    // The item owns the submenu from here on (also should the menu fail to grow).
+    menu.AddItem(new IPopupMenu::Item(pSub->mName.Get(), pSubmenu));
+    SetupMenu(*pSub, *pSubmenu);
+  }
+  for (int i = 0; i < folder.mItems.GetSize(); ++i)
+  {
+    if (const DiskPresetItem* pItem = folder.mItems.Get(i))
+      menu.AddItem(
+        new IPopupMenu::Item(pItem->mName.Get(), IPopupMenu::Item::kNoFlags, pItem->mIndex));
+  }
+  if (!mKeepEmptyFolders)
+    menu.RemoveEmptySubmenus();
+}
+
+void IVTVDiskPresetManagerControl::CollectSortedItems(IPopupMenu* pMenu)
+{
+  if (!pMenu)
+    return;
+  for (int i = 0; i < pMenu->NItems(); ++i)
+  {
+    IPopupMenu::Item* pItem = pMenu->GetItem(i);
+    if (pItem->GetIsSubmenu())
+      CollectSortedItems(pItem->GetSubmenu());
+    else
+      mFlatItems.push_back(pItem);
+  }
+}
+
+const IPopupMenu::Item* IVTVDiskPresetManagerControl::GetFlatItem(int idx) const
+{
+  return idx >= 0 && idx < NFlatItems() ? mFlatItems[static_cast<size_t>(idx)] : nullptr;
+}
+
+void IVTVDiskPresetManagerControl::LoadCurrent()
+{
+  if (const IPopupMenu::Item* pItem = GetFlatItem(mCurrentIdx); pItem && mLoadFunc)
+    mLoadFunc(pItem->GetTag());
+}
+
+void IVTVDiskPresetManagerControl::LoadPrevious()
+{
+  mCurrentIdx = mCurrentIdx <= 0 ? mLastIdx : mCurrentIdx - 1;
+  LoadCurrent();
+}
+
+void IVTVDiskPresetManagerControl::LoadNext()
+{
+  mCurrentIdx = mCurrentIdx >= mLastIdx ? 0 : mCurrentIdx + 1;
+  LoadCurrent();
+}
+
+void IVTVDiskPresetManagerControl::OpenMenu()
+{
+  if (IGraphics* pGraphics = GetUI())
+    pGraphics->CreatePopupMenu(*this, mMenu, mNameButton ? mNameButton->GetRECT() : mRECT);
+}
+
+void IVTVDiskPresetManagerControl::SetPresetName(const char* name)
+{
+  if (mNameButton)
+    mNameButton->SetStr(name);
+}
+
+void IVTVDiskPresetManagerControl::OnAttached()
+{
+  IGraphics* pGraphics = GetUI();
+  if (!pGraphics)
+    return;
+  const IRECT& r = mRECT;
+  mLeftArrow = static_cast<ITextControl*>(pGraphics->AttachControl(
+    new IPresetButtonControl(IRECT(r.L, r.T, r.L + mArrowWidth, r.B), mLeftArrowStr.c_str(),
+                             mArrowText, [this](IControl*) { LoadPrevious(); })));
+  mNameButton = static_cast<ITextControl*>(pGraphics->AttachControl(
+    new IPresetButtonControl(IRECT(r.L + mArrowWidth, r.T, r.R - mArrowWidth, r.B), "Init",
+                             mNameText, [this](IControl*) { OpenMenu(); })));
+  mRightArrow = static_cast<ITextControl*>(pGraphics->AttachControl(
+    new IPresetButtonControl(IRECT(r.R - mArrowWidth, r.T, r.R, r.B), mRightArrowStr.c_str(),
+                             mArrowText, [this](IControl*) { LoadNext(); })));
+}
+
+void IVTVDiskPresetManagerControl::OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int)
+{
+  // Dismissed, or an answer without a chosen item: nothing to look up.
+  const IPopupMenu::Item* pChosen = pSelectedMenu ? pSelectedMenu->GetChosenItem() : nullptr;
+  if (!pChosen)
+    return;
+  const auto found = std::find(mFlatItems.begin(), mFlatItems.end(), pChosen);
+  if (found == mFlatItems.end())
+  {
+    mCurrentIdx = -1;
+    return;
+  }
+  mCurrentIdx = static_cast<int>(found - mFlatItems.begin());
+  LoadCurrent();
+}
+
+void IVTVDiskPresetManagerControl::Draw(IGraphics& g)
+{
+  g.FillRect(mBGColor, mRECT, &mBlend);
+}
+
+// ---- IParamDisplayControl
+
+IParamDisplayControl::IParamDisplayControl(const IRECT& bounds, int paramIdx,
+                                           const IText& presetText, const IText& categoryText,
+                                           const IText& labelText, const IText& valueText,
+                                           const char* presetName, const char* presetCategory,
+                                           const char* paramLabel, const char* paramValue,
+                                           const IColor& frameColor, const IColor& fillColor,
+                                           float margin)
+  : IControl(bounds, paramIdx), mPresetText(presetText), mCategoryText(categoryText),
+    mLabelText(labelText), mValueText(valueText), mPresetName(presetName ? presetName : ""),
+    mPresetCategory(presetCategory ? presetCategory : ""),
+    mParamLabel(paramLabel ? paramLabel : ""), mParamValue(paramValue ? paramValue : ""),
+    mFrameColor(frameColor), mFillColor(fillColor), mMargin(std::max(margin, 0.f))
+{
+}
+
+void IParamDisplayControl::SetPreset(const char* name, const char* category)
+{
+  mPresetName.Set(name ? name : "");
+  mPresetCategory.Set(category ? category : "");
+  SetDirty(false);
+}
+
+void IParamDisplayControl::SetParameter(const char* label, const char* value)
+{
+  mParamLabel.Set(label ? label : "");
+  mParamValue.Set(value ? value : "");
+  mMessage.Set("");
+  SetDirty(false);
+}
+
+void IParamDisplayControl::ShowMessage(const char* message)
+{
+  mMessage.Set(message ? message : "");
+  SetDirty(false);
+}
+
+IRECT IParamDisplayControl::InnerRECT() const
+{
+  const float l = mRECT.L + mMargin, t = mRECT.T + mMargin;
+  const float r = std::max(l, mRECT.R - mMargin), b = std::max(t, mRECT.B - mMargin);
+  if (l > mRECT.R || t > mRECT.B)
+    return IRECT(mRECT.MW(), mRECT.MH(), mRECT.MW(), mRECT.MH());
+  return IRECT(l, t, r, b);
+}
+
+IRECT IParamDisplayControl::Row(float top, float bottom) const
+{
+  const IRECT inner = InnerRECT();
+  top = std::clamp(top, inner.T, inner.B);
+  bottom = std::clamp(bottom, top, inner.B);
+  return IRECT(inner.L, top, inner.R, bottom);
+}
+
+IRECT IParamDisplayControl::GetPresetNameRECT() const
+{
+  const float t = InnerRECT().T;
+  return Row(t, t + mPresetText.mSize);
+}
+
+IRECT IParamDisplayControl::GetCategoryRECT() const
+{
+  const float t = InnerRECT().T + mPresetText.mSize;
+  return Row(t, t + mCategoryText.mSize);
+}
+
+IRECT IParamDisplayControl::GetValueRECT() const
+{
+  const float b = InnerRECT().B;
+  return Row(b - mValueText.mSize, b);
+}
+
+IRECT IParamDisplayControl::GetLabelRECT() const
+{
+  const float b = InnerRECT().B - mValueText.mSize;
+  return Row(b - mLabelText.mSize, b);
+}
+
+void IParamDisplayControl::Draw(IGraphics& g)
+{
+  g.FillRect(mFillColor, mRECT, &mBlend);
+  g.DrawRect(mFrameColor, mRECT.GetPadded(-0.5f), &mBlend);
+
+  // The name, cut from its end until it fits its row.
+  const IRECT nameRow = GetPresetNameRECT();
+  std::string name = mPresetName.Get();
+  IRECT measured;
+  while (!name.empty() &&
+         std::trunc(g.MeasureText(mPresetText, name.c_str(), measured)) >= nameRow.W())
+    name.resize(WithoutLastCharacter(name));
+  g.DrawText(mPresetText, name.c_str(), nameRow, &mBlend);
+  g.DrawText(mCategoryText, mPresetCategory.Get(), GetCategoryRECT(), &mBlend);
+
+  if (mMessage.GetLength() > 0)
+  {
+    DrawMessage(g);
+    return;
+  }
+  g.DrawText(mLabelText, mParamLabel.Get(), GetLabelRECT(), &mBlend);
+  g.DrawText(mValueText, mParamValue.Get(), GetValueRECT(), &mBlend);
+}
+
+void IParamDisplayControl::DrawMessage(IGraphics& g)
+{
+  // In the category's type and the value's colour, wrapped at blanks over the two bottom rows.
+  IText text = mCategoryText;
+  text.mFGColor = mValueText.mFGColor;
+  text.mVAlign = EVAlign::kMiddle;
+  const IRECT area(GetLabelRECT().L, GetLabelRECT().T, GetValueRECT().R, GetValueRECT().B);
+  const float lineHeight = std::max(1.f, std::round(text.mSize * 1.25f));
+  const int maxLines = std::max(1, static_cast<int>(area.H() / lineHeight));
+
+  std::vector<std::string> lines;
+  std::string line;
+  const std::string message = mMessage.Get();
+  IRECT measured;
+  size_t at = 0;
+  while (at < message.size() && static_cast<int>(lines.size()) < maxLines)
+  {
+    const size_t blank = message.find(' ', at);
+    const std::string word = message.substr(at, blank == std::string::npos ? blank : blank - at);
+    at = blank == std::string::npos ? message.size() : blank + 1;
+    const std::string longer = line.empty() ? word : line + " " + word;
+    if (!line.empty() && g.MeasureText(text, longer.c_str(), measured) > area.W())
+    {
+      lines.push_back(line);
+      line = word;
+    }
+    else
+    {
+      line = longer;
+    }
+  }
+  if (!line.empty() && static_cast<int>(lines.size()) < maxLines)
+    lines.push_back(line);
+
+  const float top = area.MH() - lineHeight * static_cast<float>(lines.size()) / 2.f;
+  for (size_t i = 0; i < lines.size(); ++i)
+  {
+    const float y = top + lineHeight * static_cast<float>(i);
+    g.DrawText(text, lines[i].c_str(), IRECT(area.L, y, area.R, y + lineHeight), &mBlend);
+  }
+}
+
+} // namespace plugin::igraphics

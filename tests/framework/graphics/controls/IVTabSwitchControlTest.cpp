@@ -1,0 +1,153 @@
+// Vector tab switches, radio buttons and menu buttons on the recording back end.
+
+#include "framework/graphics/controls/IVTabSwitchControl.h"
+#include "framework/graphics/controls/IVButtonControl.h"
+#include "tests/framework/graphics/GraphicsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace plugin;
+using namespace plugin::igraphics;
+using namespace plugin::igraphics::test;
+
+namespace
+{
+
+IVStyle Plain()
+{
+  IVStyle style = DEFAULT_STYLE;
+  style.showLabel = false;
+  style.drawShadows = style.drawFrame = false;
+  style.roundness = 1.f;
+  return style;
+}
+
+// The corner radii of the first pressable rectangle drawn, in the order the path takes them.
+std::vector<std::string> Radii(const std::vector<std::string>& log)
+{
+  std::vector<std::string> radii;
+  for (const std::string& line : Filter(log, "PathArc"))
+  {
+    std::vector<std::string> parts;
+    size_t start = 0, end = 0;
+    while ((end = line.find(' ', start)) != std::string::npos)
+      parts.push_back(line.substr(start, end - start)), start = end + 1;
+    radii.push_back(parts[3]);
+    if (radii.size() == 4)
+      break;
+  }
+  return radii;
+}
+
+struct VTabTest : ::testing::Test
+{
+  TestDelegate delegate;
+  RecordingGraphics g{delegate};
+
+  void Click(float x, float y)
+  {
+    g.OnMouseDown({Point(x, y, IMouseMod(true))});
+    g.OnMouseUp({Point(x, y, IMouseMod(true))});
+  }
+};
+
+} // namespace
+
+TEST_F(VTabTest, TabsTakeTheParametersTextsAndSelectTheClickedOne)
+{
+  delegate.GetParam(2)->InitEnum("Wave", 0, 4, "", 0, "", "Sine", "Saw", "Square", "Noise");
+  auto* pTabs = new IVTabSwitchControl(IRECT(0, 0, 200, 30), 2, {}, "", Plain());
+  g.AttachControl(pTabs);
+  EXPECT_EQ(pTabs->NButtons(), 4);
+  EXPECT_EQ(pTabs->GetButtonBounds(2), IRECT(100, 0, 150, 30));
+  Click(120, 15);
+  EXPECT_DOUBLE_EQ(pTabs->GetValue(), 2.0 / 3.0);
+  EXPECT_STREQ(pTabs->GetSelectedLabelStr(), "Square");
+  ASSERT_EQ(delegate.mHostLog.size(), 3u);
+  EXPECT_EQ(delegate.mHostLog.front(), "begin 2");
+  EXPECT_EQ(delegate.mHostLog.back(), "end 2");
+
+  // The hovered button follows the pointer and is gone once it leaves.
+  pTabs->OnMouseOver(10, 15, IMouseMod());
+  EXPECT_EQ(pTabs->GetHoveredButton(), 0);
+  pTabs->OnMouseOver(190, 15, IMouseMod());
+  EXPECT_EQ(pTabs->GetHoveredButton(), 3);
+  pTabs->OnMouseOut();
+  EXPECT_EQ(pTabs->GetHoveredButton(), -1);
+}
+
+TEST_F(VTabTest, SingleTabIsTheLastSegmentAndSendsZero)
+{
+  auto* pOne = new IVTabSwitchControl(IRECT(0, 0, 100, 30), nullptr, {"Only"}, "", Plain(),
+                                      EVShape::kTopRounded);
+  g.AttachControl(pOne);
+  pOne->SetParamIdx(5);
+  Click(50, 15);
+  EXPECT_EQ(pOne->GetValue(), 0.0);
+  EXPECT_EQ(delegate.mHostLog[1], "value 5 0");
+  // Only the top-right corner is rounded (the path runs top-left, top-right, bottom-right,
+  // bottom-left).
+  g.mLog.clear();
+  pOne->Draw(g);
+  EXPECT_EQ(Radii(g.mLog), (std::vector<std::string>{"0", "15", "0", "0"}));
+
+  // Vertical tabs: the first rounds its top-right corner, the last its bottom-right one.
+  auto* pColumn = new IVTabSwitchControl(IRECT(200, 0, 260, 90), nullptr, {"a", "b", "c"}, "",
+                                         Plain(), EVShape::kTopRounded, EDirection::kVertical);
+  g.AttachControl(pColumn);
+  pColumn->SetStateDisabled(2, true);
+  g.mLog.clear();
+  pColumn->DrawButton(g, pColumn->GetButtonBounds(2), false, false,
+                      IVTabSwitchControl::ETabSegment::kEnd, true);
+  EXPECT_EQ(Radii(g.mLog), (std::vector<std::string>{"0", "0", "15", "0"}));
+  // Drawn disabled: its fill darkened by 63 from the default 200 grey.
+  EXPECT_EQ(Filter(g.mLog, "PathFill").front().substr(0, 30), "PathFill (255,137,137,137) ble");
+}
+
+TEST_F(VTabTest, RadioButtonsOfSizeZeroAndButtonsOnlyTakingTheMouse)
+{
+  auto* pRadio =
+    new IVRadioButtonControl(IRECT(0, 0, 100, 60), nullptr, {"One", "Two", "Three"}, "", Plain(),
+                             EVShape::kEllipse, EDirection::kVertical, 0.f);
+  g.AttachControl(pRadio);
+  EXPECT_EQ(pRadio->GetRadioBounds(1), IRECT(-0.5f, 29.5f, 0.5f, 30.5f));
+
+  auto* pOnly = new IVRadioButtonControl(IRECT(0, 100, 100, 160), nullptr, {"One", "Two"}, "",
+                                         Plain(), EVShape::kEllipse, EDirection::kVertical, 10.f);
+  g.AttachControl(pOnly);
+  pOnly->SetOnlyButtonsTakeMouse(true);
+  EXPECT_FALSE(pOnly->IsHit(60, 145)); // the second entry's label
+  EXPECT_EQ(pOnly->GetButtonForPoint(15, 145), 1);
+  Click(15, 145);
+  EXPECT_EQ(pOnly->GetValue(), 1.0);
+}
+
+TEST_F(VTabTest, MenuButtonShowsTheChosenEntryAndSendsItInOneGesture)
+{
+  delegate.GetParam(4)->InitEnum("Mode", 0, 3, "", 0, "", "Poly", "Mono", "Legato");
+  auto* pMenu = new IVMenuButtonControl(IRECT(0, 0, 120, 40), 4, "Mode", Plain());
+  g.AttachControl(pMenu);
+  IVButtonControl* pButton = pMenu->GetButton();
+  ASSERT_NE(pButton, nullptr);
+  EXPECT_STREQ(pButton->GetValueStr(), "Poly");
+
+  g.mMenuResponder = [](IPopupMenu& menu)
+  {
+    menu.SetChosenItemIdx(2);
+    return &menu;
+  };
+  Click(60, 30);
+  EXPECT_TRUE(g.mMenus.empty()); // the menu opens once the splash has played
+  pButton->OnEndAnimation();
+  ASSERT_EQ(g.mMenus.size(), 1u);
+  EXPECT_EQ(g.mMenus[0].items, (std::vector<std::string>{"*Poly", "Mono", "Legato"}));
+  EXPECT_STREQ(pButton->GetValueStr(), "Legato");
+  EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 4", "value 4 1", "end 4"}));
+
+  // The current entry again: nothing changes, nothing is sent.
+  Click(60, 30);
+  pButton->OnEndAnimation();
+  EXPECT_EQ(delegate.mHostLog.size(), 3u);
+}

@@ -1,0 +1,174 @@
+// The preset browser and the preset display on the recording back end: the browser mirrors a
+// nested "Presets" tree made in a temporary folder, its carets wrap, a menu choice loads and the
+// carets go on from it; the display's rows never invert, a long name is cut at a character, a
+// message stands until the next parameter.
+
+#include "instrument/DiskPresetManager.h"
+#include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
+#include "tests/instrument/editor/EditorTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace plugin::igraphics;
+using namespace plugin::igraphics::test;
+
+namespace
+{
+
+// The menu as text: a submenu's items in brackets.
+std::string Outline(const IPopupMenu& menu)
+{
+  std::string out;
+  for (int i = 0; i < menu.NItems(); ++i)
+  {
+    out.append(i ? " " : "").append(menu.GetItem(i)->GetText());
+    if (const IPopupMenu* pSub = menu.GetItem(i)->GetSubmenu())
+      out.append("[").append(Outline(*pSub)).append("]");
+  }
+  return out;
+}
+
+TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
+{
+  testsupport::TempDir dir;
+  for (const char* folder : {"Bass", "Bass/Sub", "Empty", "Hollow", "Hollow/Inner", "Pads"})
+    mkdir((dir / folder).c_str(), 0700);
+  for (const char* file : {"Bass/Deep", "Bass/Sub/Wob", "Lead", "Pads/Warm"})
+    testsupport::WriteFile(dir / file + ".preset", "{}");
+  DiskPresetManager presets(dir.Path().c_str(), "preset", false);
+  presets.Init();
+
+  TestDelegate delegate;
+  std::vector<int> loaded;
+  IVTVDiskPresetManagerControl* browser = nullptr;
+  auto& g = *static_cast<RecordingGraphics*>(
+    OpenEditor(delegate,
+               [&](IGraphics& graphics)
+               {
+                 browser = new IVTVDiskPresetManagerControl(
+                   IRECT(355, 3, 655, 27), kNoParameter, [&](int idx) { loaded.push_back(idx); },
+                   24.f, "<", ">", DEFAULT_TEXT, DEFAULT_TEXT, COLOR_BLACK);
+                 browser->RebuildMenu(presets, 3);
+                 graphics.AttachControl(browser);
+               }));
+  auto click = [&](const IControl* pButton)
+  {
+    g.OnMouseDown({Point(pButton->GetRECT().MW(), 15.f)});
+    g.OnMouseUp({Point(pButton->GetRECT().MW(), 15.f)});
+  };
+
+  // Folders first, empty ones left out; the flat list is the manager's flat index.
+  EXPECT_EQ(Outline(browser->GetMenu()), "Bass[Sub[Wob] Deep] Pads[Warm] Lead");
+  ASSERT_EQ(browser->NFlatItems(), presets.NumPresets());
+  for (int i = 0; i < browser->NFlatItems(); ++i)
+  {
+    EXPECT_EQ(browser->GetFlatItem(i)->GetTag(), i);
+    EXPECT_STREQ(browser->GetFlatItem(i)->GetText(), presets.GetPreset(i)->mName.Get());
+  }
+  IVTVDiskPresetManagerControl keeping(IRECT(), kNoParameter, nullptr, 24.f, "", "", DEFAULT_TEXT,
+                                       DEFAULT_TEXT, COLOR_BLACK, true);
+  keeping.RebuildMenu(presets, 0);
+  EXPECT_EQ(Outline(keeping.GetMenu()),
+            "Bass[Sub[Wob] Deep] Empty[] Hollow[Inner[]] Pads[Warm] Lead");
+
+  // From the last to the first and back, then one more back.
+  EXPECT_EQ(browser->GetNameButton()->GetRECT(), IRECT(379, 3, 631, 27));
+  click(browser->GetRightArrow());
+  click(browser->GetLeftArrow());
+  click(browser->GetLeftArrow());
+  EXPECT_EQ(loaded, (std::vector<int>{0, 3, 2}));
+
+  // "Bass" > "Deep" from the menu under the name (the answer comes with the submenu holding it);
+  // the carets go on from there.
+  g.mMenuResponder = [](IPopupMenu& menu)
+  {
+    IPopupMenu* pBass = menu.GetItem(0)->GetSubmenu();
+    pBass->SetChosenItemIdx(1);
+    return pBass;
+  };
+  click(browser->GetNameButton());
+  click(browser->GetRightArrow());
+  EXPECT_EQ(g.mMenus.at(0).bounds, IRECT(379, 3, 631, 27));
+  EXPECT_EQ(loaded, (std::vector<int>{0, 3, 2, 1, 2}));
+
+  // Dismissed: nothing happens. An item of another menu: not found, nothing loaded.
+  g.mMenuResponder = nullptr;
+  click(browser->GetNameButton());
+  EXPECT_EQ(browser->GetCurrentIdx(), 2);
+  IPopupMenu stranger("", 0, false, {"Lead"});
+  stranger.SetChosenItemIdx(0);
+  browser->OnPopupMenuSelection(&stranger, 0);
+  EXPECT_EQ(browser->GetCurrentIdx(), -1);
+
+  // No presets: the carets load nothing.
+  testsupport::TempDir empty;
+  DiskPresetManager none(empty.Path().c_str(), "preset", false);
+  none.Init();
+  browser->RebuildMenu(none, 0);
+  browser->LoadPrevious();
+  browser->LoadNext();
+  EXPECT_EQ(browser->GetCurrentIdx(), 0);
+  EXPECT_EQ(loaded.size(), 5u);
+}
+
+IParamDisplayControl* MakeDisplay(const IRECT& bounds)
+{
+  // The theme's sizes: name 30, category 16, parameter name 24, value 30; margin 8.
+  return new IParamDisplayControl(bounds, kNoParameter, IText(30.f, COLOR_WHITE),
+                                  IText(16.f, COLOR_WHITE), IText(24.f, COLOR_WHITE),
+                                  IText(30.f, COLOR_WHITE), "", "", "", "", COLOR_BLACK, COLOR_GRAY,
+                                  8.f);
+}
+
+TEST(PresetDisplay, RowsNeverInvertLongNamesAreCutAndMessagesStandUntilTheNextParameter)
+{
+  TestDelegate delegate;
+  IParamDisplayControl* display = nullptr;
+  IGraphics* g =
+    OpenEditor(delegate, [&](IGraphics& graphics)
+               { graphics.AttachControl(display = MakeDisplay(IRECT(722, 337, 999, 490))); });
+  EXPECT_EQ(display->GetPresetNameRECT(), IRECT(730, 345, 991, 375));
+  EXPECT_EQ(display->GetCategoryRECT(), IRECT(730, 375, 991, 391));
+  EXPECT_EQ(display->GetLabelRECT(), IRECT(730, 428, 991, 452));
+  EXPECT_EQ(display->GetValueRECT(), IRECT(730, 452, 991, 482));
+  for (const IRECT& small : {IRECT(0, 0, 100, 40), IRECT(0, 0, 10, 10)})
+  {
+    std::unique_ptr<IParamDisplayControl> tiny(MakeDisplay(small));
+    for (const IRECT& row : {tiny->GetPresetNameRECT(), tiny->GetCategoryRECT(),
+                             tiny->GetLabelRECT(), tiny->GetValueRECT()})
+      EXPECT_TRUE(row.L <= row.R && row.T <= row.B && row.L >= small.L && row.R <= small.R &&
+                  row.T >= small.T && row.B <= small.B)
+        << Fmt(row);
+  }
+
+  // The texts drawn, without their rectangles.
+  display->SetSize(100.f, 153.f); // a name row 84 wide: 30-point bytes are 15 wide, 5 fit
+  auto& log = static_cast<RecordingGraphics*>(g)->mLog;
+  auto texts = [&]
+  {
+    log.clear();
+    g->DrawControl(display, g->GetBounds(), 1.f);
+    std::string out;
+    for (std::string line : Filter(log, "DrawText "))
+    {
+      for (int field = 0; field < 4; ++field)
+        line.resize(line.rfind(' '));
+      out += line.substr(9) + "|";
+    }
+    return out;
+  };
+  display->SetPreset("Abcd\xC3\xA9"
+                     "fgh",
+                     "Bass"); // the two-byte character in fifth and sixth place goes whole
+  display->SetParameter("Level", "0.5");
+  EXPECT_EQ(texts(), "Abcd|Bass|Level|0.5|");
+  display->ShowMessage("No manual here"); // wrapped at blanks over the bottom rows
+  EXPECT_EQ(texts(), "Abcd|Bass|No manual|here|");
+  display->SetParameter("Gain", "-3 dB");
+  EXPECT_EQ(texts(), "Abcd|Bass|Gain|-3 dB|");
+}
+
+} // namespace
