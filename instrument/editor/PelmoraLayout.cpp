@@ -218,11 +218,14 @@ void PelmoraEditor::AttachRow(const SwitchRow& row)
     {
       ShowOperatorLink();
     };
-  Attach(new ITVSVGSwitchControl(row.bounds,
-                                 {Picture(pictures::SwitchPicture(row.picture, false)),
-                                  Picture(pictures::SwitchPicture(row.picture, true))},
-                                 row.param, std::move(hover), ActionFunction(row.action)),
-         row.tag);
+  auto* pSwitch = new ITVSVGSwitchControl(row.bounds,
+                                          {Picture(pictures::SwitchPicture(row.picture, false)),
+                                           Picture(pictures::SwitchPicture(row.picture, true))},
+                                          row.param, std::move(hover), ActionFunction(row.action));
+  // The link outlives the editor: a new one shows it as it is.
+  if (link)
+    pSwitch->SetValue(mPlug.GetOperatorLink() ? 1.0 : 0.0);
+  Attach(pSwitch, row.tag);
 }
 
 void PelmoraEditor::AttachRow(const CyclePanelRow& row)

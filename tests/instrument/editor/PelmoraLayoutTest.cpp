@@ -230,6 +230,12 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
   e.g->OnMouseOver(27, 58, IMouseMod());
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Operator Link");
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamValue(), "Off");
+  e.Click(27, 58);
+  EXPECT_TRUE(e.plug->GetOperatorLink());
+  // A new editor shows the link as it is.
+  e.plug->CloseWindow();
+  ASSERT_NE(e.plug->OpenWindow(nullptr), nullptr);
+  EXPECT_EQ(e.plug->GetUI()->GetControlWithTag(38)->GetValue(), 1.0);
 }
 
 TEST(EditorLayout, ThePresetBrowserMirrorsTheFolderTreeAndLoadsAChoice)
