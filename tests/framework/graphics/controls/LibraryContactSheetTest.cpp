@@ -1,5 +1,5 @@
 // Headless renders of the rest of the control library in their states, at screen scales 1 and 2,
-// stacked into one contact sheet (library-contact-sheet.png in the test's build folder): vector
+// in one contact sheet (library-contact-sheet.png in the test's build folder): vector
 // buttons, switches, toggles and slide switches; tabs, radio buttons and a menu button; sliders,
 // a range slider and track controls; a pad, a plot, a group frame and a colour swatch; and the
 // bitmap controls drawn from strips painted by the test at each scale. A few pixels guard what
@@ -12,10 +12,10 @@
 #include "framework/graphics/controls/IVSliderControl.h"
 #include "framework/graphics/controls/IVTabSwitchControl.h"
 #include "framework/graphics/controls/IVXYPadControl.h"
+#include "tests/framework/graphics/LibraryArt.h"
 #include "tests/framework/graphics/StripPainter.h"
-#include "tests/framework/graphics/platforms/linux/RenderSupport.h"
+#include "tests/framework/graphics/platforms/linux/ContactSheet.h"
 
-#include <cmath>
 #include <cstring>
 
 using namespace plugin;
@@ -27,30 +27,8 @@ namespace
 
 constexpr int kSheetW = 780;
 constexpr int kSheetH = 620;
-const IColor kAccent(255, 255, 150, 50);
-const IColor kText(255, 205, 209, 216);
+const IColor kAccent = kArtAccent;
 const IColor kCaption(255, 120, 126, 138);
-
-// The dark theme of the first sheet: flat dark shapes, a lighter pressed fill, orange accents.
-IVStyle Dark()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.drawFrame = false;
-  style.roundness = 0.3f;
-  style.shadowOffset = 2.f;
-  style.colorSpec = IVColorSpec{COLOR_TRANSPARENT,
-                                IColor(255, 62, 66, 75),
-                                IColor(255, 96, 102, 116),
-                                IColor(255, 226, 229, 235),
-                                IColor(40, 255, 255, 255),
-                                IColor(110, 0, 0, 0),
-                                kAccent,
-                                IColor(255, 150, 156, 168)};
-  style.labelText = IText(13.f, kText, "Roboto-Regular", EAlign::kCenter, EVAlign::kTop);
-  style.valueText =
-    IText(13.f, IColor(255, 226, 229, 235), "Roboto-Regular", EAlign::kCenter, EVAlign::kMiddle);
-  return style;
-}
 
 void Caption(IGraphics& g, float x, float y, const char* text)
 {
@@ -74,10 +52,10 @@ public:
 // Controls whose pixels the test checks.
 struct Sheet
 {
-  IControl* pToggleOn = nullptr;
   IVTabSwitchControl* pTabs = nullptr;
   IVXYPadControl* pPad = nullptr;
   IBKnobControl* pBKnob = nullptr;
+  IBKnobControl* pBKnob3 = nullptr;
   IBMeterControl* pMeter = nullptr;
 };
 
@@ -170,7 +148,7 @@ void SlidersAndTracks(IGraphics& g, const IVStyle& dark)
   auto* pLevels = new Tracks(IRECT(572, 220, 766, 366), "Around 0.5", tracks, {-1, -1, -1, -1}, 0,
                              EDirection::kHorizontal, {" L", " R", " M", " S"});
   g.AttachControl(pLevels);
-  pLevels->SetText(IText(11.f, kText, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle));
+  pLevels->SetText(IText(11.f, kArtText, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle));
   pLevels->SetBaseLevel(0.5);
   pLevels->SetTrackGap(3.f);
   pLevels->SetPeakLength(3.f);
@@ -195,18 +173,7 @@ void PadPlotGroupSwatch(IGraphics& g, const IVStyle& dark, Sheet& sheet)
   IVStyle plot = pad;
   plot.showLabel = true;
   plot.colorSpec.mColors[kSH] = IColor(255, 44, 47, 54);
-  g.AttachControl(new IVPlotControl(IRECT(136, 392, 336, 508),
-                                    {{kAccent,
-                                      [](double x)
-                                      {
-                                        return std::sin(x * 2.0 * 3.14159265);
-                                      }},
-                                     {IColor(255, 120, 180, 255),
-                                      [](double x)
-                                      {
-                                        return 2.0 * std::fmod(x * 2.0, 1.0) - 1.0;
-                                      }}},
-                                    96, "LFO", plot, -1.2f, 1.2f, true));
+  g.AttachControl(MakeLfoPlot(IRECT(136, 392, 336, 508), "LFO", plot));
 
   // Two knobs in a group, then the frame computed from them.
   IVStyle knob = dark;
@@ -238,14 +205,8 @@ void BitmapControls(IGraphics& g, int scale, Sheet& sheet)
   Caption(g, 12, 518,
           "IBButtonControl, IBSwitchControl, IBKnobControl, IBKnobRotaterControl, "
           "IBSliderControl, IBTextControl, IBMeterControl");
-  const IBitmap button = ButtonStrip().Load(g, scale);
-  const IBitmap lever = LeverStrip().Load(g, scale);
-  const IBitmap knob = KnobStrip().Load(g, scale);
-  const IBitmap rotater = RotaterImage().Load(g, scale);
-  const IBitmap handle = SliderHandle().Load(g, scale);
-  const IBitmap track = SliderTrack().Load(g, scale);
-  const IBitmap font = SegmentFont().Load(g, scale);
-  const IBitmap meter = MeterStrip().Load(g, scale);
+  const PaintedStrips strips(g, scale);
+  const IBitmap &button = strips.button, &lever = strips.lever, &knob = strips.knob;
 
   g.AttachControl(new IBButtonControl(12, 548, button, nullptr));
   g.AttachControl(new IBButtonControl(12, 582, button, nullptr))->SetValue(1.0);
@@ -253,18 +214,21 @@ void BitmapControls(IGraphics& g, int scale, Sheet& sheet)
     g.AttachControl(new IBSwitchControl(86.f + 32.f * i, 552, lever))->SetValue(0.5 * i);
   sheet.pBKnob = new IBKnobControl(188, 552, knob);
   g.AttachControl(sheet.pBKnob)->SetValue(1.0);
-  g.AttachControl(new IBKnobControl(242, 552, knob))->SetValue(0.3);
-  g.AttachControl(new IBKnobRotaterControl(296, 552, rotater))->SetValue(0.65);
-  g.AttachControl(
-     new IBSliderControl(356, 530, 84, handle, track, kNoParameter, EDirection::kVertical))
+  sheet.pBKnob3 = new IBKnobControl(242, 552, knob);
+  g.AttachControl(sheet.pBKnob3)->SetValue(0.3);
+  g.AttachControl(new IBKnobRotaterControl(296, 552, strips.rotater))->SetValue(0.65);
+  g.AttachControl(new IBSliderControl(356, 530, 84, strips.handle, strips.track, kNoParameter,
+                                      EDirection::kVertical))
     ->SetValue(0.7);
   const IText lcd(12.f, kAccent, "Roboto-Regular", EAlign::kNear);
   g.AttachControl(new IPanelControl(IRECT(400, 548, 520, 606), IColor(255, 16, 17, 20)));
-  g.AttachControl(new IBTextControl(IRECT(408, 552, 512, 576), font, lcd, "120.00", 8, 12, 1));
-  g.AttachControl(new IBTextControl(IRECT(408, 578, 512, 602), font, lcd, "-6.5 DB", 8, 12, 1));
-  sheet.pMeter = new IBMeterControl(716, 512, meter);
+  g.AttachControl(
+    new IBTextControl(IRECT(408, 552, 512, 576), strips.font, lcd, "120.00", 8, 12, 1));
+  g.AttachControl(
+    new IBTextControl(IRECT(408, 578, 512, 602), strips.font, lcd, "-6.5 DB", 8, 12, 1));
+  sheet.pMeter = new IBMeterControl(716, 512, strips.meter);
   g.AttachControl(sheet.pMeter);
-  g.AttachControl(new IBMeterControl(738, 512, meter));
+  g.AttachControl(new IBMeterControl(738, 512, strips.meter));
   auto feed = [](IBMeterControl* pMeter, float level)
   {
     uint8_t msg[IBMeterControl::kMsgSize] = {};
@@ -290,7 +254,7 @@ void LayoutSheet(IGraphics& g, TestDelegate& delegate, int scale, Sheet& sheet)
 
   g.AttachPanelBackground(IPattern::CreateLinearGradient(
     0, 0, 0, kSheetH, {{IColor(255, 38, 41, 47), 0.f}, {IColor(255, 24, 26, 30), 1.f}}));
-  const IVStyle dark = Dark();
+  const IVStyle dark = DarkStyle();
   ButtonsAndSwitches(g, dark);
   TabsRadioAndMenu(g, dark, sheet);
   SlidersAndTracks(g, dark);
@@ -307,78 +271,34 @@ void LayoutSheet(IGraphics& g, TestDelegate& delegate, int scale, Sheet& sheet)
     });
 }
 
-class LibraryContactSheetTest : public ::testing::Test
-{
-protected:
-  Image Render(int scale)
-  {
-    auto editor = std::make_unique<HeadlessEditor>(kSheetW, kSheetH, static_cast<float>(scale));
-    editor->AddLayout([&e = *editor, scale, this](IGraphics& g)
-                      { LayoutSheet(g, e.mDelegate, scale, mSheet); });
-    if (!editor->Open())
-      return Image();
-    Image image = editor->Render();
-    mEditors.push_back(std::move(editor));
-    return image;
-  }
-
-  void ExpectAt(const Image& image, int scale, float x, float y, const IColor& color,
-                const char* what, int tolerance)
-  {
-    mEditors.back()->Expect(image, static_cast<int>(x * scale), static_cast<int>(y * scale), color,
-                            what, tolerance);
-  }
-
-  std::vector<std::unique_ptr<HeadlessEditor>> mEditors;
-  Sheet mSheet;
-};
-
-// Scale 1 above scale 2, on a neutral grey.
-void WriteSheet(const Image& x1, const Image& x2, const char* path)
-{
-  const int gap = 16;
-  const int w = std::max(x1.w, x2.w);
-  const int h = x1.h + gap + x2.h;
-  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 96);
-  auto blit = [&](const Image& image, int top)
-  {
-    for (int y = 0; y < image.h; ++y)
-      std::memcpy(&rgba[(static_cast<size_t>(top + y) * w) * 4],
-                  &image.rgba[static_cast<size_t>(y) * image.w * 4],
-                  static_cast<size_t>(image.w) * 4);
-  };
-  blit(x1, 0);
-  blit(x2, x1.h + gap);
-  for (size_t i = 3; i < rgba.size(); i += 4)
-    rgba[i] = 255;
-  WritePNG(path, rgba, w, h);
-}
-
 } // namespace
 
-TEST_F(LibraryContactSheetTest, EveryControlInItsStates)
+TEST(LibraryContactSheet, EveryControlInItsStates)
 {
-  Image images[2];
+  ContactSheet sheet("library-contact-sheet.png", kSheetW, kSheetH);
   for (int scale = 1; scale <= 2; ++scale)
   {
-    Image& image = images[scale - 1];
-    image = Render(scale);
-    if (image.rgba.empty())
-      FAIL() << "no headless OpenGL context";
-    const Sheet& sh = mSheet;
+    Sheet sh;
+    ASSERT_TRUE(sheet.Render(float(scale),
+                             [&](IGraphics& g, TestDelegate& d) { LayoutSheet(g, d, scale, sh); }))
+      << "no headless OpenGL context";
     // The selected tab (the second) is drawn in the pressed colour.
     const IRECT tab = sh.pTabs->GetButtonBounds(1);
-    ExpectAt(image, scale, tab.L + 6, tab.B - 4, IColor(255, 96, 102, 116), "selected tab", 3);
+    sheet.Expect(tab.L + 6, tab.B - 4, IColor(255, 96, 102, 116), "selected tab", 3);
     // The pad's handle sits at (0.7, 0.65) of its travel.
     const IRECT h = sh.pPad->GetHandleBounds();
-    ExpectAt(image, scale, h.MW(), h.MH(), kAccent, "pad handle", 3);
-    // The bitmap knob at 1 shows its strip's last frame: the arc lit at +90 degrees.
+    sheet.Expect(h.MW(), h.MH(), kAccent, "pad handle", 3);
+    // The bitmap knob at 1 shows its strip's last frame, the dot at +135 degrees; the one at 0.3
+    // shows no dot there.
     const IRECT k = sh.pBKnob->GetRECT();
-    ExpectAt(image, scale, k.MW() + 21.f, k.MH(), kAccent, "bitmap knob arc", 40);
-    // The meter at -6 dB (value 54/72) lights 15 of its 20 segments: the 15th is yellow.
+    sheet.Expect(k.MW() + 9.2f, k.MH() + 9.2f, kAccent, "bitmap knob at 1", 3);
+    const IRECT k3 = sh.pBKnob3->GetRECT();
+    sheet.Expect(k3.MW() + 9.2f, k3.MH() + 9.2f, kStripBody, "bitmap knob at 0.3", 3);
+    // The meter at -6 dB (value 54/72) lights 15 of its 20 segments: the 15th is yellow, the 16th
+    // dark.
     const IRECT m = sh.pMeter->GetRECT();
-    ExpectAt(image, scale, m.MW(), m.T + 98.f - 4.8f * 14 - 2.f, IColor(255, 240, 200, 60),
-             "meter segment", 40);
+    sheet.Expect(m.MW(), m.B - 5.f * 14 - 2.f, IColor(255, 240, 200, 60), "15th segment", 3);
+    sheet.Expect(m.MW(), m.B - 5.f * 15 - 2.f, kStripDim, "16th segment", 3);
   }
-  WriteSheet(images[0], images[1], "library-contact-sheet.png");
+  EXPECT_TRUE(sheet.Write());
 }
