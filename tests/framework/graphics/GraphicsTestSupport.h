@@ -12,6 +12,8 @@
 #include "framework/graphics/IGraphics.h"
 #include "framework/plugin/IPluginParameter.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -440,5 +442,48 @@ inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX 
   info.ms = mod;
   return info;
 }
+
+inline void ExpectRect(const IRECT& actual, const IRECT& expected)
+{
+  EXPECT_FLOAT_EQ(actual.L, expected.L);
+  EXPECT_FLOAT_EQ(actual.T, expected.T);
+  EXPECT_FLOAT_EQ(actual.R, expected.R);
+  EXPECT_FLOAT_EQ(actual.B, expected.B);
+}
+
+// A control test on the recording back end: a delegate, its context (Graphics, a recording one),
+// and the pointer as a platform drives it.
+template <class Graphics = RecordingGraphics>
+struct RecordingTest : ::testing::Test
+{
+  TestDelegate delegate;
+  Graphics g{delegate};
+
+  template <class T>
+  T* Attach(T* pControl)
+  {
+    g.AttachControl(pControl);
+    return pControl;
+  }
+  void Click(float x, float y, IMouseMod mod = IMouseMod(true))
+  {
+    g.OnMouseDown({Point(x, y, mod)});
+    g.OnMouseUp({Point(x, y, mod)});
+  }
+  // A press at (x, y), one drag by (dX, dY) and the release there.
+  void Drag(float x, float y, float dX, float dY, IMouseMod mod = IMouseMod(true))
+  {
+    g.OnMouseDown({Point(x, y, mod)});
+    g.OnMouseDrag({Point(x + dX, y + dY, mod, dX, dY)});
+    g.OnMouseUp({Point(x + dX, y + dY, mod)});
+  }
+  // The log lines of one drawing of the control that start with prefix.
+  std::vector<std::string> Drawn(IControl* pControl, const std::string& prefix)
+  {
+    g.mLog.clear();
+    pControl->Draw(g);
+    return Filter(g.mLog, prefix);
+  }
+};
 
 } // namespace plugin::igraphics::test

@@ -23,23 +23,7 @@ IVStyle Plain()
   return style;
 }
 
-struct VButtonTest : ::testing::Test
-{
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
-
-  void Click(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
-  }
-  std::vector<std::string> Texts(IControl* pControl)
-  {
-    g.mLog.clear();
-    pControl->Draw(g);
-    return Filter(g.mLog, "DrawText");
-  }
-};
+using VButtonTest = RecordingTest<>;
 
 } // namespace
 
@@ -68,8 +52,7 @@ TEST_F(VButtonTest, ButtonIsPressedUntilItsSplashEnds)
 TEST_F(VButtonTest, SwitchOfThreeStatesWrapsWithOneGesturePerClick)
 {
   delegate.GetParam(3)->InitEnum("Wave", 0, 3, "", 0, "", "Sine", "Saw", "Square");
-  auto* pSwitch = new IVSwitchControl(IRECT(0, 0, 100, 40), 3, "", Plain(), true);
-  g.AttachControl(pSwitch);
+  auto* pSwitch = Attach(new IVSwitchControl(IRECT(0, 0, 100, 40), 3, "", Plain(), true));
   EXPECT_EQ(pSwitch->NStates(), 3);
   std::vector<double> values;
   for (int i = 0; i < 3; ++i)
@@ -86,12 +69,12 @@ TEST_F(VButtonTest, SwitchOfThreeStatesWrapsWithOneGesturePerClick)
 
 TEST_F(VButtonTest, ToggleShowsItsOnTextAboveOneHalf)
 {
-  auto* pToggle = new IVToggleControl(IRECT(0, 0, 100, 40), nullptr, "", Plain(), "off", "on");
-  g.AttachControl(pToggle);
+  auto* pToggle =
+    Attach(new IVToggleControl(IRECT(0, 0, 100, 40), nullptr, "", Plain(), "off", "on"));
   pToggle->SetValue(0.5);
-  EXPECT_EQ(Texts(pToggle), std::vector<std::string>{"DrawText off 0 0 100 40"});
+  EXPECT_EQ(Drawn(pToggle, "DrawText"), std::vector<std::string>{"DrawText off 0 0 100 40"});
   pToggle->SetValue(0.51);
-  EXPECT_EQ(Texts(pToggle), std::vector<std::string>{"DrawText on 0 0 100 40"});
+  EXPECT_EQ(Drawn(pToggle, "DrawText"), std::vector<std::string>{"DrawText on 0 0 100 40"});
 }
 
 TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
@@ -111,7 +94,7 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
   EXPECT_TRUE(pSlide->GetAnimationFunction());
   pSlide->Slide(0.5);
   EXPECT_EQ(pSlide->GetHandleRECT(), IRECT(30, 0, 60, 30));
-  EXPECT_TRUE(Texts(pSlide).empty()); // no value text while sliding
+  EXPECT_TRUE(Drawn(pSlide, "DrawText").empty()); // no value text while sliding
   EXPECT_EQ(settled, 0);
   pSlide->OnEndAnimation();
   EXPECT_EQ(pSlide->GetHandleRECT(), IRECT(0, 0, 30, 30));
@@ -120,9 +103,8 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
 
 TEST_F(VButtonTest, SwitchesWithoutStatesStayFinite)
 {
-  auto* pSlide = new IVSlideSwitchControl(IRECT(0, 0, 90, 30), nullptr, "", Plain(), true,
-                                          EDirection::kVertical, 0, 0);
-  g.AttachControl(pSlide);
+  auto* pSlide = Attach(new IVSlideSwitchControl(IRECT(0, 0, 90, 30), nullptr, "", Plain(), true,
+                                                 EDirection::kVertical, 0, 0));
   EXPECT_EQ(pSlide->GetHandleRECT(), pSlide->GetWidgetBounds());
   Click(45, 15);
   pSlide->OnEndAnimation();

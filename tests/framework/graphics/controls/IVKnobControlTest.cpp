@@ -24,14 +24,6 @@ public:
   }
 };
 
-void ExpectRect(const IRECT& actual, const IRECT& expected)
-{
-  EXPECT_FLOAT_EQ(actual.L, expected.L);
-  EXPECT_FLOAT_EQ(actual.T, expected.T);
-  EXPECT_FLOAT_EQ(actual.R, expected.R);
-  EXPECT_FLOAT_EQ(actual.B, expected.B);
-}
-
 IVStyle Bare()
 {
   IVStyle style = DEFAULT_STYLE;
@@ -39,11 +31,9 @@ IVStyle Bare()
   return style;
 }
 
-struct KnobTest : ::testing::Test
+struct KnobTest : RecordingTest<FixedMeasureGraphics>
 {
-  TestDelegate delegate;
-  FixedMeasureGraphics g{delegate};
-
+  using RecordingTest::Attach;
   // Attached, showing its parameter's value as an opened editor does.
   IVKnobControl* Attach(IVKnobControl* pKnob)
   {
@@ -51,11 +41,6 @@ struct KnobTest : ::testing::Test
     if (const IParam* pParam = pKnob->GetParam())
       pKnob->SetValueFromDelegate(pParam->GetNormalized());
     return pKnob;
-  }
-  void Press(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
   }
 };
 
@@ -91,9 +76,7 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
   auto* pReverse = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", Bare(), false,
                                             false, 135.f, -135.f, 0.f));
   pReverse->SetValue(0.25);
-  g.mLog.clear();
-  pReverse->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "PathArc").front(), "PathArc 50 50 49 0 67.5");
+  EXPECT_EQ(Drawn(pReverse, "PathArc").front(), "PathArc 50 50 49 0 67.5");
 
   pBare->SetTargetAndDrawRECTs(IRECT(0, 0, 100, 60));
   ExpectRect(pBare->GetKnobDragBounds(), IRECT(35, 0, 65, 60));
@@ -136,7 +119,7 @@ TEST_F(KnobTest, TypedValueGoesThroughThePromptInOneGesture)
   EXPECT_TRUE(pKnob->GetValueMouseOver());
 
   delegate.mHostLog.clear();
-  Press(value.MW(), value.MH());
+  Click(value.MW(), value.MH());
   ASSERT_EQ(g.mTextEntries.size(), 1u);
   EXPECT_EQ(g.mTextEntries[0].bounds, value);
   EXPECT_EQ(g.mTextEntries[0].str, "50.0");
@@ -162,7 +145,7 @@ TEST_F(KnobTest, MenuChoiceMapsToTheValueItShowsInOneGesture)
     menu.SetChosenItemIdx(3);
     return &menu;
   };
-  Press(50, 50); // the value is drawn in the widget: a press there opens the menu
+  Click(50, 50); // the value is drawn in the widget: a press there opens the menu
   ASSERT_EQ(g.mMenus.size(), 1u);
   EXPECT_EQ(g.mMenus[0].items,
             (std::vector<std::string>{"-2 oct", "-1 oct", "*0 oct", "1 oct", "2 oct"}));
@@ -187,18 +170,11 @@ TEST_F(KnobTest, WithTypingOffTheValueAreaStillDrags)
 
 TEST_F(KnobTest, LabelDrawsShadowTextAndFrameUnlessDisabled)
 {
-  auto* pLabel = new IVLabelControl(IRECT(10, 10, 110, 40), "Pelmora");
-  g.AttachControl(pLabel);
-  EXPECT_STREQ(pLabel->GetLabelStr(), "Pelmora");
-  g.mLog.clear();
-  pLabel->Draw(g);
-  EXPECT_EQ(
-    Filter(g.mLog, "DrawText"),
-    (std::vector<std::string>{"DrawText Pelmora 13 13 113 43", "DrawText Pelmora 10 10 110 40"}));
+  auto* pLabel = Attach(new IVLabelControl(IRECT(10, 10, 110, 40), "Pelmora"));
+  EXPECT_EQ(Drawn(pLabel, "DrawText"), (std::vector<std::string>{"DrawText Pelmora 13 13 113 43",
+                                                                 "DrawText Pelmora 10 10 110 40"}));
   EXPECT_EQ(Filter(g.mLog, "PathStroke"),
             std::vector<std::string>{"PathStroke (255,70,70,70) 1 blend 1"});
   pLabel->SetDisabled(true);
-  g.mLog.clear();
-  pLabel->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "DrawText"), std::vector<std::string>{"DrawText Pelmora 10 10 110 40"});
+  EXPECT_EQ(Drawn(pLabel, "DrawText"), std::vector<std::string>{"DrawText Pelmora 10 10 110 40"});
 }
