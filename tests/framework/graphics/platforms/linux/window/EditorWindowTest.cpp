@@ -141,6 +141,36 @@ protected:
   {
     ASSERT_EQ(std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
   }
+  // The centre of a rectangle of the test editor, dy points lower, in screen pixels (the parent
+  // sits at 0, 0); a real click there, after which the editor idles.
+  static std::string At(const IRECT& r, float dy = 0.f)
+  {
+    return std::to_string(int(r.MW())) + " " + std::to_string(int(r.MH() + dy));
+  }
+  void ClickAt(const IRECT& r)
+  {
+    Xdo("mousemove " + At(r) + " click 1");
+    Idle();
+  }
+
+  // The editor opened in a new parent window (which has the keys when the host's window should)
+  // and drawn; closed, and the parent destroyed.
+  Window OpenEditor(bool hostHasKeys = false)
+  {
+    const Window parent = MakeParent();
+    if (hostHasKeys)
+      XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
+    XSync(mDisplay, False);
+    EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    Idle();
+    return parent;
+  }
+  void CloseEditor(Window parent)
+  {
+    EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+    XDestroyWindow(mDisplay, parent);
+    XSync(mDisplay, False);
+  }
 
   Window Focus()
   {
@@ -373,26 +403,15 @@ private:
   std::atomic<bool> mStop{false};
 };
 
-// The centre of a rectangle of the test editor, in screen pixels (the parent sits at 0, 0).
-std::string At(const IRECT& r, float dy = 0.f)
-{
-  return std::to_string(int(r.MW())) + " " + std::to_string(int(r.MH() + dy));
-}
-
 TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheKeysBack)
 {
-  const Window parent = MakeParent();
-  XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime); // the host has the keys
-  XSync(mDisplay, False);
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
+  const Window parent = OpenEditor(true); // the host has the keys
   const Window child = ChildOf(parent);
   EXPECT_EQ(Focus(), parent); // opening took nothing
 
   // A click on the caption opens the field, which takes the keys; Return commits.
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugVoicesBounds);
   EXPECT_EQ(Focus(), child);
   Xdo("type 12");
   Xdo("key Return");
@@ -403,8 +422,7 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
 
   // The menu of the mode's texts: hover the second item and click it.
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugModeBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugModeBounds);
   EXPECT_EQ(Focus(), parent); // a menu takes no keys
   // Rows about 24 pixels high from 6 under the caption: the second row's middle.
   Xdo("mousemove " + At(kTestPlugModeBounds, 16.f + 6.f + 36.f));
@@ -416,8 +434,7 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
   EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 1);
 
   // Keys from the host's key calls reach the field too.
-  Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugVoicesBounds);
   mPlugin.Dispatch(kVst2EffEditKeyDown, '7', 0, nullptr, 0.f);
   mPlugin.Dispatch(kVst2EffEditKeyDown, 0, 4, nullptr, 0.f); // Return
   Idle();
@@ -426,13 +443,10 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
 
   // Closing the editor with a menu open ends its request and the gesture of its press.
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugModeBounds) + " click 1");
-  Idle();
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  ClickAt(kTestPlugModeBounds);
+  CloseEditor(parent);
   EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 1);
   EXPECT_EQ(mPlugin.CountCalls(kVst2HostEndEdit), 1);
-  XDestroyWindow(mDisplay, parent);
-  XSync(mDisplay, False);
 }
 
 TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOtherClients)
@@ -457,11 +471,8 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   XChangeKeyboardMapping(mDisplay, free[1], 1, &zhe, 1);
   XSync(mDisplay, False);
 
-  const Window parent = MakeParent();
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
-  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
-  Idle();
+  const Window parent = OpenEditor();
+  ClickAt(kTestPlugNameBounds);
   Xdo("type ab");
   Xdo("key eacute Cyrillic_zhe ctrl+a ctrl+c");
   Idle();
@@ -471,8 +482,7 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   {
     ClipboardOwner owner("1x3\n");
     Xdo("key Escape");
-    Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
-    Idle();
+    ClickAt(kTestPlugVoicesBounds);
     Xdo("key ctrl+v Return");
     Idle();
   }
@@ -481,8 +491,7 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   // Closed while a field edits: the keys go back to the host's window.
   XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
   XSync(mDisplay, False);
-  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugNameBounds);
   EXPECT_EQ(Focus(), ChildOf(parent));
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   EXPECT_EQ(Focus(), parent);
@@ -495,9 +504,7 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
 TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
 {
   ASSERT_EQ(mPlugin.Dispatch(kVst2EffVendorSpecific, kSelectLayout, kLayoutGallery), 1);
-  const Window parent = MakeParent();
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
+  const Window parent = OpenEditor();
   const Window child = ChildOf(parent);
   ASSERT_NE(child, 0u);
   ASSERT_EQ(Probe(kProbeInWindowPrompts), 1);
@@ -547,20 +554,14 @@ TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
       break;
     }
   }
-
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
-  XDestroyWindow(mDisplay, parent);
-  XSync(mDisplay, False);
+  CloseEditor(parent);
 }
 
 TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
 {
-  const Window parent = MakeParent();
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
+  const Window parent = OpenEditor();
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugZoomBounds) + " click 1"); // to scale 1.5
-  Idle();
+  ClickAt(kTestPlugZoomBounds); // to scale 1.5
   std::string requests;
   for (const auto& call : mPlugin.Calls())
     if (call.opcode == kVst2HostSizeWindow)
@@ -580,8 +581,7 @@ TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
   EXPECT_TRUE(Near(PixelOf(parent, int(1.5f * 290.f), int(y)), kTestPlugSliderFill));
   EXPECT_FALSE(Near(PixelOf(parent, int(1.5f * 310.f), int(y)), kTestPlugSliderFill));
   EXPECT_TRUE(Near(PixelOf(parent, 1500, 890), kTestPlugBackground));
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
-  XDestroyWindow(mDisplay, parent);
+  CloseEditor(parent);
 }
 
 } // namespace
