@@ -10,6 +10,7 @@
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
+#include "framework/graphics/controls/IVStyle.h"
 #include "framework/plugin/IPluginParameter.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +86,7 @@ public:
   // The platform shows no text field (as on Linux): every text prompt is refused.
   bool mRefuseTextEntry = false;
   std::vector<std::string> mOpenedURLs;
+  std::string mClip; // the clipboard
   bool mWindowOpen = false;
   int mCloseCount = 0;
   float mMouseX = 0.f;
@@ -222,8 +224,16 @@ public:
   }
   void MoveMouseCursor(float, float) override {}
   void ForceEndUserEdit() override {}
-  bool GetTextFromClipboard(Util_String&) override { return false; }
-  bool SetTextInClipboard(const char*) override { return false; }
+  bool GetTextFromClipboard(Util_String& str) override
+  {
+    str.Set(mClip.c_str());
+    return !mClip.empty();
+  }
+  bool SetTextInClipboard(const char* str) override
+  {
+    mClip = str ? str : "";
+    return true;
+  }
   void UpdateTooltips() override {}
   EMsgBoxResult ShowMessageBox(const char*, const char*, EMsgBoxType,
                                IMsgBoxCompletionHandlerFunc) override
@@ -441,6 +451,14 @@ inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX 
   info.dY = dY;
   info.ms = mod;
   return info;
+}
+
+// The default vector style without its label and value strips.
+inline IVStyle BareStyle()
+{
+  IVStyle style = DEFAULT_STYLE;
+  style.showLabel = style.showValue = false;
+  return style;
 }
 
 inline void ExpectRect(const IRECT& actual, const IRECT& expected)

@@ -14,23 +14,6 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class ClipboardGraphics : public RecordingGraphics
-{
-public:
-  using RecordingGraphics::RecordingGraphics;
-  bool GetTextFromClipboard(Util_String& str) override
-  {
-    str.Set(mClip.c_str());
-    return !mClip.empty();
-  }
-  bool SetTextInClipboard(const char* str) override
-  {
-    mClip = str ? str : "";
-    return true;
-  }
-  std::string mClip;
-};
-
 class AgeingEntry : public ITextEntryControl
 {
 public:
@@ -41,7 +24,7 @@ public:
   }
 };
 
-struct TextEntryTest : RecordingTest<ClipboardGraphics>
+struct TextEntryTest : RecordingTest<>
 {
   AgeingEntry* pEntry = nullptr;
   TestControl* pOwner = nullptr;

@@ -24,13 +24,6 @@ public:
   }
 };
 
-IVStyle Bare()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = style.showValue = false;
-  return style;
-}
-
 struct KnobTest : RecordingTest<FixedMeasureGraphics>
 {
   using RecordingTest::Attach;
@@ -60,7 +53,7 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
   EXPECT_FALSE(pKnob->IsHit(50, 110)); // nor, while typing is off, the value strip
 
   // A 100 x 100 widget: arc radius 49, handle 90 across, pointer from 4.5 to 45 points out.
-  auto* pBare = Attach(new IVKnobControl(IRECT(200, 0, 300, 100), kNoParameter, "", Bare()));
+  auto* pBare = Attach(new IVKnobControl(IRECT(200, 0, 300, 100), kNoParameter, "", BareStyle()));
   pBare->SetValue(0.5); // pointing straight up
   EXPECT_FLOAT_EQ(pBare->GetRadius(), 49.f);
   EXPECT_FLOAT_EQ(pBare->GetTrackBounds().W(), 102.f);
@@ -73,8 +66,8 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
   EXPECT_EQ(Filter(g.mLog, "PathStroke").back(), "PathStroke (255,70,70,70) 2.5 blend 1");
 
   // Turning the other way from an anchor at the top: the arc still runs from the smaller angle.
-  auto* pReverse = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", Bare(), false,
-                                            false, 135.f, -135.f, 0.f));
+  auto* pReverse = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", BareStyle(),
+                                            false, false, 135.f, -135.f, 0.f));
   pReverse->SetValue(0.25);
   EXPECT_EQ(Drawn(pReverse, "PathArc").front(), "PathArc 50 50 49 0 67.5");
 
@@ -87,7 +80,7 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
 TEST_F(KnobTest, DragWheelAndDoubleClick)
 {
   delegate.GetParam(1)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001);
-  auto* pKnob = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), 1, "", Bare()));
+  auto* pKnob = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), 1, "", BareStyle()));
   // Drags are measured against a 100 x 50 rectangle with gearing 4: 10 points up = +0.05.
   g.OnMouseDown({Point(50, 50, IMouseMod(true))});
   g.OnMouseDrag({Point(50, 40, IMouseMod(true), 0.f, -10.f)});
