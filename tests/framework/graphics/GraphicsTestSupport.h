@@ -441,6 +441,19 @@ public:
   void Draw(IGraphics&) override {}
 };
 
+// A control whose animation clock the test moves on: Age(ms) animates as if ms had passed.
+template <typename Base>
+class Ageing : public Base
+{
+public:
+  using Base::Base;
+  void Age(double ms)
+  {
+    this->mAnimationStartTime -= ms;
+    this->Animate();
+  }
+};
+
 inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX = 0.f,
                         float dY = 0.f)
 {

@@ -16,15 +16,10 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class AgeingPopup : public IPopupMenuControl
+class AgeingPopup : public Ageing<IPopupMenuControl>
 {
 public:
-  using IPopupMenuControl::IPopupMenuControl;
-  void Age(double ms)
-  {
-    mAnimationStartTime -= ms;
-    Animate();
-  }
+  using Ageing::Ageing;
   // Runs the three closing steps (or the opening one) to their ends.
   void Settle()
   {

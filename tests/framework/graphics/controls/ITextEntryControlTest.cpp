@@ -14,15 +14,7 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class AgeingEntry : public ITextEntryControl
-{
-public:
-  void Age(double ms)
-  {
-    mAnimationStartTime -= ms;
-    Animate();
-  }
-};
+using AgeingEntry = Ageing<ITextEntryControl>;
 
 struct TextEntryTest : RecordingTest<>
 {
