@@ -466,11 +466,19 @@ inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX 
   return info;
 }
 
-// The default vector style without its label and value strips.
+// The default vector style without its label and value strips; flat, it has no label strip,
+// frame or shadow either, and the given roundness.
 inline IVStyle BareStyle()
 {
   IVStyle style = DEFAULT_STYLE;
   style.showLabel = style.showValue = false;
+  return style;
+}
+inline IVStyle FlatStyle(float roundness = DEFAULT_STYLE.roundness)
+{
+  IVStyle style = DEFAULT_STYLE;
+  style.showLabel = style.drawShadows = style.drawFrame = false;
+  style.roundness = roundness;
   return style;
 }
 

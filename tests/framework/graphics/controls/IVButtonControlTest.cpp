@@ -14,15 +14,6 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-IVStyle Plain()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = false;
-  style.drawShadows = false;
-  style.drawFrame = false;
-  return style;
-}
-
 using VButtonTest = RecordingTest<>;
 
 } // namespace
@@ -52,7 +43,7 @@ TEST_F(VButtonTest, ButtonIsPressedUntilItsSplashEnds)
 TEST_F(VButtonTest, SwitchOfThreeStatesWrapsWithOneGesturePerClick)
 {
   delegate.GetParam(3)->InitEnum("Wave", 0, 3, "", 0, "", "Sine", "Saw", "Square");
-  auto* pSwitch = Attach(new IVSwitchControl(IRECT(0, 0, 100, 40), 3, "", Plain(), true));
+  auto* pSwitch = Attach(new IVSwitchControl(IRECT(0, 0, 100, 40), 3, "", FlatStyle(), true));
   EXPECT_EQ(pSwitch->NStates(), 3);
   std::vector<double> values;
   for (int i = 0; i < 3; ++i)
@@ -70,7 +61,7 @@ TEST_F(VButtonTest, SwitchOfThreeStatesWrapsWithOneGesturePerClick)
 TEST_F(VButtonTest, ToggleShowsItsOnTextAboveOneHalf)
 {
   auto* pToggle =
-    Attach(new IVToggleControl(IRECT(0, 0, 100, 40), nullptr, "", Plain(), "off", "on"));
+    Attach(new IVToggleControl(IRECT(0, 0, 100, 40), nullptr, "", FlatStyle(), "off", "on"));
   pToggle->SetValue(0.5);
   EXPECT_EQ(Drawn(pToggle, "DrawText"), std::vector<std::string>{"DrawText off 0 0 100 40"});
   pToggle->SetValue(0.51);
@@ -82,7 +73,7 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
   // Three states from "initial state 1": the last one.
   int settled = 0;
   auto* pSlide = new IVSlideSwitchControl(
-    IRECT(0, 0, 90, 30), [&settled](IControl*) { ++settled; }, "", Plain(), true,
+    IRECT(0, 0, 90, 30), [&settled](IControl*) { ++settled; }, "", FlatStyle(), true,
     EDirection::kHorizontal, 3, 1);
   g.AttachControl(pSlide);
   EXPECT_EQ(pSlide->GetValue(), 1.0);
@@ -103,8 +94,8 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
 
 TEST_F(VButtonTest, SwitchesWithoutStatesStayFinite)
 {
-  auto* pSlide = Attach(new IVSlideSwitchControl(IRECT(0, 0, 90, 30), nullptr, "", Plain(), true,
-                                                 EDirection::kVertical, 0, 0));
+  auto* pSlide = Attach(new IVSlideSwitchControl(IRECT(0, 0, 90, 30), nullptr, "", FlatStyle(),
+                                                 true, EDirection::kVertical, 0, 0));
   EXPECT_EQ(pSlide->GetHandleRECT(), pSlide->GetWidgetBounds());
   Click(45, 15);
   pSlide->OnEndAnimation();

@@ -13,15 +13,6 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-IVStyle Plain()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = false;
-  style.drawShadows = style.drawFrame = false;
-  style.roundness = 1.f;
-  return style;
-}
-
 // The corner radii of the first pressable rectangle drawn, in the order the path takes them.
 std::vector<std::string> Radii(const std::vector<std::string>& log)
 {
@@ -46,7 +37,7 @@ using VTabTest = RecordingTest<>;
 TEST_F(VTabTest, TabsTakeTheParametersTextsAndSelectTheClickedOne)
 {
   delegate.GetParam(2)->InitEnum("Wave", 0, 4, "", 0, "", "Sine", "Saw", "Square", "Noise");
-  auto* pTabs = Attach(new IVTabSwitchControl(IRECT(0, 0, 200, 30), 2, {}, "", Plain()));
+  auto* pTabs = Attach(new IVTabSwitchControl(IRECT(0, 0, 200, 30), 2, {}, "", FlatStyle(1.f)));
   EXPECT_EQ(pTabs->GetButtonBounds(2), IRECT(100, 0, 150, 30)); // four, from the parameter
   Click(120, 15);
   EXPECT_DOUBLE_EQ(pTabs->GetValue(), 2.0 / 3.0);
@@ -64,8 +55,8 @@ TEST_F(VTabTest, TabsTakeTheParametersTextsAndSelectTheClickedOne)
 
 TEST_F(VTabTest, SingleTabIsTheLastSegmentAndSendsZero)
 {
-  auto* pOne = Attach(new IVTabSwitchControl(IRECT(0, 0, 100, 30), nullptr, {"Only"}, "", Plain(),
-                                             EVShape::kTopRounded));
+  auto* pOne = Attach(new IVTabSwitchControl(IRECT(0, 0, 100, 30), nullptr, {"Only"}, "",
+                                             FlatStyle(1.f), EVShape::kTopRounded));
   pOne->SetParamIdx(5);
   Click(50, 15);
   EXPECT_EQ(pOne->GetValue(), 0.0);
@@ -76,8 +67,8 @@ TEST_F(VTabTest, SingleTabIsTheLastSegmentAndSendsZero)
 
   // Vertical tabs: the first rounds its top-right corner, the last its bottom-right one.
   auto* pColumn =
-    Attach(new IVTabSwitchControl(IRECT(200, 0, 260, 90), nullptr, {"a", "b", "c"}, "", Plain(),
-                                  EVShape::kTopRounded, EDirection::kVertical));
+    Attach(new IVTabSwitchControl(IRECT(200, 0, 260, 90), nullptr, {"a", "b", "c"}, "",
+                                  FlatStyle(1.f), EVShape::kTopRounded, EDirection::kVertical));
   pColumn->SetStateDisabled(2, true);
   g.mLog.clear();
   pColumn->DrawButton(g, pColumn->GetButtonBounds(2), false, false,
@@ -91,12 +82,12 @@ TEST_F(VTabTest, RadioButtonsOfSizeZeroAndButtonsOnlyTakingTheMouse)
 {
   auto* pRadio =
     Attach(new IVRadioButtonControl(IRECT(0, 0, 100, 60), nullptr, {"One", "Two", "Three"}, "",
-                                    Plain(), EVShape::kEllipse, EDirection::kVertical, 0.f));
+                                    FlatStyle(1.f), EVShape::kEllipse, EDirection::kVertical, 0.f));
   EXPECT_EQ(pRadio->GetRadioBounds(1), IRECT(-0.5f, 29.5f, 0.5f, 30.5f));
 
-  auto* pOnly =
-    Attach(new IVRadioButtonControl(IRECT(0, 100, 100, 160), nullptr, {"One", "Two"}, "", Plain(),
-                                    EVShape::kEllipse, EDirection::kVertical, 10.f));
+  auto* pOnly = Attach(new IVRadioButtonControl(IRECT(0, 100, 100, 160), nullptr, {"One", "Two"},
+                                                "", FlatStyle(1.f), EVShape::kEllipse,
+                                                EDirection::kVertical, 10.f));
   pOnly->SetOnlyButtonsTakeMouse(true);
   EXPECT_FALSE(pOnly->IsHit(60, 145)); // the second entry's label
   EXPECT_EQ(pOnly->GetButtonForPoint(15, 145), 1);
@@ -107,7 +98,7 @@ TEST_F(VTabTest, RadioButtonsOfSizeZeroAndButtonsOnlyTakingTheMouse)
 TEST_F(VTabTest, MenuButtonShowsTheChosenEntryAndSendsItInOneGesture)
 {
   delegate.GetParam(4)->InitEnum("Mode", 0, 3, "", 0, "", "Poly", "Mono", "Legato");
-  auto* pMenu = Attach(new IVMenuButtonControl(IRECT(0, 0, 120, 40), 4, "Mode", Plain()));
+  auto* pMenu = Attach(new IVMenuButtonControl(IRECT(0, 0, 120, 40), 4, "Mode", FlatStyle(1.f)));
   IVButtonControl* pButton = pMenu->GetButton();
   ASSERT_NE(pButton, nullptr);
   EXPECT_STREQ(pButton->GetValueStr(), "Poly");
