@@ -1,11 +1,12 @@
 #pragma once
 // Test doubles for the graphics core: a recording drawing back end and platform, a delegate that
-// records what reaches the host, and a simple control that records its events.
+// records what reaches the host, and a simple control that records its events; and for control
+// tests, plain vector styles and a fixture that drives the pointer and reads a drawing's log.
 //
 // RecordingGraphics logs every back-end call as one text line ("PathMoveTo 1 2") and measures
 // text deterministically: each byte is 0.5 x the font size wide, a line is the font size high,
 // and the box is aligned in the given bounds by the style. Prompt requests are recorded; a menu
-// is answered by mMenuResponder (by default: cancelled).
+// is answered by mMenuResponder (by default: cancelled); the clipboard is a string.
 
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
@@ -466,8 +467,8 @@ inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX 
   return info;
 }
 
-// The default vector style without its label and value strips; flat, it has no label strip,
-// frame or shadow either, and the given roundness.
+// The default vector style without its label and value strips; and without its label strip,
+// frame and shadow (the value shown), at a roundness.
 inline IVStyle BareStyle()
 {
   IVStyle style = DEFAULT_STYLE;
