@@ -33,12 +33,12 @@ public:
   {
   }
 
-  // A new editor at the scale with the fonts loaded and the layout attached; null when no
-  // headless context can be had.
-  HeadlessEditor* Open(float scale, Layout layout)
+  // A new editor at the scale (of the sheet's size unless given one) with the fonts loaded and
+  // the layout attached; null when no headless context can be had.
+  HeadlessEditor* Open(float scale, Layout layout, int w = 0, int h = 0)
   {
     mEditor.reset();
-    mEditor = std::make_unique<HeadlessEditor>(mW, mH, scale, 1.f, mNParams);
+    mEditor = std::make_unique<HeadlessEditor>(w ? w : mW, h ? h : mH, scale, 1.f, mNParams);
     mScale = scale;
     mEditor->AddLayout(
       [this, layout = std::move(layout)](IGraphics& g)
@@ -61,9 +61,9 @@ public:
   }
 
   // Opens and renders; false when no headless context can be had.
-  bool Render(float scale, Layout layout)
+  bool Render(float scale, Layout layout, int w = 0, int h = 0)
   {
-    if (!Open(scale, std::move(layout)))
+    if (!Open(scale, std::move(layout), w, h))
       return false;
     Render();
     return true;
