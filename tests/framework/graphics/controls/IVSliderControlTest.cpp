@@ -56,6 +56,7 @@ TEST_F(VSliderTest, EditableValueTextPromptsAndIsHighlighted)
   auto* pEditable = Attach(new IVSliderControl(IRECT(0, 0, 40, 200), 1, "", style, true));
   auto* pFixed = Attach(new IVSliderControl(IRECT(100, 0, 140, 200), 1, "", style, false));
   const IRECT v = pEditable->GetValueBounds();
+  EXPECT_STREQ(pEditable->GetValueStr(), "50 %");
   pEditable->OnMouseOver(v.MW(), v.MH(), IMouseMod());
   EXPECT_TRUE(pEditable->GetValueMouseOver());
   Click(v.MW(), v.MH());

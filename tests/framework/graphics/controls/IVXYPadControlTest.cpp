@@ -48,6 +48,7 @@ TEST_F(VPadTest, PadSendsBothValuesClampedToItsBoundsInOneGesture)
   EXPECT_EQ(pPad->GetValue(0), 0.0);
   EXPECT_EQ(pPad->GetValue(1), 1.0);
   EXPECT_EQ(delegate.mHostLog.front(), "begin 0");
+  EXPECT_EQ(delegate.mHostLog[1], "begin 1");
   EXPECT_EQ(delegate.mHostLog[2], "value 0 0.5");
   EXPECT_EQ(delegate.mHostLog.back(), "end 1");
   // The cursor hides for the drag and shows again.
@@ -111,6 +112,7 @@ TEST_F(VPadTest, GroupFramesItsControlsWithTheMargins)
   g.AttachControl(new TestControl(IRECT()), -1, "osc"); // empty bounds take no part
   auto* pGroup = Attach(new IVGroupControl("", "osc", 5.f, 20.f, 5.f, 5.f, Bare()));
   EXPECT_EQ(pGroup->GetRECT(), IRECT(5, -10, 115, 65));
+  EXPECT_TRUE(pGroup->GetIgnoreMouse()); // clicks reach the controls it frames
 
   // Without a label the gap has no width: the outline closes at the top's centre.
   EXPECT_EQ(Drawn(pGroup, "PathMoveTo").front(), "PathMoveTo 60 -10");
