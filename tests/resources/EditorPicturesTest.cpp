@@ -9,7 +9,7 @@
 #include "instrument/dsp/SimpleOsc.h"
 #include "instrument/dsp/WaveTableOsc.h"
 #include "instrument/editor/PelmoraColors.h"
-#include "tests/framework/graphics/platforms/linux/RenderSupport.h"
+#include "tests/framework/graphics/platforms/linux/ContactSheet.h"
 
 #include <cstdio>
 #include <cstring>
@@ -193,78 +193,35 @@ struct Cell
 
 // Rows of the sheet: per operator its waveforms and their inverted forms, the LFO shapes, the
 // algorithms, then the buttons.
-std::vector<Cell> SheetLayout(float& width, float& height)
+std::vector<Cell> SheetLayout(SheetRows& rows)
 {
-  constexpr float kGap = 8.f;
-  std::vector<std::vector<const EditorPicture*>> rows(12);
-  for (const EditorPicture& p : kEditorPictures)
+  auto rowOf = [](const EditorPicture& p)
   {
     switch (p.mRole)
     {
     case EPictureRole::kOperatorWave:
-      rows[static_cast<size_t>(2 * p.mOperator + (p.mInverted ? 1 : 0))].push_back(&p);
-      break;
+      return 2 * p.mOperator + (p.mInverted ? 1 : 0);
     case EPictureRole::kLfoWave:
-      rows[8].push_back(&p);
-      break;
+      return 8;
     case EPictureRole::kAlgorithm:
-      rows[9].push_back(&p);
-      break;
+      return 9;
     case EPictureRole::kTab:
     case EPictureRole::kInversion:
-      rows[10].push_back(&p);
-      break;
+      return 10;
     default:
-      rows[11].push_back(&p);
-      break;
+      return 11;
     }
-  }
+  };
   std::vector<Cell> cells;
-  width = 0.f;
-  float y = kGap;
-  for (const auto& row : rows)
+  for (int row = 0; row < 12; ++row)
   {
-    float x = kGap, rowHeight = 0.f;
-    for (const EditorPicture* p : row)
-    {
-      const float w = static_cast<float>(p->mWidth), h = static_cast<float>(p->mHeight);
-      cells.push_back({p, IRECT(x, y, x + w, y + h)});
-      x += w + kGap;
-      rowHeight = std::max(rowHeight, h);
-    }
-    width = std::max(width, x);
-    y += rowHeight + kGap;
+    rows.Row();
+    for (const EditorPicture& p : kEditorPictures)
+      if (rowOf(p) == row)
+        cells.push_back(
+          {&p, rows.Cell(static_cast<float>(p.mWidth), static_cast<float>(p.mHeight))});
   }
-  height = y;
   return cells;
-}
-
-Image RenderSheet(float scale, const std::vector<Cell>& cells, float width, float height)
-{
-  HeadlessEditor editor(static_cast<int>(width), static_cast<int>(height), scale);
-  editor.Add(IRECT(0, 0, width, height),
-             [&](IGraphics& g, IControl&)
-             {
-               g.FillRect(ToIColor(pelmora::theme::ColorFrameBg), IRECT(0, 0, width, height));
-               for (const Cell& cell : cells)
-               {
-                 g.FillRect(HostColor(*cell.mPicture), cell.mBounds.GetPadded(3.f));
-                 g.DrawSVG(g.LoadSVG(cell.mPicture->Name()), cell.mBounds);
-               }
-             });
-  if (!editor.Open())
-    return {};
-  return editor.Render();
-}
-
-// Whether the picture drew something visible: a pixel of its area away from the host colour.
-bool DrewSomething(const Image& image, const IRECT& bounds, float scale, const IColor& host)
-{
-  for (int y = static_cast<int>(bounds.T * scale); y < static_cast<int>(bounds.B * scale); ++y)
-    for (int x = static_cast<int>(bounds.L * scale); x < static_cast<int>(bounds.R * scale); ++x)
-      if (!Near(image.At(x, y), host, 40))
-        return true;
-  return false;
 }
 
 // A button's face near its top-left corner, as seen: the accent (the operator's colour, or the
@@ -279,46 +236,41 @@ IColor ButtonFace(const EditorPicture& picture)
 
 TEST(EditorPictures, ContactSheetAtScalesOneAndTwo)
 {
-  float width = 0.f, height = 0.f;
-  const std::vector<Cell> cells = SheetLayout(width, height);
+  SheetRows rows;
+  const std::vector<Cell> cells = SheetLayout(rows);
   ASSERT_EQ(cells.size(), kEditorPictures.size());
-  const Image x1 = RenderSheet(1.f, cells, width, height);
-  const Image x2 = RenderSheet(2.f, cells, width, height);
-  if (x1.rgba.empty() || x2.rgba.empty())
-    FAIL() << "no headless OpenGL context";
-
-  for (const Cell& cell : cells)
+  const IColor frameBG = ToIColor(pelmora::theme::ColorFrameBg);
+  ContactSheet sheet("editor-pictures.png", static_cast<int>(rows.Width()),
+                     static_cast<int>(rows.Height()), frameBG, {});
+  for (float scale : {1.f, 2.f})
   {
-    EXPECT_TRUE(DrewSomething(x1, cell.mBounds, 1.f, HostColor(*cell.mPicture)))
-      << cell.mPicture->Name() << " at scale 1";
-    EXPECT_TRUE(DrewSomething(x2, cell.mBounds, 2.f, HostColor(*cell.mPicture)))
-      << cell.mPicture->Name() << " at scale 2";
-    const EPictureRole role = cell.mPicture->mRole;
-    if (role == EPictureRole::kOperatorWave || role == EPictureRole::kLfoWave ||
-        role == EPictureRole::kAlgorithm)
-      continue;
-    const int x = static_cast<int>(cell.mBounds.L) + 2, y = static_cast<int>(cell.mBounds.T) + 4;
-    EXPECT_TRUE(Near(x1.At(x, y), ButtonFace(*cell.mPicture))) << cell.mPicture->Name();
+    ASSERT_TRUE(sheet.Render(scale,
+                             [&](IGraphics& g, TestDelegate&)
+                             {
+                               g.AttachPanelBackground(IPattern(frameBG));
+                               for (const Cell& cell : cells)
+                                 g.AttachControl(new DrawControl(
+                                   cell.mBounds.GetPadded(3.f),
+                                   [&cell](IGraphics& gr, IControl& self)
+                                   {
+                                     gr.FillRect(HostColor(*cell.mPicture), self.GetRECT());
+                                     gr.DrawSVG(gr.LoadSVG(cell.mPicture->Name()), cell.mBounds);
+                                   }));
+                             }))
+      << "no headless OpenGL context";
+    for (const Cell& cell : cells)
+    {
+      const EditorPicture& picture = *cell.mPicture;
+      // Something visible drawn; a button's face shows whether it is on.
+      EXPECT_TRUE(sheet.Finds(cell.mBounds, HostColor(picture), 40, true))
+        << picture.Name() << " at scale " << scale;
+      if (picture.mRole != EPictureRole::kOperatorWave && picture.mRole != EPictureRole::kLfoWave &&
+          picture.mRole != EPictureRole::kAlgorithm)
+        sheet.Expect(cell.mBounds.L + 2.f, cell.mBounds.T + 4.f, ButtonFace(picture),
+                     picture.Name());
+    }
   }
-
-  // One sheet: scale 1 above scale 2.
-  Image sheet;
-  sheet.w = x2.w;
-  sheet.h = x1.h + x2.h;
-  const IColor bg = ToIColor(pelmora::theme::ColorFrameBg);
-  sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
-  for (size_t i = 0; i < sheet.rgba.size(); i += 4)
-  {
-    sheet.rgba[i] = static_cast<uint8_t>(bg.R);
-    sheet.rgba[i + 1] = static_cast<uint8_t>(bg.G);
-    sheet.rgba[i + 2] = static_cast<uint8_t>(bg.B);
-    sheet.rgba[i + 3] = 255;
-  }
-  for (int y = 0; y < x1.h; ++y)
-    std::memcpy(&sheet.rgba[static_cast<size_t>(y) * sheet.w * 4],
-                &x1.rgba[static_cast<size_t>(y) * x1.w * 4], static_cast<size_t>(x1.w) * 4);
-  std::memcpy(&sheet.rgba[static_cast<size_t>(x1.h) * sheet.w * 4], x2.rgba.data(), x2.rgba.size());
-  EXPECT_TRUE(WritePNG("editor-pictures.png", sheet.rgba, sheet.w, sheet.h));
+  EXPECT_TRUE(sheet.Write());
 }
 
 } // namespace

@@ -1,16 +1,20 @@
 #pragma once
 // Test doubles for the graphics core: a recording drawing back end and platform, a delegate that
-// records what reaches the host, and a simple control that records its events.
+// records what reaches the host, and a simple control that records its events; and for control
+// tests, plain vector styles and a fixture that drives the pointer and reads a drawing's log.
 //
 // RecordingGraphics logs every back-end call as one text line ("PathMoveTo 1 2") and measures
 // text deterministically: each byte is 0.5 x the font size wide, a line is the font size high,
 // and the box is aligned in the given bounds by the style. Prompt requests are recorded; a menu
-// is answered by mMenuResponder (by default: cancelled).
+// is answered by mMenuResponder (by default: cancelled); the clipboard is a string.
 
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
+#include "framework/graphics/controls/IVStyle.h"
 #include "framework/plugin/IPluginParameter.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
@@ -83,6 +87,7 @@ public:
   // The platform shows no text field (as on Linux): every text prompt is refused.
   bool mRefuseTextEntry = false;
   std::vector<std::string> mOpenedURLs;
+  std::string mClip; // the clipboard
   bool mWindowOpen = false;
   int mCloseCount = 0;
   float mMouseX = 0.f;
@@ -220,8 +225,16 @@ public:
   }
   void MoveMouseCursor(float, float) override {}
   void ForceEndUserEdit() override {}
-  bool GetTextFromClipboard(Util_String&) override { return false; }
-  bool SetTextInClipboard(const char*) override { return false; }
+  bool GetTextFromClipboard(Util_String& str) override
+  {
+    str.Set(mClip.c_str());
+    return !mClip.empty();
+  }
+  bool SetTextInClipboard(const char* str) override
+  {
+    mClip = str ? str : "";
+    return true;
+  }
   void UpdateTooltips() override {}
   EMsgBoxResult ShowMessageBox(const char*, const char*, EMsgBoxType,
                                IMsgBoxCompletionHandlerFunc) override
@@ -429,6 +442,19 @@ public:
   void Draw(IGraphics&) override {}
 };
 
+// A control whose animation clock the test moves on: Age(ms) animates as if ms had passed.
+template <typename Base>
+class Ageing : public Base
+{
+public:
+  using Base::Base;
+  void Age(double ms)
+  {
+    this->mAnimationStartTime -= ms;
+    this->Animate();
+  }
+};
+
 inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX = 0.f,
                         float dY = 0.f)
 {
@@ -440,5 +466,64 @@ inline IMouseInfo Point(float x, float y, IMouseMod mod = IMouseMod(), float dX 
   info.ms = mod;
   return info;
 }
+
+// The default vector style without its label and value strips; and without its label strip,
+// frame and shadow (the value shown), at a roundness.
+inline IVStyle BareStyle()
+{
+  IVStyle style = DEFAULT_STYLE;
+  style.showLabel = style.showValue = false;
+  return style;
+}
+inline IVStyle FlatStyle(float roundness = DEFAULT_STYLE.roundness)
+{
+  IVStyle style = DEFAULT_STYLE;
+  style.showLabel = style.drawShadows = style.drawFrame = false;
+  style.roundness = roundness;
+  return style;
+}
+
+inline void ExpectRect(const IRECT& actual, const IRECT& expected)
+{
+  EXPECT_FLOAT_EQ(actual.L, expected.L);
+  EXPECT_FLOAT_EQ(actual.T, expected.T);
+  EXPECT_FLOAT_EQ(actual.R, expected.R);
+  EXPECT_FLOAT_EQ(actual.B, expected.B);
+}
+
+// A control test on the recording back end: a delegate, its context (Graphics, a recording one),
+// and the pointer as a platform drives it.
+template <class Graphics = RecordingGraphics>
+struct RecordingTest : ::testing::Test
+{
+  TestDelegate delegate;
+  Graphics g{delegate};
+
+  template <class T>
+  T* Attach(T* pControl)
+  {
+    g.AttachControl(pControl);
+    return pControl;
+  }
+  void Click(float x, float y, IMouseMod mod = IMouseMod(true))
+  {
+    g.OnMouseDown({Point(x, y, mod)});
+    g.OnMouseUp({Point(x, y, mod)});
+  }
+  // A press at (x, y), one drag by (dX, dY) and the release there.
+  void Drag(float x, float y, float dX, float dY, IMouseMod mod = IMouseMod(true))
+  {
+    g.OnMouseDown({Point(x, y, mod)});
+    g.OnMouseDrag({Point(x + dX, y + dY, mod, dX, dY)});
+    g.OnMouseUp({Point(x + dX, y + dY, mod)});
+  }
+  // The log lines of one drawing of the control that start with prefix.
+  std::vector<std::string> Drawn(IControl* pControl, const std::string& prefix)
+  {
+    g.mLog.clear();
+    pControl->Draw(g);
+    return Filter(g.mLog, prefix);
+  }
+};
 
 } // namespace plugin::igraphics::test

@@ -232,31 +232,8 @@ TEST(EditGestures, APressEndingOtherwiseReleasesTheKnobAndShowsTheHostsValue)
   TestDelegate delegate;
   delegate.GetParam(0)->InitDouble("Gain", 0.0, 0.0, 1.0, 0.001);
   RecordingGraphics g(delegate);
-  auto* pKnob = new Knob(IRECT(0, 0, 50, 100), 0);
-  g.AttachControl(pKnob);
-  const std::vector<std::pair<const char*, std::function<void()>>> ends = {
-    {"release",
-     [&]
-     {
-       g.OnMouseUp({Point(25, 40, kLeft)});
-     }},
-    {"resize",
-     [&]
-     {
-       g.Resize(g.Width() == 400 ? 500 : 400, 300, 1.f);
-     }},
-    {"hidden",
-     [&]
-     {
-       pKnob->Hide(true);
-     }},
-    {"let go",
-     [&]
-     {
-       g.ReleaseMouseCapture();
-     }},
-  };
-  for (const auto& [road, end] : ends)
+  auto* pKnob = static_cast<Knob*>(g.AttachControl(new Knob(IRECT(0, 0, 50, 100), 0)));
+  for (int road = 0; road < 4; ++road) // released, resized, hidden, let go
   {
     pKnob->Hide(false);
     delegate.mHostLog.clear();
@@ -266,7 +243,14 @@ TEST(EditGestures, APressEndingOtherwiseReleasesTheKnobAndShowsTheHostsValue)
     delegate.GetParam(0)->SetNormalized(0.9);
     pKnob->SetValueFromDelegate(0.9);
     EXPECT_NE(pKnob->GetValue(), 0.9) << road;
-    end();
+    if (road == 0)
+      g.OnMouseUp({Point(25, 40, kLeft)});
+    else if (road == 1)
+      g.Resize(g.Width() == 400 ? 500 : 400, 300, 1.f);
+    else if (road == 2)
+      pKnob->Hide(true);
+    else
+      g.ReleaseMouseCapture();
     EXPECT_FALSE(pKnob->GetMouseDown() || g.IsCursorHidden()) << road;
     EXPECT_NEAR(pKnob->GetValue(), 0.9, 1e-9) << road; // re-read from its parameter
     g.OnMouseUp({Point(25, 40, kLeft)});               // a late release changes nothing

@@ -17,10 +17,8 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-struct BControlsTest : ::testing::Test
+struct BControlsTest : RecordingTest<>
 {
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
   std::vector<std::unique_ptr<APIBitmap>> mBitmaps;
 
   IBitmap Strip(int w, int h, int frames, bool horizontal)
@@ -28,17 +26,7 @@ struct BControlsTest : ::testing::Test
     mBitmaps.push_back(std::make_unique<APIBitmap>(w, h, 1.f, 1.f));
     return IBitmap(mBitmaps.back().get(), frames, horizontal);
   }
-  std::vector<std::string> DrawLog(IControl* pControl)
-  {
-    g.mLog.clear();
-    pControl->Draw(g);
-    return Filter(g.mLog, "DrawBitmap");
-  }
-  void Click(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
-  }
+  std::vector<std::string> DrawLog(IControl* pControl) { return Drawn(pControl, "DrawBitmap"); }
 };
 
 } // namespace
@@ -46,8 +34,7 @@ struct BControlsTest : ::testing::Test
 TEST_F(BControlsTest, StripsThatDoNotDivideByTheirFrameCountDrawWholeFrames)
 {
   // 103 points over 4 frames: frames of 25 points at 0, 25, 50 and 75; the last 3 points unused.
-  auto* pKnob = new IBKnobControl(0, 0, Strip(103, 20, 4, true), 0);
-  g.AttachControl(pKnob);
+  auto* pKnob = Attach(new IBKnobControl(0, 0, Strip(103, 20, 4, true), 0));
   EXPECT_EQ(pKnob->GetRECT(), IRECT(0, 0, 25, 20));
   pKnob->SetValue(2.0 / 3.0);
   EXPECT_EQ(DrawLog(pKnob), std::vector<std::string>{"DrawBitmap 0 0 25 20 50 0"});
@@ -58,19 +45,15 @@ TEST_F(BControlsTest, StripsThatDoNotDivideByTheirFrameCountDrawWholeFrames)
 TEST_F(BControlsTest, KnobDragsWithItsGearingInsideOneGesture)
 {
   // A vertical strip of 10 frames of 40 x 100: a 100-point drag upwards moves 1 / gearing 4.
-  auto* pKnob = new IBKnobControl(0, 0, Strip(40, 1000, 10, false), 1);
-  g.AttachControl(pKnob);
-  g.OnMouseDown({Point(20, 50, IMouseMod(true))});
-  g.OnMouseDrag({Point(20, 0, IMouseMod(true), 0, -100)});
-  g.OnMouseUp({Point(20, 0, IMouseMod(true))});
+  auto* pKnob = Attach(new IBKnobControl(0, 0, Strip(40, 1000, 10, false), 1));
+  Drag(20, 50, 0, -100);
   EXPECT_DOUBLE_EQ(pKnob->GetValue(), 0.25);
   EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 1", "value 1 0.25", "end 1"}));
 }
 
 TEST_F(BControlsTest, SwitchStepsByTheStripsFramesAndWraps)
 {
-  auto* pThree = new IBSwitchControl(IRECT(0, 0, 50, 50), Strip(30, 60, 3, false), 2);
-  g.AttachControl(pThree);
+  auto* pThree = Attach(new IBSwitchControl(IRECT(0, 0, 50, 50), Strip(30, 60, 3, false), 2));
   EXPECT_EQ(pThree->GetRECT(), IRECT(10, 15, 40, 35)); // one 30 x 20 frame, centred
   std::vector<double> values;
   for (int i = 0; i < 4; ++i)
@@ -85,8 +68,7 @@ TEST_F(BControlsTest, SwitchStepsByTheStripsFramesAndWraps)
   EXPECT_EQ(delegate.mHostLog.size(), 12u);
 
   // One frame: 0 -> 1 -> 0, and always the first frame.
-  auto* pOne = new IBSwitchControl(100, 0, Strip(20, 20, 1, false));
-  g.AttachControl(pOne);
+  auto* pOne = Attach(new IBSwitchControl(100, 0, Strip(20, 20, 1, false)));
   Click(110, 10);
   EXPECT_EQ(pOne->GetValue(), 1.0);
   EXPECT_EQ(DrawLog(pOne), std::vector<std::string>{"DrawBitmap 100 0 120 20 0 0"});
@@ -115,9 +97,8 @@ TEST_F(BControlsTest, SliderTravelIsTheTrackLessTheWholeHandleStrip)
 {
   // Track 10 x 100 centred in (0, 0, 20, 100); a handle strip of two 20 x 10 frames shortens the
   // travel by its whole 20 points.
-  auto* pSlider =
-    new IBSliderControl(IRECT(0, 0, 20, 100), Strip(20, 20, 2, false), Strip(10, 100, 1, false));
-  g.AttachControl(pSlider);
+  auto* pSlider = Attach(
+    new IBSliderControl(IRECT(0, 0, 20, 100), Strip(20, 20, 2, false), Strip(10, 100, 1, false)));
   EXPECT_EQ(pSlider->GetTrackBounds(), IRECT(5, 0, 15, 100));
   EXPECT_EQ(pSlider->GetHandleBounds(1.0), IRECT(5, 0, 25, 10));
   EXPECT_EQ(pSlider->GetHandleBounds(0.0), IRECT(5, 80, 25, 90));
@@ -126,38 +107,32 @@ TEST_F(BControlsTest, SliderTravelIsTheTrackLessTheWholeHandleStrip)
             (std::vector<std::string>{"DrawBitmap 5 0 15 100 0 0", "DrawBitmap 5 0 25 10 0 0"}));
 
   // A one-frame handle and no track bitmap: the travel is the bounds, bottom to top.
-  auto* pBare = new IBSliderControl(40, 0, 100, Strip(20, 10, 1, false), IBitmap());
-  g.AttachControl(pBare);
+  auto* pBare = Attach(new IBSliderControl(40, 0, 100, Strip(20, 10, 1, false), IBitmap()));
   EXPECT_EQ(pBare->GetHandleBounds(0.0), IRECT(40, 90, 60, 100));
   EXPECT_EQ(pBare->GetHandleBounds(1.0), IRECT(40, 0, 60, 10));
 }
 
 TEST_F(BControlsTest, RotaterTurnsFromMinus130ToPlus130)
 {
-  auto* pKnob = new IBKnobRotaterControl(0, 0, Strip(40, 40, 1, false));
-  g.AttachControl(pKnob);
+  auto* pKnob = Attach(new IBKnobRotaterControl(0, 0, Strip(40, 40, 1, false)));
   pKnob->SetValue(1.0);
-  g.mLog.clear();
-  pKnob->Draw(g);
   // The rotation's matrix: cos and sin of 130 degrees.
-  const auto matrices = Filter(g.mLog, "PathTransformSetMatrix -0.642788 0.766044");
-  EXPECT_FALSE(matrices.empty());
+  EXPECT_FALSE(Drawn(pKnob, "PathTransformSetMatrix -0.642788 0.766044").empty());
 }
 
 TEST_F(BControlsTest, TextDrawsOneFontFramePerCharacter)
 {
   // 64 frames of 8 x 12 side by side: "A" is character 65, frame 34.
-  auto* pText = new IBTextControl(IRECT(0, 0, 100, 12), Strip(512, 12, 64, true),
-                                  IText(12.f, EVAlign::kTop), "A ", 8, 12);
-  g.AttachControl(pText);
+  auto* pText = Attach(new IBTextControl(IRECT(0, 0, 100, 12), Strip(512, 12, 64, true),
+                                         IText(12.f, EVAlign::kTop), "A ", 8, 12));
   EXPECT_EQ(DrawLog(pText),
             (std::vector<std::string>{"DrawBitmap 42 0 50 12 264 0", "DrawBitmap 50 0 58 12 0 0"}));
 }
 
 TEST_F(BControlsTest, MeterTakesLevelsFromItsMessages)
 {
-  auto* pMeter = new IBMeterControl(0, 0, Strip(10, 200, 20, false), kNoParameter, 12.f, -60.f);
-  g.AttachControl(pMeter);
+  auto* pMeter =
+    Attach(new IBMeterControl(0, 0, Strip(10, 200, 20, false), kNoParameter, 12.f, -60.f));
   auto send = [pMeter](int tag, int channels, float level, int size = IBMeterControl::kMsgSize)
   {
     uint8_t msg[IBMeterControl::kMsgSize] = {};

@@ -16,15 +16,10 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class AgeingPopup : public IPopupMenuControl
+class AgeingPopup : public Ageing<IPopupMenuControl>
 {
 public:
-  using IPopupMenuControl::IPopupMenuControl;
-  void Age(double ms)
-  {
-    mAnimationStartTime -= ms;
-    Animate();
-  }
+  using Ageing::Ageing;
   // Runs the three closing steps (or the opening one) to their ends.
   void Settle()
   {
@@ -33,10 +28,8 @@ public:
   }
 };
 
-struct PopupMenuTest : ::testing::Test
+struct PopupMenuTest : RecordingTest<>
 {
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
   AgeingPopup* pPopup = nullptr;
   TestControl* pCaller = nullptr;
   const IRECT kAnchor{100.f, 100.f, 180.f, 120.f};
@@ -52,11 +45,6 @@ struct PopupMenuTest : ::testing::Test
     g.CreatePopupMenu(pWho ? *pWho : *pCaller, menu, anchor);
   }
   void Hover(float x, float y) { g.OnMouseOver(x, y, IMouseMod()); }
-  void Press(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
-  }
   const IRECT& Cell(int panel, int cell) const
   {
     return pPopup->GetPanel(panel)->mCells.at(static_cast<size_t>(cell));
@@ -76,7 +64,7 @@ TEST_F(PopupMenuTest, OpensCentredUnderItsAnchorOrAboveItNearTheBottom)
   EXPECT_EQ(pRoot->mOuterRECT, IRECT(90.f, 110.f, 190.f, 186.f));
   EXPECT_EQ(Cell(0, 2), IRECT(105.f, 157.f, 175.f, 171.f));
   EXPECT_EQ(pPopup->GetCalloutDirection(), IPopupMenuControl::kBelow);
-  Press(390.f, 290.f); // anywhere outside: nothing chosen
+  Click(390.f, 290.f); // anywhere outside: nothing chosen
   EXPECT_EQ(pCaller->mEvents.back(), "selection null");
   pPopup->Settle();
   EXPECT_EQ(pPopup->GetState(), IPopupMenuControl::kCollapsed);
@@ -106,9 +94,9 @@ TEST_F(PopupMenuTest, ATallMenuScrollsAndItsArrowsScrollWithoutChoosing)
   Hover(x, down + 1.f); // each move over an arrow scrolls one item
   EXPECT_EQ(pPanel->mScrollOffset, 2);
   EXPECT_TRUE(pPanel->IsUpArrow(0));
-  Press(x, down);
+  Click(x, down);
   EXPECT_EQ(pPanel->mScrollOffset, 3);
-  Press(x, Cell(0, 0).MH());
+  Click(x, Cell(0, 0).MH());
   EXPECT_EQ(pPanel->mScrollOffset, 2);
   EXPECT_TRUE(pPopup->GetExpanded()); // arrows chose nothing
   EXPECT_TRUE(pCaller->mEvents.empty());
@@ -118,7 +106,7 @@ TEST_F(PopupMenuTest, ATallMenuScrollsAndItsArrowsScrollWithoutChoosing)
   EXPECT_EQ(pPanel->mScrollOffset, 23);
   EXPECT_FALSE(pPanel->IsDownArrow(16));
   Hover(x, Cell(0, 5).MH());
-  Press(x, Cell(0, 5).MH());
+  Click(x, Cell(0, 5).MH());
   EXPECT_EQ(pCaller->mEvents.back(), "selection 28");
 }
 
@@ -154,18 +142,18 @@ TEST_F(PopupMenuTest, SubmenusAppearBesideTheirItemAndOnlyAChoiceRunsACompletion
   EXPECT_EQ(pPopup->NPanels(), 2); // shown again, not made again
   Hover(Cell(1, 1).MW(), Cell(1, 1).MH());
   EXPECT_EQ(pPopup->GetActivePanel(), pSub);
-  Press(Cell(1, 1).MW(), Cell(1, 1).MH());
+  Click(Cell(1, 1).MW(), Cell(1, 1).MH());
   EXPECT_EQ(completions, std::vector<std::string>{"Beta 1"});
   EXPECT_EQ(pCaller->mEvents.back(), "selection 1");
   pPopup->Settle();
 
   // Dismissed, or a press on an item that opens a submenu: no completion runs.
   Open(root, kAnchor);
-  Press(390.f, 290.f);
+  Click(390.f, 290.f);
   pPopup->Settle();
   Open(root, kAnchor);
   Hover(Cell(0, 1).MW(), Cell(0, 1).MH());
-  Press(Cell(0, 1).MW(), Cell(0, 1).MH());
+  Click(Cell(0, 1).MW(), Cell(0, 1).MH());
   EXPECT_EQ(completions.size(), 1u);
   EXPECT_EQ(pCaller->mEvents.back(), "selection null");
 }
@@ -181,7 +169,7 @@ TEST_F(PopupMenuTest, ARequestWhileOpenOrClosingIsAnsweredWithNoSelection)
   EXPECT_EQ(pPopup->GetPanel(0)->mMenu, &first); // the open menu keeps its model
 
   Hover(Cell(0, 1).MW(), Cell(0, 1).MH());
-  Press(Cell(0, 1).MW(), Cell(0, 1).MH());
+  Click(Cell(0, 1).MW(), Cell(0, 1).MH());
   EXPECT_EQ(pCaller->mEvents.back(), "selection 1");
   EXPECT_TRUE(pPopup->IsHidden()); // gone at once
   Open(second, kAnchor, pOther);   // still closing
@@ -209,13 +197,9 @@ TEST_F(PopupMenuTest, ChecksNumbersSeparatorsAndDisabledItemsAreShownAsSuch)
   EXPECT_EQ(Cell(0, 2).H(), 2.f);
 
   pPopup->Age(50.0); // half faded in: no separator yet
-  g.mLog.clear();
-  pPopup->Draw(g);
-  EXPECT_TRUE(Filter(g.mLog, "PathFill (255,200,200,200)").empty());
+  EXPECT_TRUE(Drawn(pPopup, "PathFill (255,200,200,200)").empty());
   pPopup->Settle();
-  g.mLog.clear();
-  pPopup->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "DrawText"),
+  EXPECT_EQ(Drawn(pPopup, "DrawText"),
             (std::vector<std::string>{"DrawText 01: Sine 106 125 184 139",
                                       "DrawText 02: Saw 106 141 184 155",
                                       "DrawText 04: Square 106 161 184 175"}));
@@ -225,7 +209,7 @@ TEST_F(PopupMenuTest, ChecksNumbersSeparatorsAndDisabledItemsAreShownAsSuch)
   // A disabled item is never highlighted and never chosen.
   Hover(Cell(0, 1).MW(), Cell(0, 1).MH());
   EXPECT_EQ(pPopup->GetMouseCell(), -1);
-  Press(Cell(0, 1).MW(), Cell(0, 1).MH());
+  Click(Cell(0, 1).MW(), Cell(0, 1).MH());
   EXPECT_EQ(pCaller->mEvents.back(), "selection null");
 }
 
@@ -235,7 +219,7 @@ TEST_F(PopupMenuTest, BoundsFollowTheWindowAndFixedBoundsShapeTheRootOnly)
   IPopupMenu menu("", 0, false, {"A", "B"});
   Open(menu, kAnchor);
   EXPECT_EQ(pPopup->GetMaxBounds(), IRECT(0.f, 0.f, 600.f, 400.f));
-  Press(590.f, 390.f);
+  Click(590.f, 390.f);
   pPopup->Settle();
 
   g.RemovePopupMenuControl();
@@ -275,7 +259,7 @@ TEST_F(PopupMenuTest, ColumnsAndRowsNeverDivideByZero)
   Open(blank, IRECT(10.f, 5.f, 20.f, 10.f));
   ASSERT_EQ(pPopup->NPanels(), 1);
   EXPECT_EQ(pPopup->GetPanel(0)->NCells(), 0);
-  Press(5.f, 5.f);
+  Click(5.f, 5.f);
   EXPECT_EQ(pCaller->mEvents.back(), "selection null");
 }
 
@@ -283,10 +267,10 @@ TEST_F(PopupMenuTest, AMenuChoiceReachesThePluginInsideOneGestureAndClosingEndsA
 {
   delegate.GetParam(0)->InitEnum("Mode", 0, {"Sine", "Saw", "Square"});
   g.AttachControl(new ICaptionControl(IRECT(100.f, 200.f, 180.f, 220.f), 0));
-  Press(140.f, 210.f);
+  Click(140.f, 210.f);
   ASSERT_TRUE(pPopup->GetExpanded());
   Hover(Cell(0, 2).MW(), Cell(0, 2).MH());
-  Press(Cell(0, 2).MW(), Cell(0, 2).MH());
+  Click(Cell(0, 2).MW(), Cell(0, 2).MH());
   EXPECT_EQ(delegate.GetParam(0)->Value(), 2.0);
   EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 0", "value 0 1", "end 0"}));
   pPopup->Settle();
@@ -300,7 +284,7 @@ TEST_F(PopupMenuTest, AMenuChoiceReachesThePluginInsideOneGestureAndClosingEndsA
 
   // The editor closing with a menu open ends the request and its gesture.
   delegate.mHostLog.clear();
-  Press(140.f, 210.f);
+  Click(140.f, 210.f);
   g.CancelPrompts();
   EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 0", "end 0"}));
   EXPECT_FALSE(pPopup->GetExpanded());

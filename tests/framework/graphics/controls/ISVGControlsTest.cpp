@@ -22,25 +22,7 @@ ISVG Square(RecordingGraphics& g, const char* name, int w, int h)
   return g.LoadSVG(name, static_cast<const void*>(text.data()), static_cast<int>(text.size()));
 }
 
-void ExpectRect(const IRECT& actual, const IRECT& expected)
-{
-  EXPECT_FLOAT_EQ(actual.L, expected.L);
-  EXPECT_FLOAT_EQ(actual.T, expected.T);
-  EXPECT_FLOAT_EQ(actual.R, expected.R);
-  EXPECT_FLOAT_EQ(actual.B, expected.B);
-}
-
-struct SVGControlsTest : ::testing::Test
-{
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
-
-  void Click(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
-  }
-};
+using SVGControlsTest = RecordingTest<>;
 
 } // namespace
 
@@ -48,8 +30,7 @@ TEST_F(SVGControlsTest, SwitchShowsTheImageOfItsState)
 {
   const ISVG a = Square(g, "a.svg", 10, 10), b = Square(g, "b.svg", 10, 10),
              c = Square(g, "c.svg", 10, 10);
-  auto* pSwitch = new ISVGSwitchControl(IRECT(0, 0, 20, 20), {a, b, c});
-  g.AttachControl(pSwitch);
+  auto* pSwitch = Attach(new ISVGSwitchControl(IRECT(0, 0, 20, 20), {a, b, c}));
   const std::vector<std::pair<double, int>> cases = {{0.0, 0}, {0.249, 0}, {0.25, 1},
                                                      {0.5, 1}, {0.75, 2},  {1.0, 2}};
   for (const auto& [value, image] : cases)
@@ -69,8 +50,7 @@ TEST_F(SVGControlsTest, SwitchShowsTheImageOfItsState)
   // Bound to a parameter of range 0..3: four states, the fourth shown by the last image; the
   // state follows values from the plug-in.
   delegate.GetParam(0)->InitInt("Mode", 0, 0, 3);
-  auto* pBound = new ISVGSwitchControl(IRECT(0, 0, 20, 20), {a, b}, 0);
-  g.AttachControl(pBound);
+  auto* pBound = Attach(new ISVGSwitchControl(IRECT(0, 0, 20, 20), {a, b}, 0));
   EXPECT_EQ(pBound->NStates(), 4);
   for (const auto& [value, image] : std::vector<std::pair<double, int>>{{1, 1}, {3, 1}, {0, 0}})
   {
@@ -95,9 +75,7 @@ TEST_F(SVGControlsTest, ButtonsAndTogglesRecolourOnlyWhenAsked)
   // The fills, then the strokes, of one drawing of the control.
   auto paints = [this](IControl* pControl)
   {
-    g.mLog.clear();
-    pControl->Draw(g);
-    std::vector<std::string> out = Filter(g.mLog, "PathFill");
+    std::vector<std::string> out = Drawn(pControl, "PathFill");
     for (const std::string& line : Filter(g.mLog, "PathStroke"))
       out.push_back(line);
     return out;
@@ -121,14 +99,11 @@ TEST_F(SVGControlsTest, ButtonsAndTogglesRecolourOnlyWhenAsked)
 
 TEST_F(SVGControlsTest, KnobTurnsItsImageAboutTheCentre)
 {
-  auto* pKnob = new ISVGKnobControl(IRECT(0, 0, 40, 40), Square(g, "knob.svg", 40, 40));
-  g.AttachControl(pKnob);
+  auto* pKnob = Attach(new ISVGKnobControl(IRECT(0, 0, 40, 40), Square(g, "knob.svg", 40, 40)));
   auto matrices = [&](double value)
   {
     pKnob->SetValue(value);
-    g.mLog.clear();
-    pKnob->Draw(g);
-    return Filter(g.mLog, "PathTransformSetMatrix");
+    return Drawn(pKnob, "PathTransformSetMatrix");
   };
   for (const std::string& m : matrices(0.5)) // unrotated, unscaled: translations only
     EXPECT_EQ(m.rfind("PathTransformSetMatrix 1 0 0 1 ", 0), 0u) << m;
@@ -142,8 +117,7 @@ TEST_F(SVGControlsTest, KnobTurnsItsImageAboutTheCentre)
 TEST_F(SVGControlsTest, SliderLaysOutTrackAndHandleFromTheImages)
 {
   const ISVG handle = Square(g, "handle.svg", 20, 10), track = Square(g, "track.svg", 10, 100);
-  auto* pSlider = new ISVGSliderControl(IRECT(0, 0, 20, 100), handle, track);
-  g.AttachControl(pSlider);
+  auto* pSlider = Attach(new ISVGSliderControl(IRECT(0, 0, 20, 100), handle, track));
   ExpectRect(pSlider->GetTrackSVGBounds(), IRECT(5, 0, 15, 100));
   ExpectRect(pSlider->GetTrackBounds(), IRECT(5, 10, 15, 100));
   ExpectRect(pSlider->GetHandleBounds(1.0), IRECT(0, 0, 20, 10));
@@ -152,17 +126,15 @@ TEST_F(SVGControlsTest, SliderLaysOutTrackAndHandleFromTheImages)
 
   // Horizontal: the track image spans the width, the handle starts at its left end at 0.
   const ISVG wideTrack = Square(g, "wide.svg", 100, 10), knob = Square(g, "knob.svg", 10, 10);
-  auto* pWide = new ISVGSliderControl(IRECT(0, 0, 100, 40), knob, wideTrack, kNoParameter,
-                                      EDirection::kHorizontal);
-  g.AttachControl(pWide);
+  auto* pWide = Attach(new ISVGSliderControl(IRECT(0, 0, 100, 40), knob, wideTrack, kNoParameter,
+                                             EDirection::kHorizontal));
   ExpectRect(pWide->GetHandleBounds(0.0), IRECT(0, 15, 10, 25));
 
   // Degenerate bounds and images give rectangles at least 1 point wide, never NaN.
   pSlider->SetTargetAndDrawRECTs(IRECT(0, 50, 20, 50));
   EXPECT_FLOAT_EQ(pSlider->GetTrackSVGBounds().W(), 1.f);
   EXPECT_FLOAT_EQ(pSlider->GetHandleBounds(0.0).W(), 1.f);
-  auto* pEmpty = new ISVGSliderControl(IRECT(0, 0, 20, 100), ISVG(), ISVG());
-  g.AttachControl(pEmpty);
+  auto* pEmpty = Attach(new ISVGSliderControl(IRECT(0, 0, 20, 100), ISVG(), ISVG()));
   EXPECT_FLOAT_EQ(pEmpty->GetHandleBounds(0.3).W(), 1.f);
   EXPECT_FALSE(std::isnan(pEmpty->GetHandleBounds(0.3).T));
 }

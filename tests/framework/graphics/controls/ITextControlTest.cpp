@@ -24,14 +24,6 @@ struct TextTest : ::testing::Test
   }
 };
 
-void ExpectRect(const IRECT& actual, const IRECT& expected)
-{
-  EXPECT_FLOAT_EQ(actual.L, expected.L);
-  EXPECT_FLOAT_EQ(actual.T, expected.T);
-  EXPECT_FLOAT_EQ(actual.R, expected.R);
-  EXPECT_FLOAT_EQ(actual.B, expected.B);
-}
-
 } // namespace
 
 TEST_F(TextTest, TextControlFitsItsStringAndRedrawsOnlyOnChange)

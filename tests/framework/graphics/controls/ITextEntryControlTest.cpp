@@ -14,37 +14,10 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-class ClipboardGraphics : public RecordingGraphics
-{
-public:
-  using RecordingGraphics::RecordingGraphics;
-  bool GetTextFromClipboard(Util_String& str) override
-  {
-    str.Set(mClip.c_str());
-    return !mClip.empty();
-  }
-  bool SetTextInClipboard(const char* str) override
-  {
-    mClip = str ? str : "";
-    return true;
-  }
-  std::string mClip;
-};
+using AgeingEntry = Ageing<ITextEntryControl>;
 
-class AgeingEntry : public ITextEntryControl
+struct TextEntryTest : RecordingTest<>
 {
-public:
-  void Age(double ms)
-  {
-    mAnimationStartTime -= ms;
-    Animate();
-  }
-};
-
-struct TextEntryTest : ::testing::Test
-{
-  TestDelegate delegate;
-  ClipboardGraphics g{delegate};
   AgeingEntry* pEntry = nullptr;
   TestControl* pOwner = nullptr;
   const IRECT kField{100.f, 100.f, 200.f, 120.f};
@@ -85,11 +58,6 @@ struct TextEntryTest : ::testing::Test
     pEntry->GetSelection(lo, hi);
     return {lo, hi};
   }
-  void Press(float x, float y, IMouseMod mod = IMouseMod(true))
-  {
-    g.OnMouseDown({Point(x, y, mod)});
-    g.OnMouseUp({Point(x, y, mod)});
-  }
 };
 
 } // namespace
@@ -97,11 +65,10 @@ struct TextEntryTest : ::testing::Test
 TEST_F(TextEntryTest, ReturnCommitsATypedValueInsideOneGestureAndEscapeAppliesNothing)
 {
   delegate.GetParam(0)->InitInt("Voices", 8, 1, 16);
-  auto* pCaption = new ICaptionControl(kField, 0);
-  g.AttachControl(pCaption);
+  Attach(new ICaptionControl(kField, 0));
   // The gesture the press begins belongs to the prompt: it ends with the typed value.
   delegate.mHostLog.clear();
-  Press(150.f, 110.f);
+  Click(150.f, 110.f);
   ASSERT_TRUE(pEntry->EditInProgress());
   EXPECT_EQ(pEntry->GetStr(), "8");
   EXPECT_EQ(Selection(), std::make_pair(0, 1)); // all selected, caret at the start
@@ -115,7 +82,7 @@ TEST_F(TextEntryTest, ReturnCommitsATypedValueInsideOneGestureAndEscapeAppliesNo
   EXPECT_EQ(delegate.mHostLog,
             (std::vector<std::string>{"begin 0", "value 0 " + Fmt(11.0 / 15.0), "end 0"}));
 
-  Press(150.f, 110.f);
+  Click(150.f, 110.f);
   Type("5");
   EXPECT_TRUE(Key(27, "\x1b"));
   EXPECT_FALSE(pEntry->EditInProgress());
@@ -227,28 +194,23 @@ TEST_F(TextEntryTest, ThePointerPlacesTheCaretDragsASelectionAndTheCaretBlinks)
   EXPECT_EQ(pEntry->GetCaret(), 4);
 
   // Drawn: the field, the selection at 0.2 of the caret colour, then the text.
-  g.mLog.clear();
-  pEntry->Draw(g);
-  const auto fills = Filter(g.mLog, "PathFill");
-  ASSERT_EQ(fills.size(), 2u);
-  EXPECT_EQ(fills[0], "PathFill (255,255,255,255) blend 1");
-  EXPECT_EQ(fills[1], "PathFill (255,0,0,0) blend 0.2");
+  EXPECT_EQ(Drawn(pEntry, "PathFill"),
+            (std::vector<std::string>{"PathFill (255,255,255,255) blend 1",
+                                      "PathFill (255,0,0,0) blend 0.2"}));
   EXPECT_EQ(Filter(g.mLog, "PathMoveTo")[1], "PathMoveTo 136 104.4"); // ymin 3, 0.1 x size in
   EXPECT_EQ(Filter(g.mLog, "DrawText"), std::vector<std::string>{"DrawText abcd 100 100 200 120"});
 
   // A click puts a one-point caret at the boundary; it shows for the first half of each second.
-  Press(148.f, 110.f);
+  Click(148.f, 110.f);
   ASSERT_TRUE(pEntry->GetDrawCaret());
-  g.mLog.clear();
-  pEntry->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "PathMoveTo").back(), "PathMoveTo 149 104.4");
+  EXPECT_EQ(Drawn(pEntry, "PathMoveTo").back(), "PathMoveTo 149 104.4");
   pEntry->Age(600.0);
   EXPECT_FALSE(pEntry->GetDrawCaret());
   pEntry->Age(500.0);
   EXPECT_TRUE(pEntry->GetDrawCaret());
 
   // A press outside commits, whatever the button.
-  Press(300.f, 200.f, IMouseMod(false, true));
+  Click(300.f, 200.f, IMouseMod(false, true));
   EXPECT_FALSE(pEntry->EditInProgress());
   EXPECT_EQ(pOwner->mEvents.back(), "text abcd 0");
 }
@@ -285,7 +247,7 @@ TEST_F(TextEntryTest, TheRightButtonMenuIsTheFieldsOwn)
     menu.SetChosenItemIdx(1); // Copy
     return &menu;
   };
-  Press(150.f, 110.f, IMouseMod(false, true));
+  Click(150.f, 110.f, IMouseMod(false, true));
   ASSERT_EQ(g.mMenus.size(), 1u);
   EXPECT_EQ(g.mMenus[0].items, (std::vector<std::string>{"Cut", "Copy", "Paste"}));
   EXPECT_EQ(g.mMenus[0].bounds, IRECT(150.f, 110.f, 150.f, 110.f));
@@ -301,7 +263,7 @@ TEST_F(TextEntryTest, TheRightButtonMenuIsTheFieldsOwn)
     pPending = &menu;
     return nullptr;
   };
-  Press(150.f, 110.f, IMouseMod(false, true));
+  Click(150.f, 110.f, IMouseMod(false, true));
   ASSERT_NE(pPending, nullptr);
   g.RemoveTextEntryControl();
   EXPECT_EQ(g.GetControlInPopupMenu(), nullptr);
@@ -309,7 +271,7 @@ TEST_F(TextEntryTest, TheRightButtonMenuIsTheFieldsOwn)
   pEntry = new AgeingEntry();
   g.AttachTextEntryControl(pEntry);
   Open(kNoParameter, "second");
-  Press(150.f, 110.f, IMouseMod(false, true));
+  Click(150.f, 110.f, IMouseMod(false, true));
   ASSERT_EQ(g.GetControlInPopupMenu(), pEntry);
   g.mClip.clear();
   pPending->SetChosenItemIdx(1);

@@ -14,32 +14,7 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-IVStyle Plain()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = false;
-  style.drawShadows = false;
-  style.drawFrame = false;
-  return style;
-}
-
-struct VButtonTest : ::testing::Test
-{
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
-
-  void Click(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
-  }
-  std::vector<std::string> Texts(IControl* pControl)
-  {
-    g.mLog.clear();
-    pControl->Draw(g);
-    return Filter(g.mLog, "DrawText");
-  }
-};
+using VButtonTest = RecordingTest<>;
 
 } // namespace
 
@@ -68,8 +43,7 @@ TEST_F(VButtonTest, ButtonIsPressedUntilItsSplashEnds)
 TEST_F(VButtonTest, SwitchOfThreeStatesWrapsWithOneGesturePerClick)
 {
   delegate.GetParam(3)->InitEnum("Wave", 0, 3, "", 0, "", "Sine", "Saw", "Square");
-  auto* pSwitch = new IVSwitchControl(IRECT(0, 0, 100, 40), 3, "", Plain(), true);
-  g.AttachControl(pSwitch);
+  auto* pSwitch = Attach(new IVSwitchControl(IRECT(0, 0, 100, 40), 3, "", FlatStyle(), true));
   EXPECT_EQ(pSwitch->NStates(), 3);
   std::vector<double> values;
   for (int i = 0; i < 3; ++i)
@@ -86,12 +60,12 @@ TEST_F(VButtonTest, SwitchOfThreeStatesWrapsWithOneGesturePerClick)
 
 TEST_F(VButtonTest, ToggleShowsItsOnTextAboveOneHalf)
 {
-  auto* pToggle = new IVToggleControl(IRECT(0, 0, 100, 40), nullptr, "", Plain(), "off", "on");
-  g.AttachControl(pToggle);
+  auto* pToggle =
+    Attach(new IVToggleControl(IRECT(0, 0, 100, 40), nullptr, "", FlatStyle(), "off", "on"));
   pToggle->SetValue(0.5);
-  EXPECT_EQ(Texts(pToggle), std::vector<std::string>{"DrawText off 0 0 100 40"});
+  EXPECT_EQ(Drawn(pToggle, "DrawText"), std::vector<std::string>{"DrawText off 0 0 100 40"});
   pToggle->SetValue(0.51);
-  EXPECT_EQ(Texts(pToggle), std::vector<std::string>{"DrawText on 0 0 100 40"});
+  EXPECT_EQ(Drawn(pToggle, "DrawText"), std::vector<std::string>{"DrawText on 0 0 100 40"});
 }
 
 TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
@@ -99,7 +73,7 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
   // Three states from "initial state 1": the last one.
   int settled = 0;
   auto* pSlide = new IVSlideSwitchControl(
-    IRECT(0, 0, 90, 30), [&settled](IControl*) { ++settled; }, "", Plain(), true,
+    IRECT(0, 0, 90, 30), [&settled](IControl*) { ++settled; }, "", FlatStyle(), true,
     EDirection::kHorizontal, 3, 1);
   g.AttachControl(pSlide);
   EXPECT_EQ(pSlide->GetValue(), 1.0);
@@ -111,7 +85,7 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
   EXPECT_TRUE(pSlide->GetAnimationFunction());
   pSlide->Slide(0.5);
   EXPECT_EQ(pSlide->GetHandleRECT(), IRECT(30, 0, 60, 30));
-  EXPECT_TRUE(Texts(pSlide).empty()); // no value text while sliding
+  EXPECT_TRUE(Drawn(pSlide, "DrawText").empty()); // no value text while sliding
   EXPECT_EQ(settled, 0);
   pSlide->OnEndAnimation();
   EXPECT_EQ(pSlide->GetHandleRECT(), IRECT(0, 0, 30, 30));
@@ -120,9 +94,8 @@ TEST_F(VButtonTest, SlideSwitchSlidesThenRunsItsActionOnce)
 
 TEST_F(VButtonTest, SwitchesWithoutStatesStayFinite)
 {
-  auto* pSlide = new IVSlideSwitchControl(IRECT(0, 0, 90, 30), nullptr, "", Plain(), true,
-                                          EDirection::kVertical, 0, 0);
-  g.AttachControl(pSlide);
+  auto* pSlide = Attach(new IVSlideSwitchControl(IRECT(0, 0, 90, 30), nullptr, "", FlatStyle(),
+                                                 true, EDirection::kVertical, 0, 0));
   EXPECT_EQ(pSlide->GetHandleRECT(), pSlide->GetWidgetBounds());
   Click(45, 15);
   pSlide->OnEndAnimation();

@@ -24,26 +24,9 @@ public:
   }
 };
 
-void ExpectRect(const IRECT& actual, const IRECT& expected)
+struct KnobTest : RecordingTest<FixedMeasureGraphics>
 {
-  EXPECT_FLOAT_EQ(actual.L, expected.L);
-  EXPECT_FLOAT_EQ(actual.T, expected.T);
-  EXPECT_FLOAT_EQ(actual.R, expected.R);
-  EXPECT_FLOAT_EQ(actual.B, expected.B);
-}
-
-IVStyle Bare()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = style.showValue = false;
-  return style;
-}
-
-struct KnobTest : ::testing::Test
-{
-  TestDelegate delegate;
-  FixedMeasureGraphics g{delegate};
-
+  using RecordingTest::Attach;
   // Attached, showing its parameter's value as an opened editor does.
   IVKnobControl* Attach(IVKnobControl* pKnob)
   {
@@ -51,11 +34,6 @@ struct KnobTest : ::testing::Test
     if (const IParam* pParam = pKnob->GetParam())
       pKnob->SetValueFromDelegate(pParam->GetNormalized());
     return pKnob;
-  }
-  void Press(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
   }
 };
 
@@ -75,7 +53,7 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
   EXPECT_FALSE(pKnob->IsHit(50, 110)); // nor, while typing is off, the value strip
 
   // A 100 x 100 widget: arc radius 49, handle 90 across, pointer from 4.5 to 45 points out.
-  auto* pBare = Attach(new IVKnobControl(IRECT(200, 0, 300, 100), kNoParameter, "", Bare()));
+  auto* pBare = Attach(new IVKnobControl(IRECT(200, 0, 300, 100), kNoParameter, "", BareStyle()));
   pBare->SetValue(0.5); // pointing straight up
   EXPECT_FLOAT_EQ(pBare->GetRadius(), 49.f);
   EXPECT_FLOAT_EQ(pBare->GetTrackBounds().W(), 102.f);
@@ -88,12 +66,10 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
   EXPECT_EQ(Filter(g.mLog, "PathStroke").back(), "PathStroke (255,70,70,70) 2.5 blend 1");
 
   // Turning the other way from an anchor at the top: the arc still runs from the smaller angle.
-  auto* pReverse = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", Bare(), false,
-                                            false, 135.f, -135.f, 0.f));
+  auto* pReverse = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), kNoParameter, "", BareStyle(),
+                                            false, false, 135.f, -135.f, 0.f));
   pReverse->SetValue(0.25);
-  g.mLog.clear();
-  pReverse->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "PathArc").front(), "PathArc 50 50 49 0 67.5");
+  EXPECT_EQ(Drawn(pReverse, "PathArc").front(), "PathArc 50 50 49 0 67.5");
 
   pBare->SetTargetAndDrawRECTs(IRECT(0, 0, 100, 60));
   ExpectRect(pBare->GetKnobDragBounds(), IRECT(35, 0, 65, 60));
@@ -104,7 +80,7 @@ TEST_F(KnobTest, LayoutAndGeometryFollowTheWorkedExamples)
 TEST_F(KnobTest, DragWheelAndDoubleClick)
 {
   delegate.GetParam(1)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001);
-  auto* pKnob = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), 1, "", Bare()));
+  auto* pKnob = Attach(new IVKnobControl(IRECT(0, 0, 100, 100), 1, "", BareStyle()));
   // Drags are measured against a 100 x 50 rectangle with gearing 4: 10 points up = +0.05.
   g.OnMouseDown({Point(50, 50, IMouseMod(true))});
   g.OnMouseDrag({Point(50, 40, IMouseMod(true), 0.f, -10.f)});
@@ -136,7 +112,7 @@ TEST_F(KnobTest, TypedValueGoesThroughThePromptInOneGesture)
   EXPECT_TRUE(pKnob->GetValueMouseOver());
 
   delegate.mHostLog.clear();
-  Press(value.MW(), value.MH());
+  Click(value.MW(), value.MH());
   ASSERT_EQ(g.mTextEntries.size(), 1u);
   EXPECT_EQ(g.mTextEntries[0].bounds, value);
   EXPECT_EQ(g.mTextEntries[0].str, "50.0");
@@ -162,7 +138,7 @@ TEST_F(KnobTest, MenuChoiceMapsToTheValueItShowsInOneGesture)
     menu.SetChosenItemIdx(3);
     return &menu;
   };
-  Press(50, 50); // the value is drawn in the widget: a press there opens the menu
+  Click(50, 50); // the value is drawn in the widget: a press there opens the menu
   ASSERT_EQ(g.mMenus.size(), 1u);
   EXPECT_EQ(g.mMenus[0].items,
             (std::vector<std::string>{"-2 oct", "-1 oct", "*0 oct", "1 oct", "2 oct"}));
@@ -187,18 +163,11 @@ TEST_F(KnobTest, WithTypingOffTheValueAreaStillDrags)
 
 TEST_F(KnobTest, LabelDrawsShadowTextAndFrameUnlessDisabled)
 {
-  auto* pLabel = new IVLabelControl(IRECT(10, 10, 110, 40), "Pelmora");
-  g.AttachControl(pLabel);
-  EXPECT_STREQ(pLabel->GetLabelStr(), "Pelmora");
-  g.mLog.clear();
-  pLabel->Draw(g);
-  EXPECT_EQ(
-    Filter(g.mLog, "DrawText"),
-    (std::vector<std::string>{"DrawText Pelmora 13 13 113 43", "DrawText Pelmora 10 10 110 40"}));
+  auto* pLabel = Attach(new IVLabelControl(IRECT(10, 10, 110, 40), "Pelmora"));
+  EXPECT_EQ(Drawn(pLabel, "DrawText"), (std::vector<std::string>{"DrawText Pelmora 13 13 113 43",
+                                                                 "DrawText Pelmora 10 10 110 40"}));
   EXPECT_EQ(Filter(g.mLog, "PathStroke"),
             std::vector<std::string>{"PathStroke (255,70,70,70) 1 blend 1"});
   pLabel->SetDisabled(true);
-  g.mLog.clear();
-  pLabel->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "DrawText"), std::vector<std::string>{"DrawText Pelmora 10 10 110 40"});
+  EXPECT_EQ(Drawn(pLabel, "DrawText"), std::vector<std::string>{"DrawText Pelmora 10 10 110 40"});
 }

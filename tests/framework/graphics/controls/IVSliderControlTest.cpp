@@ -14,13 +14,6 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-IVStyle Bare()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = style.showValue = false;
-  return style;
-}
-
 // The track base drawn as its tracks alone; each filled part is logged as a FillRect.
 class Tracks : public IVTrackControlBase
 {
@@ -33,18 +26,7 @@ public:
   void DrawPeak(IGraphics&, const IRECT& r, int, bool) override { mPeaks.push_back(r); }
 };
 
-struct VSliderTest : ::testing::Test
-{
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
-
-  template <class T>
-  T* Attach(T* pControl)
-  {
-    g.AttachControl(pControl);
-    return pControl;
-  }
-};
+using VSliderTest = RecordingTest<>;
 
 } // namespace
 
@@ -52,7 +34,7 @@ TEST_F(VSliderTest, SliderJumpsToThePointerThenDragsWithItsGearing)
 {
   // A horizontal track from 8 to 192 (the widget less the 8-point handle at each end).
   auto* pSlider = Attach(
-    new IVSliderControl(IRECT(0, 0, 200, 40), 0, "", Bare(), false, EDirection::kHorizontal));
+    new IVSliderControl(IRECT(0, 0, 200, 40), 0, "", BareStyle(), false, EDirection::kHorizontal));
   EXPECT_EQ(pSlider->GetTrackBounds(), IRECT(8, 18, 192, 22));
   EXPECT_EQ(pSlider->GetHandleBounds(), IRECT(0, 12, 16, 28)); // value 0: centre on the left end
 
@@ -74,12 +56,10 @@ TEST_F(VSliderTest, EditableValueTextPromptsAndIsHighlighted)
   auto* pEditable = Attach(new IVSliderControl(IRECT(0, 0, 40, 200), 1, "", style, true));
   auto* pFixed = Attach(new IVSliderControl(IRECT(100, 0, 140, 200), 1, "", style, false));
   const IRECT v = pEditable->GetValueBounds();
-  EXPECT_EQ(std::string(pEditable->GetValueStr()), "50 %");
-
+  EXPECT_STREQ(pEditable->GetValueStr(), "50 %");
   pEditable->OnMouseOver(v.MW(), v.MH(), IMouseMod());
   EXPECT_TRUE(pEditable->GetValueMouseOver());
-  g.OnMouseDown({Point(v.MW(), v.MH(), IMouseMod(true))});
-  g.OnMouseUp({Point(v.MW(), v.MH(), IMouseMod(true))});
+  Click(v.MW(), v.MH());
   ASSERT_EQ(g.mTextEntries.size(), 1u);
   EXPECT_EQ(g.mTextEntries[0].str, "50");
 
@@ -93,7 +73,7 @@ TEST_F(VSliderTest, TracksStepsAndBaseLevel)
 {
   // Three vertical tracks in a 90-point widget: 30 wide each; a gap of 2 takes 2 from the right
   // and the bottom.
-  auto* pTracks = Attach(new Tracks(IRECT(0, 0, 90, 100), "", Bare(), {0, 1, 2}, 4));
+  auto* pTracks = Attach(new Tracks(IRECT(0, 0, 90, 100), "", BareStyle(), {0, 1, 2}, 4));
   EXPECT_EQ(pTracks->GetTrackBounds(1), IRECT(30, 0, 60, 100));
   pTracks->SetTrackGap(2.f);
   EXPECT_EQ(pTracks->GetTrackBounds(1), IRECT(30, 0, 58, 98));
@@ -111,7 +91,7 @@ TEST_F(VSliderTest, TracksStepsAndBaseLevel)
 
   // No steps, a base level of 0.5 and a value of 0.2: filled from 0.2 to 0.5, peak at 0.2.
   auto* pLevel =
-    Attach(new Tracks(IRECT(0, 0, 100, 20), "", Bare(), {3}, 0, EDirection::kHorizontal));
+    Attach(new Tracks(IRECT(0, 0, 100, 20), "", BareStyle(), {3}, 0, EDirection::kHorizontal));
   pLevel->SetBaseLevel(0.5);
   pLevel->SetValue(0.2);
   pLevel->Draw(g);
@@ -123,7 +103,7 @@ TEST_F(VSliderTest, TracksStepsAndBaseLevel)
 
 TEST_F(VSliderTest, RangeSliderHandlesStayBetweenTheirNeighbours)
 {
-  auto* pRange = Attach(new IVRangeSliderControl(IRECT(0, 0, 216, 40), {4, 5}, "", Bare(),
+  auto* pRange = Attach(new IVRangeSliderControl(IRECT(0, 0, 216, 40), {4, 5}, "", BareStyle(),
                                                  EDirection::kHorizontal, false, 8.f, 2.f));
   pRange->SetValue(0.25, 0);
   pRange->SetValue(0.75, 1);
@@ -136,10 +116,7 @@ TEST_F(VSliderTest, RangeSliderHandlesStayBetweenTheirNeighbours)
   EXPECT_LT(hi.B, lo.T);
 
   // The low handle dragged far right stops at the high one's value.
-  const IRECT h = pRange->GetHandleBounds(0);
-  g.OnMouseDown({Point(h.MW(), h.MH(), IMouseMod(true))});
-  g.OnMouseDrag({Point(210, h.MH(), IMouseMod(true), 150, 0)});
-  g.OnMouseUp({Point(210, h.MH(), IMouseMod(true))});
+  Drag(lo.MW(), lo.MH(), 150, 0);
   EXPECT_DOUBLE_EQ(pRange->GetValue(0), 0.75);
   EXPECT_DOUBLE_EQ(pRange->GetValue(1), 0.75);
   EXPECT_EQ(delegate.mHostLog.front(), "begin 4");

@@ -6,23 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace plugin;
 using namespace plugin::igraphics;
 using namespace plugin::igraphics::test;
 
 namespace
 {
-
-IVStyle Plain()
-{
-  IVStyle style = DEFAULT_STYLE;
-  style.showLabel = false;
-  style.drawShadows = style.drawFrame = false;
-  style.roundness = 1.f;
-  return style;
-}
 
 // The corner radii of the first pressable rectangle drawn, in the order the path takes them.
 std::vector<std::string> Radii(const std::vector<std::string>& log)
@@ -41,33 +30,19 @@ std::vector<std::string> Radii(const std::vector<std::string>& log)
   return radii;
 }
 
-struct VTabTest : ::testing::Test
-{
-  TestDelegate delegate;
-  RecordingGraphics g{delegate};
-
-  void Click(float x, float y)
-  {
-    g.OnMouseDown({Point(x, y, IMouseMod(true))});
-    g.OnMouseUp({Point(x, y, IMouseMod(true))});
-  }
-};
+using VTabTest = RecordingTest<>;
 
 } // namespace
 
 TEST_F(VTabTest, TabsTakeTheParametersTextsAndSelectTheClickedOne)
 {
   delegate.GetParam(2)->InitEnum("Wave", 0, 4, "", 0, "", "Sine", "Saw", "Square", "Noise");
-  auto* pTabs = new IVTabSwitchControl(IRECT(0, 0, 200, 30), 2, {}, "", Plain());
-  g.AttachControl(pTabs);
-  EXPECT_EQ(pTabs->NButtons(), 4);
-  EXPECT_EQ(pTabs->GetButtonBounds(2), IRECT(100, 0, 150, 30));
+  auto* pTabs = Attach(new IVTabSwitchControl(IRECT(0, 0, 200, 30), 2, {}, "", FlatStyle(1.f)));
+  EXPECT_EQ(pTabs->GetButtonBounds(2), IRECT(100, 0, 150, 30)); // four, from the parameter
   Click(120, 15);
   EXPECT_DOUBLE_EQ(pTabs->GetValue(), 2.0 / 3.0);
   EXPECT_STREQ(pTabs->GetSelectedLabelStr(), "Square");
-  ASSERT_EQ(delegate.mHostLog.size(), 3u);
-  EXPECT_EQ(delegate.mHostLog.front(), "begin 2");
-  EXPECT_EQ(delegate.mHostLog.back(), "end 2");
+  EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 2", "value 2 0.666667", "end 2"}));
 
   // The hovered button follows the pointer and is gone once it leaves.
   pTabs->OnMouseOver(10, 15, IMouseMod());
@@ -80,23 +55,20 @@ TEST_F(VTabTest, TabsTakeTheParametersTextsAndSelectTheClickedOne)
 
 TEST_F(VTabTest, SingleTabIsTheLastSegmentAndSendsZero)
 {
-  auto* pOne = new IVTabSwitchControl(IRECT(0, 0, 100, 30), nullptr, {"Only"}, "", Plain(),
-                                      EVShape::kTopRounded);
-  g.AttachControl(pOne);
+  auto* pOne = Attach(new IVTabSwitchControl(IRECT(0, 0, 100, 30), nullptr, {"Only"}, "",
+                                             FlatStyle(1.f), EVShape::kTopRounded));
   pOne->SetParamIdx(5);
   Click(50, 15);
   EXPECT_EQ(pOne->GetValue(), 0.0);
   EXPECT_EQ(delegate.mHostLog[1], "value 5 0");
   // Only the top-right corner is rounded (the path runs top-left, top-right, bottom-right,
   // bottom-left).
-  g.mLog.clear();
-  pOne->Draw(g);
-  EXPECT_EQ(Radii(g.mLog), (std::vector<std::string>{"0", "15", "0", "0"}));
+  EXPECT_EQ(Radii(Drawn(pOne, "PathArc")), (std::vector<std::string>{"0", "15", "0", "0"}));
 
   // Vertical tabs: the first rounds its top-right corner, the last its bottom-right one.
-  auto* pColumn = new IVTabSwitchControl(IRECT(200, 0, 260, 90), nullptr, {"a", "b", "c"}, "",
-                                         Plain(), EVShape::kTopRounded, EDirection::kVertical);
-  g.AttachControl(pColumn);
+  auto* pColumn =
+    Attach(new IVTabSwitchControl(IRECT(200, 0, 260, 90), nullptr, {"a", "b", "c"}, "",
+                                  FlatStyle(1.f), EVShape::kTopRounded, EDirection::kVertical));
   pColumn->SetStateDisabled(2, true);
   g.mLog.clear();
   pColumn->DrawButton(g, pColumn->GetButtonBounds(2), false, false,
@@ -109,14 +81,13 @@ TEST_F(VTabTest, SingleTabIsTheLastSegmentAndSendsZero)
 TEST_F(VTabTest, RadioButtonsOfSizeZeroAndButtonsOnlyTakingTheMouse)
 {
   auto* pRadio =
-    new IVRadioButtonControl(IRECT(0, 0, 100, 60), nullptr, {"One", "Two", "Three"}, "", Plain(),
-                             EVShape::kEllipse, EDirection::kVertical, 0.f);
-  g.AttachControl(pRadio);
+    Attach(new IVRadioButtonControl(IRECT(0, 0, 100, 60), nullptr, {"One", "Two", "Three"}, "",
+                                    FlatStyle(1.f), EVShape::kEllipse, EDirection::kVertical, 0.f));
   EXPECT_EQ(pRadio->GetRadioBounds(1), IRECT(-0.5f, 29.5f, 0.5f, 30.5f));
 
-  auto* pOnly = new IVRadioButtonControl(IRECT(0, 100, 100, 160), nullptr, {"One", "Two"}, "",
-                                         Plain(), EVShape::kEllipse, EDirection::kVertical, 10.f);
-  g.AttachControl(pOnly);
+  auto* pOnly = Attach(new IVRadioButtonControl(IRECT(0, 100, 100, 160), nullptr, {"One", "Two"},
+                                                "", FlatStyle(1.f), EVShape::kEllipse,
+                                                EDirection::kVertical, 10.f));
   pOnly->SetOnlyButtonsTakeMouse(true);
   EXPECT_FALSE(pOnly->IsHit(60, 145)); // the second entry's label
   EXPECT_EQ(pOnly->GetButtonForPoint(15, 145), 1);
@@ -127,8 +98,7 @@ TEST_F(VTabTest, RadioButtonsOfSizeZeroAndButtonsOnlyTakingTheMouse)
 TEST_F(VTabTest, MenuButtonShowsTheChosenEntryAndSendsItInOneGesture)
 {
   delegate.GetParam(4)->InitEnum("Mode", 0, 3, "", 0, "", "Poly", "Mono", "Legato");
-  auto* pMenu = new IVMenuButtonControl(IRECT(0, 0, 120, 40), 4, "Mode", Plain());
-  g.AttachControl(pMenu);
+  auto* pMenu = Attach(new IVMenuButtonControl(IRECT(0, 0, 120, 40), 4, "Mode", FlatStyle(1.f)));
   IVButtonControl* pButton = pMenu->GetButton();
   ASSERT_NE(pButton, nullptr);
   EXPECT_STREQ(pButton->GetValueStr(), "Poly");

@@ -37,27 +37,14 @@ public:
   std::vector<std::string> mPrompts;
 };
 
-struct VPadTest : ::testing::Test
-{
-  TestDelegate delegate;
-  ColorGraphics g{delegate};
-
-  template <class T>
-  T* Attach(T* pControl)
-  {
-    g.AttachControl(pControl);
-    return pControl;
-  }
-};
+using VPadTest = RecordingTest<ColorGraphics>;
 
 } // namespace
 
 TEST_F(VPadTest, PadSendsBothValuesClampedToItsBoundsInOneGesture)
 {
   auto* pPad = Attach(new IVXYPadControl(IRECT(0, 0, 100, 100), {0, 1}, "", Bare(), 10.f));
-  g.OnMouseDown({Point(50, 50, IMouseMod(true))});
-  g.OnMouseDrag({Point(-40, -40, IMouseMod(true), -90, -90)}); // past the top-left corner
-  g.OnMouseUp({Point(-40, -40, IMouseMod(true))});
+  Drag(50, 50, -90, -90); // past the top-left corner
   EXPECT_EQ(pPad->GetValue(0), 0.0);
   EXPECT_EQ(pPad->GetValue(1), 1.0);
   EXPECT_EQ(delegate.mHostLog.front(), "begin 0");
@@ -125,13 +112,11 @@ TEST_F(VPadTest, GroupFramesItsControlsWithTheMargins)
   g.AttachControl(new TestControl(IRECT()), -1, "osc"); // empty bounds take no part
   auto* pGroup = Attach(new IVGroupControl("", "osc", 5.f, 20.f, 5.f, 5.f, Bare()));
   EXPECT_EQ(pGroup->GetRECT(), IRECT(5, -10, 115, 65));
-  EXPECT_TRUE(pGroup->GetIgnoreMouse());
+  EXPECT_TRUE(pGroup->GetIgnoreMouse()); // clicks reach the controls it frames
 
   // Without a label the gap has no width: the outline closes at the top's centre.
-  g.mLog.clear();
-  pGroup->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "PathMoveTo").front(), "PathMoveTo 60 -10");
-  EXPECT_EQ(Filter(g.mLog, "PathLineTo").back(), "PathLineTo 60 -10");
+  EXPECT_EQ(Drawn(pGroup, "PathMoveTo").front(), "PathMoveTo 60 -10");
+  EXPECT_EQ(Drawn(pGroup, "PathLineTo").back(), "PathLineTo 60 -10");
 }
 
 TEST_F(VPadTest, SwatchCellsAndColourChoice)
@@ -146,9 +131,7 @@ TEST_F(VPadTest, SwatchCellsAndColourChoice)
   EXPECT_EQ(pSwatch->GetCellBounds(9), IRECT(2, 2, 88, 88)); // the tenth: the whole widget
 
   // A labelled cell has its swatch in its right quarter, an unlabelled one all swatch.
-  g.mLog.clear();
-  pSwatch->Draw(g);
-  EXPECT_EQ(Filter(g.mLog, "DrawText"),
+  EXPECT_EQ(Drawn(pSwatch, "DrawText"),
             (std::vector<std::string>{"DrawText bg 2 2 20.2 28", "DrawText pr 62 2 80.2 28"}));
 
   pSwatch->OnMouseDown(45, 45, IMouseMod(true));

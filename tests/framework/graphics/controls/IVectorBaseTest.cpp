@@ -32,14 +32,6 @@ public:
   bool mHasHandle = false;
 };
 
-void ExpectRect(const IRECT& actual, const IRECT& expected)
-{
-  EXPECT_FLOAT_EQ(actual.L, expected.L);
-  EXPECT_FLOAT_EQ(actual.T, expected.T);
-  EXPECT_FLOAT_EQ(actual.R, expected.R);
-  EXPECT_FLOAT_EQ(actual.B, expected.B);
-}
-
 // Label text 10 points a character and 20 high; value text 5 a character and 10 high.
 IVStyle MeasuredStyle()
 {

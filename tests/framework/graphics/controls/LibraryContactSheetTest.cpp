@@ -1,21 +1,13 @@
-// Headless renders of the rest of the control library in their states, at screen scales 1 and 2,
-// stacked into one contact sheet (library-contact-sheet.png in the test's build folder): vector
-// buttons, switches, toggles and slide switches; tabs, radio buttons and a menu button; sliders,
-// a range slider and track controls; a pad, a plot, a group frame and a colour swatch; and the
-// bitmap controls drawn from strips painted by the test at each scale. A few pixels guard what
-// the sheet shows.
+// The control library at screen scales 1 and 2 in one contact sheet (library-contact-sheet.png in
+// the test's build folder), two frames a scale: the test plug-in's library gallery, one of every
+// control where the window test clicks it and beside them the same controls in their other
+// states (the parameters it binds are given values here); and knobs, labels and SVG controls in
+// more states. A few pixels guard what the sheet shows.
 
-#include "framework/graphics/controls/IBControls.h"
 #include "framework/graphics/controls/IPanelControl.h"
-#include "framework/graphics/controls/IVButtonControl.h"
-#include "framework/graphics/controls/IVKnobControl.h"
-#include "framework/graphics/controls/IVSliderControl.h"
-#include "framework/graphics/controls/IVTabSwitchControl.h"
-#include "framework/graphics/controls/IVXYPadControl.h"
-#include "tests/framework/graphics/StripPainter.h"
-#include "tests/framework/graphics/platforms/linux/RenderSupport.h"
+#include "tests/framework/graphics/platforms/linux/ContactSheet.h"
+#include "tests/framework/plugin/vst2/testplug/GalleryLayout.h"
 
-#include <cmath>
 #include <cstring>
 
 using namespace plugin;
@@ -25,279 +17,26 @@ using namespace plugin::igraphics::test;
 namespace
 {
 
-constexpr int kSheetW = 780;
-constexpr int kSheetH = 620;
-const IColor kAccent(255, 255, 150, 50);
-const IColor kText(255, 205, 209, 216);
-const IColor kCaption(255, 120, 126, 138);
-
-// The dark theme of the first sheet: flat dark shapes, a lighter pressed fill, orange accents.
-IVStyle Dark()
+void LayoutLibraryGallery(IGraphics& g, TestDelegate& delegate)
 {
-  IVStyle style = DEFAULT_STYLE;
-  style.drawFrame = false;
-  style.roundness = 0.3f;
-  style.shadowOffset = 2.f;
-  style.colorSpec = IVColorSpec{COLOR_TRANSPARENT,
-                                IColor(255, 62, 66, 75),
-                                IColor(255, 96, 102, 116),
-                                IColor(255, 226, 229, 235),
-                                IColor(40, 255, 255, 255),
-                                IColor(110, 0, 0, 0),
-                                kAccent,
-                                IColor(255, 150, 156, 168)};
-  style.labelText = IText(13.f, kText, "Roboto-Regular", EAlign::kCenter, EVAlign::kTop);
-  style.valueText =
-    IText(13.f, IColor(255, 226, 229, 235), "Roboto-Regular", EAlign::kCenter, EVAlign::kMiddle);
-  return style;
-}
-
-void Caption(IGraphics& g, float x, float y, const char* text)
-{
-  g.AttachControl(new ITextControl(IRECT(x, y, x + 760, y + 16), text,
-                                   IText(12.f, kCaption, "Roboto-Regular", EAlign::kNear)));
-}
-
-// Tracks drawn with their background, label and tracks: the track base made concrete.
-class Tracks : public IVTrackControlBase
-{
-public:
-  using IVTrackControlBase::IVTrackControlBase;
-  void Draw(IGraphics& g) override
+  auto param = [&delegate](int i)
   {
-    DrawBackground(g, mRECT);
-    DrawLabel(g);
-    DrawWidget(g);
-  }
-};
-
-// Controls whose pixels the test checks.
-struct Sheet
-{
-  IControl* pToggleOn = nullptr;
-  IVTabSwitchControl* pTabs = nullptr;
-  IVXYPadControl* pPad = nullptr;
-  IBKnobControl* pBKnob = nullptr;
-  IBMeterControl* pMeter = nullptr;
-};
-
-void ButtonsAndSwitches(IGraphics& g, const IVStyle& dark)
-{
-  Caption(g, 12, 8, "IVButtonControl, IVSwitchControl, IVToggleControl, IVSlideSwitchControl");
-  g.AttachControl(new IVButtonControl(IRECT(12, 30, 102, 66), nullptr, "Play", dark));
-  g.AttachControl(new IVButtonControl(IRECT(112, 30, 202, 66), nullptr, "Held", dark))
-    ->SetValue(1.0);
-  IVStyle round = dark;
-  round.roundness = 1.f;
-  g.AttachControl(new IVButtonControl(IRECT(212, 30, 250, 66), nullptr, "", round, true, true,
-                                      EVShape::kEllipse));
-  g.AttachControl(new IVSwitchControl(IRECT(262, 24, 352, 76), 0, "Wave", dark, true));
-  g.AttachControl(new IVToggleControl(IRECT(366, 30, 436, 66), nullptr, "", dark, "OFF", "ON"));
-  g.AttachControl(
-    new IVToggleControl(IRECT(446, 30, 516, 66), nullptr, "", dark, "OFF", "ON", true));
-  IVStyle slide = dark;
-  slide.roundness = 1.f;
-  g.AttachControl(new IVSlideSwitchControl(IRECT(530, 30, 610, 66), nullptr, "", slide, true,
-                                           EDirection::kHorizontal, 2, 1));
-  g.AttachControl(new IVSlideSwitchControl(IRECT(624, 24, 766, 76), 0, "Wave", dark, true));
-}
-
-void TabsRadioAndMenu(IGraphics& g, const IVStyle& dark, Sheet& sheet)
-{
-  Caption(g, 12, 90, "IVTabSwitchControl, IVRadioButtonControl, IVMenuButtonControl");
-  IVStyle tabs = dark;
-  tabs.drawShadows = false;
-  tabs.drawFrame = true;
-  tabs.colorSpec.mColors[kFR] = IColor(255, 30, 32, 37);
-  tabs.roundness = 0.6f;
-  sheet.pTabs = static_cast<IVTabSwitchControl*>(g.AttachControl(
-    new IVTabSwitchControl(IRECT(12, 112, 252, 144), nullptr, {"OSC A", "OSC B", "OSC C", "OSC D"},
-                           "", tabs, EVShape::kTopRounded)));
-  sheet.pTabs->SetValue(1.0 / 3.0);
-  sheet.pTabs->OnMouseOver(220, 128, IMouseMod());
-  g.AttachControl(new IVTabSwitchControl(IRECT(264, 106, 334, 196), nullptr, {"LP", "BP", "HP"}, "",
-                                         tabs, EVShape::kAllRounded, EDirection::kVertical))
-    ->SetValue(1.0);
-  IVStyle radio = dark;
-  radio.colorSpec.mColors[kPR] = IColor(255, 255, 190, 120); // the selected entry
-  radio.colorSpec.mColors[kX1] = IColor(255, 150, 156, 168); // the others
-  auto* pRadio =
-    new IVRadioButtonControl(IRECT(348, 106, 468, 196), nullptr, {"Poly", "Mono", "Legato"}, "",
-                             radio, EVShape::kEllipse, EDirection::kVertical, 12.f);
-  g.AttachControl(pRadio)->SetValue(0.5);
-  g.AttachControl(new IVMenuButtonControl(IRECT(484, 112, 624, 164), 0, "Waveform", dark));
-  auto* pDisabled = new IVTabSwitchControl(IRECT(636, 112, 766, 144), nullptr, {"1", "2", "3"}, "",
-                                           tabs, EVShape::kAllRounded);
-  g.AttachControl(pDisabled);
-  pDisabled->SetStateDisabled(2, true);
-}
-
-void SlidersAndTracks(IGraphics& g, const IVStyle& dark)
-{
-  Caption(g, 12, 206, "IVSliderControl, IVRangeSliderControl, track controls");
-  IVStyle slider = dark;
-  slider.valueText.mVAlign = EVAlign::kBottom;
-  slider.roundness = 1.f;
-  g.AttachControl(new IVSliderControl(IRECT(12, 226, 72, 366), 1, "", slider, true));
-  g.AttachControl(new IVSliderControl(IRECT(78, 226, 138, 366), 2, "", slider, true))
-    ->SetDisabled(true);
-  IVStyle flat = slider;
-  flat.showLabel = flat.showValue = false;
-  g.AttachControl(new IVSliderControl(IRECT(150, 240, 350, 270), nullptr, "", flat, false,
-                                      EDirection::kHorizontal, DEFAULT_GEARING, 9.f, 3.f))
-    ->SetValue(0.35);
-  g.AttachControl(new IVSliderControl(IRECT(150, 280, 350, 310), nullptr, "", flat, false,
-                                      EDirection::kHorizontal, DEFAULT_GEARING, 9.f, 3.f, true))
-    ->SetValue(0.8);
-  auto* pRange = new IVRangeSliderControl(IRECT(150, 316, 350, 366), {5, 6}, "", flat,
-                                          EDirection::kHorizontal, false, 7.f, 2.f);
-  g.AttachControl(pRange);
-
-  IVStyle tracks = dark;
-  tracks.showValue = false;
-  tracks.drawFrame = true;
-  tracks.colorSpec.mColors[kBG] = IColor(255, 30, 32, 37);
-  tracks.colorSpec.mColors[kFG] = IColor(255, 200, 120, 40);
-  tracks.colorSpec.mColors[kFR] = IColor(255, 54, 58, 66);
-  auto* pSteps = new Tracks(IRECT(366, 220, 556, 366), "Steps", tracks, {-1, -1, -1, -1, -1, -1}, 8,
-                            EDirection::kVertical);
-  g.AttachControl(pSteps);
-  pSteps->SetTrackGap(3.f);
-  pSteps->SetSelectedTrack(2);
-  const double steps[] = {0.0, 0.375, 1.0, 0.625, 0.25, 0.875};
-  for (int i = 0; i < 6; ++i)
-    pSteps->SetValue(steps[i], i);
-  auto* pLevels = new Tracks(IRECT(572, 220, 766, 366), "Around 0.5", tracks, {-1, -1, -1, -1}, 0,
-                             EDirection::kHorizontal, {" L", " R", " M", " S"});
-  g.AttachControl(pLevels);
-  pLevels->SetText(IText(11.f, kText, "Roboto-Regular", EAlign::kNear, EVAlign::kMiddle));
-  pLevels->SetBaseLevel(0.5);
-  pLevels->SetTrackGap(3.f);
-  pLevels->SetPeakLength(3.f);
-  const double levels[] = {0.85, 0.2, 0.62, 0.4};
-  for (int i = 0; i < 4; ++i)
-    pLevels->SetValue(levels[i], i);
-}
-
-void PadPlotGroupSwatch(IGraphics& g, const IVStyle& dark, Sheet& sheet)
-{
-  Caption(g, 12, 376, "IVXYPadControl, IVPlotControl, IVGroupControl, IVColorSwatchControl");
-  IVStyle pad = dark;
-  pad.drawFrame = true;
-  pad.colorSpec.mColors[kBG] = IColor(255, 30, 32, 37);
-  pad.colorSpec.mColors[kFG] = kAccent;
-  pad.colorSpec.mColors[kFR] = IColor(255, 70, 75, 86);
-  pad.colorSpec.mColors[kSH] = IColor(255, 54, 58, 66);
-  pad.showLabel = pad.showValue = false;
-  sheet.pPad = new IVXYPadControl(IRECT(12, 398, 122, 508), {3, 4}, "", pad, 8.f);
-  g.AttachControl(sheet.pPad);
-
-  IVStyle plot = pad;
-  plot.showLabel = true;
-  plot.colorSpec.mColors[kSH] = IColor(255, 44, 47, 54);
-  g.AttachControl(new IVPlotControl(IRECT(136, 392, 336, 508),
-                                    {{kAccent,
-                                      [](double x)
-                                      {
-                                        return std::sin(x * 2.0 * 3.14159265);
-                                      }},
-                                     {IColor(255, 120, 180, 255),
-                                      [](double x)
-                                      {
-                                        return 2.0 * std::fmod(x * 2.0, 1.0) - 1.0;
-                                      }}},
-                                    96, "LFO", plot, -1.2f, 1.2f, true));
-
-  // Two knobs in a group, then the frame computed from them.
-  IVStyle knob = dark;
-  knob.showValue = false;
-  knob.labelText.mSize = 11.f;
-  g.AttachControl(new IVKnobControl(IRECT(364, 414, 424, 494), 7, "Cutoff", knob), -1, "flt");
-  g.AttachControl(new IVKnobControl(IRECT(432, 414, 492, 494), nullptr, "Reso", knob), -1, "flt")
-    ->SetValue(0.3);
-  IVStyle group = dark;
-  group.drawShadows = false;
-  group.roundness = 0.15f;
-  group.colorSpec.mColors[kFR] = IColor(255, 90, 96, 108);
-  group.labelText.mSize = 12.f;
-  g.AttachControl(new IVGroupControl("Filter", "flt", 10.f, 20.f, 10.f, 8.f, group));
-
-  IVStyle swatch = dark;
-  swatch.drawShadows = swatch.drawFrame = false;
-  swatch.showLabel = false;
-  swatch.valueText.mSize = 11.f;
-  g.AttachControl(new IVColorSwatchControl(IRECT(524, 392, 766, 508), "", nullptr, swatch,
-                                           IVColorSwatchControl::ECellLayout::kGrid,
-                                           {kBG, kFG, kPR, kFR, kHL, kSH, kX1, kX2, kX3},
-                                           {"BG", "FG", "PR", "FR", "HL", "SH", "X1", "X2", "X3"}))
-    ->OnMouseOver(600, 430, IMouseMod());
-}
-
-void BitmapControls(IGraphics& g, int scale, Sheet& sheet)
-{
-  Caption(g, 12, 518,
-          "IBButtonControl, IBSwitchControl, IBKnobControl, IBKnobRotaterControl, "
-          "IBSliderControl, IBTextControl, IBMeterControl");
-  const IBitmap button = ButtonStrip().Load(g, scale);
-  const IBitmap lever = LeverStrip().Load(g, scale);
-  const IBitmap knob = KnobStrip().Load(g, scale);
-  const IBitmap rotater = RotaterImage().Load(g, scale);
-  const IBitmap handle = SliderHandle().Load(g, scale);
-  const IBitmap track = SliderTrack().Load(g, scale);
-  const IBitmap font = SegmentFont().Load(g, scale);
-  const IBitmap meter = MeterStrip().Load(g, scale);
-
-  g.AttachControl(new IBButtonControl(12, 548, button, nullptr));
-  g.AttachControl(new IBButtonControl(12, 582, button, nullptr))->SetValue(1.0);
-  for (int i = 0; i < 3; ++i)
-    g.AttachControl(new IBSwitchControl(86.f + 32.f * i, 552, lever))->SetValue(0.5 * i);
-  sheet.pBKnob = new IBKnobControl(188, 552, knob);
-  g.AttachControl(sheet.pBKnob)->SetValue(1.0);
-  g.AttachControl(new IBKnobControl(242, 552, knob))->SetValue(0.3);
-  g.AttachControl(new IBKnobRotaterControl(296, 552, rotater))->SetValue(0.65);
-  g.AttachControl(
-     new IBSliderControl(356, 530, 84, handle, track, kNoParameter, EDirection::kVertical))
-    ->SetValue(0.7);
-  const IText lcd(12.f, kAccent, "Roboto-Regular", EAlign::kNear);
-  g.AttachControl(new IPanelControl(IRECT(400, 548, 520, 606), IColor(255, 16, 17, 20)));
-  g.AttachControl(new IBTextControl(IRECT(408, 552, 512, 576), font, lcd, "120.00", 8, 12, 1));
-  g.AttachControl(new IBTextControl(IRECT(408, 578, 512, 602), font, lcd, "-6.5 DB", 8, 12, 1));
-  sheet.pMeter = new IBMeterControl(716, 512, meter);
-  g.AttachControl(sheet.pMeter);
-  g.AttachControl(new IBMeterControl(738, 512, meter));
-  auto feed = [](IBMeterControl* pMeter, float level)
-  {
-    uint8_t msg[IBMeterControl::kMsgSize] = {};
-    const int32_t channels = 1;
-    std::memcpy(msg + IBMeterControl::kChannelCountOffset, &channels, 4);
-    std::memcpy(msg + IBMeterControl::kLevelOffset, &level, 4);
-    pMeter->OnMsgFromDelegate(0, sizeof(msg), msg);
+    return delegate.GetParam(i);
   };
-  feed(sheet.pMeter, 0.5f);                                                   // -6 dB
-  feed(static_cast<IBMeterControl*>(g.GetControl(g.NControls() - 1)), 0.05f); // -26 dB
-}
+  param(2)->InitEnum("Wave", 1, {"Sine", "Saw", "Square", "Noise"});
+  param(6)->InitEnum("Mode", 1, {"Poly", "Mono", "Legato"});
+  param(7)->InitEnum("Sync", 2, {"Off", "Key", "Free"});
+  param(8)->InitDouble("Cutoff", 440.0, 20.0, 2000.0, 1.0, "Hz");
+  param(12)->InitDouble("Level", 70.0, 0.0, 100.0, 1.0, "%");
+  param(23)->InitDouble("Drive", 30.0, 0.0, 100.0, 1.0, "%");
+  const double values[][2] = {{9, 0.7},  {10, 0.4},  {13, 0.3}, {14, 0.7}, {15, 0.7}, {16, 0.65},
+                              {18, 1.0}, {19, 0.65}, {20, 0.7}, {21, 0.6}, {22, 0.3}};
+  for (const auto& [idx, value] : values)
+    param(int(idx))->InitDouble("", value, 0.0, 1.0, 0.01);
+  test::LayoutGallery(g, [](const char*) { return SplashClickActionFunc; });
 
-void LayoutSheet(IGraphics& g, TestDelegate& delegate, int scale, Sheet& sheet)
-{
-  delegate.GetParam(0)->InitEnum("Wave", 1, 3, "", 0, "", "Sine", "Saw", "Square");
-  delegate.GetParam(1)->InitDouble("Level", 70.0, 0.0, 100.0, 1.0, "%");
-  delegate.GetParam(2)->InitDouble("Drive", 30.0, 0.0, 100.0, 1.0, "%");
-  delegate.GetParam(5)->InitDouble("Low", 0.3, 0.0, 1.0, 0.01);
-  delegate.GetParam(6)->InitDouble("High", 0.7, 0.0, 1.0, 0.01);
-  delegate.GetParam(3)->InitDouble("X", 0.7, 0.0, 1.0, 0.01);
-  delegate.GetParam(4)->InitDouble("Y", 0.65, 0.0, 1.0, 0.01);
-  delegate.GetParam(7)->InitDouble("Cutoff", 0.6, 0.0, 1.0, 0.01);
-
-  g.AttachPanelBackground(IPattern::CreateLinearGradient(
-    0, 0, 0, kSheetH, {{IColor(255, 38, 41, 47), 0.f}, {IColor(255, 24, 26, 30), 1.f}}));
-  const IVStyle dark = Dark();
-  ButtonsAndSwitches(g, dark);
-  TabsRadioAndMenu(g, dark, sheet);
-  SlidersAndTracks(g, dark);
-  PadPlotGroupSwatch(g, dark, sheet);
-  BitmapControls(g, scale, sheet);
-
-  // What opening the editor in a host does: every control shows its parameters' values.
+  // What opening the editor in a host does: every control shows its parameters' values; the
+  // meters show -6 and -26 dB.
   g.ForStandardControlsFunc(
     [](IControl& control)
     {
@@ -305,80 +44,182 @@ void LayoutSheet(IGraphics& g, TestDelegate& delegate, int scale, Sheet& sheet)
         if (const IParam* pParam = control.GetParam(v))
           control.SetValueFromDelegate(pParam->GetNormalized(), v);
     });
+  for (const auto& [tag, level] : {std::pair{kGalleryMeterTag, 0.5f}, {kGalleryLowMeterTag, 0.05f}})
+  {
+    uint8_t msg[IBMeterControl::kMsgSize] = {};
+    const int32_t channels = 1;
+    std::memcpy(msg + IBMeterControl::kChannelCountOffset, &channels, 4);
+    std::memcpy(msg + IBMeterControl::kLevelOffset, &level, 4);
+    g.GetControlWithTag(tag)->OnMsgFromDelegate(0, sizeof(msg), msg);
+  }
 }
 
-class LibraryContactSheetTest : public ::testing::Test
+const IColor kCaption(255, 120, 126, 138);
+
+void Caption(IGraphics& g, float x, float y, const char* text, const IColor& color = kCaption)
 {
-protected:
-  Image Render(int scale)
-  {
-    auto editor = std::make_unique<HeadlessEditor>(kSheetW, kSheetH, static_cast<float>(scale));
-    editor->AddLayout([&e = *editor, scale, this](IGraphics& g)
-                      { LayoutSheet(g, e.mDelegate, scale, mSheet); });
-    if (!editor->Open())
-      return Image();
-    Image image = editor->Render();
-    mEditors.push_back(std::move(editor));
-    return image;
-  }
+  g.AttachControl(new ITextControl(IRECT(x, y, x + 400, y + 16), text,
+                                   IText(12.f, color, "Roboto-Regular", EAlign::kNear)));
+}
 
-  void ExpectAt(const Image& image, int scale, float x, float y, const IColor& color,
-                const char* what, int tolerance)
-  {
-    mEditors.back()->Expect(image, static_cast<int>(x * scale), static_cast<int>(y * scale), color,
-                            what, tolerance);
-  }
-
-  std::vector<std::unique_ptr<HeadlessEditor>> mEditors;
-  Sheet mSheet;
+// Controls whose pixels the test checks.
+struct Sheet
+{
+  IVKnobControl* pKnobAtOne = nullptr;
+  IControl* pSawSwitch = nullptr;
+  IControl* pToggleOn = nullptr;
+  ISVGSliderControl* pHighSlider = nullptr;
 };
 
-// Scale 1 above scale 2, on a neutral grey.
-void WriteSheet(const Image& x1, const Image& x2, const char* path)
+// Knobs at several values, with and without label and value, hovered and disabled, in the dark
+// theme and in the default style; labels; SVG buttons, toggles, knobs, switches and sliders.
+void LayoutControls(IGraphics& g, TestDelegate& delegate, Sheet& sheet)
 {
-  const int gap = 16;
-  const int w = std::max(x1.w, x2.w);
-  const int h = x1.h + gap + x2.h;
-  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 96);
-  auto blit = [&](const Image& image, int top)
+  const char* names[] = {"Cutoff", "Reso", "Drive", "Mix", "Level"};
+  for (int i = 0; i < 5; ++i)
   {
-    for (int y = 0; y < image.h; ++y)
-      std::memcpy(&rgba[(static_cast<size_t>(top + y) * w) * 4],
-                  &image.rgba[static_cast<size_t>(y) * image.w * 4],
-                  static_cast<size_t>(image.w) * 4);
+    delegate.GetParam(i)->InitDouble(names[i], 25.0 * i, 0.0, 100.0, 0.1, "%");
+    delegate.GetParam(i)->SetDisplayPrecision(0);
+  }
+  delegate.GetParam(5)->InitDouble("Pan", 20.0, -50.0, 50.0, 1.0);
+  delegate.GetParam(6)->InitDouble("Detune", 6.0, 0.0, 50.0, 0.1, "ct");
+  g.AttachPanelBackground(IPattern::CreateLinearGradient(
+    0, 0, 0, g.Height(), {{IColor(255, 38, 41, 47), 0.f}, {IColor(255, 24, 26, 30), 1.f}}));
+
+  // Dark theme: values 0 to 1, hovered, disabled, bare, bipolar (the arc runs from the top).
+  IVStyle dark = DarkStyle();
+  dark.labelText.mSize = 14.f;
+  dark.valueText =
+    IText(12.f, IColor(255, 150, 156, 168), "Roboto-Regular", EAlign::kCenter, EVAlign::kBottom);
+  auto darkKnob = [&](float x, float y, float w, float h, int paramIdx, const char* label,
+                      const IVStyle& style, float anchor = -135.f)
+  {
+    return static_cast<IVKnobControl*>(g.AttachControl(
+      new IVKnobControl(IRECT(x, y, x + w, y + h), paramIdx, label, style, true, false, -135.f,
+                        135.f, anchor, EDirection::kVertical, DEFAULT_GEARING, 3.f)));
   };
-  blit(x1, 0);
-  blit(x2, x1.h + gap);
-  for (size_t i = 3; i < rgba.size(); i += 4)
-    rgba[i] = 255;
-  WritePNG(path, rgba, w, h);
+  Caption(g, 12, 6, "IVKnobControl, dark theme");
+  for (int i = 0; i < 5; ++i)
+    sheet.pKnobAtOne = darkKnob(10.f + 82.f * i, 28, 78, 104, i, "", dark);
+  darkKnob(420, 28, 78, 104, 6, "Hover", dark)->OnMouseOver(459, 75, IMouseMod());
+  darkKnob(502, 28, 78, 104, 6, "Disabled", dark)->SetDisabled(true);
+  IVStyle bare = dark;
+  bare.showLabel = bare.showValue = false;
+  darkKnob(592, 46, 64, 64, 2, "", bare);
+  darkKnob(668, 28, 80, 104, 5, "", dark, 0.f);
+
+  // The default style on a light card: knobs, one hovered, one disabled, and labels.
+  g.AttachControl(new IPanelControl(IRECT(10, 142, 750, 300), IColor(255, 236, 237, 240)));
+  Caption(g, 20, 146, "Default style", IColor(255, 90, 94, 102));
+  for (int i = 1; i < 4; ++i)
+    g.AttachControl(new IVKnobControl(IRECT(110.f * i - 90.f, 166, 110.f * i + 10.f, 294), i));
+  g.AttachControl(new IVKnobControl(IRECT(350, 166, 450, 294), 6, "Hover"))
+    ->OnMouseOver(400, 230, IMouseMod());
+  g.AttachControl(new IVKnobControl(IRECT(460, 166, 560, 294), 6, "Off"))->SetDisabled(true);
+  g.AttachControl(new IVLabelControl(IRECT(580, 190, 740, 226), "IVLabelControl"));
+  g.AttachControl(new IVLabelControl(IRECT(580, 240, 740, 276), "Disabled"))->SetDisabled(true);
+
+  // Labels in the dark theme, lifted by a small shadow (the default 3 points doubles small text).
+  IVStyle label = dark;
+  label.drawFrame = true;
+  label.colorSpec.mColors[kFR] = IColor(255, 70, 75, 86);
+  label.shadowOffset = 1.5f;
+  label.valueText = IText(16.f, kArtText, "Roboto-Regular", EAlign::kCenter, EVAlign::kMiddle);
+  Caption(g, 12, 306, "IVLabelControl, dark theme");
+  g.AttachControl(new IVLabelControl(IRECT(12, 326, 192, 356), "PELMORA FM", label));
+  g.AttachControl(new IVLabelControl(IRECT(202, 326, 382, 356), "Disabled", label))
+    ->SetDisabled(true);
+
+  // SVG controls: buttons off and on, toggles off, on and hovered, knobs, switches and sliders at
+  // 0, 0.5 and 1 (the sliders at 0.2, 0.8 and 0.6).
+  Caption(g, 12, 364, "SVG button, toggle, knob, switch, slider");
+  const LibrarySVGs art(g);
+  g.AttachControl(
+    new ISVGButtonControl(IRECT(12, 390, 60, 418), nullptr, art.buttonOff, art.buttonOn));
+  g.AttachControl(
+     new ISVGButtonControl(IRECT(12, 426, 60, 454), nullptr, art.buttonOff, art.buttonOn))
+    ->SetValue(1.0);
+  for (int i = 0; i < 3; ++i)
+  {
+    const float x = 72.f + 34.f * i;
+    auto* pToggle = new ISVGToggleControl(IRECT(x, 404, x + 28, 432), nullptr, art.power,
+                                          art.toggleColors, EColorReplacement::kStroke);
+    g.AttachControl(pToggle)->SetValue(i == 0 ? 0.0 : 1.0);
+    if (i == 2)
+      pToggle->OnMouseOver(x + 14, 418, IMouseMod());
+    sheet.pToggleOn = i == 1 ? pToggle : sheet.pToggleOn;
+    g.AttachControl(
+       new ISVGKnobControl(IRECT(184.f + 56.f * i, 394, 232.f + 56.f * i, 442), art.knob))
+      ->SetValue(0.5 * i);
+    auto* pSwitch = new ISVGSwitchControl(IRECT(364.f + 42.f * i, 405, 398.f + 42.f * i, 431),
+                                          {art.waves[0], art.waves[1], art.waves[2]});
+    g.AttachControl(pSwitch)->SetValue(0.5 * i);
+    sheet.pSawSwitch = i == 1 ? pSwitch : sheet.pSawSwitch;
+  }
+  g.AttachControl(new ISVGSliderControl(IRECT(500, 368, 524, 464), art.handle, art.track))
+    ->SetValue(0.2);
+  sheet.pHighSlider = new ISVGSliderControl(IRECT(534, 368, 558, 464), art.handle, art.track);
+  g.AttachControl(sheet.pHighSlider)->SetValue(0.8);
+  g.AttachControl(new ISVGSliderControl(IRECT(572, 404, 740, 428), art.hHandle, art.hTrack,
+                                        kNoParameter, EDirection::kHorizontal))
+    ->SetValue(0.6);
+
+  // What opening the editor in a host does: every control shows its parameter's value.
+  g.ForStandardControlsFunc(
+    [](IControl& control)
+    {
+      if (const IParam* pParam = control.GetParam())
+        control.SetValueFromDelegate(pParam->GetNormalized());
+    });
 }
 
 } // namespace
 
-TEST_F(LibraryContactSheetTest, EveryControlInItsStates)
+TEST(LibraryContactSheet, EveryControlInItsStates)
 {
-  Image images[2];
-  for (int scale = 1; scale <= 2; ++scale)
+  ContactSheet sheet("library-contact-sheet.png", 1011, 601, IColor(255, 96, 96, 96),
+                     {{"Roboto-Regular", "Roboto-Regular.ttf"}}, 24);
+  for (float scale : {1.f, 2.f})
   {
-    Image& image = images[scale - 1];
-    image = Render(scale);
-    if (image.rgba.empty())
-      FAIL() << "no headless OpenGL context";
-    const Sheet& sh = mSheet;
+    ASSERT_TRUE(sheet.Render(scale, LayoutLibraryGallery)) << "no headless OpenGL context";
+    IGraphics& g = sheet.Editor().mGraphics;
     // The selected tab (the second) is drawn in the pressed colour.
-    const IRECT tab = sh.pTabs->GetButtonBounds(1);
-    ExpectAt(image, scale, tab.L + 6, tab.B - 4, IColor(255, 96, 102, 116), "selected tab", 3);
+    const IRECT tab =
+      static_cast<IVTabSwitchControl*>(g.GetControlWithTag(kGalleryTabsTag))->GetButtonBounds(1);
+    sheet.Expect(tab.L + 6, tab.B - 4, IColor(255, 96, 102, 116), "selected tab", 3);
     // The pad's handle sits at (0.7, 0.65) of its travel.
-    const IRECT h = sh.pPad->GetHandleBounds();
-    ExpectAt(image, scale, h.MW(), h.MH(), kAccent, "pad handle", 3);
-    // The bitmap knob at 1 shows its strip's last frame: the arc lit at +90 degrees.
-    const IRECT k = sh.pBKnob->GetRECT();
-    ExpectAt(image, scale, k.MW() + 21.f, k.MH(), kAccent, "bitmap knob arc", 40);
-    // The meter at -6 dB (value 54/72) lights 15 of its 20 segments: the 15th is yellow.
-    const IRECT m = sh.pMeter->GetRECT();
-    ExpectAt(image, scale, m.MW(), m.T + 98.f - 4.8f * 14 - 2.f, IColor(255, 240, 200, 60),
-             "meter segment", 40);
+    const IRECT h =
+      static_cast<IVXYPadControl*>(g.GetControlWithTag(kGalleryPadTag))->GetHandleBounds();
+    sheet.Expect(h.MW(), h.MH(), kArtAccent, "pad handle", 3);
+    // The bitmap knob at 1 shows its strip's last frame, the dot at +135 degrees; the one at 0.3
+    // shows no dot there.
+    const IRECT k = g.GetControlWithTag(kGalleryKnobTag)->GetRECT();
+    sheet.Expect(k.MW() + 9.2f, k.MH() + 9.2f, kArtAccent, "bitmap knob at 1", 3);
+    const IRECT k3 = g.GetControlWithTag(kGalleryLowKnobTag)->GetRECT();
+    sheet.Expect(k3.MW() + 9.2f, k3.MH() + 9.2f, kStripBody, "bitmap knob at 0.3", 3);
+    // The meter at -6 dB (value 54/72) lights 15 of its 20 segments: the 15th is yellow, the 16th
+    // dark.
+    const IRECT m = g.GetControlWithTag(kGalleryMeterTag)->GetRECT();
+    sheet.Expect(m.MW(), m.B - 5.f * 14 - 2.f, IColor(255, 240, 200, 60), "15th segment", 3);
+    sheet.Expect(m.MW(), m.B - 5.f * 15 - 2.f, kStripDim, "16th segment", 3);
+
+    Sheet s;
+    ASSERT_TRUE(sheet.Render(
+      scale, [&](IGraphics& gr, TestDelegate& d) { LayoutControls(gr, d, s); }, 760, 470))
+      << "no headless OpenGL context";
+    // The value arc of the knob at 1 passes +90 degrees, right of its centre.
+    const IRECT& w = s.pKnobAtOne->GetWidgetBounds();
+    sheet.Expect(w.MW() + s.pKnobAtOne->GetRadius(), w.MH(), kArtAccent, "arc of the knob at 1",
+                 40);
+    // The switch at 0.5 shows the saw: its rising stroke crosses (11.5, 13) of the image.
+    const IRECT& sw = s.pSawSwitch->GetRECT();
+    sheet.Expect(sw.L + 11.5f, sw.T + 13.f, kArtAccent, "saw of the switch at 0.5", 80);
+    // The toggle that is on draws its power glyph's stroke in the on colour.
+    const IRECT& t = s.pToggleOn->GetRECT();
+    sheet.Expect(t.L + 14.f, t.T + 8.f, kArtAccent, "stroke of the toggle on", 20);
+    // The slider at 0.8: its handle's orange line, 0.2 of the travel below the top.
+    const IRECT hs = s.pHighSlider->GetHandleBounds(0.8);
+    sheet.Expect(hs.MW(), hs.MH(), kArtAccent, "handle of the slider at 0.8", 80);
   }
-  WriteSheet(images[0], images[1], "library-contact-sheet.png");
+  EXPECT_TRUE(sheet.Write());
 }

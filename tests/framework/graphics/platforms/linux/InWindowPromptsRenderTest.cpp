@@ -9,11 +9,9 @@
 #include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/controls/ITextControl.h"
 #include "framework/graphics/controls/ITextEntryControl.h"
-#include "tests/framework/graphics/platforms/linux/RenderSupport.h"
+#include "tests/framework/graphics/platforms/linux/ContactSheet.h"
 
 #include <cmath>
-#include <cstring>
-#include <memory>
 
 using namespace plugin;
 using namespace plugin::igraphics;
@@ -84,28 +82,28 @@ protected:
       mPresets.AddItem(name);
   }
 
-  Image Render(EScene scene, float scale)
+  // Opens the scene's editor at the scale and renders it; false without a headless context.
+  bool Render(EScene scene, float scale)
   {
-    auto editor = std::make_unique<HeadlessEditor>(kFrameW, kFrameH, scale);
-    TestDelegate& delegate = editor->mDelegate;
-    delegate.GetParam(0)->InitEnum("Wave", 0, {"Sine", "Saw", "Square"});
-    delegate.GetParam(1)->InitDouble("Level", 4.25, 0.0, 10.0, 0.01);
-    editor->AddLayout(
-      [&](IGraphics& g)
+    HeadlessEditor* pEditor = mSheet.Open(
+      scale,
+      [&](IGraphics& g, TestDelegate& delegate)
       {
+        delegate.GetParam(0)->InitEnum("Wave", 0, {"Sine", "Saw", "Square"});
+        delegate.GetParam(1)->InitDouble("Level", 4.25, 0.0, 10.0, 0.01);
         g.AttachPanelBackground(IPattern::CreateLinearGradient(
           0, 0, 0, kFrameH, {{kBackgroundTop, 0.f}, {kBackgroundBottom, 1.f}}));
         const IColor captionBG(255, 58, 62, 76);
         mWave = g.AttachControl(new ICaptionControl(kWaveCaption, 0, kCaptionText, captionBG));
         g.AttachControl(new ICaptionControl(kLevelCaption, 1, kCaptionText, captionBG));
       });
-    if (!editor->Open())
-      return Image();
-    IGraphics& g = editor->mGraphics;
+    if (!pEditor)
+      return false;
+    IGraphics& g = pEditor->mGraphics;
     mPopup = dynamic_cast<IPopupMenuControl*>(g.GetPopupMenuControl());
     mEntry = dynamic_cast<ITextEntryControl*>(g.GetTextEntryControl());
     if (!mPopup || !mEntry)
-      return Image();
+      return false;
     auto hover = [&](int panel, int cell)
     {
       const IRECT& r = mPopup->GetPanel(panel)->mCells.at(static_cast<size_t>(cell));
@@ -151,16 +149,8 @@ protected:
       hover(0, 1);
       break;
     }
-    Image image = editor->Render();
-    mEditors.push_back(std::move(editor));
-    return image;
-  }
-
-  void ExpectAt(const Image& image, float scale, float x, float y, const IColor& color,
-                const char* what, int tolerance)
-  {
-    mEditors.back()->Expect(image, static_cast<int>(x * scale), static_cast<int>(y * scale), color,
-                            what, tolerance);
+    mSheet.Render();
+    return true;
   }
 
   IPopupMenu mShapes;
@@ -169,47 +159,20 @@ protected:
   IPopupMenuControl* mPopup = nullptr;
   ITextEntryControl* mEntry = nullptr;
   int mHovers = 0;
-  std::vector<std::unique_ptr<HeadlessEditor>> mEditors;
+  ContactSheet mSheet{"in-window-prompts-contact-sheet.png", kFrameW, kFrameH,
+                      IColor(255, 18, 18, 18)};
 };
-
-// Scale 1 in a row of four, scale 2 in two rows of two below, on a neutral dark grey.
-void WriteSheet(const std::vector<Image>& x1, const std::vector<Image>& x2, const char* path)
-{
-  const int gap = 16;
-  const int w = std::max(4 * kFrameW + 5 * gap, 4 * kFrameW + 3 * gap);
-  const int h = gap + kFrameH + gap + 2 * (2 * kFrameH + gap);
-  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 18);
-  auto blit = [&](const Image& image, int left, int top)
-  {
-    for (int y = 0; y < image.h && top + y < h; ++y)
-      std::memcpy(&rgba[(static_cast<size_t>(top + y) * w + left) * 4],
-                  &image.rgba[static_cast<size_t>(y) * image.w * 4],
-                  static_cast<size_t>(std::min(image.w, w - left)) * 4);
-  };
-  for (size_t i = 0; i < x1.size(); ++i)
-    blit(x1[i], gap + static_cast<int>(i) * (kFrameW + gap), gap);
-  for (size_t i = 0; i < x2.size(); ++i)
-    blit(x2[i], gap + static_cast<int>(i % 2) * (2 * kFrameW + gap),
-         2 * gap + kFrameH + static_cast<int>(i / 2) * (2 * kFrameH + gap));
-  for (size_t i = 3; i < rgba.size(); i += 4)
-    rgba[i] = 255;
-  WritePNG(path, rgba, w, h);
-}
 
 } // namespace
 
 TEST_F(PromptsSheetTest, TheFieldAndTheMenuInTheirStates)
 {
-  std::vector<Image> rows[2];
-  for (int s = 0; s < 2; ++s)
-  {
-    const float scale = float(s + 1);
+  for (float scale : {1.f, 2.f})
     for (EScene scene : {EScene::kSubmenu, EScene::kScrolling, EScene::kCaret, EScene::kSelection})
     {
       mHovers = 0;
-      Image image = Render(scene, scale);
-      if (image.rgba.empty())
-        FAIL() << "no headless OpenGL context, or the context attached no prompt controls";
+      ASSERT_TRUE(Render(scene, scale))
+        << "no headless OpenGL context, or the context attached no prompt controls";
       switch (scene)
       {
       case EScene::kSubmenu:
@@ -222,9 +185,9 @@ TEST_F(PromptsSheetTest, TheFieldAndTheMenuInTheirStates)
         const IRECT& cell = pSub->mCells.at(2);
         const IRECT& inner = pSub->mInnerRECT;
         const IColor panel = Over(kMenuPanel, BackgroundAt(inner.T + 2.f), 0.95f);
-        ExpectAt(image, scale, cell.L + 2.f, cell.MH(), Over(kMenuAccent, panel, 0.95f),
-                 "hovered submenu item", 2);
-        ExpectAt(image, scale, inner.MW(), inner.T + 2.f, panel, "submenu panel", 2);
+        mSheet.Expect(cell.L + 2.f, cell.MH(), Over(kMenuAccent, panel, 0.95f),
+                      "hovered submenu item", 2);
+        mSheet.Expect(inner.MW(), inner.T + 2.f, panel, "submenu panel", 2);
         break;
       }
       case EScene::kScrolling:
@@ -237,14 +200,12 @@ TEST_F(PromptsSheetTest, TheFieldAndTheMenuInTheirStates)
       case EScene::kCaret:
       case EScene::kSelection:
         ASSERT_TRUE(mEntry->EditInProgress());
-        ExpectAt(image, scale, kLevelCaption.L + 2.f, kLevelCaption.T + 2.f, kFieldBG,
-                 "field background", 2);
+        mSheet.Expect(kLevelCaption.L + 2.f, kLevelCaption.T + 2.f, kFieldBG, "field background",
+                      2);
         break;
       }
-      rows[s].push_back(std::move(image));
     }
-  }
-  WriteSheet(rows[0], rows[1], "in-window-prompts-contact-sheet.png");
+  EXPECT_TRUE(mSheet.Write());
 }
 
 TEST(InWindowPromptsTest, TheContextAttachesThemItselfAndAgainWhenALayoutRemovedThem)

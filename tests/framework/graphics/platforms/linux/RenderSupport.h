@@ -6,9 +6,9 @@
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "framework/graphics/platforms/linux/PNGWriter.h"
 #include "tests/framework/graphics/GraphicsTestSupport.h"
+#include "tests/framework/graphics/StripPainter.h"
 
 #include <gtest/gtest.h>
-#include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,6 +48,25 @@ struct Image
   }
 };
 
+inline void Fill(Image& image, const IColor& c)
+{
+  for (size_t i = 0; i < image.rgba.size(); i += 4)
+  {
+    image.rgba[i] = static_cast<uint8_t>(c.R);
+    image.rgba[i + 1] = static_cast<uint8_t>(c.G);
+    image.rgba[i + 2] = static_cast<uint8_t>(c.B);
+    image.rgba[i + 3] = static_cast<uint8_t>(c.A);
+  }
+}
+
+// Copies from into image with its top-left corner at (x, y); from must fit.
+inline void Blit(Image& image, const Image& from, int x, int y)
+{
+  for (int row = 0; row < from.h; ++row)
+    std::copy_n(&from.rgba[static_cast<size_t>(row) * from.w * 4], static_cast<size_t>(from.w) * 4,
+                &image.rgba[(static_cast<size_t>(y + row) * image.w + x) * 4]);
+}
+
 // A contact sheet: top above bottom, the rest of the narrower row filled with fill.
 inline Image Stack(const Image& top, const Image& bottom, const IColor& fill)
 {
@@ -55,18 +74,9 @@ inline Image Stack(const Image& top, const Image& bottom, const IColor& fill)
   sheet.w = std::max(top.w, bottom.w);
   sheet.h = top.h + bottom.h;
   sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
-  for (int y = 0; y < sheet.h; ++y)
-    for (int x = 0; x < sheet.w; ++x)
-    {
-      const Image& from = y < top.h ? top : bottom;
-      const int fy = y < top.h ? y : y - top.h;
-      const IColor c = x < from.w ? from.At(x, fy) : fill;
-      uint8_t* p = &sheet.rgba[(static_cast<size_t>(y) * sheet.w + x) * 4];
-      p[0] = static_cast<uint8_t>(c.R);
-      p[1] = static_cast<uint8_t>(c.G);
-      p[2] = static_cast<uint8_t>(c.B);
-      p[3] = static_cast<uint8_t>(c.A);
-    }
+  Fill(sheet, fill);
+  Blit(sheet, top, 0, 0);
+  Blit(sheet, bottom, 0, top.h);
   return sheet;
 }
 
@@ -79,25 +89,10 @@ inline bool Near(const IColor& a, const IColor& b, int tolerance = 2)
 // A PNG of w x h with the top half red and the bottom half green: a two-frame strip.
 inline std::vector<uint8_t> TwoFramePNG(int w, int h)
 {
-  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-    {
-      uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-      p[0] = y < h / 2 ? 255 : 0;
-      p[1] = y < h / 2 ? 0 : 255;
-      p[2] = 0;
-      p[3] = 255;
-    }
-  std::vector<uint8_t> png;
-  stbi_write_png_to_func(
-    [](void* ctx, void* data, int size)
-    {
-      auto* out = static_cast<std::vector<uint8_t>*>(ctx);
-      out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-    },
-    &png, w, h, 4, rgba.data(), w * 4);
-  return png;
+  StripCanvas canvas(w, h, 1);
+  canvas.Rect(0, 0, float(w), float(h / 2), IColor(255, 255, 0, 0));
+  canvas.Rect(0, float(h / 2), float(w), float(h), IColor(255, 0, 255, 0));
+  return canvas.PNG();
 }
 
 // An editor rendered headless at a display's scale and a UI zoom (draw scale); the layout
@@ -105,8 +100,8 @@ inline std::vector<uint8_t> TwoFramePNG(int w, int h)
 class HeadlessEditor
 {
 public:
-  HeadlessEditor(int w, int h, float screenScale = 1.f, float drawScale = 1.f)
-    : mGraphics(mDelegate, w, h, 60, drawScale)
+  HeadlessEditor(int w, int h, float screenScale = 1.f, float drawScale = 1.f, int nParams = 8)
+    : mDelegate(nParams), mGraphics(mDelegate, w, h, 60, drawScale)
   {
     mScreenScale = screenScale;
     mDelegate.mLayoutFunc = [this](IGraphics* pGraphics)

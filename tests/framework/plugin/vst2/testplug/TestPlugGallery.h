@@ -1,7 +1,7 @@
 #pragma once
-// The test plug-in's second editor layout, the library gallery: one of every control of the
-// control library, each with where a test clicks it and how it answers. A host selects it
-// through the vendor-specific call kSelectLayout before it opens the editor.
+// The test plug-in's second editor layout, the library gallery (GalleryLayout.h): one of every
+// control of the control library, each with where a test clicks it and how it answers. A host
+// selects it through the vendor-specific call kSelectLayout before it opens the editor.
 
 #include "framework/graphics/IGraphicsStructs.h"
 
@@ -36,8 +36,17 @@ struct GalleryItem
   EGalleryAnswer answer;
 };
 
-// The gallery meter's control tag: the editor's idle call feeds it the left output's level.
-constexpr int kGalleryMeterTag = 100;
+// Control tags: the meter (the editor's idle call feeds it the left output's level), and what
+// the library's contact sheet probes.
+enum EGalleryTag
+{
+  kGalleryMeterTag = 100,
+  kGalleryLowMeterTag,
+  kGalleryTabsTag,
+  kGalleryPadTag,
+  kGalleryKnobTag,
+  kGalleryLowKnobTag,
+};
 
 // In layout order.
 constexpr GalleryItem kGalleryItems[] = {

@@ -2,9 +2,9 @@
 // tool's code, its editor opened in a plain X11 parent window, its pixels read from the parent,
 // a click and a drag sent to it, and it is closed, also after the host destroyed the parent.
 // Value prompts, menus, the keyboard and the clipboard are driven with real X input (xdotool
-// through the XTEST extension) and through the host's VST2 key calls. The plug-in's library
-// gallery is opened the same way and every control in it clicked. A UI size asks the host for
-// the new window size, and the window and frame buffer follow.
+// through the XTEST extension), through the host's VST2 key calls and by another client (xclip).
+// The plug-in's library gallery is opened the same way and every control in it clicked. A UI
+// size asks the host for the new window size, and the window and frame buffer follow.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 #include "tools/VstHost.h"
@@ -15,9 +15,10 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -141,6 +142,36 @@ protected:
   {
     ASSERT_EQ(std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
   }
+  // The centre of a rectangle of the test editor, dy points lower, in screen pixels (the parent
+  // sits at 0, 0); a real click there, after which the editor idles.
+  static std::string At(const IRECT& r, float dy = 0.f)
+  {
+    return std::to_string(int(r.MW())) + " " + std::to_string(int(r.MH() + dy));
+  }
+  void ClickAt(const IRECT& r)
+  {
+    Xdo("mousemove " + At(r) + " click 1");
+    Idle();
+  }
+
+  // The editor opened in a new parent window (which has the keys when the host's window should)
+  // and drawn; closed, and the parent destroyed.
+  Window OpenEditor(bool hostHasKeys = false)
+  {
+    const Window parent = MakeParent();
+    if (hostHasKeys)
+      XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
+    XSync(mDisplay, False);
+    EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    Idle();
+    return parent;
+  }
+  void CloseEditor(Window parent)
+  {
+    EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+    XDestroyWindow(mDisplay, parent);
+    XSync(mDisplay, False);
+  }
 
   Window Focus()
   {
@@ -175,35 +206,26 @@ protected:
     return values;
   }
 
-  // The CLIPBOARD as UTF-8, asked for as another client does; the editor answers from its idle
-  // calls.
-  std::string ReadClipboard(Window requestor)
+  // The CLIPBOARD as UTF-8, read by another client (xclip) while the editor answers from its
+  // idle calls.
+  std::string ReadClipboard()
   {
-    const Atom clipboard = XInternAtom(mDisplay, "CLIPBOARD", False);
-    const Atom utf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
-    const Atom property = XInternAtom(mDisplay, "TEST_CLIPBOARD", False);
-    XConvertSelection(mDisplay, clipboard, utf8, property, requestor, CurrentTime);
-    XFlush(mDisplay);
-    for (int i = 0; i < 100; ++i)
-    {
+    auto reader = std::async(std::launch::async,
+                             []
+                             {
+                               std::string text;
+                               FILE* pPipe = popen("timeout 5 xclip -o -selection clipboard -t "
+                                                   "UTF8_STRING 2>/dev/null",
+                                                   "r");
+                               for (int c; pPipe && (c = std::fgetc(pPipe)) != EOF;)
+                                 text += static_cast<char>(c);
+                               if (pPipe)
+                                 pclose(pPipe);
+                               return text;
+                             });
+    while (reader.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
       Idle(1);
-      XEvent e;
-      if (!XCheckTypedWindowEvent(mDisplay, requestor, SelectionNotify, &e))
-        continue;
-      if (e.xselection.property == None)
-        return "(refused)";
-      Atom type = 0;
-      int format = 0;
-      unsigned long n = 0, after = 0;
-      unsigned char* pData = nullptr;
-      XGetWindowProperty(mDisplay, requestor, property, 0, 1024, True, AnyPropertyType, &type,
-                         &format, &n, &after, &pData);
-      std::string text(pData ? reinterpret_cast<const char*>(pData) : "", n);
-      if (pData)
-        XFree(pData);
-      return text;
-    }
-    return "(no answer)";
+    return reader.get();
   }
 
   intptr_t Probe(int what) { return mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, what); }
@@ -307,92 +329,15 @@ TEST_F(EditorWindowTest, ClosesAfterTheHostDestroyedItsWindow)
   XDestroyWindow(mDisplay, parent);
 }
 
-// Another client owning the CLIPBOARD with a text, on a connection and a thread of its own, so
-// that it answers while the editor waits for it.
-class ClipboardOwner
-{
-public:
-  explicit ClipboardOwner(const std::string& text) : mText(text)
-  {
-    mThread = std::thread([this] { Run(); });
-    while (!mReady)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~ClipboardOwner()
-  {
-    mStop = true;
-    mThread.join();
-  }
-
-private:
-  void Run()
-  {
-    Display* pDisplay = XOpenDisplay(nullptr);
-    const Window window =
-      XCreateSimpleWindow(pDisplay, DefaultRootWindow(pDisplay), 0, 0, 1, 1, 0, 0, 0);
-    const Atom clipboard = XInternAtom(pDisplay, "CLIPBOARD", False);
-    const Atom utf8 = XInternAtom(pDisplay, "UTF8_STRING", False);
-    XSetSelectionOwner(pDisplay, clipboard, window, CurrentTime);
-    XSync(pDisplay, False);
-    mReady = true;
-    while (!mStop)
-    {
-      while (XPending(pDisplay) > 0)
-      {
-        XEvent e;
-        XNextEvent(pDisplay, &e);
-        if (e.type != SelectionRequest)
-          continue;
-        const XSelectionRequestEvent& r = e.xselectionrequest;
-        XEvent reply = {};
-        reply.xselection.type = SelectionNotify;
-        reply.xselection.requestor = r.requestor;
-        reply.xselection.selection = r.selection;
-        reply.xselection.target = r.target;
-        reply.xselection.time = r.time;
-        reply.xselection.property = None;
-        if (r.target == utf8)
-        {
-          XChangeProperty(pDisplay, r.requestor, r.property, utf8, 8, PropModeReplace,
-                          reinterpret_cast<const unsigned char*>(mText.data()),
-                          static_cast<int>(mText.size()));
-          reply.xselection.property = r.property;
-        }
-        XSendEvent(pDisplay, r.requestor, False, NoEventMask, &reply);
-        XFlush(pDisplay);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    XDestroyWindow(pDisplay, window);
-    XCloseDisplay(pDisplay);
-  }
-
-  std::string mText;
-  std::thread mThread;
-  std::atomic<bool> mReady{false};
-  std::atomic<bool> mStop{false};
-};
-
-// The centre of a rectangle of the test editor, in screen pixels (the parent sits at 0, 0).
-std::string At(const IRECT& r, float dy = 0.f)
-{
-  return std::to_string(int(r.MW())) + " " + std::to_string(int(r.MH() + dy));
-}
-
 TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheKeysBack)
 {
-  const Window parent = MakeParent();
-  XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime); // the host has the keys
-  XSync(mDisplay, False);
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
+  const Window parent = OpenEditor(true); // the host has the keys
   const Window child = ChildOf(parent);
   EXPECT_EQ(Focus(), parent); // opening took nothing
 
   // A click on the caption opens the field, which takes the keys; Return commits.
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugVoicesBounds);
   EXPECT_EQ(Focus(), child);
   Xdo("type 12");
   Xdo("key Return");
@@ -403,8 +348,7 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
 
   // The menu of the mode's texts: hover the second item and click it.
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugModeBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugModeBounds);
   EXPECT_EQ(Focus(), parent); // a menu takes no keys
   // Rows about 24 pixels high from 6 under the caption: the second row's middle.
   Xdo("mousemove " + At(kTestPlugModeBounds, 16.f + 6.f + 36.f));
@@ -416,8 +360,7 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
   EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 1);
 
   // Keys from the host's key calls reach the field too.
-  Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugVoicesBounds);
   mPlugin.Dispatch(kVst2EffEditKeyDown, '7', 0, nullptr, 0.f);
   mPlugin.Dispatch(kVst2EffEditKeyDown, 0, 4, nullptr, 0.f); // Return
   Idle();
@@ -426,13 +369,10 @@ TEST_F(EditorWindowTest, TypesAValueAndPicksAMenuItemWithRealXInputThenGivesTheK
 
   // Closing the editor with a menu open ends its request and the gesture of its press.
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugModeBounds) + " click 1");
-  Idle();
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
+  ClickAt(kTestPlugModeBounds);
+  CloseEditor(parent);
   EXPECT_EQ(mPlugin.CountCalls(kVst2HostBeginEdit), 1);
   EXPECT_EQ(mPlugin.CountCalls(kVst2HostEndEdit), 1);
-  XDestroyWindow(mDisplay, parent);
-  XSync(mDisplay, False);
 }
 
 TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOtherClients)
@@ -457,32 +397,25 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   XChangeKeyboardMapping(mDisplay, free[1], 1, &zhe, 1);
   XSync(mDisplay, False);
 
-  const Window parent = MakeParent();
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
-  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
-  Idle();
+  const Window parent = OpenEditor();
+  ClickAt(kTestPlugNameBounds);
   Xdo("type ab");
   Xdo("key eacute Cyrillic_zhe ctrl+a ctrl+c");
   Idle();
-  EXPECT_EQ(ReadClipboard(parent), "ab\xC3\xA9\xD0\xB6");
+  EXPECT_EQ(ReadClipboard(), "ab\xC3\xA9\xD0\xB6");
 
   // Another client's text pasted into a numeric field: filtered, then committed.
-  {
-    ClipboardOwner owner("1x3\n");
-    Xdo("key Escape");
-    Xdo("mousemove " + At(kTestPlugVoicesBounds) + " click 1");
-    Idle();
-    Xdo("key ctrl+v Return");
-    Idle();
-  }
+  ASSERT_EQ(std::system("printf '1x3\\n' | xclip -selection clipboard -i >/dev/null 2>&1"), 0);
+  Xdo("key Escape");
+  ClickAt(kTestPlugVoicesBounds);
+  Xdo("key ctrl+v Return");
+  Idle();
   EXPECT_NEAR(Param(kParamVoices), 12.0 / 15.0, 1e-6);
 
   // Closed while a field edits: the keys go back to the host's window.
   XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
   XSync(mDisplay, False);
-  Xdo("mousemove " + At(kTestPlugNameBounds) + " click 1");
-  Idle();
+  ClickAt(kTestPlugNameBounds);
   EXPECT_EQ(Focus(), ChildOf(parent));
   EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
   EXPECT_EQ(Focus(), parent);
@@ -495,9 +428,7 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
 TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
 {
   ASSERT_EQ(mPlugin.Dispatch(kVst2EffVendorSpecific, kSelectLayout, kLayoutGallery), 1);
-  const Window parent = MakeParent();
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
+  const Window parent = OpenEditor();
   const Window child = ChildOf(parent);
   ASSERT_NE(child, 0u);
   ASSERT_EQ(Probe(kProbeInWindowPrompts), 1);
@@ -547,20 +478,14 @@ TEST_F(EditorWindowTest, LibraryGalleryAnswersAClickOnEveryControl)
       break;
     }
   }
-
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
-  XDestroyWindow(mDisplay, parent);
-  XSync(mDisplay, False);
+  CloseEditor(parent);
 }
 
 TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
 {
-  const Window parent = MakeParent();
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-  Idle();
+  const Window parent = OpenEditor();
   mPlugin.ClearRecords();
-  Xdo("mousemove " + At(kTestPlugZoomBounds) + " click 1"); // to scale 1.5
-  Idle();
+  ClickAt(kTestPlugZoomBounds); // to scale 1.5
   std::string requests;
   for (const auto& call : mPlugin.Calls())
     if (call.opcode == kVst2HostSizeWindow)
@@ -580,8 +505,7 @@ TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
   EXPECT_TRUE(Near(PixelOf(parent, int(1.5f * 290.f), int(y)), kTestPlugSliderFill));
   EXPECT_FALSE(Near(PixelOf(parent, int(1.5f * 310.f), int(y)), kTestPlugSliderFill));
   EXPECT_TRUE(Near(PixelOf(parent, 1500, 890), kTestPlugBackground));
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
-  XDestroyWindow(mDisplay, parent);
+  CloseEditor(parent);
 }
 
 } // namespace
