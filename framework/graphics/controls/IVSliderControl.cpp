@@ -192,20 +192,14 @@ void IVTrackControlBase::MakeTrackRects(const IRECT& bounds)
     return;
   mTrackRects.resize(n);
   const float gap = mTrackGap;
+  // Horizontal tracks are stacked top to bottom, vertical ones stand side by side.
+  const bool horizontal = mDirection == EDirection::kHorizontal;
   for (int i = 0; i < n; ++i)
   {
-    if (mDirection == EDirection::kHorizontal)
-    {
-      const float h = bounds.H() / static_cast<float>(n);
-      mTrackRects[i] =
-        IRECT(bounds.L, bounds.T + i * h + gap, bounds.R, bounds.T + (i + 1) * h - gap);
-    }
-    else
-    {
-      const float w = bounds.W() / static_cast<float>(n);
-      mTrackRects[i] =
-        IRECT(bounds.L + i * w, bounds.T, bounds.L + (i + 1) * w - gap, bounds.B - gap);
-    }
+    const IRECT part =
+      bounds.GetEqualPart(horizontal ? EDirection::kVertical : EDirection::kHorizontal, i, n);
+    mTrackRects[i] =
+      horizontal ? part.GetPadded(0.f, gap, 0.f, -gap) : part.GetPadded(0.f, 0.f, -gap, -gap);
   }
 }
 
@@ -215,20 +209,8 @@ void IVTrackControlBase::MakeStepRects(const IRECT& bounds, int steps)
   if (steps <= 0)
     return;
   const int count = mZeroStepCell ? steps + 1 : steps;
-  for (int k = 0; k < count; ++k)
-  {
-    const int cell = count - 1 - k;
-    if (mDirection == EDirection::kHorizontal)
-    {
-      const float w = bounds.W() / static_cast<float>(count);
-      mStepRects.emplace_back(bounds.L + cell * w, bounds.T, bounds.L + (cell + 1) * w, bounds.B);
-    }
-    else
-    {
-      const float h = bounds.H() / static_cast<float>(count);
-      mStepRects.emplace_back(bounds.L, bounds.T + cell * h, bounds.R, bounds.T + (cell + 1) * h);
-    }
-  }
+  for (int cell = count - 1; cell >= 0; --cell)
+    mStepRects.push_back(bounds.GetEqualPart(mDirection, cell, count));
 }
 
 void IVTrackControlBase::DrawWidget(IGraphics& g)
