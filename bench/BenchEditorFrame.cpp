@@ -114,49 +114,42 @@ public:
   bool mOpen = false;
 };
 
-void Report(benchmark::State& state, int draws)
+// Opens the editor at the argument's display scale and times one frame per iteration, drawn by
+// frame(editor), counting the controls drawn.
+template <class Frame>
+void TimeFrames(benchmark::State& state, Frame frame)
 {
+  Editor editor(static_cast<float>(state.range(0)));
+  if (!editor.mOpen)
+    return state.SkipWithError("no headless OpenGL context");
+  sDraws = 0;
+  for (auto _ : state)
+    frame(editor);
   state.counters["drawn"] =
-    benchmark::Counter(static_cast<double>(draws), benchmark::Counter::kAvgIterations);
+    benchmark::Counter(static_cast<double>(sDraws), benchmark::Counter::kAvgIterations);
 }
 
 void BM_FullFrame(benchmark::State& state)
 {
-  Editor editor(static_cast<float>(state.range(0)));
-  if (!editor.mOpen)
-    return state.SkipWithError("no headless OpenGL context");
-  sDraws = 0;
-  for (auto _ : state)
-    editor.mGraphics.RenderFrame();
-  Report(state, sDraws);
+  TimeFrames(state, [](Editor& editor) { editor.mGraphics.RenderFrame(); });
 }
 
 void BM_OneKnobFrame(benchmark::State& state)
 {
-  Editor editor(static_cast<float>(state.range(0)));
-  if (!editor.mOpen)
-    return state.SkipWithError("no headless OpenGL context");
-  IControl* pKnob = editor.mKnobs[34];
-  sDraws = 0;
   int step = 0;
-  for (auto _ : state)
-  {
-    pKnob->SetValue((++step % 100) / 100.0);
-    pKnob->SetDirty(false);
-    editor.mGraphics.OnTick();
-  }
-  Report(state, sDraws);
+  TimeFrames(state,
+             [&step](Editor& editor)
+             {
+               IControl* pKnob = editor.mKnobs[34];
+               pKnob->SetValue((++step % 100) / 100.0);
+               pKnob->SetDirty(false);
+               editor.mGraphics.OnTick();
+             });
 }
 
 void BM_IdleFrame(benchmark::State& state)
 {
-  Editor editor(static_cast<float>(state.range(0)));
-  if (!editor.mOpen)
-    return state.SkipWithError("no headless OpenGL context");
-  sDraws = 0;
-  for (auto _ : state)
-    editor.mGraphics.OnTick();
-  Report(state, sDraws);
+  TimeFrames(state, [](Editor& editor) { editor.mGraphics.OnTick(); });
 }
 
 } // namespace

@@ -100,16 +100,8 @@ void IDirBrowseControlBase::ScanDirectory(const char* path, IPopupMenu& menu)
 
 void IDirBrowseControlBase::CollectSortedItems(IPopupMenu* pMenu)
 {
-  if (!pMenu)
-    return;
-  for (int i = 0; i < pMenu->NItems(); ++i)
-  {
-    IPopupMenu::Item* pItem = pMenu->GetItem(i);
-    if (pItem->GetSubmenu())
-      CollectSortedItems(pItem->GetSubmenu());
-    else
-      mItems.push_back(pItem);
-  }
+  if (pMenu)
+    pMenu->CollectLeafItems(mItems);
 }
 
 int IDirBrowseControlBase::SetSelectedFile(const char* path)

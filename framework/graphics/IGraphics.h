@@ -690,6 +690,11 @@ private:
   // held one.
   bool DropCapture(const IControl* pOnly, const IControl* pPrompt, EGestureHolder holder);
   void ResyncWithParameters(IControl* pControl);
+  // Ends the press of one touch by its release or cancellation: its control hears of it through
+  // the handler; then, unless the press already ended while it did, the touch lets go, the host
+  // edit gestures of the press close and the control re-reads its parameters.
+  using PressEndHandler = void (IControl::*)(float x, float y, const IMouseMod& mod);
+  void EndPress(const IMouseInfo& point, PressEndHandler handler);
   // Reports a menu's answer (null: cancelled) to the control that asked, then closes the
   // gestures the menu held.
   void FinishPopupMenu(IControl& control, IPopupMenu* pMenu, int valIdx, bool isContext);

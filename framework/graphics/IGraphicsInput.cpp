@@ -255,25 +255,7 @@ void IGraphics::OnMouseUp(const std::vector<IMouseInfo>& points)
 {
   ControlPass pass(*this);
   for (const IMouseInfo& point : points)
-  {
-    const ITouchID touchID = point.ms.touchID;
-    auto it = mCapturedMap.find(touchID);
-    if (it == mCapturedMap.end())
-      continue;
-    // The control stays captured while it handles its release.
-    IControl* pControl = it->second;
-    pControl->OnMouseUp(point.x, point.y, point.ms);
-    // Unless the press already ended another way while the control handled it.
-    it = mCapturedMap.find(touchID);
-    if (it == mCapturedMap.end() || it->second != pControl)
-      continue;
-    mCapturedMap.erase(it);
-    EndEditGestures(
-      [touchID](const EditGesture& gesture)
-      { return gesture.mHolder == EGestureHolder::kPress && gesture.mTouchID == touchID; });
-    if (!ControlIsCaptured(pControl))
-      ResyncWithParameters(pControl);
-  }
+    EndPress(point, &IControl::OnMouseUp);
   // The release road always shows a hidden pointer again.
   if (mCapturedMap.empty() && mCursorHidden)
     HideMouseCursor(false, true);
@@ -316,27 +298,32 @@ void IGraphics::OnMouseDrag(const std::vector<IMouseInfo>& points)
 void IGraphics::OnTouchCancelled(const std::vector<IMouseInfo>& points)
 {
   ControlPass pass(*this);
+  // A cancelled touch ends its press like a release: the host hears the end of the edit.
   for (const IMouseInfo& point : points)
-  {
-    const ITouchID touchID = point.ms.touchID;
-    auto it = mCapturedMap.find(touchID);
-    if (it == mCapturedMap.end())
-      continue;
-    IControl* pControl = it->second;
-    pControl->OnTouchCancelled(point.x, point.y, point.ms);
-    it = mCapturedMap.find(touchID);
-    if (it == mCapturedMap.end() || it->second != pControl)
-      continue;
-    // A cancelled touch ends its press like a release: the host hears the end of the edit.
-    mCapturedMap.erase(it);
-    EndEditGestures(
-      [touchID](const EditGesture& gesture)
-      { return gesture.mHolder == EGestureHolder::kPress && gesture.mTouchID == touchID; });
-    if (!ControlIsCaptured(pControl))
-      ResyncWithParameters(pControl);
-  }
+    EndPress(point, &IControl::OnTouchCancelled);
   if (mCapturedMap.empty() && mCursorHidden)
     HideMouseCursor(false, true);
+}
+
+void IGraphics::EndPress(const IMouseInfo& point, PressEndHandler handler)
+{
+  const ITouchID touchID = point.ms.touchID;
+  auto it = mCapturedMap.find(touchID);
+  if (it == mCapturedMap.end())
+    return;
+  // The control stays captured while it handles the end of its press.
+  IControl* pControl = it->second;
+  (pControl->*handler)(point.x, point.y, point.ms);
+  // Unless the press already ended another way while the control handled it.
+  it = mCapturedMap.find(touchID);
+  if (it == mCapturedMap.end() || it->second != pControl)
+    return;
+  mCapturedMap.erase(it);
+  EndEditGestures(
+    [touchID](const EditGesture& gesture)
+    { return gesture.mHolder == EGestureHolder::kPress && gesture.mTouchID == touchID; });
+  if (!ControlIsCaptured(pControl))
+    ResyncWithParameters(pControl);
 }
 
 bool IGraphics::OnMouseDblClick(float x, float y, const IMouseMod& mod)

@@ -233,6 +233,20 @@ struct IRECT
     const float t = MH() - 0.5f * h;
     return IRECT(l, t, l + w, t + h);
   }
+  // Part i of n equal parts along the direction, over the full extent across. Fewer than one
+  // part is one part, the whole rectangle.
+  constexpr IRECT GetEqualPart(EDirection direction, int i, int n) const
+  {
+    if (n < 1)
+      return *this;
+    if (direction == EDirection::kHorizontal)
+    {
+      const float w = W() / static_cast<float>(n);
+      return IRECT(L + i * w, T, L + (i + 1) * w, B);
+    }
+    const float h = H() / static_cast<float>(n);
+    return IRECT(L, T + i * h, R, T + (i + 1) * h);
+  }
 };
 
 // A 2-D affine transform: (x, y) maps to (x·xx + y·xy + tx, x·yx + y·yy + ty).

@@ -131,6 +131,17 @@ void IPopupMenu::RemoveEmptySubmenus()
                 { return item->GetSubmenu() && item->GetSubmenu()->NItems() == 0; });
 }
 
+void IPopupMenu::CollectLeafItems(std::vector<Item*>& items) const
+{
+  for (const std::unique_ptr<Item>& item : mItems)
+  {
+    if (item->GetSubmenu())
+      item->GetSubmenu()->CollectLeafItems(items);
+    else
+      items.push_back(item.get());
+  }
+}
+
 void IPopupMenu::Clear(bool resetEverything)
 {
   if (resetEverything)

@@ -98,6 +98,8 @@ public:
   // Removes (and frees) every item of this menu whose submenu exists and has no items.
   // Submenus of submenus are not looked at.
   void RemoveEmptySubmenus();
+  // Appends every item of the whole tree that holds no submenu, depth first, in menu order.
+  void CollectLeafItems(std::vector<Item*>& items) const;
 
   int NItems() const { return static_cast<int>(mItems.size()); }
   // Null when the index is out of range.

@@ -120,14 +120,12 @@ constexpr const char* OnOff(bool on)
   return on ? "on" : "off";
 }
 
-// The pictures as the generator's table holds them; the layout uses the look-ups below.
+// The pictures as the generator's table holds them; the layout uses the look-ups below. Each
+// states what it shows, then forms its name.
 constexpr EditorPicture MakeTabPicture(int op, bool selected)
 {
   op = Clamp(op, kNumOperators);
-  EditorPicture p;
-  p.mRole = EPictureRole::kTab;
-  p.mOperator = op;
-  p.mOn = selected;
+  EditorPicture p{.mRole = EPictureRole::kTab, .mOperator = op, .mOn = selected};
   p.Add("button_").Add(kOperatorLetters[op]).Add("_").Add(OnOff(selected)).Add("_");
   p.Add(kOperatorColorNames[op]).AddSize(26, 26);
   return p;
@@ -137,11 +135,10 @@ constexpr EditorPicture MakeOperatorWavePicture(int op, int waveform, bool inver
 {
   op = Clamp(op, kNumOperators);
   waveform = Clamp(waveform, kNumOperatorWaveforms);
-  EditorPicture p;
-  p.mRole = EPictureRole::kOperatorWave;
-  p.mOperator = op;
-  p.mIndex = waveform;
-  p.mInverted = inverted;
+  EditorPicture p{.mRole = EPictureRole::kOperatorWave,
+                  .mOperator = op,
+                  .mIndex = waveform,
+                  .mInverted = inverted};
   p.Add("wave_").Add(kOperatorWaveformNames[waveform]).Add("_").Add(kOperatorColorNames[op]);
   if (inverted)
     p.Add("_inv");
@@ -152,9 +149,7 @@ constexpr EditorPicture MakeOperatorWavePicture(int op, int waveform, bool inver
 constexpr EditorPicture MakeLfoWavePicture(int shape)
 {
   shape = Clamp(shape, kNumLfoShapes);
-  EditorPicture p;
-  p.mRole = EPictureRole::kLfoWave;
-  p.mIndex = shape;
+  EditorPicture p{.mRole = EPictureRole::kLfoWave, .mIndex = shape};
   p.Add("wave_").Add(kLfoShapeNames[shape]).AddSize(80, 30);
   return p;
 }
@@ -162,24 +157,19 @@ constexpr EditorPicture MakeLfoWavePicture(int shape)
 constexpr EditorPicture MakeInversionPicture(int op, bool on)
 {
   op = Clamp(op, kNumOperators);
-  EditorPicture p;
-  p.mRole = EPictureRole::kInversion;
-  p.mOperator = op;
-  p.mOn = on;
-  p.Add("button_inv_").Add(OnOff(on)).Add("_").Add(kOperatorColorNames[op]);
-  p.AddSize(20, 20);
+  EditorPicture p{.mRole = EPictureRole::kInversion, .mOperator = op, .mOn = on};
+  p.Add("button_inv_").Add(OnOff(on)).Add("_").Add(kOperatorColorNames[op]).AddSize(20, 20);
   return p;
 }
 
 constexpr EditorPicture MakeSustainPicture(int envelope, bool on)
 {
   envelope = Clamp(envelope, kNumEnvelopes);
-  EditorPicture p;
-  p.mRole = EPictureRole::kSustain;
-  p.mOperator = envelope < kNumOperators ? envelope : -1;
-  p.mOn = on;
+  const bool ofOperator = envelope < kNumOperators;
+  EditorPicture p{
+    .mRole = EPictureRole::kSustain, .mOperator = ofOperator ? envelope : -1, .mOn = on};
   p.Add("button_sus_").Add(OnOff(on));
-  if (p.mOperator >= 0)
+  if (ofOperator)
     p.Add("_").Add(kOperatorColorNames[envelope]);
   p.AddSize(26, 26);
   return p;
@@ -188,10 +178,7 @@ constexpr EditorPicture MakeSustainPicture(int envelope, bool on)
 constexpr EditorPicture MakeSwitchPicture(int which, bool on)
 {
   which = Clamp(which, kNumSwitchPictures);
-  EditorPicture p;
-  p.mRole = EPictureRole::kSwitch;
-  p.mIndex = which;
-  p.mOn = on;
+  EditorPicture p{.mRole = EPictureRole::kSwitch, .mIndex = which, .mOn = on};
   p.Add("button_").Add(kSwitchWords[which]).Add("_").Add(OnOff(on));
   p.AddSize(kSwitchSizes[which], kSwitchSizes[which]);
   return p;
@@ -200,12 +187,11 @@ constexpr EditorPicture MakeSwitchPicture(int which, bool on)
 constexpr EditorPicture MakeAlgorithmPicture(int algorithm)
 {
   algorithm = Clamp(algorithm, kNumAlgorithms);
-  EditorPicture p;
-  p.mRole = EPictureRole::kAlgorithm;
-  p.mIndex = algorithm;
+  EditorPicture p{.mRole = EPictureRole::kAlgorithm,
+                  .mIndex = algorithm,
+                  .mWidth = kAlgorithmPictureWidth,
+                  .mHeight = kAlgorithmPictureHeight};
   p.Add("fm_alg_").AddNumber(kAlgorithmPictureNumbers[algorithm], 2).Add(".svg");
-  p.mWidth = kAlgorithmPictureWidth;
-  p.mHeight = kAlgorithmPictureHeight;
   return p;
 }
 

@@ -83,6 +83,10 @@ void PelmoraEditor::RedrawControl(int tag)
 
 void PelmoraEditor::ShowPreset(const char* name, const char* category)
 {
+  // A fresh instance's sound has no name of its own (the state keeps it empty): the editor shows
+  // the host's name of the current program ("Init") so that the name is never blank.
+  if (!name || !name[0])
+    name = mPlug.GetPresetName(mPlug.GetCurrentPresetIdx());
   if (mPresetBrowser)
     mPresetBrowser->SetPresetName(name);
   if (mParamDisplay)

@@ -71,6 +71,26 @@ SvgStyle AsStroke(const SvgStyle& ink, float width)
   return s;
 }
 
+// A square picture side x side with a face across its width, from faceTop faceHeight down
+// (corner radius r), and one label centred across it at labelY.
+struct LabelledFace
+{
+  int side;
+  float faceTop, faceHeight, r;
+  std::string_view label;
+  float labelSize, labelY, weight;
+};
+
+std::string Draw(const EditorPicture& picture, const GlyphOutlines& font, const LabelledFace& f)
+{
+  SvgDocument doc(f.side, f.side);
+  const float w = static_cast<float>(f.side);
+  const SvgStyle ink =
+    Face(doc, 0.f, f.faceTop, w, f.faceHeight, f.r, picture.mOn, AccentOf(picture));
+  DrawLabel(doc, font, f.label, f.labelSize, 0.5f * w, f.labelY, ink, f.weight);
+  return doc.Text();
+}
+
 // A tab: rounded top corners, square bottom edge on the panel below the title bar.
 std::string Tab(const EditorPicture& picture, const GlyphOutlines& font)
 {
@@ -96,18 +116,12 @@ std::string Tab(const EditorPicture& picture, const GlyphOutlines& font)
 // Inversion: the polarity sign, a slashed O.
 std::string Inversion(const EditorPicture& picture, const GlyphOutlines& font)
 {
-  SvgDocument doc(20, 20);
-  const SvgStyle ink = Face(doc, 0.f, 0.f, 20.f, 20.f, 3.f, picture.mOn, AccentOf(picture));
-  DrawLabel(doc, font, "\xD8", 13.f, 10.f, 10.f, ink);
-  return doc.Text();
+  return Draw(picture, font, {20, 0.f, 20.f, 3.f, "\xD8", 13.f, 10.f, 0.f});
 }
 
 std::string Sustain(const EditorPicture& picture, const GlyphOutlines& font)
 {
-  SvgDocument doc(26, 26);
-  const SvgStyle ink = Face(doc, 0.f, 0.f, 26.f, 14.f, 3.f, picture.mOn, AccentOf(picture));
-  DrawLabel(doc, font, "SUS", 9.f, 13.f, 7.f, ink, kSmallTextWeight);
-  return doc.Text();
+  return Draw(picture, font, {26, 0.f, 14.f, 3.f, "SUS", 9.f, 7.f, kSmallTextWeight});
 }
 
 // Link: two chain loops side by side.
@@ -123,34 +137,18 @@ std::string Link(const EditorPicture& picture)
 
 std::string Labelled(const EditorPicture& picture, const GlyphOutlines& font)
 {
-  const Accent accent = AccentOf(picture);
   switch (picture.mIndex)
   {
   case kSwitchSync:
+    return Draw(picture, font, {26, 2.f, 17.f, 3.f, "SYNC", 8.5f, 10.5f, kSmallTextWeight});
   case kSwitchFree:
-  {
-    SvgDocument doc(26, 26);
-    const SvgStyle ink = Face(doc, 0.f, 2.f, 26.f, 17.f, 3.f, picture.mOn, accent);
-    DrawLabel(doc, font, picture.mIndex == kSwitchSync ? "SYNC" : "FREE", 8.5f, 13.f, 10.5f, ink,
-              kSmallTextWeight);
-    return doc.Text();
-  }
+    return Draw(picture, font, {26, 2.f, 17.f, 3.f, "FREE", 8.5f, 10.5f, kSmallTextWeight});
   case kSwitchChorusI:
+    return Draw(picture, font, {26, 0.f, 26.f, 4.f, "I", 14.f, 13.f, kLargeTextWeight});
   case kSwitchChorusII:
-  {
-    SvgDocument doc(26, 26);
-    const SvgStyle ink = Face(doc, 0.f, 0.f, 26.f, 26.f, 4.f, picture.mOn, accent);
-    DrawLabel(doc, font, picture.mIndex == kSwitchChorusI ? "I" : "II", 14.f, 13.f, 13.f, ink,
-              kLargeTextWeight);
-    return doc.Text();
-  }
+    return Draw(picture, font, {26, 0.f, 26.f, 4.f, "II", 14.f, 13.f, kLargeTextWeight});
   default:
-  {
-    SvgDocument doc(30, 30);
-    const SvgStyle ink = Face(doc, 0.f, 0.f, 30.f, 30.f, 4.f, picture.mOn, accent);
-    DrawLabel(doc, font, "MONO", 8.5f, 15.f, 15.f, ink, kSmallTextWeight);
-    return doc.Text();
-  }
+    return Draw(picture, font, {30, 0.f, 30.f, 4.f, "MONO", 8.5f, 15.f, kSmallTextWeight});
   }
 }
 

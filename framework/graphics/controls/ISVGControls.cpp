@@ -10,20 +10,6 @@ namespace plugin::igraphics
 namespace
 {
 
-constexpr ISVGColors kBlackColors = {COLOR_BLACK, COLOR_BLACK, COLOR_BLACK, COLOR_BLACK};
-
-// The two-image drawing of buttons and toggles: the on image above 0.5, the colour of the pair
-// for the pointer's presence, passed as fill or stroke colour as the replacement says.
-void DrawTwoStateSVG(IGraphics& g, const IControl& control, const ISVG& offSVG, const ISVG& onSVG,
-                     const ISVGColors& colors, EColorReplacement replacement)
-{
-  const bool on = control.GetValue(0) > 0.5;
-  const IColor& color = colors[(control.GetMouseIsOver() ? 2 : 0) + (on ? 1 : 0)];
-  const IColor* pStroke = replacement == EColorReplacement::kStroke ? &color : nullptr;
-  const IColor* pFill = replacement == EColorReplacement::kFill ? &color : nullptr;
-  g.DrawSVG(on ? onSVG : offSVG, control.GetRECT(), &control.GetBlend(), pStroke, pFill);
-}
-
 // Width over height; 0 for an empty image, so that no layout divides by zero.
 float Aspect(const ISVG& svg)
 {
@@ -64,62 +50,68 @@ void ISVGSwitchControl::Draw(IGraphics& g)
     g.DrawSVG(mSVGs[idx], mRECT, &mBlend);
 }
 
+// ---- ISVGTwoStateLook
+
+void ISVGTwoStateLook::Draw(IGraphics& g, const IControl& control) const
+{
+  const bool on = control.GetValue(0) > 0.5;
+  const IColor& color = mColors[(control.GetMouseIsOver() ? 2 : 0) + (on ? 1 : 0)];
+  const IColor* pStroke = mReplacement == EColorReplacement::kStroke ? &color : nullptr;
+  const IColor* pFill = mReplacement == EColorReplacement::kFill ? &color : nullptr;
+  g.DrawSVG(on ? mOn : mOff, control.GetRECT(), &control.GetBlend(), pStroke, pFill);
+}
+
 // ---- ISVGButtonControl
 
 ISVGButtonControl::ISVGButtonControl(const IRECT& bounds, IActionFunction actionFunc,
                                      const ISVG& offImage, const ISVG& onImage)
-  : IButtonControlBase(bounds, std::move(actionFunc)), mOffSVG(offImage), mOnSVG(onImage),
-    mColors(kBlackColors), mColorReplacement(EColorReplacement::kNone)
+  : IButtonControlBase(bounds, std::move(actionFunc)), mLook{offImage, onImage}
 {
 }
 
 ISVGButtonControl::ISVGButtonControl(const IRECT& bounds, IActionFunction actionFunc,
                                      const ISVG& image, const ISVGColors& colors,
                                      EColorReplacement replacement)
-  : IButtonControlBase(bounds, std::move(actionFunc)), mOffSVG(image), mOnSVG(image),
-    mColors(colors), mColorReplacement(replacement)
+  : IButtonControlBase(bounds, std::move(actionFunc)), mLook{image, image, colors, replacement}
 {
 }
 
 void ISVGButtonControl::Draw(IGraphics& g)
 {
-  DrawTwoStateSVG(g, *this, mOffSVG, mOnSVG, mColors, mColorReplacement);
+  mLook.Draw(g, *this);
 }
 
 // ---- ISVGToggleControl
 
 ISVGToggleControl::ISVGToggleControl(const IRECT& bounds, IActionFunction actionFunc,
                                      const ISVG& offImage, const ISVG& onImage)
-  : ISwitchControlBase(bounds, kNoParameter, std::move(actionFunc), 2), mOffSVG(offImage),
-    mOnSVG(onImage), mColors(kBlackColors), mColorReplacement(EColorReplacement::kNone)
+  : ISwitchControlBase(bounds, kNoParameter, std::move(actionFunc), 2), mLook{offImage, onImage}
 {
 }
 
 ISVGToggleControl::ISVGToggleControl(const IRECT& bounds, int paramIdx, const ISVG& offImage,
                                      const ISVG& onImage)
-  : ISwitchControlBase(bounds, paramIdx, nullptr, 2), mOffSVG(offImage), mOnSVG(onImage),
-    mColors(kBlackColors), mColorReplacement(EColorReplacement::kNone)
+  : ISwitchControlBase(bounds, paramIdx, nullptr, 2), mLook{offImage, onImage}
 {
 }
 
 ISVGToggleControl::ISVGToggleControl(const IRECT& bounds, IActionFunction actionFunc,
                                      const ISVG& image, const ISVGColors& colors,
                                      EColorReplacement replacement)
-  : ISwitchControlBase(bounds, kNoParameter, std::move(actionFunc), 2), mOffSVG(image),
-    mOnSVG(image), mColors(colors), mColorReplacement(replacement)
+  : ISwitchControlBase(bounds, kNoParameter, std::move(actionFunc), 2), mLook{image, image, colors,
+                                                                              replacement}
 {
 }
 
 ISVGToggleControl::ISVGToggleControl(const IRECT& bounds, int paramIdx, const ISVG& image,
                                      const ISVGColors& colors, EColorReplacement replacement)
-  : ISwitchControlBase(bounds, paramIdx, nullptr, 2), mOffSVG(image), mOnSVG(image),
-    mColors(colors), mColorReplacement(replacement)
+  : ISwitchControlBase(bounds, paramIdx, nullptr, 2), mLook{image, image, colors, replacement}
 {
 }
 
 void ISVGToggleControl::Draw(IGraphics& g)
 {
-  DrawTwoStateSVG(g, *this, mOffSVG, mOnSVG, mColors, mColorReplacement);
+  mLook.Draw(g, *this);
 }
 
 // ---- ISVGKnobControl

@@ -37,6 +37,19 @@ enum class EColorReplacement : int32_t
 // Colours of a recoloured button or toggle: off, on, off under the pointer, on under the pointer.
 using ISVGColors = std::array<IColor, 4>;
 
+// The look of a button or toggle: an off and an on image (the same one when recoloured) and how
+// they are recoloured.
+struct ISVGTwoStateLook
+{
+  ISVG mOff;
+  ISVG mOn;
+  ISVGColors mColors = {COLOR_BLACK, COLOR_BLACK, COLOR_BLACK, COLOR_BLACK};
+  EColorReplacement mReplacement = EColorReplacement::kNone;
+
+  // The on image above 0.5, in the colour for the state and the pointer's presence.
+  void Draw(IGraphics& g, const IControl& control) const;
+};
+
 class ISVGSwitchControl : public ISwitchControlBase
 {
 public:
@@ -66,10 +79,7 @@ public:
   void Draw(IGraphics& g) override;
 
 protected:
-  ISVG mOffSVG;
-  ISVG mOnSVG;
-  ISVGColors mColors;
-  EColorReplacement mColorReplacement;
+  ISVGTwoStateLook mLook;
 };
 
 class ISVGToggleControl : public ISwitchControlBase
@@ -87,10 +97,7 @@ public:
   void Draw(IGraphics& g) override;
 
 protected:
-  ISVG mOffSVG;
-  ISVG mOnSVG;
-  ISVGColors mColors;
-  EColorReplacement mColorReplacement;
+  ISVGTwoStateLook mLook;
 };
 
 class ISVGKnobControl : public IKnobControlBase

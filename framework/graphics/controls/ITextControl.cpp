@@ -86,16 +86,24 @@ void ICaptionControl::Draw(IGraphics& g)
 {
   if (const IParam* pParam = GetParam(0))
   {
-    pParam->GetDisplay(mStr, true);
+    GetValueText(*pParam, mStr);
     if (mShowParamLabel)
     {
       mStr.Append(" ");
       mStr.Append(pParam->GetLabel());
     }
   }
-
   ITextControl::Draw(g);
+  DrawMarker(g);
+}
 
+void ICaptionControl::GetValueText(const IParam& param, Util_String& str) const
+{
+  param.GetDisplay(str, true);
+}
+
+void ICaptionControl::DrawMarker(IGraphics& g)
+{
   if (mTri.W() > 0.f)
   {
     if (GetMouseIsOver())

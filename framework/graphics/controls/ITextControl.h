@@ -63,6 +63,11 @@ public:
   const IRECT& GetTriangleRECT() const { return mTri; }
 
 protected:
+  // The text shown for the parameter's current value, before its label: its display text.
+  virtual void GetValueText(const IParam& param, Util_String& str) const;
+  // The menu marker of an enumerated parameter, lit while the pointer is over the control.
+  void DrawMarker(IGraphics& g);
+
   bool mShowParamLabel;
   IColor mTriangleColor = COLOR_BLACK;
   IColor mTriangleMouseOverColor = COLOR_WHITE;

@@ -13,21 +13,6 @@ namespace
 
 constexpr double kSlideMs = 100.0;
 
-// Part i of n equal parts of r along the direction, over r's full extent across. Fewer than one
-// part lays out one, the whole of r.
-IRECT EqualPart(const IRECT& r, EDirection direction, int i, int n)
-{
-  if (n < 1)
-    return r;
-  if (direction == EDirection::kHorizontal)
-  {
-    const float w = r.W() / static_cast<float>(n);
-    return IRECT(r.L + i * w, r.T, r.L + (i + 1) * w, r.B);
-  }
-  const float h = r.H() / static_cast<float>(n);
-  return IRECT(r.L, r.T + i * h, r.R, r.T + (i + 1) * h);
-}
-
 IRECT Lerp(const IRECT& a, const IRECT& b, float p)
 {
   return IRECT(a.L + (b.L - a.L) * p, a.T + (b.T - a.T) * p, a.R + (b.R - a.R) * p,
@@ -272,8 +257,8 @@ void IVSlideSwitchControl::UpdateRects()
 {
   const int n = std::max(mNumStates, 1);
   const int i = GetSelectedIdx();
-  mHandleRect = mStartRect = EqualPart(mWidgetBounds, mDirection, i, n);
-  mEndRect = EqualPart(mWidgetBounds, mDirection, (i + 1) % n, n);
+  mHandleRect = mStartRect = mWidgetBounds.GetEqualPart(mDirection, i, n);
+  mEndRect = mWidgetBounds.GetEqualPart(mDirection, (i + 1) % n, n);
   if (mValueInWidget)
     mValueBounds = mHandleRect;
 }

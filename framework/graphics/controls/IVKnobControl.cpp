@@ -42,9 +42,8 @@ IVKnobControl::IVKnobControl(const IRECT& bounds, int paramIdx, const char* labe
                              const IVStyle& style, bool valueIsEditable, bool valueInWidget,
                              float startAngle, float endAngle, float anchorAngle,
                              EDirection direction, double gearing, float trackSize)
-  : IKnobControlBase(bounds, paramIdx, direction, gearing),
-    IVectorBase(style, false, valueInWidget), mStartAngle(startAngle), mEndAngle(endAngle),
-    mAnchorAngle(anchorAngle)
+  : IVValueControl(style, valueInWidget, bounds, paramIdx, direction, gearing),
+    mStartAngle(startAngle), mEndAngle(endAngle), mAnchorAngle(anchorAngle)
 {
   Setup(label, style, valueIsEditable, trackSize);
 }
@@ -53,101 +52,22 @@ IVKnobControl::IVKnobControl(const IRECT& bounds, IActionFunction actionFunc, co
                              const IVStyle& style, bool valueIsEditable, bool valueInWidget,
                              float startAngle, float endAngle, float anchorAngle,
                              EDirection direction, double gearing, float trackSize)
-  : IKnobControlBase(bounds, std::move(actionFunc), direction, gearing),
-    IVectorBase(style, false, valueInWidget), mStartAngle(startAngle), mEndAngle(endAngle),
-    mAnchorAngle(anchorAngle)
+  : IVValueControl(style, valueInWidget, bounds, std::move(actionFunc), direction, gearing),
+    mStartAngle(startAngle), mEndAngle(endAngle), mAnchorAngle(anchorAngle)
 {
   Setup(label, style, valueIsEditable, trackSize);
 }
 
-void IVKnobControl::Setup(const char* label, const IVStyle& style, bool valueIsEditable,
-                          float trackSize)
-{
-  mPromptDisabled = !valueIsEditable;
-  mText = style.valueText; // a typed value is shown in the value text's font
-  mHideCursorOnDrag = style.hideCursor;
-  mShape = EVShape::kEllipse;
-  mTrackSize = trackSize;
-  AttachIControl(this, label);
-}
-
-bool IVKnobControl::ValueIsTypeable() const
-{
-  return !mPromptDisabled && GetParam(0) != nullptr;
-}
-
 void IVKnobControl::OnMouseDown(float x, float y, const IMouseMod& mod)
 {
-  // Only a press that can really open a prompt is kept from dragging: with typing disabled (or
-  // no parameter to type for), a value text drawn over the widget must not leave a dead spot.
-  if (mStyle.showValue && mValueBounds.Contains(x, y) && ValueIsTypeable())
-    PromptUserInput(mValueBounds, 0);
-  else
-    IKnobControlBase::OnMouseDown(x, y, mod);
+  IVValueControl::OnMouseDown(x, y, mod);
   SetDirty(false);
-}
-
-void IVKnobControl::OnMouseUp(float x, float y, const IMouseMod& mod)
-{
-  IKnobControlBase::OnMouseUp(x, y, mod);
-  SetDirty(true);
-}
-
-void IVKnobControl::OnMouseOver(float x, float y, const IMouseMod& mod)
-{
-  if (mStyle.showValue && ValueIsTypeable())
-    mValueMouseOver = mValueBounds.Contains(x, y);
-  IControl::OnMouseOver(x, y, mod);
-  SetDirty(false);
-}
-
-void IVKnobControl::OnMouseOut()
-{
-  mValueMouseOver = false;
-  IControl::OnMouseOut();
 }
 
 void IVKnobControl::OnResize()
 {
   SetTargetRECT(MakeRects(mRECT));
   SetDirty(false);
-}
-
-void IVKnobControl::OnInit()
-{
-  if (const IParam* pParam = GetParam(0))
-  {
-    RefreshValueStr();
-    if (mLabelStr.GetLength() == 0)
-      SetLabelStr(pParam->GetName());
-  }
-}
-
-void IVKnobControl::RefreshValueStr()
-{
-  if (const IParam* pParam = GetParam(0))
-    pParam->GetDisplayWithLabel(mValueStr);
-}
-
-void IVKnobControl::Draw(IGraphics& g)
-{
-  DrawBackground(g, mRECT);
-  DrawLabel(g);
-  DrawWidget(g);
-  DrawValue(g, mValueMouseOver);
-}
-
-bool IVKnobControl::IsHit(float x, float y) const
-{
-  if (ValueIsTypeable() && mValueBounds.Contains(x, y))
-    return true;
-  return mWidgetBounds.Contains(x, y);
-}
-
-void IVKnobControl::SetDirty(bool triggerAction, int /*valIdx*/)
-{
-  IControl::SetDirty(triggerAction);
-  RefreshValueStr();
 }
 
 IRECT IVKnobControl::GetKnobDragBounds()

@@ -13,15 +13,10 @@
 // widget is what remains. The arc's radius is half the widget's shorter side less half the
 // track; the handle sits trackToHandleDistance inside the arc.
 //
-// Typing a value: when the value is editable (constructed so) and a parameter is bound, a press
-// on the value text opens the parameter's value prompt instead of starting a drag, and the
-// value text is highlighted under the pointer. Otherwise the value text is only a display, and
-// where it lies over the widget a press there drags the knob like anywhere else on the widget.
-// Main thread only.
+// Typing a value, hits and the value text: as IVValueControl.h says. Main thread only.
 
-#include "framework/graphics/IKnobControlBase.h"
 #include "framework/graphics/controls/ITextControl.h"
-#include "framework/graphics/controls/IVectorBase.h"
+#include "framework/graphics/controls/IVValueControl.h"
 
 namespace plugin::igraphics
 {
@@ -37,7 +32,7 @@ public:
 inline constexpr float kKnobDefaultStartAngle = -135.f;
 inline constexpr float kKnobDefaultEndAngle = 135.f;
 
-class IVKnobControl : public IKnobControlBase, public IVectorBase
+class IVKnobControl : public IVValueControl<IKnobControlBase>
 {
 public:
   // Bound to a parameter (the label may be empty or null: it then shows the parameter's name).
@@ -55,22 +50,10 @@ public:
                 EDirection direction = EDirection::kVertical, double gearing = DEFAULT_GEARING,
                 float trackSize = 2.f);
 
-  // A press on the value text prompts for a value (see the top of this file); anywhere else it
-  // starts a drag.
+  // Then shows the handle pressed.
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
-  // Ends the drag and sends the value with the action.
-  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
-  void OnMouseOver(float x, float y, const IMouseMod& mod) override;
-  void OnMouseOut() override;
   // Lays out the label, value and widget rectangles; the target is the bounds less the label.
   void OnResize() override;
-  // The value text and, for an empty label, the label from the parameter.
-  void OnInit() override;
-  void Draw(IGraphics& g) override;
-  // The widget, and the value text when a value can be typed there; never the label strip.
-  bool IsHit(float x, float y) const override;
-  // Every slot, whatever valIdx says; then the value text follows the parameter.
-  void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx) override;
 
   // Centred on the widget: half as wide as high for a wide widget, else as wide as the widget
   // and half as high. Drags are measured against it.
@@ -85,9 +68,6 @@ public:
   float GetRadius() const;
   // The square that the arc's stroke covers, centred on the widget.
   IRECT GetTrackBounds() const;
-  // Whether a press on the value text opens a value prompt.
-  bool ValueIsTypeable() const;
-  bool GetValueMouseOver() const { return mValueMouseOver; }
   float GetStartAngle() const { return mStartAngle; }
   float GetEndAngle() const { return mEndAngle; }
   float GetAnchorAngle() const { return mAnchorAngle; }
@@ -100,11 +80,6 @@ protected:
   float mStartAngle;                  // angle of value 0
   float mEndAngle;                    // angle of value 1
   float mAnchorAngle;                 // where the value arc starts
-  bool mValueMouseOver = false;
-
-private:
-  void Setup(const char* label, const IVStyle& style, bool valueIsEditable, float trackSize);
-  void RefreshValueStr();
 };
 
 } // namespace plugin::igraphics

@@ -40,7 +40,7 @@ IVSliderControl::IVSliderControl(const IRECT& bounds, int paramIdx, const char* 
                                  const IVStyle& style, bool valueIsEditable, EDirection direction,
                                  double gearing, float handleSize, float trackSize,
                                  bool handleInTrack, float handleOffsetX, float handleOffsetY)
-  : ISliderControlBase(bounds, paramIdx, direction, gearing, handleSize), IVectorBase(style),
+  : IVValueControl(style, false, bounds, paramIdx, direction, gearing, handleSize),
     mHandleInTrack(handleInTrack), mHandleOffsetX(handleOffsetX), mHandleOffsetY(handleOffsetY)
 {
   Setup(label, style, valueIsEditable, trackSize);
@@ -50,27 +50,10 @@ IVSliderControl::IVSliderControl(const IRECT& bounds, IActionFunction actionFunc
                                  const IVStyle& style, bool valueIsEditable, EDirection direction,
                                  double gearing, float handleSize, float trackSize,
                                  bool handleInTrack, float handleOffsetX, float handleOffsetY)
-  : ISliderControlBase(bounds, std::move(actionFunc), direction, gearing, handleSize),
-    IVectorBase(style), mHandleInTrack(handleInTrack), mHandleOffsetX(handleOffsetX),
-    mHandleOffsetY(handleOffsetY)
+  : IVValueControl(style, false, bounds, std::move(actionFunc), direction, gearing, handleSize),
+    mHandleInTrack(handleInTrack), mHandleOffsetX(handleOffsetX), mHandleOffsetY(handleOffsetY)
 {
   Setup(label, style, valueIsEditable, trackSize);
-}
-
-void IVSliderControl::Setup(const char* label, const IVStyle& style, bool valueIsEditable,
-                            float trackSize)
-{
-  mPromptDisabled = !valueIsEditable;
-  mText = style.valueText;
-  mHideCursorOnDrag = style.hideCursor;
-  mShape = EVShape::kEllipse;
-  mTrackSize = trackSize;
-  AttachIControl(this, label);
-}
-
-bool IVSliderControl::ValueIsTypeable() const
-{
-  return !mPromptDisabled && GetParam(0) != nullptr;
 }
 
 IRECT IVSliderControl::GetFilledArea() const
@@ -90,14 +73,6 @@ IRECT IVSliderControl::GetHandleBounds() const
   const float cy = mDirection == EDirection::kHorizontal ? filled.MH() + d : filled.T;
   const float s = mHandleSize;
   return IRECT(cx - s, cy - s, cx + s, cy + s).GetTranslated(mHandleOffsetX, mHandleOffsetY);
-}
-
-void IVSliderControl::Draw(IGraphics& g)
-{
-  DrawBackground(g, mRECT);
-  DrawLabel(g);
-  DrawWidget(g);
-  DrawValue(g, mValueMouseOver);
 }
 
 void IVSliderControl::DrawWidget(IGraphics& g)
@@ -124,63 +99,11 @@ void IVSliderControl::DrawHandle(IGraphics& g, const IRECT& bounds)
   DrawPressableShape(g, mShape, bounds, mMouseDown, mMouseIsOver, IsDisabled());
 }
 
-void IVSliderControl::OnMouseDown(float x, float y, const IMouseMod& mod)
-{
-  if (mStyle.showValue && mValueBounds.Contains(x, y) && ValueIsTypeable())
-    PromptUserInput(mValueBounds, 0);
-  else
-    ISliderControlBase::OnMouseDown(x, y, mod);
-}
-
-void IVSliderControl::OnMouseUp(float x, float y, const IMouseMod& mod)
-{
-  ISliderControlBase::OnMouseUp(x, y, mod);
-  SetDirty(true);
-}
-
-void IVSliderControl::OnMouseOver(float x, float y, const IMouseMod& mod)
-{
-  if (mStyle.showValue && ValueIsTypeable())
-    mValueMouseOver = mValueBounds.Contains(x, y);
-  IControl::OnMouseOver(x, y, mod);
-  SetDirty(false);
-}
-
-void IVSliderControl::OnMouseOut()
-{
-  mValueMouseOver = false;
-  IControl::OnMouseOut();
-}
-
 void IVSliderControl::OnResize()
 {
   SetTargetRECT(MakeRects(mRECT));
   mTrack = CentredBar(mWidgetBounds.GetPadded(-mHandleSize), mDirection, mTrackSize);
   SetDirty(false);
-}
-
-void IVSliderControl::OnInit()
-{
-  if (const IParam* pParam = GetParam(0))
-  {
-    if (mLabelStr.GetLength() == 0)
-      SetLabelStr(pParam->GetName());
-    pParam->GetDisplayWithLabel(mValueStr);
-  }
-}
-
-bool IVSliderControl::IsHit(float x, float y) const
-{
-  if (ValueIsTypeable() && mValueBounds.Contains(x, y))
-    return true;
-  return mWidgetBounds.Contains(x, y);
-}
-
-void IVSliderControl::SetDirty(bool triggerAction, int /*valIdx*/)
-{
-  IControl::SetDirty(triggerAction, kNoValIdx);
-  if (const IParam* pParam = GetParam(0))
-    pParam->GetDisplayWithLabel(mValueStr);
 }
 
 // ---- IVTrackControlBase
@@ -269,20 +192,14 @@ void IVTrackControlBase::MakeTrackRects(const IRECT& bounds)
     return;
   mTrackRects.resize(n);
   const float gap = mTrackGap;
+  // Horizontal tracks are stacked top to bottom, vertical ones stand side by side.
+  const bool horizontal = mDirection == EDirection::kHorizontal;
   for (int i = 0; i < n; ++i)
   {
-    if (mDirection == EDirection::kHorizontal)
-    {
-      const float h = bounds.H() / static_cast<float>(n);
-      mTrackRects[i] =
-        IRECT(bounds.L, bounds.T + i * h + gap, bounds.R, bounds.T + (i + 1) * h - gap);
-    }
-    else
-    {
-      const float w = bounds.W() / static_cast<float>(n);
-      mTrackRects[i] =
-        IRECT(bounds.L + i * w, bounds.T, bounds.L + (i + 1) * w - gap, bounds.B - gap);
-    }
+    const IRECT part =
+      bounds.GetEqualPart(horizontal ? EDirection::kVertical : EDirection::kHorizontal, i, n);
+    mTrackRects[i] =
+      horizontal ? part.GetPadded(0.f, gap, 0.f, -gap) : part.GetPadded(0.f, 0.f, -gap, -gap);
   }
 }
 
@@ -292,20 +209,8 @@ void IVTrackControlBase::MakeStepRects(const IRECT& bounds, int steps)
   if (steps <= 0)
     return;
   const int count = mZeroStepCell ? steps + 1 : steps;
-  for (int k = 0; k < count; ++k)
-  {
-    const int cell = count - 1 - k;
-    if (mDirection == EDirection::kHorizontal)
-    {
-      const float w = bounds.W() / static_cast<float>(count);
-      mStepRects.emplace_back(bounds.L + cell * w, bounds.T, bounds.L + (cell + 1) * w, bounds.B);
-    }
-    else
-    {
-      const float h = bounds.H() / static_cast<float>(count);
-      mStepRects.emplace_back(bounds.L, bounds.T + cell * h, bounds.R, bounds.T + (cell + 1) * h);
-    }
-  }
+  for (int cell = count - 1; cell >= 0; --cell)
+    mStepRects.push_back(bounds.GetEqualPart(mDirection, cell, count));
 }
 
 void IVTrackControlBase::DrawWidget(IGraphics& g)

@@ -17,8 +17,7 @@
 //
 // Values are normalized; on a vertical track 1 is at the top. Main thread only.
 
-#include "framework/graphics/IKnobControlBase.h"
-#include "framework/graphics/controls/IVectorBase.h"
+#include "framework/graphics/controls/IVValueControl.h"
 
 #include <initializer_list>
 #include <string>
@@ -27,7 +26,7 @@
 namespace plugin::igraphics
 {
 
-class IVSliderControl : public ISliderControlBase, public IVectorBase
+class IVSliderControl : public IVValueControl<ISliderControlBase>
 {
 public:
   IVSliderControl(const IRECT& bounds, int paramIdx = kNoParameter, const char* label = "",
@@ -41,40 +40,22 @@ public:
                   float handleSize = 8.f, float trackSize = 2.f, bool handleInTrack = false,
                   float handleOffsetX = 0.f, float handleOffsetY = 0.f);
 
-  void Draw(IGraphics& g) override;
   void DrawWidget(IGraphics& g) override;
   // The whole track in kSH and its filled part in kX1, lengthened by the handle size at each
   // end when the handle rides inside the track.
   virtual void DrawTrack(IGraphics& g, const IRECT& filledArea);
   virtual void DrawHandle(IGraphics& g, const IRECT& bounds);
 
-  // A press on an editable value text prompts for a value; anywhere else it starts a drag.
-  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
-  // Ends the drag and sends the value with the action once more.
-  void OnMouseUp(float x, float y, const IMouseMod& mod) override;
-  void OnMouseOver(float x, float y, const IMouseMod& mod) override;
-  void OnMouseOut() override;
   void OnResize() override;
-  void OnInit() override;
-  // The widget, and the value text when a value can be typed there.
-  bool IsHit(float x, float y) const override;
-  // Every slot; then the value text follows the parameter.
-  void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx) override;
 
-  bool ValueIsTypeable() const;
-  bool GetValueMouseOver() const { return mValueMouseOver; }
   // The filled part of the track and the handle for the current value.
   IRECT GetFilledArea() const;
   IRECT GetHandleBounds() const;
 
 protected:
   bool mHandleInTrack;
-  bool mValueMouseOver = false;
   float mHandleOffsetX;
   float mHandleOffsetY;
-
-private:
-  void Setup(const char* label, const IVStyle& style, bool valueIsEditable, float trackSize);
 };
 
 class IVTrackControlBase : public IControl, public IVectorBase

@@ -65,21 +65,8 @@ void IVTabSwitchControl::OnResize()
 {
   SetTargetRECT(MakeRects(mRECT));
   mButtonRects.clear();
-  const int n = mNumStates;
-  const IRECT& w = mWidgetBounds;
-  for (int i = 0; i < n; ++i)
-  {
-    if (mDirection == EDirection::kHorizontal)
-    {
-      const float bw = w.W() / static_cast<float>(n);
-      mButtonRects.emplace_back(w.L + i * bw, w.T, w.L + (i + 1) * bw, w.B);
-    }
-    else
-    {
-      const float bh = w.H() / static_cast<float>(n);
-      mButtonRects.emplace_back(w.L, w.T + i * bh, w.R, w.T + (i + 1) * bh);
-    }
-  }
+  for (int i = 0; i < mNumStates; ++i)
+    mButtonRects.push_back(mWidgetBounds.GetEqualPart(mDirection, i, mNumStates));
   SetDirty(false);
 }
 

@@ -76,33 +76,22 @@ void ITVCaptionControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 
 void ITVCaptionControl::Draw(IGraphics& g)
 {
-  if (const IParam* pParam = GetParam(0))
-  {
-    if (!mTexts.empty())
-    {
-      const double index = std::trunc(pParam->Value());
-      const bool known = index >= 0.0 && index < static_cast<double>(mTexts.size());
-      mStr.Set(known ? mTexts[static_cast<size_t>(index)].c_str() : "");
-    }
-    else
-    {
-      pParam->GetDisplay(mStr, true);
-    }
-    if (mShowParamLabel)
-    {
-      mStr.Append(" ");
-      mStr.Append(pParam->GetLabel());
-    }
-    ITextControl::Draw(g);
-  }
+  if (GetParam(0))
+    ICaptionControl::Draw(g);
+  else
+    DrawMarker(g);
+}
 
-  if (mTri.W() > 0.f)
+void ITVCaptionControl::GetValueText(const IParam& param, Util_String& str) const
+{
+  if (mTexts.empty())
   {
-    if (GetMouseIsOver())
-      g.FillTriangle(mTriangleMouseOverColor, mTri.L, mTri.T, mTri.R, mTri.T, mTri.MW(), mTri.B);
-    else
-      g.FillTriangle(mTriangleColor, mTri.L, mTri.T, mTri.R, mTri.T, mTri.MW(), mTri.B, &BLEND_50);
+    ICaptionControl::GetValueText(param, str);
+    return;
   }
+  const double index = std::trunc(param.Value());
+  const bool known = index >= 0.0 && index < static_cast<double>(mTexts.size());
+  str.Set(known ? mTexts[static_cast<size_t>(index)].c_str() : "");
 }
 
 } // namespace plugin::igraphics

@@ -71,6 +71,9 @@ public:
   int NTexts() const { return static_cast<int>(mTexts.size()); }
 
 protected:
+  // Its own text for the value when it has texts, else the parameter's display text.
+  void GetValueText(const IParam& param, Util_String& str) const override;
+
   IHoverFunction mHoverFunc;
   std::vector<std::string> mTexts;
 };

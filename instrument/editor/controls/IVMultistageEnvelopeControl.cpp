@@ -31,7 +31,8 @@ constexpr float kMinGridSpacing = 4.f;   // ... or a multiple, so lines stay thi
 constexpr float kMinLabelSpacing = 40.f; // points between time labels
 constexpr float kLabelHalfWidth = 20.f;
 constexpr float kLabelHalfHeight = 6.f;
-constexpr float kRowHeight = 14.f; // of the read-out's rows
+constexpr float kLabelMargin = 2.f; // kept clear between a label's text and a handle or the edge
+constexpr float kRowHeight = 14.f;  // of the read-out's rows
 const IBlend kGridBlend(EBlend::kDefault, 0.25f);
 const IBlend kMajorGridBlend(EBlend::kDefault, 0.5f);
 const IBlend kAreaBlend(EBlend::kDefault, 0.2f);
@@ -147,16 +148,24 @@ void IVMultistageEnvelopeControl::EditEnvelope(const std::function<void(Envelope
     });
 }
 
-bool IVMultistageEnvelopeControl::HitsPoint(int i, float x, float y) const
+bool IVMultistageEnvelopeControl::HandleIsDrawn(int i) const
 {
   if (i < 0 || i >= static_cast<int>(mCoords.size()))
     return false;
+  const float x = mCoords[static_cast<size_t>(i)].x;
+  return x >= mGraphRect.L && x <= mGraphRect.R;
+}
+
+IRECT IVMultistageEnvelopeControl::HandleRect(int i) const
+{
   const EnvCoord& p = mCoords[static_cast<size_t>(i)];
+  return IRECT(p.x - mHandleSize, p.y - mHandleSize, p.x + mHandleSize, p.y + mHandleSize);
+}
+
+bool IVMultistageEnvelopeControl::HitsPoint(int i, float x, float y) const
+{
   // Only a handle that is drawn can be caught.
-  if (p.x < mGraphRect.L || p.x > mGraphRect.R)
-    return false;
-  return IRECT(p.x - mHandleSize, p.y - mHandleSize, p.x + mHandleSize, p.y + mHandleSize)
-    .Contains(x, y);
+  return HandleIsDrawn(i) && HandleRect(i).Contains(x, y);
 }
 
 // ---- Pointer
@@ -358,15 +367,36 @@ void IVMultistageEnvelopeControl::DrawTimeGrid(IGraphics& g)
       continue;
     g.DrawLine(mFrameColor, x, gr.T, x, gr.B,
                k % (5 * lineStep) == 0 ? &kMajorGridBlend : &kGridBlend);
-    if (k % labelStep == 0 && x - kLabelHalfWidth > gr.L && x + kLabelHalfWidth < gr.R)
-    {
-      char label[24];
-      std::snprintf(label, sizeof(label), "%lims", k * 100);
-      g.DrawText(text, label,
-                 IRECT(x - kLabelHalfWidth, gr.MH() - kLabelHalfHeight, x + kLabelHalfWidth,
-                       gr.MH() + kLabelHalfHeight));
-    }
+    if (k % labelStep != 0 || x - kLabelHalfWidth <= gr.L || x + kLabelHalfWidth >= gr.R)
+      continue;
+    char label[24];
+    std::snprintf(label, sizeof(label), "%lims", k * 100);
+    // The text itself, centred on the line, neither runs past the graph's right edge nor into a
+    // handle: such a label is left out.
+    IRECT measured;
+    const float halfWidth = 0.5f * g.MeasureText(text, label, measured);
+    const IRECT inked(x - halfWidth, gr.MH() - kLabelHalfHeight, x + halfWidth,
+                      gr.MH() + kLabelHalfHeight);
+    if (inked.R + kLabelMargin >= gr.R || OverlapsDrawnHandle(inked.GetPadded(kLabelMargin)))
+      continue;
+    g.DrawText(text, label, IRECT(x - kLabelHalfWidth, inked.T, x + kLabelHalfWidth, inked.B));
   }
+}
+
+bool IVMultistageEnvelopeControl::OverlapsDrawnHandle(const IRECT& r) const
+{
+  for (int i = 0; i < static_cast<int>(mCoords.size()); ++i)
+  {
+    if (!HandleIsDrawn(i))
+      continue;
+    // The sustain point's dotted line runs from its handle down to the graph's bottom.
+    IRECT covered = HandleRect(i);
+    if (IsSustainPoint(i))
+      covered.B = std::max(covered.B, mGraphRect.B);
+    if (covered.Intersects(r))
+      return true;
+  }
+  return false;
 }
 
 void IVMultistageEnvelopeControl::DrawEnvelope(IGraphics& g)
@@ -428,8 +458,7 @@ void IVMultistageEnvelopeControl::DrawReadOut(IGraphics& g)
 
 void IVMultistageEnvelopeControl::DrawHandle(IGraphics& g, int i, const IColor& frame)
 {
-  const EnvCoord& p = mCoords[static_cast<size_t>(i)];
-  const IRECT square(p.x - mHandleSize, p.y - mHandleSize, p.x + mHandleSize, p.y + mHandleSize);
+  const IRECT square = HandleRect(i);
   g.FillRect(i == mSelected ? mLineColor : mBgColor, square, &mBlend);
   g.DrawRect(frame, square, &mBlend);
 }
@@ -438,22 +467,17 @@ void IVMultistageEnvelopeControl::DrawHandles(IGraphics& g)
 {
   const IRECT& gr = mGraphRect;
   const int n = NStages();
-  auto inView = [&](int i)
-  {
-    const float x = mCoords[static_cast<size_t>(i)].x;
-    return x >= gr.L && x <= gr.R;
-  };
   for (int i = 0; i <= n; ++i)
   {
-    if (!inView(i))
+    if (!HandleIsDrawn(i))
       continue;
-    const bool sustainPoint = mShown.mSustain && i == SustainPoint();
+    const bool sustainPoint = IsSustainPoint(i);
     const EnvCoord& p = mCoords[static_cast<size_t>(i)];
     if (sustainPoint)
       g.DrawDottedLine(mLineColor, p.x, p.y, p.x, gr.B, &mBlend, 1.f, 2.f);
     DrawHandle(g, i, sustainPoint ? mSustainColor : mLineColor);
   }
-  if (n >= 0 && inView(n))
+  if (HandleIsDrawn(n))
     DrawHandle(g, n, mLineColor);
 }
 

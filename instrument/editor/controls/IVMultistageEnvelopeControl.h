@@ -111,6 +111,7 @@ public:
 private:
   int NStages() const { return mShown.NumStages(); }
   int SustainPoint() const { return mShown.mReleaseStage; }
+  bool IsSustainPoint(int i) const { return mShown.mSustain && i == SustainPoint(); }
   // The view's width of the envelope: the last point's x less point 0's.
   float EnvelopeWidth() const;
   // Applies one change to the model's envelope and publishes it; the control's copy follows.
@@ -125,6 +126,11 @@ private:
   void DrawReadOut(IGraphics& g);
   void DrawHandles(IGraphics& g);
   void DrawHandle(IGraphics& g, int i, const IColor& frame);
+  // Point i's handle is drawn (and can be caught) only within the graph's width.
+  bool HandleIsDrawn(int i) const;
+  IRECT HandleRect(int i) const;
+  // Whether r meets a drawn handle (or the sustain point's line below its handle).
+  bool OverlapsDrawnHandle(const IRECT& r) const;
 
   SharedEnvelope* mEnvelope; // not owned: the sound model's
   EnvelopeParameter mShown;

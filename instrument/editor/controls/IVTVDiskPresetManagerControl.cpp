@@ -104,16 +104,8 @@ void IVTVDiskPresetManagerControl::SetupMenu(const DiskPresetDirectory& folder, 
 
 void IVTVDiskPresetManagerControl::CollectSortedItems(IPopupMenu* pMenu)
 {
-  if (!pMenu)
-    return;
-  for (int i = 0; i < pMenu->NItems(); ++i)
-  {
-    IPopupMenu::Item* pItem = pMenu->GetItem(i);
-    if (pItem->GetIsSubmenu())
-      CollectSortedItems(pItem->GetSubmenu());
-    else
-      mFlatItems.push_back(pItem);
-  }
+  if (pMenu)
+    pMenu->CollectLeafItems(mFlatItems);
 }
 
 const IPopupMenu::Item* IVTVDiskPresetManagerControl::GetFlatItem(int idx) const

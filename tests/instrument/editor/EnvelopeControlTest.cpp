@@ -86,9 +86,9 @@ TEST_F(EnvelopeFixture, PointsAndReadOutOfANewEditor)
     EXPECT_NEAR(P(i).x, xs[i], 1e-3f) << i;
     EXPECT_FLOAT_EQ(P(i).y, kB - kH * kLevels[i]) << i;
   }
-  // Time labels 40 points apart, none too near the graph's edges; point 1's level and time.
-  EXPECT_EQ(Drawn("DrawText"),
-            "200ms|400ms|600ms|800ms|1000ms|1200ms|1400ms|1600ms|1800ms|LEVEL|1.00|TIME| 100ms");
+  // Time labels 40 points apart, none too near the graph's edges nor over the handles of points
+  // 2 and 3 (on the labels' row, at level 0.5); point 1's level and time.
+  EXPECT_EQ(Drawn("DrawText"), "800ms|1000ms|1200ms|1400ms|1600ms|1800ms|LEVEL|1.00|TIME| 100ms");
 }
 
 TEST_F(EnvelopeFixture, DraggedPointsKeepTheirClamps)
@@ -162,9 +162,14 @@ TEST_F(EnvelopeFixture, ZoomScrollAndFitStayInBounds)
 
 TEST_F(EnvelopeFixture, SustainSwitchAndItsPoint)
 {
+  // The sustain point (3) raised off the labels' row: its dotted line keeps the 600 ms label
+  // out until sustain is off.
+  DragPoint(3, 0.f, -40.f);
+  EXPECT_EQ(Drawn("DrawText").substr(0, 6), "800ms|");
   const IRECT sustain = mControl->GetSustainRECT();
   Gesture(sustain.MW(), sustain.T + 13.f, {}); // the switch's top 14 points
   EXPECT_FALSE(Model().mSustain);
+  EXPECT_EQ(Drawn("DrawText").substr(0, 6), "600ms|");
   Gesture(sustain.MW(), sustain.T + 15.f, {}); // its lower part: nothing
   EXPECT_FALSE(Model().mSustain);
   Gesture(sustain.MW(), sustain.T + 1.f, {});

@@ -114,6 +114,10 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_TRUE(e.Tagged(11).IsHidden() && e.Tagged(20).IsHidden() && e.Tagged(37).IsHidden());
   EXPECT_FALSE(e.Tagged(49).IsHidden());
   EXPECT_TRUE(e.Tagged(50).IsHidden());
+  // No preset on disk: the unnamed sound shows the program's name.
+  EXPECT_STREQ(e.plug->GetPresetName(), "");
+  EXPECT_STREQ(e.editor->GetPresetBrowser()->GetNameButton()->GetStr(), "Init");
+  EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetName(), "Init");
 }
 
 TEST(EditorLayout, EveryControlDrivesItsParameterAndFollowsTheHost)

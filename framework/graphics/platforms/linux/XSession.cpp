@@ -230,15 +230,20 @@ void XSession::TakeFocus()
     SelectKeys(false);
 }
 
+void XSession::LetGoOfKeys()
+{
+  mFocusHeld = false;
+  if (mIC)
+    XUnsetICFocus(ToIC(mIC));
+  SelectKeys(false);
+}
+
 void XSession::ReleaseFocus()
 {
   if (!mFocusHeld)
     return;
-  mFocusHeld = false;
   QuietXErrors quiet(mDisplay);
-  if (mIC)
-    XUnsetICFocus(ToIC(mIC));
-  SelectKeys(false);
+  LetGoOfKeys();
   Window current = None;
   int revert = 0;
   XGetInputFocus(mDisplay, &current, &revert);
@@ -263,11 +268,8 @@ void XSession::OnFocusOut(const _XEvent& event)
   if (!mFocusHeld || e.window != mWindow || e.mode != NotifyNormal || e.detail == NotifyInferior ||
       e.detail == NotifyPointer)
     return;
-  mFocusHeld = false;
   QuietXErrors quiet(mDisplay);
-  if (mIC)
-    XUnsetICFocus(ToIC(mIC));
-  SelectKeys(false);
+  LetGoOfKeys();
 }
 
 // ---- Clipboard

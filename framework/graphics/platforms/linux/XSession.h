@@ -61,6 +61,9 @@ public:
 private:
   void OpenInputContext();
   void SelectKeys(bool keys);
+  // The focus is no longer held: the input method loses it and key events are no longer
+  // selected. Called under a QuietXErrors guard.
+  void LetGoOfKeys();
   void Serve(const _XEvent& request);
   bool WaitForSelection(_XEvent& reply);
 
