@@ -125,7 +125,7 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_TRUE(e.Tagged(50).IsHidden());
 }
 
-TEST(EditorLayout, EveryControlDrivesItsParameterAndFollowsTheHost)
+TEST(EditorLayout, EveryControlDrivesItsParameterShowsItOnHoverAndFollowsTheHost)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open);
@@ -135,6 +135,12 @@ TEST(EditorLayout, EveryControlDrivesItsParameterAndFollowsTheHost)
     const int p = control.GetParamIdx();
     if (p < 0)
       continue;
+    if (!control.IsHidden()) // the pointer over it shows its parameter in the preset display
+    {
+      e.g->OnMouseOver(control.GetRECT().MW(), control.GetRECT().MH(), IMouseMod());
+      EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), e.plug->GetParam(p)->GetName())
+        << "control " << i;
+    }
     const double target = e.plug->GetParam(p)->GetNormalized() < 0.5 ? 1.0 : 0.0;
     control.SetValue(target);
     control.SetDirty(true);
@@ -310,8 +316,7 @@ void LayoutStates(IGraphics& g, TestDelegate& delegate)
   for (const auto& [idx, value] :
        {std::pair{10, 2.0}, {12, 90.0}, {19, 440.0}, {20, 120.0}, {26, 0.5}, {28, 60.0}, {45, 2.0}})
     delegate.GetParam(idx)->Set(value);
-  g.AttachPanelBackground(IPattern::CreateLinearGradient(
-    0.f, 0.f, 0.f, 190.f, {{Pelmora::ColorBackground2, 0.f}, {Pelmora::ColorBackground1, 1.f}}));
+  g.AttachPanelBackground(IPattern(Pelmora::ColorBackground1));
   g.AttachControl(new IFrameLabelControl(IRECT(12, 12, 491, 178), "OPERATOR",
                                          Pelmora::TextFrameLabel, 21.f, Pelmora::ColorFrame,
                                          Pelmora::ColorFrameBg));
@@ -437,7 +442,7 @@ TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
   ContactSheet::Fonts fonts;
   for (const PelmoraTheme::FontFile& font : Pelmora::kFonts)
     fonts.emplace_back(font.name, font.file);
-  ContactSheet sheet("editor-contact-sheet.png", 1011, 190, Pelmora::ColorFrameBg, fonts,
+  ContactSheet sheet("editor-contact-sheet.png", 1011, 190, Pelmora::ColorBackground1, fonts,
                      kNumParams);
   for (float scale : {1.f, 2.f})
   {
