@@ -7,7 +7,6 @@
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/editor/PelmoraEditor.h"
-#include "tests/framework/graphics/GraphicsTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -338,38 +337,6 @@ TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
   plug->GetUI()->AttachControl(new ReadsTheInstrumentWhenRemoved(*plug, reads));
   plug.reset();
   EXPECT_EQ(reads, 1);
-}
-
-namespace
-{
-
-// Records the hover reports it gets.
-class HoverProbe : public plugin::igraphics::test::TestControl
-{
-public:
-  using TestControl::TestControl;
-  void OnMouseOver(float x, float y, const plugin::igraphics::IMouseMod& mod) override
-  {
-    mHovers.push_back(std::to_string(static_cast<int>(x)) + " " +
-                      std::to_string(static_cast<int>(y)));
-    TestControl::OnMouseOver(x, y, mod);
-  }
-  std::vector<std::string> mHovers;
-};
-
-} // namespace
-
-TEST_F(PelmoraClass, EditorLayoutTurnsHoverReportsOn)
-{
-  // The preset display shows the parameter under the pointer: hover must reach the controls.
-  using namespace plugin::igraphics;
-  test::RecordingGraphics g(mPlug, 1011, 601);
-  mPlug.mLayoutFunc(&g);
-  auto* pProbe = new HoverProbe(IRECT(100, 100, 150, 150), 3);
-  g.AttachControl(pProbe);
-  EXPECT_TRUE(g.OnMouseOver(120, 130, IMouseMod()));
-  EXPECT_EQ(pProbe->mHovers, std::vector<std::string>{"120 130"});
-  EXPECT_TRUE(pProbe->GetMouseIsOver());
 }
 
 // ---- Actions of the editor that need the platform: the editor opened headless, with no dialog

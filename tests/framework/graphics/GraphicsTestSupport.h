@@ -491,13 +491,13 @@ inline void ExpectRect(const IRECT& actual, const IRECT& expected)
   EXPECT_FLOAT_EQ(actual.B, expected.B);
 }
 
-// A control test on the recording back end: a delegate, its context (Graphics, a recording one),
-// and the pointer as a platform drives it.
-template <class Graphics = RecordingGraphics>
+// A control test on the recording back end: a delegate (of NParams parameters), its context
+// (Graphics, a recording one, W x H), and the pointer as a platform drives it.
+template <class Graphics = RecordingGraphics, int NParams = 8, int W = 400, int H = 300>
 struct RecordingTest : ::testing::Test
 {
-  TestDelegate delegate;
-  Graphics g{delegate};
+  TestDelegate delegate{NParams};
+  Graphics g{delegate, W, H};
 
   template <class T>
   T* Attach(T* pControl)

@@ -75,12 +75,12 @@ public:
   }
 };
 
-struct EditorControlsTest : ::testing::Test
+// The editor's size; the instrument's parameters as it declares them, and a spare one; hover
+// reports recorded.
+struct EditorControlsTest : RecordingTest<ShapeGraphics, kNumParams + 1, 1011, 601>
 {
   static constexpr int kSpare = kNumParams;
 
-  TestDelegate delegate{kNumParams + 1};
-  ShapeGraphics g{delegate, 1011, 601};
   std::vector<int> hovered;
   std::function<void(int)> hover = [this](int paramIdx)
   {
@@ -98,7 +98,7 @@ struct EditorControlsTest : ::testing::Test
   template <class T>
   T* Attach(T* pControl)
   {
-    g.AttachControl(pControl);
+    RecordingTest::Attach(pControl);
     if (const IParam* pParam = pControl->GetParam())
       pControl->SetValueFromDelegate(pParam->GetNormalized());
     return pControl;
@@ -111,17 +111,8 @@ struct EditorControlsTest : ::testing::Test
     control.SetValueFromDelegate(pParam->GetNormalized());
   }
   double ParamValue(int paramIdx) { return delegate.GetParam(paramIdx)->Value(); }
-  std::vector<std::string> Drawn(IControl& control)
-  {
-    g.mLog.clear();
-    control.Draw(g);
-    return g.mLog;
-  }
-  void Click(float x, float y, IMouseMod mod = IMouseMod(true))
-  {
-    g.OnMouseDown({Point(x, y, mod)});
-    g.OnMouseUp({Point(x, y, mod)});
-  }
+  // One drag event of the press under way, dY points down.
+  using RecordingTest::Drag;
   void Drag(float y, float dY, IMouseMod mod = IMouseMod(true))
   {
     g.OnMouseDrag({Point(0.f, y, mod, 0.f, dY)});

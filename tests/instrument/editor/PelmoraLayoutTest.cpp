@@ -4,12 +4,21 @@
 
 #include "instrument/Pelmora.h"
 #include "instrument/editor/PelmoraEditor.h"
+#include "instrument/editor/controls/IPictureSelectorControls.h"
+#include "instrument/editor/controls/ITVCaptionControl.h"
+#include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVMultistageEnvelopeControl.h"
+#include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 #include "instrument/editor/controls/IVTVKeyboardControl.h"
+#include "instrument/editor/controls/IVTVKnobControl.h"
+#include "instrument/editor/controls/IValueMouseDragControl.h"
+#include "instrument/editor/controls/IWheelControl.h"
+#include "tests/framework/graphics/platforms/linux/ContactSheet.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <string>
 
@@ -120,7 +129,7 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetName(), "Init");
 }
 
-TEST(EditorLayout, EveryControlDrivesItsParameterAndFollowsTheHost)
+TEST(EditorLayout, EveryControlDrivesItsParameterShowsItOnHoverAndFollowsTheHost)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open);
@@ -130,6 +139,12 @@ TEST(EditorLayout, EveryControlDrivesItsParameterAndFollowsTheHost)
     const int p = control.GetParamIdx();
     if (p < 0)
       continue;
+    if (!control.IsHidden()) // the pointer over it shows its parameter in the preset display
+    {
+      e.g->OnMouseOver(control.GetRECT().MW(), control.GetRECT().MH(), IMouseMod());
+      EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), e.plug->GetParam(p)->GetName())
+        << "control " << i;
+    }
     const double target = e.plug->GetParam(p)->GetNormalized() < 0.5 ? 1.0 : 0.0;
     control.SetValue(target);
     control.SetDirty(true);
@@ -242,25 +257,18 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
   EXPECT_EQ(e.plug->GetUI()->GetControlWithTag(38)->GetValue(), 1.0);
 }
 
-TEST(EditorLayout, ThePresetBrowserMirrorsTheFolderTreeAndLoadsAChoice)
+TEST(EditorLayout, ThePresetBrowserLoadsAChoiceFromTheSupportFolder)
 {
   {
-    for (const char* folder : {"Lead", "Bass", "Empty/Inner"})
-      testsupport::TempDir::RunQuietly("mkdir -p '" + SupportPath("Presets/") + folder + "'");
+    testsupport::TempDir::RunQuietly("mkdir -p '" + SupportPath("Presets/Lead") + "'");
     Pelmora maker(plugin::Vst2InstanceInfo(QuietHost));
     maker.GetParam(kParamGain)->Set(-6.0);
     ASSERT_TRUE(maker.SavePreset(SupportPath("Presets/Lead/Bright.preset").c_str()));
-    maker.GetParam(kParamGain)->Set(0.0);
-    ASSERT_TRUE(maker.SavePreset(SupportPath("Presets/Bass/Deep.preset").c_str()));
   }
   OpenEditor e;
   ASSERT_TRUE(e.open);
   IVTVDiskPresetManagerControl& browser = *e.editor->GetPresetBrowser();
-  IPopupMenu& menu = browser.GetMenu();
-  ASSERT_EQ(menu.NItems(), 2); // "Empty" holds no preset
-  EXPECT_STREQ(menu.GetItem(0)->GetText(), "Bass");
-  EXPECT_STREQ(menu.GetItem(1)->GetText(), "Lead");
-  IPopupMenu& lead = *menu.GetItem(1)->GetSubmenu();
+  IPopupMenu& lead = *browser.GetMenu().GetItem(0)->GetSubmenu();
   EXPECT_STREQ(lead.GetItem(0)->GetText(), "Bright");
   lead.SetChosenItemIdx(0);
   browser.OnPopupMenuSelection(&lead, 0);
@@ -283,4 +291,214 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
       dirty.insert(e.g->GetControl(i));
   EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(42), e.editor->GetParamDisplay()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
+}
+
+// ---- The contact sheet (editor-contact-sheet.png in the test's build folder): per scale, the
+// whole editor with a varied sound, then the states the editor does not show at once.
+
+namespace
+{
+
+using namespace plugin::igraphics::test;
+using plugin::IMidiMsg;
+using plugin::IParam;
+
+// Parameter values shown (in each parameter's own units): the mod matrix's slots send the LFO
+// to operator A's level, the envelope to the cutoff and the wheel to the FM amount.
+const std::pair<int, double> kValues[] = {
+  {0, 2},  {2, 1.5}, {3, 12.5}, {4, 45}, {6, 70},  {7, 80},   {32, 3}, {33, 35}, {34, 60},
+  {35, 3}, {36, 60}, {37, 25},  {39, 4}, {41, 5},  {44, 20},  {45, 2}, {46, 1},  {47, 30},
+  {48, 1}, {49, 11}, {50, 40},  {51, 3}, {52, 10}, {53, -25}, {57, 1}, {59, 2},  {62, 20}};
+
+// Other operators' knobs and fields (B disabled, C hovered, D with its label on top), operator
+// C's tab selected, a hovered caption, a message in the preset display, and the wheels at the
+// bottom, the middle and the top in both looks.
+void LayoutStates(IGraphics& g, TestDelegate& delegate)
+{
+  for (int i = 0; i < kNumParams; ++i)
+    InitParamFromSpec(*delegate.GetParam(i), i);
+  for (const auto& [idx, value] :
+       {std::pair{10, 2.0}, {12, 90.0}, {19, 440.0}, {20, 120.0}, {26, 0.5}, {28, 60.0}, {45, 2.0}})
+    delegate.GetParam(idx)->Set(value);
+  g.AttachPanelBackground(IPattern(Pelmora::ColorBackground1));
+  g.AttachControl(new IFrameLabelControl(IRECT(12, 12, 491, 178), "OPERATOR",
+                                         Pelmora::TextFrameLabel, 21.f, Pelmora::ColorFrame,
+                                         Pelmora::ColorFrameBg));
+  auto* pStrip = new ITabStripControl2(IRECT(12, 12, 491, 33));
+  for (int op = 0; op < 4; ++op)
+  {
+    const float x = 382.f + 27.f * static_cast<float>(op);
+    const ISVG on = g.LoadSVG(pelmora::pictures::TabPicture(op, true).Name());
+    const ISVG off = g.LoadSVG(pelmora::pictures::TabPicture(op, false).Name());
+    EXPECT_TRUE(on.IsValid() && off.IsValid()) << "tab pictures of operator " << op;
+    pStrip->AddTab(new ITabPanel(Pelmora::ColorFrameBg, IRECT(12, 33, 491, 33)), on, off,
+                   IRECT(x, 13, x + 26, 40));
+  }
+  pStrip->SelectTab(2);
+  g.AttachControl(pStrip);
+  const IVStyle* knobStyles[] = {&Pelmora::StyleKnobRegularB, &Pelmora::StyleKnobRegularC,
+                                 &Pelmora::StyleKnobRegularD};
+  const IVStyle* fieldStyles[] = {&Pelmora::StyleMouseDragFloatB, &Pelmora::StyleMouseDragFloatC,
+                                  &Pelmora::StyleMouseDragFloatD};
+  for (int i = 0; i < 3; ++i)
+  {
+    const float x = 20.f + 75.f * static_cast<float>(i), kx = 250.f + 62.f * static_cast<float>(i);
+    g.AttachControl(new IFloatValueMouseDragControl(
+      IRECT(x, 60, x + 67, 99), 20.f, i == 1 ? "OFFSET" : "RATIO", i == 2 ? 26 : 10 + 9 * i,
+      Pelmora::ColorLabelBackground, Pelmora::ColorValueBackground, 2.f, true, true, 9.f,
+      *fieldStyles[i], nullptr, EDirection::kVertical, 100.0, 2 + 2 * (i % 2), 4 - 2 * (i % 2)));
+    auto* pKnob =
+      new IVTVKnobControl(IRECT(kx, 60, kx + 54, 131), 22.f, 20.f, 20.f, 4.f, 12 + 8 * i,
+                          i == 0   ? "DISABLED"
+                          : i == 1 ? "HOVER"
+                                   : "TOP",
+                          *knobStyles[i], nullptr, kKnobStyleFromAnchor, false, false, i == 2,
+                          -135.f, 135.f, -135.f, EDirection::kVertical, 0, 4.0, 3.f, true);
+    g.AttachControl(pKnob);
+    pKnob->SetDisabled(i == 0);
+    if (i == 1)
+      pKnob->OnMouseOver(kx + 27, 90, IMouseMod());
+  }
+  g.AttachControl(new ITVCaptionControl(IRECT(20, 140, 104, 160), 45, nullptr, Pelmora::TextLabel,
+                                        Pelmora::ColorValueBackground, true, {},
+                                        Pelmora::ColorLabelForeground, COLOR_WHITE))
+    ->OnMouseOver(60, 150, IMouseMod());
+  auto* pDisplay = new IParamDisplayControl(
+    IRECT(503, 12, 780, 165), kNoParameter, Pelmora::TextDisplayPreset,
+    Pelmora::TextDisplayPresetCategory, Pelmora::TextDisplayLabel, Pelmora::TextDisplayValue,
+    "Init", "Init", "", "", Pelmora::ColorFrame, Pelmora::ColorFrameBg, 8.f);
+  pDisplay->ShowMessage("The manual \"Pelmora Manual.pdf\" is not in the support folder.");
+  g.AttachControl(pDisplay);
+  for (int i = 0; i < 6; ++i)
+  {
+    const float x = 800.f + 32.f * static_cast<float>(i);
+    const IRECT r(x, 40, x + 20, 127);
+    IWheelControl* pWheel =
+      i < 3 ? new IVTVWheelControl(r, 1) : new IWheelControl(r.GetPadded(8.f), 1);
+    pWheel->SetValue(0.5 * (i % 3));
+    g.AttachControl(pWheel);
+  }
+  g.ForStandardControlsFunc(
+    [](IControl& control)
+    {
+      if (const IParam* pParam = control.GetParam())
+        control.SetValueFromDelegate(pParam->GetNormalized());
+    });
+}
+
+// The colour top shows at its alpha over below.
+IColor Over(IColor top, int alpha, const IColor& below)
+{
+  const float a = static_cast<float>(alpha) / 255.f;
+  auto mix = [a](int t, int b)
+  {
+    return static_cast<int>(std::lround(a * t + (1.f - a) * b));
+  };
+  return IColor(255, mix(top.R, below.R), mix(top.G, below.G), mix(top.B, below.B));
+}
+
+// A few pixels of the whole editor, in points: the tracks, pictures, digits and lines in their
+// colours, the keys, the envelope's read-out and area, the frames, the browser and the display.
+void ExpectEditorPixels(ContactSheet& sheet, OpenEditor& e)
+{
+  using Envelope = IVMultistageEnvelopeControl;
+  // The phase knob's track, halfway from the anchor to its value (45 of 0..180).
+  const IRECT& w =
+    static_cast<IVTVKnobControl&>(e.Tagged(OperatorControlTag(0, kOpPhase))).GetWidgetBounds();
+  const float angle = -101.25f * 3.14159265f / 180.f, radius = 0.72f * 27.f + 3.f;
+  const float x = w.MW() + radius * std::sin(angle), y = w.MH() - radius * std::cos(angle);
+  EXPECT_TRUE(sheet.Finds(IRECT(x - 1, y - 1, x + 1, y + 1), Pelmora::ColorA, 30)) << "phase";
+  const auto& waves = static_cast<IDropdownPanelControl&>(e.Tagged(2));
+  EXPECT_TRUE(sheet.Finds(waves.GetPictureBounds(), Pelmora::ColorPanel, 40, true)) << "wave";
+  const auto& ratio = static_cast<IFloatValueMouseDragControl&>(e.Tagged(13));
+  EXPECT_TRUE(sheet.Finds(ratio.GetValueBoxBounds(), Pelmora::ColorA, 30)) << "digits";
+  EXPECT_TRUE(sheet.Finds(e.Tagged(kTagWaveformPreview).GetRECT(), Pelmora::ColorPrimary, 30));
+
+  // Keys: a white key, a white key held from the host, the lip at the bottom of a black key.
+  const auto& keys = static_cast<IVTVKeyboardControl&>(e.Tagged(57));
+  const float white = keys.GetWhiteKeyWidth(), low = keys.GetRECT().B - 6.f;
+  sheet.Expect(keys.GetKeyLeft(2) + 0.5f * white, low, Pelmora::ColorKeyWhite, "white key");
+  sheet.Expect(keys.GetKeyLeft(48 - 36) + 0.5f * white, low,
+               Over(Pelmora::ColorPrimary, 150, Pelmora::ColorKeyWhite), "held key", 3);
+  sheet.Expect(keys.GetKeyLeft(1) + 0.5f * keys.GetBlackKeyWidth(), keys.GetBlackKeyBottom() - 3.5f,
+               COLOR_BLACK, "black key's lip");
+
+  // Operator A's envelope: the read-out's value background, and the area under the sustain
+  // stage (the line colour at 20 % over the background) between grid lines.
+  const auto& envelope = static_cast<const Envelope&>(e.Tagged(EnvelopeEditorTag(kEnvelopeOpA)));
+  const IRECT graph = envelope.GetGraphRECT();
+  sheet.Expect(graph.R + 4.f, graph.T + 17.f, Envelope::DEFAULT_VAL_BG_COLOR, "value");
+  const float unit = 100.f * envelope.GetTimeScale(), x2 = envelope.GetCoords()[2].x;
+  sheet.Expect(graph.L + (std::floor((x2 - graph.L) / unit) + 1.5f) * unit,
+               graph.T + 2.5f * std::trunc(0.25f * graph.H()),
+               Over(Pelmora::ColorA, 51, Envelope::DEFAULT_BG_COLOR), "area", 3);
+
+  sheet.Expect(30.f, 345.f, Pelmora::ColorFrame, "title bar");
+  sheet.Expect(698.f, 510.f, Pelmora::ColorFrameBg, "frame without a title bar");
+  sheet.Expect(500.f, 5.f, Pelmora::ColorPresetBrowser, "browser");
+  sheet.Expect(722.2f, 485.f, Pelmora::ColorFrame, "outline of the display");
+}
+
+} // namespace
+
+TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
+{
+  ContactSheet::Fonts fonts;
+  for (const PelmoraTheme::FontFile& font : Pelmora::kFonts)
+    fonts.emplace_back(font.name, font.file);
+  ContactSheet sheet("editor-contact-sheet.png", 1011, 190, Pelmora::ColorBackground1, fonts,
+                     kNumParams);
+  for (float scale : {1.f, 2.f})
+  {
+    OpenEditor e;
+    ASSERT_TRUE(e.open) << "no headless OpenGL context";
+    for (const auto& [idx, value] : kValues)
+    {
+      e.plug->GetParam(idx)->Set(value);
+      e.plug->OnParamChange(idx, plugin::kHost, -1);
+      e.plug->SendParameterValueFromDelegate(idx, value, false);
+    }
+    // Operator A's envelope with point 2 selected; the modulation envelope zoomed in, sustain off.
+    e.plug->GetGlobalParams()
+      .GetEnvelope(kEnvelopeOpA)
+      ->Edit(
+        [](EnvelopeParameter& envelope)
+        {
+          envelope.InitStages(5);
+          const float levels[6] = {0.f, 1.f, 0.62f, 0.62f, 0.f, 0.f};
+          const float ms[5] = {12.f, 180.f, 260.f, 420.f, 150.f};
+          for (int k = 0; k < 5; ++k)
+            envelope.SetStage(k, levels[k], levels[k + 1], ms[k]);
+        });
+    e.plug->GetGlobalParams()
+      .GetEnvelope(kEnvelopeMod)
+      ->Edit([](EnvelopeParameter& envelope) { envelope.mSustain = false; });
+    e.plug->UpdateEnvelopeControls({kEnvelopeOpA, kEnvelopeMod});
+    auto& opA = static_cast<IVMultistageEnvelopeControl&>(e.Tagged(EnvelopeEditorTag(0)));
+    opA.FitToView();
+    const auto p2 = opA.GetCoords()[2];
+    e.g->OnMouseDown({IMouseInfo{p2.x, p2.y, 0.f, 0.f, IMouseMod(false, true)}});
+    e.g->OnMouseUp({IMouseInfo{p2.x, p2.y, 0.f, 0.f, IMouseMod(false, true)}});
+    e.g->OnMouseWheel(600.f, 250.f, IMouseMod(), 20.f);
+    // A chord held from the host; the wheels moved; a long name, and the cutoff knob hovered.
+    for (int note : {48, 52, 55, 61, 70})
+      e.Tagged(57).OnMidi(IMidiMsg(0, 0x90, static_cast<uint8_t>(note), 100));
+    e.Tagged(kTagModWheel).SetValue(0.3);
+    e.editor->GetParamDisplay()->SetPreset("A Very Long Evolving Pad Name", "Pads");
+    e.g->OnMouseOver(815, 100, IMouseMod());
+
+    auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+    ui.SetScreenScale(scale);
+    Image frame;
+    ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(frame.rgba, frame.w, frame.h));
+    sheet.Add(scale, std::move(frame));
+    ExpectEditorPixels(sheet, e);
+    for (const PelmoraTheme::FontFile& font : Pelmora::kFonts)
+      EXPECT_TRUE(e.g->LoadFont(font.name, font.file)) << font.file;
+
+    ASSERT_TRUE(sheet.Render(scale, LayoutStates)) << "no headless OpenGL context";
+    sheet.Expect(438.f, 30.f, Pelmora::ColorC, "selected tab C");
+    sheet.Expect(385.f, 15.f, IColor(255, 25, 25, 25), "unselected tab A");
+  }
+  EXPECT_TRUE(sheet.Write());
 }

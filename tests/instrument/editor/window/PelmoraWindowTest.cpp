@@ -3,77 +3,25 @@
 // user would: a tab switched, a knob turned, the main menu opened and a UI size picked, a key of
 // the on-screen keyboard played; then closed.
 
+#include "tests/framework/graphics/platforms/linux/window/HostWindowTest.h"
 #include "tests/support/TestSupport.h"
-#include "tools/VstHost.h"
 
-#include <gtest/gtest.h>
-// After gtest: Xlib's macros (None, Bool, ...) would break its headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <string>
-#include <thread>
 #include <vector>
-
-#include <dlfcn.h>
 
 namespace
 {
 
 testsupport::TempHome sHome; // the plug-in's settings and presets stay in a temporary folder
 
-// The GL stack stays loaded to the end of the process, as in a host that draws with GL itself.
-const bool kGLKept = []
-{
-  for (const char* lib :
-       {"libGLdispatch.so.0", "libGLX.so.0", "libGL.so.1", "libOpenGL.so.0", "libEGL.so.1",
-        "libGLX_mesa.so.0", "libEGL_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-    dlopen(lib, RTLD_LAZY | RTLD_GLOBAL | RTLD_NODELETE);
-  return true;
-}();
-
 constexpr int kParamOpALevel = 7;
 constexpr int kParamOpBLevel = 15;
 
-class PelmoraWindowTest : public ::testing::Test
+class PelmoraWindowTest : public plugin::test::HostWindowTest
 {
 protected:
-  void SetUp() override
-  {
-    mDisplay = XOpenDisplay(nullptr);
-    if (!mDisplay)
-      GTEST_SKIP() << "no X display (run under xvfb-run)";
-    std::string error;
-    ASSERT_TRUE(mModule.Load(PELMORA_INSTRUMENT_PLUGIN, error)) << error;
-    ASSERT_TRUE(mPlugin.Create(mModule.Entry()));
-    mPlugin.Start();
-  }
+  PelmoraWindowTest() : HostWindowTest(PELMORA_INSTRUMENT_PLUGIN) {}
 
-  void TearDown() override
-  {
-    if (mPlugin.Effect())
-      mPlugin.Close();
-    if (mDisplay)
-      XCloseDisplay(mDisplay);
-  }
-
-  // Idle calls as a host makes them, a frame period apart.
-  void Idle(int count = 6)
-  {
-    for (int i = 0; i < count; ++i)
-    {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      mPlugin.Dispatch(kVst2EffEditIdle);
-    }
-  }
-
-  static void Xdo(const std::string& args)
-  {
-    ASSERT_EQ(std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
-  }
   static std::string At(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
 
   // Which rows y0..y1 of the window have most of their pixels from x0 to x1 near the colour
@@ -128,29 +76,12 @@ protected:
     return centres;
   }
 
-  int Count(int opcode, int index)
-  {
-    int n = 0;
-    for (const host::HostCall& call : mPlugin.Calls())
-      n += call.opcode == opcode && call.index == index;
-    return n;
-  }
-  float Param(int idx) { return mPlugin.Effect()->getParameter(mPlugin.Effect(), idx); }
-
-  Display* mDisplay = nullptr;
   Window mParent = 0;
-  host::PluginModule mModule;
-  host::HostedPlugin mPlugin;
 };
 
 TEST_F(PelmoraWindowTest, ATabAKnobAUISizeAndAKeyWithRealXInput)
 {
-  mParent =
-    XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 1011, 601, 0, 0, 0x808080);
-  XMapWindow(mDisplay, mParent);
-  XSync(mDisplay, False);
-  ASSERT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(mParent)), 1);
-  Idle();
+  mParent = OpenEditor();
 
   // Tab B, then B's level knob dragged up: one gesture of B's level, A's untouched.
   Xdo("mousemove 422 52 click 1");
@@ -168,9 +99,9 @@ TEST_F(PelmoraWindowTest, ATabAKnobAUISizeAndAKeyWithRealXInput)
   Idle();
   EXPECT_GT(Param(kParamOpBLevel), 0.05f);
   EXPECT_EQ(Param(kParamOpALevel), levelA);
-  EXPECT_EQ(Count(kVst2HostBeginEdit, kParamOpBLevel), 1);
-  EXPECT_EQ(Count(kVst2HostEndEdit, kParamOpBLevel), 1);
-  EXPECT_GE(Count(kVst2HostAutomate, kParamOpBLevel), 1);
+  EXPECT_EQ(CountFor(kVst2HostBeginEdit, kParamOpBLevel), 1);
+  EXPECT_EQ(CountFor(kVst2HostEndEdit, kParamOpBLevel), 1);
+  EXPECT_GE(CountFor(kVst2HostAutomate, kParamOpBLevel), 1);
 
   // The cog opens the main menu; "UI Size" is its third row; "125%" the fifth of its submenu,
   // which opens beside it.
@@ -214,9 +145,7 @@ TEST_F(PelmoraWindowTest, ATabAKnobAUISizeAndAKeyWithRealXInput)
   Idle();
   EXPECT_GT(energy, 1e-3) << "no note reached the output";
 
-  EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
-  XDestroyWindow(mDisplay, mParent);
-  XSync(mDisplay, False);
+  CloseEditor(mParent);
 }
 
 } // namespace

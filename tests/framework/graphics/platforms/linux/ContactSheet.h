@@ -53,12 +53,7 @@ public:
   }
 
   // Renders the editor last opened; the frame joins its scale's row.
-  const Image& Render()
-  {
-    auto& row = mRows[mScale == 1.f ? 0 : 1];
-    row.push_back(mEditor->Render());
-    return row.back();
-  }
+  const Image& Render() { return Add(mScale, mEditor->Render()); }
 
   // Opens and renders; false when no headless context can be had.
   bool Render(float scale, Layout layout, int w = 0, int h = 0)
@@ -69,14 +64,23 @@ public:
     return true;
   }
 
+  // A frame rendered elsewhere (a whole plug-in's editor) joins the scale's row.
+  const Image& Add(float scale, Image frame)
+  {
+    mScale = scale;
+    auto& row = mRows[mScale == 1.f ? 0 : 1];
+    row.push_back(std::move(frame));
+    return row.back();
+  }
+
   HeadlessEditor& Editor() { return *mEditor; }
   const Image& Frame() const { return mRows[mScale == 1.f ? 0 : 1].back(); }
 
   // Expects the pixel at (x, y) in points of the last frame.
   void Expect(float x, float y, const IColor& expected, const char* what, int tolerance = 2)
   {
-    mEditor->Expect(Frame(), static_cast<int>(x * mScale), static_cast<int>(y * mScale), expected,
-                    what, tolerance);
+    HeadlessEditor::Expect(Frame(), static_cast<int>(x * mScale), static_cast<int>(y * mScale),
+                           expected, what, tolerance);
   }
 
   // Whether some pixel of r (in points) of the last frame is within the tolerance of the colour

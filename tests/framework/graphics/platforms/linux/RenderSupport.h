@@ -149,8 +149,8 @@ public:
   }
 
   // Expects the pixel at (x, y) in pixels; writes the frame to a PNG on failure.
-  void Expect(const Image& image, int x, int y, const IColor& expected, const char* what,
-              int tolerance = 2)
+  static void Expect(const Image& image, int x, int y, const IColor& expected, const char* what,
+                     int tolerance = 2)
   {
     ASSERT_TRUE(x >= 0 && y >= 0 && x < image.w && y < image.h) << what;
     const IColor got = image.At(x, y);

@@ -7,22 +7,13 @@
 // size asks the host for the new window size, and the window and frame buffer follow.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
-#include "tools/VstHost.h"
+// After the plug-in's headers: Xlib's macros (None, Bool, ...) would break them.
+#include "tests/framework/graphics/platforms/linux/window/HostWindowTest.h"
 
-#include <gtest/gtest.h>
-// After gtest: Xlib's macros (None, Bool, ...) would break its headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <future>
-#include <string>
-#include <thread>
-
-#include <dlfcn.h>
 
 namespace
 {
@@ -30,58 +21,10 @@ namespace
 using plugin::igraphics::IColor;
 using plugin::igraphics::IRECT;
 
-// The GL stack stays loaded to the end of the process, as in a host that draws with GL itself
-// (the plug-in is loaded and unloaded by each test), and so that a leak report names Mesa's
-// driver: the suppressions of sanitizer builds tell its leaks from the plug-in's.
-const bool kGLKept = []
-{
-  for (const char* lib :
-       {"libGLdispatch.so.0", "libGLX.so.0", "libGL.so.1", "libOpenGL.so.0", "libEGL.so.1",
-        "libGLX_mesa.so.0", "libEGL_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-    dlopen(lib, RTLD_LAZY | RTLD_GLOBAL | RTLD_NODELETE);
-  return true;
-}();
-
-class EditorWindowTest : public ::testing::Test
+class EditorWindowTest : public plugin::test::HostWindowTest
 {
 protected:
-  void SetUp() override
-  {
-    mDisplay = XOpenDisplay(nullptr);
-    if (!mDisplay)
-      GTEST_SKIP() << "no X display (run under xvfb-run)";
-    std::string error;
-    ASSERT_TRUE(mModule.Load(PELMORA_TEST_PLUGIN, error)) << error;
-    ASSERT_TRUE(mPlugin.Create(mModule.Entry()));
-    mPlugin.Start();
-  }
-
-  void TearDown() override
-  {
-    if (mPlugin.Effect())
-      mPlugin.Close();
-    if (mDisplay)
-      XCloseDisplay(mDisplay);
-  }
-
-  Window MakeParent()
-  {
-    const Window parent =
-      XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 1011, 601, 0, 0, 0x808080);
-    XMapWindow(mDisplay, parent);
-    XSync(mDisplay, False);
-    return parent;
-  }
-
-  // Idle calls as a host makes them, a frame period apart.
-  void Idle(int count = 6)
-  {
-    for (int i = 0; i < count; ++i)
-    {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      mPlugin.Dispatch(kVst2EffEditIdle);
-    }
-  }
+  EditorWindowTest() : HostWindowTest(PELMORA_TEST_PLUGIN) {}
 
   IColor PixelOf(Window window, int x, int y)
   {
@@ -137,11 +80,6 @@ protected:
     XSendEvent(mDisplay, w, True, PointerMotionMask, &e);
   }
 
-  // Real input through the X server (XTEST), as a user's hands give it.
-  static void Xdo(const std::string& args)
-  {
-    ASSERT_EQ(std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
-  }
   // The centre of a rectangle of the test editor, dy points lower, in screen pixels (the parent
   // sits at 0, 0); a real click there, after which the editor idles.
   static std::string At(const IRECT& r, float dy = 0.f)
@@ -154,25 +92,6 @@ protected:
     Idle();
   }
 
-  // The editor opened in a new parent window (which has the keys when the host's window should)
-  // and drawn; closed, and the parent destroyed.
-  Window OpenEditor(bool hostHasKeys = false)
-  {
-    const Window parent = MakeParent();
-    if (hostHasKeys)
-      XSetInputFocus(mDisplay, parent, RevertToParent, CurrentTime);
-    XSync(mDisplay, False);
-    EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
-    Idle();
-    return parent;
-  }
-  void CloseEditor(Window parent)
-  {
-    EXPECT_EQ(mPlugin.Dispatch(kVst2EffEditClose), 1);
-    XDestroyWindow(mDisplay, parent);
-    XSync(mDisplay, False);
-  }
-
   Window Focus()
   {
     Window focus = 0;
@@ -180,8 +99,6 @@ protected:
     XGetInputFocus(mDisplay, &focus, &revert);
     return focus;
   }
-
-  float Param(int idx) { return mPlugin.Effect()->getParameter(mPlugin.Effect(), idx); }
 
   // Every value of the parameter reached the host between a begin and an end of its gesture,
   // and every gesture begun was ended; answers how many values came.
@@ -230,23 +147,10 @@ protected:
 
   intptr_t Probe(int what) { return mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, what); }
 
-  // Calls of the opcode for the parameter since the records were cleared.
-  int CountFor(int32_t opcode, int paramIdx)
-  {
-    int n = 0;
-    for (const host::HostCall& call : mPlugin.Calls())
-      n += call.opcode == opcode && call.index == paramIdx;
-    return n;
-  }
-
   static bool Near(const IColor& a, const IColor& b)
   {
     return std::abs(a.R - b.R) <= 3 && std::abs(a.G - b.G) <= 3 && std::abs(a.B - b.B) <= 3;
   }
-
-  Display* mDisplay = nullptr;
-  host::PluginModule mModule;
-  host::HostedPlugin mPlugin;
 };
 
 TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)

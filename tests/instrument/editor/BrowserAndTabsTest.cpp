@@ -1,9 +1,11 @@
-// The preset browser and the preset display on the recording back end: the browser mirrors a
-// nested "Presets" tree made in a temporary folder, its carets wrap, a menu choice loads and the
-// carets go on from it; the display's rows never invert, a long name is cut at a character, a
-// message stands until the next parameter.
+// The operator tab strip, the preset browser and the preset display on the recording back end:
+// one operator's controls shown at a time, switched by clicks on the tab pictures alone; the
+// browser mirrors a nested "Presets" tree made in a temporary folder, its carets wrap, a menu
+// choice loads and the carets go on from it; the display's rows never invert, a long name is cut
+// at a character, a message stands until the next parameter.
 
 #include "instrument/DiskPresetManager.h"
+#include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 #include "tests/instrument/editor/EditorTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -17,6 +19,61 @@ using namespace plugin::igraphics::test;
 
 namespace
 {
+
+// The layout's tab pictures reach below the strip's bottom edge (63); every operator's knob sits
+// at the same place.
+const IRECT kTabs[4] = {IRECT(382, 43, 408, 70), IRECT(409, 43, 435, 70), IRECT(436, 43, 462, 70),
+                        IRECT(463, 43, 489, 70)};
+const IRECT kKnob(203, 71, 267, 151);
+
+TEST(OperatorTabs, OnlyATabPictureSwitchesAndIndicesAreHeldToTheTabs)
+{
+  TestDelegate delegate;
+  ITabStripControl2* strip = nullptr;
+  TestControl* knobs[4] = {};
+  IGraphics* g = OpenEditor(delegate,
+                            [&](IGraphics& graphics)
+                            {
+                              strip = new ITabStripControl2(IRECT(12, 42, 491, 63));
+                              for (int op = 0; op < 4; ++op)
+                              {
+                                auto* pPanel = new ITabPanel(COLOR_GRAY, IRECT(12, 63, 491, 63));
+                                knobs[op] = new TestControl(kKnob, op);
+                                pPanel->Add(graphics.AttachControl(knobs[op]));
+                                strip->AddTab(pPanel, ISVG(), ISVG(), kTabs[op]);
+                              }
+                              strip->SelectTab(0);
+                              graphics.AttachControl(strip, 1);
+                            });
+  auto click = [&](float x, float y)
+  {
+    g->OnMouseDown({Point(x, y)});
+    g->OnMouseUp({Point(x, y)});
+  };
+  // (Which knob a click reaches: the layout's own test.)
+  click(kTabs[2].MW(), 50.f);
+  EXPECT_TRUE(knobs[0]->IsHidden() && !knobs[2]->IsHidden());
+
+  // The selected tab, a gap between pictures and a picture below the strip change nothing and
+  // redraw nothing.
+  g->SetAllControlsClean();
+  for (const IRECT& miss :
+       {IRECT(kTabs[2].MW(), 50, 0, 0), IRECT(408.5f, 50, 0, 0), IRECT(470, 66, 0, 0)})
+    click(miss.L, miss.T);
+  EXPECT_EQ(strip->GetSelectedIdx(), 2);
+  EXPECT_FALSE(strip->IsDirty());
+
+  // A tab without a rectangle is never hit; beyond the last tab selects the last, a negative
+  // index none.
+  strip->AddTab(new ITabPanel(COLOR_GRAY, IRECT()), ISVG(), ISVG(), IRECT());
+  strip->OnMouseDown(0.f, 0.f, IMouseMod());
+  EXPECT_EQ(strip->GetSelectedIdx(), 2);
+  strip->SelectTab(9);
+  EXPECT_EQ(strip->GetSelectedIdx(), 4);
+  strip->SelectTab(-1);
+  for (TestControl* pKnob : knobs)
+    EXPECT_TRUE(pKnob->IsHidden());
+}
 
 // The menu as text: a submenu's items in brackets.
 std::string Outline(const IPopupMenu& menu)
