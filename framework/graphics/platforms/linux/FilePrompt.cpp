@@ -96,7 +96,6 @@ public:
     mNotice = notice;
     SetDirty(false);
   }
-  const std::string& GetNotice() const { return mNotice; }
 
   void Draw(IGraphics& g) override
   {

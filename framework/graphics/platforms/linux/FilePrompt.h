@@ -64,7 +64,6 @@ public:
   // The chosen file (a full path) and its folder, once answered.
   const std::string& GetFile() const { return mFile; }
   std::string GetFolder() const;
-  bool IsInWindow() const { return mControl != nullptr; }
 
   // Why a name typed for a file under the prompt's folder is refused; null when it is fine.
   static const char* CheckTypedName(const std::string& name);

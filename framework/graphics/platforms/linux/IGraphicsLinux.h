@@ -90,7 +90,6 @@ public:
   void PromptForFile(Util_String& fileName, Util_String& path,
                      EFileAction action = EFileAction::kOpen, const char* ext = "",
                      IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
-  bool FilePromptIsOpen() const { return mFilePrompt != nullptr; }
   void PromptForDirectory(Util_String& dir,
                           IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
   bool PromptForColor(IColor& color, const char* str = "",
