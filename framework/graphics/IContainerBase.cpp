@@ -3,6 +3,7 @@
 #include "framework/graphics/IGraphics.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace plugin::igraphics
 {
@@ -55,13 +56,9 @@ void IContainerBase::ForEachChild(const std::function<void(IControl&)>& func)
   // Over a copy of the list, within a pass of the context: a child's own reaction may add
   // children to this container or remove some, which stay alive until the pass ends.
   const std::vector<IControl*> children = mChildren;
-  if (!GetUI())
-  {
-    for (IControl* pChild : children)
-      func(*pChild);
-    return;
-  }
-  IGraphics::ControlPass pass(*GetUI());
+  std::optional<IGraphics::ControlPass> pass;
+  if (GetUI())
+    pass.emplace(*GetUI());
   for (IControl* pChild : children)
     func(*pChild);
 }
