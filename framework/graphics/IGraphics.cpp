@@ -168,17 +168,10 @@ IControl* IGraphics::AttachControl(IControl* pControl, int ctrlTag, const char* 
 
 IControl* IGraphics::AttachBackgroundControl(IControl* pControl)
 {
-  const bool deferred = mPassDepth > 0;
+  // It joins the list, in front, when the outermost pass ends: this one, outside any other.
   ControlPass pass(*this);
   InitControl(pControl);
-  if (deferred)
-  {
-    mPendingAttachments.push_back({std::unique_ptr<IControl>(pControl), true});
-    return pControl;
-  }
-  mControls.emplace(mControls.begin(), pControl);
-  if (mMouseOverIdx >= 0)
-    ++mMouseOverIdx;
+  mPendingAttachments.push_back({std::unique_ptr<IControl>(pControl), true});
   return pControl;
 }
 
