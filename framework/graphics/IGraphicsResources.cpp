@@ -189,10 +189,11 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, i
   // Frame by frame, so that resampling never blends the edge of one frame into its neighbour.
   const int n = std::max(inBitmap.N(), 1);
   const bool horizontal = inBitmap.GetFramesAreHorizontal();
+  const int extent = horizontal ? w : h;
   for (int i = 0; i < n; ++i)
   {
-    const int from = i * (horizontal ? w : h) / n;
-    const int to = i + 1 == n ? (horizontal ? w : h) : (i + 1) * (horizontal ? w : h) / n;
+    const int from = i * extent / n;
+    const int to = (i + 1) * extent / n;
     const IRECT frame = horizontal ? IRECT(float(from), 0.f, float(to), float(h))
                                    : IRECT(0.f, float(from), float(w), float(to));
     DrawBitmap(inBitmap, frame, horizontal ? from : 0, horizontal ? 0 : from, nullptr);
@@ -201,8 +202,7 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, i
   IBitmap bitmap;
   if (layer)
   {
-    bitmap =
-      IBitmap(layer->mBitmap.release(), inBitmap.N(), inBitmap.GetFramesAreHorizontal(), cacheName);
+    bitmap = IBitmap(layer->mBitmap.release(), inBitmap.N(), horizontal, cacheName);
     RetainBitmap(bitmap, cacheName);
   }
 
