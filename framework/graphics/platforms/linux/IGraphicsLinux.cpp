@@ -352,13 +352,14 @@ void IGraphicsLinux::PromptForFile(Util_String& fileName, Util_String& path, EFi
 
 void IGraphicsLinux::PollFilePrompt()
 {
-  if (!mFilePrompt || mFilePrompt->Poll() == FilePrompt::EState::kWaiting)
+  const FilePrompt::EState state = mFilePrompt ? mFilePrompt->Poll() : FilePrompt::EState::kWaiting;
+  if (state == FilePrompt::EState::kWaiting)
     return;
   // Taken out first: the completion may ask for the next prompt.
   const std::unique_ptr<FilePrompt> done = std::move(mFilePrompt);
   const IFileDialogCompletionHandlerFunc completion = std::move(mFilePromptCompletion);
   mFilePromptCompletion = nullptr;
-  const bool answered = done->Poll() == FilePrompt::EState::kAnswered;
+  const bool answered = state == FilePrompt::EState::kAnswered;
   const Util_String file(answered ? done->GetFile().c_str() : "");
   const Util_String folder(answered ? done->GetFolder().c_str() : "");
   ControlPass pass(*this);
