@@ -71,6 +71,10 @@ public:
   // The view calls, on each tick: rects.Clear(); if (IsDirty(rects)) { SetAllControlsClean();
   // Draw(rects); }
   bool IsDirty(IRECTList& rects);
+  // Whether IsDirty could find anything now: a display tick function is set, or a control
+  // reports itself dirty (a running animation does). Calls nothing of the controls but IsDirty,
+  // so a view may ask without making its drawing context current.
+  bool NeedsRedraw();
   void Draw(IRECTList& rects);
   void Draw(const IRECT& bounds, float scale);
   void DrawControl(IControl* pControl, const IRECT& bounds, float scale);

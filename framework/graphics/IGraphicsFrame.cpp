@@ -44,6 +44,13 @@ void ClankInto(IRECT& c, const IRECT& p)
 
 } // namespace
 
+bool IGraphics::NeedsRedraw()
+{
+  bool dirty = mDisplayTickFunc != nullptr;
+  ForAllControlsFunc([&dirty](IControl& control) { dirty = dirty || control.IsDirty(); });
+  return dirty;
+}
+
 bool IGraphics::IsDirty(IRECTList& rects)
 {
   if (mDisplayTickFunc)

@@ -31,6 +31,8 @@ public:
   virtual void* Handle() = 0;
   // Window surfaces: the X events waiting, one call each; false when the window is gone.
   virtual bool PumpEvents(const std::function<void(const _XEvent&)>& /*handler*/) { return true; }
+  // Window surfaces: whether X events are waiting (asked without waiting for any).
+  virtual bool HasPendingEvents() { return false; }
   virtual void Resize(int /*width*/, int /*height*/) {}
   // Window surfaces: hides the pointer over the window (a blank cursor) or shows it again;
   // false when the window is gone. Headless there is no pointer: nothing to do.

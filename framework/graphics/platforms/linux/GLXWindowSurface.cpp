@@ -168,9 +168,11 @@ public:
   unsigned long XWindow() const override { return mWindowGone ? 0 : mWindow; }
   bool IsHeadless() const override { return false; }
 
+  bool HasPendingEvents() override { return !mWindowGone && XPending(mDisplay) > 0; }
+
   bool PumpEvents(const std::function<void(const XEvent&)>& handler) override
   {
-    while (!mWindowGone && XPending(mDisplay) > 0)
+    while (HasPendingEvents())
     {
       XEvent event;
       XNextEvent(mDisplay, &event);

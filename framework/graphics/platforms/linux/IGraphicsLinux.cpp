@@ -192,6 +192,10 @@ void IGraphicsLinux::OnTick()
 {
   if (!mSurface || mInTick)
     return;
+  // An idle tick (no X event waiting, no file prompt open, no keyboard focus to give back,
+  // nothing to draw) leaves the GL context and the X server alone.
+  if (!mSurface->HasPendingEvents() && !mFilePrompt && !HoldsKeyboardFocus() && !NeedsRedraw())
+    return;
   mInTick = true;
   // The context is current through the events too: a control may load a bitmap on a click.
   ActivateGLContext();
