@@ -145,15 +145,16 @@ bool IGraphicsLinux::HoldsKeyboardFocus() const
   return X() && mX->HoldsFocus();
 }
 
+bool IGraphicsLinux::TextFieldEditing() const
+{
+  const auto* pEntry = dynamic_cast<const IInWindowTextEntry*>(GetTextEntryControl());
+  return pEntry && pEntry->EditInProgress();
+}
+
 void IGraphicsLinux::UpdateKeyboardFocus()
 {
-  XSession* pX = X();
-  if (!pX)
-    return;
-  const auto* pEntry = dynamic_cast<const IInWindowTextEntry*>(GetTextEntryControl());
-  const bool editing = pEntry && pEntry->EditInProgress();
-  if (!editing && pX->HoldsFocus())
-    pX->ReleaseFocus();
+  if (HoldsKeyboardFocus() && !TextFieldEditing())
+    mX->ReleaseFocus();
 }
 
 void IGraphicsLinux::ActivateGLContext()

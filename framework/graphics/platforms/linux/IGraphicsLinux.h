@@ -125,7 +125,9 @@ private:
   void AttachInWindowPrompts();
   // The X session while the window exists; null headless or once the host destroyed it.
   XSession* X() const;
-  // Takes the X focus while the text field edits and gives it back once it no longer does.
+  // Whether the in-window text field is editing.
+  bool TextFieldEditing() const;
+  // Gives the X focus back once the text field no longer edits (a click into it takes it).
   void UpdateKeyboardFocus();
   void HandleKeyEvent(const union _XEvent& event);
   // Hands an answered or cancelled file prompt's result to its completion.

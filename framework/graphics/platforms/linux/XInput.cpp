@@ -192,8 +192,7 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
       OnMouseDown({info});
     }
     // A click that opened the text field, or went into it, gives the editor the keys.
-    const auto* pEntry = dynamic_cast<const IInWindowTextEntry*>(GetTextEntryControl());
-    if (pEntry && pEntry->EditInProgress())
+    if (TextFieldEditing())
       if (XSession* pX = X())
         pX->TakeFocus();
     break;
