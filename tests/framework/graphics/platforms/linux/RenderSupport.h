@@ -67,19 +67,6 @@ inline void Blit(Image& image, const Image& from, int x, int y)
                 &image.rgba[(static_cast<size_t>(y + row) * image.w + x) * 4]);
 }
 
-// A contact sheet: top above bottom, the rest of the narrower row filled with fill.
-inline Image Stack(const Image& top, const Image& bottom, const IColor& fill)
-{
-  Image sheet;
-  sheet.w = std::max(top.w, bottom.w);
-  sheet.h = top.h + bottom.h;
-  sheet.rgba.resize(static_cast<size_t>(sheet.w) * sheet.h * 4);
-  Fill(sheet, fill);
-  Blit(sheet, top, 0, 0);
-  Blit(sheet, bottom, 0, top.h);
-  return sheet;
-}
-
 inline bool Near(const IColor& a, const IColor& b, int tolerance = 2)
 {
   return std::abs(a.A - b.A) <= tolerance && std::abs(a.R - b.R) <= tolerance &&
