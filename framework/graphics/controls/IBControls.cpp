@@ -13,30 +13,14 @@ namespace plugin::igraphics
 namespace
 {
 
-// One frame of a strip in whole points (the strip's size over its frame count, rounded down);
-// 0 x 0 for a strip without frames.
-float FrameW(const IBitmap& bitmap)
-{
-  if (bitmap.N() < 1)
-    return 0.f;
-  return static_cast<float>(bitmap.GetFramesAreHorizontal() ? bitmap.W() / bitmap.N() : bitmap.W());
-}
-
-float FrameH(const IBitmap& bitmap)
-{
-  if (bitmap.N() < 1)
-    return 0.f;
-  return static_cast<float>(bitmap.GetFramesAreHorizontal() ? bitmap.H() : bitmap.H() / bitmap.N());
-}
-
 IRECT FrameAt(float x, float y, const IBitmap& bitmap)
 {
-  return IRECT(x, y, x + FrameW(bitmap), y + FrameH(bitmap));
+  return IRECT(x, y, x + IBitmapBase::FrameWidth(bitmap), y + IBitmapBase::FrameHeight(bitmap));
 }
 
 IRECT FrameIn(const IRECT& bounds, const IBitmap& bitmap)
 {
-  return bounds.GetCentredInside(FrameW(bitmap), FrameH(bitmap));
+  return bounds.GetCentredInside(IBitmapBase::FrameWidth(bitmap), IBitmapBase::FrameHeight(bitmap));
 }
 
 IRECT SliderBounds(float x, float y, float length, const IBitmap& handle, EDirection direction)
@@ -69,12 +53,6 @@ IBButtonControl::IBButtonControl(const IRECT& bounds, const IBitmap& bitmap,
   AttachIControl(this);
 }
 
-void IBButtonControl::OnRescale()
-{
-  if (GetUI())
-    Rescale(*GetUI());
-}
-
 // ---- IBSwitchControl
 
 IBSwitchControl::IBSwitchControl(float x, float y, const IBitmap& bitmap, int paramIdx)
@@ -99,12 +77,6 @@ void IBSwitchControl::OnMouseDown(float /*x*/, float /*y*/, const IMouseMod& /*m
   SetDirty(true);
 }
 
-void IBSwitchControl::OnRescale()
-{
-  if (GetUI())
-    Rescale(*GetUI());
-}
-
 // ---- IBKnobControl
 
 IBKnobControl::IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx,
@@ -119,12 +91,6 @@ IBKnobControl::IBKnobControl(const IRECT& bounds, const IBitmap& bitmap, int par
   : IKnobControlBase(bounds, paramIdx, direction, gearing), IBitmapBase(bitmap)
 {
   AttachIControl(this);
-}
-
-void IBKnobControl::OnRescale()
-{
-  if (GetUI())
-    Rescale(*GetUI());
 }
 
 // ---- IBKnobRotaterControl
@@ -189,12 +155,6 @@ void IBSliderControl::OnResize()
   SetDirty(false);
 }
 
-void IBSliderControl::OnRescale()
-{
-  if (GetUI())
-    Rescale(*GetUI());
-}
-
 IRECT IBSliderControl::GetHandleBounds(double value) const
 {
   const float v = static_cast<float>(value < 0.0 ? GetValue(0) : value);
@@ -231,12 +191,6 @@ void IBTextControl::Draw(IGraphics& g)
 {
   g.DrawBitmapedText(mBitmap, mRECT, mText, &mBlend, mStr.Get(), mVCentre, mMultiLine, mCharWidth,
                      mCharHeight, mCharOffset);
-}
-
-void IBTextControl::OnRescale()
-{
-  if (GetUI())
-    Rescale(*GetUI());
 }
 
 // ---- IBMeterControl

@@ -40,7 +40,7 @@ public:
                   IActionFunction actionFunc = DefaultClickActionFunc);
 
   void Draw(IGraphics& g) override { DrawBitmap(g); }
-  void OnRescale() override;
+  void OnRescale() override { Rescale(); }
 };
 
 class IBSwitchControl : public ISwitchControlBase, public IBitmapBase
@@ -52,7 +52,7 @@ public:
   void Draw(IGraphics& g) override { DrawBitmap(g); }
   // Steps by one frame of the strip, whatever the parameter's state count.
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
-  void OnRescale() override;
+  void OnRescale() override { Rescale(); }
 };
 
 class IBKnobControl : public IKnobControlBase, public IBitmapBase
@@ -64,7 +64,7 @@ public:
                 EDirection direction = EDirection::kVertical, double gearing = DEFAULT_GEARING);
 
   void Draw(IGraphics& g) override { DrawBitmap(g); }
-  void OnRescale() override;
+  void OnRescale() override { Rescale(); }
 };
 
 class IBKnobRotaterControl : public IBKnobControl
@@ -96,7 +96,7 @@ public:
   // (or high) as the handle across the bounds.
   void OnResize() override;
   // Only the handle is fetched again; the track keeps its scale.
-  void OnRescale() override;
+  void OnRescale() override { Rescale(); }
 
   // The handle's rectangle at a value (a negative value: the current one).
   IRECT GetHandleBounds(double value = -1.0) const;
@@ -116,7 +116,7 @@ public:
                 bool multiLine = false, bool vCenter = true, EBlend blend = EBlend::kDefault);
 
   void Draw(IGraphics& g) override;
-  void OnRescale() override;
+  void OnRescale() override { Rescale(); }
 
 protected:
   int mCharWidth;

@@ -19,20 +19,18 @@ int IBitmapBase::GetFrame() const
   return std::min(std::max(i, 0) + 1, n);
 }
 
-float IBitmapBase::FrameWidth() const
+float IBitmapBase::FrameWidth(const IBitmap& bitmap)
 {
-  if (mBitmap.N() < 1)
+  if (bitmap.N() < 1)
     return 0.f;
-  return static_cast<float>(mBitmap.GetFramesAreHorizontal() ? mBitmap.W() / mBitmap.N()
-                                                             : mBitmap.W());
+  return static_cast<float>(bitmap.GetFramesAreHorizontal() ? bitmap.W() / bitmap.N() : bitmap.W());
 }
 
-float IBitmapBase::FrameHeight() const
+float IBitmapBase::FrameHeight(const IBitmap& bitmap)
 {
-  if (mBitmap.N() < 1)
+  if (bitmap.N() < 1)
     return 0.f;
-  return static_cast<float>(mBitmap.GetFramesAreHorizontal() ? mBitmap.H()
-                                                             : mBitmap.H() / mBitmap.N());
+  return static_cast<float>(bitmap.GetFramesAreHorizontal() ? bitmap.H() : bitmap.H() / bitmap.N());
 }
 
 IRECT IBitmapBase::GetFrameBounds(const IRECT& r) const
@@ -48,11 +46,14 @@ void IBitmapBase::DrawBitmap(IGraphics& g)
   g.DrawBitmap(mBitmap, GetFrameBounds(mControl->GetRECT()), frame, &mControl->GetBlend());
 }
 
-void IBitmapBase::Rescale(IGraphics& g)
+void IBitmapBase::Rescale()
 {
+  IGraphics* pGraphics = mControl ? mControl->GetUI() : nullptr;
+  if (!pGraphics)
+    return;
   // A strip that cannot be fetched again (not loaded by name, or gone from the resources) keeps
   // the bitmap it has rather than drawing nothing from then on.
-  const IBitmap scaled = g.GetScaledBitmap(mBitmap);
+  const IBitmap scaled = pGraphics->GetScaledBitmap(mBitmap);
   if (scaled.IsValid())
     mBitmap = scaled;
 }

@@ -28,15 +28,18 @@ public:
 
   // The frame for the control's value, from 1; 0 when there is nothing to draw.
   int GetFrame() const;
-  // The size of one frame in points (0 x 0 without frames).
-  float FrameWidth() const;
-  float FrameHeight() const;
+  // The size of one frame in points (0 x 0 without frames): of this base's strip, or of any
+  // strip (for bounds worked out before the base is built).
+  float FrameWidth() const { return FrameWidth(mBitmap); }
+  float FrameHeight() const { return FrameHeight(mBitmap); }
+  static float FrameWidth(const IBitmap& bitmap);
+  static float FrameHeight(const IBitmap& bitmap);
   // A frame-sized rectangle centred on r.
   IRECT GetFrameBounds(const IRECT& r) const;
   void DrawBitmap(IGraphics& g);
-  // Takes the same strip as loaded for the context's current screen scale (keeps the one it has
-  // when there is none).
-  void Rescale(IGraphics& g);
+  // Takes the same strip as loaded for the control's context at its current screen scale (keeps
+  // the one it has when there is none, or no context).
+  void Rescale();
 
   const IBitmap& GetBitmap() const { return mBitmap; }
 

@@ -25,12 +25,6 @@ IBitmapControl::IBitmapControl(float x, float y, const IBitmap& bitmap, int para
   mBlend = IBlend(blend, 1.f);
 }
 
-void IBitmapControl::OnRescale()
-{
-  if (GetUI())
-    Rescale(*GetUI());
-}
-
 // ---- ISVGControl
 
 ISVGControl::ISVGControl(const IRECT& bounds, const ISVG& svg, bool useLayer)

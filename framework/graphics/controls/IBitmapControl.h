@@ -23,7 +23,7 @@ public:
 
   void Draw(IGraphics& g) override { DrawBitmap(g); }
   // Reloads the strip for the new screen scale.
-  void OnRescale() override;
+  void OnRescale() override { Rescale(); }
 };
 
 class ISVGControl : public IControl

@@ -296,7 +296,6 @@ void IPopupMenuControl::Expand(const IRECT& anchor)
   mMouseCell = -1;
   mSubmenuOpen = false;
   mLastPointerX = mLastPointerY = -1.f;
-  mAnchorArea = anchor;
 
   // Placed by the panel's whole size (cells and padding), so that "centred on the anchor" and
   // "under the anchor" hold for the panel the user sees.
@@ -662,7 +661,6 @@ void IPopupMenuControl::OnEndAnimation()
       pPanel->mBlend.mWeight = 0.f;
     mState = kSettling;
     mMouseCell = -1;
-    mAnchorArea = IRECT();
     SetDirty(true);
     return;
   case kSettling:

@@ -208,9 +208,16 @@ private:
   // The active panel and its cell under the point, moving to another shown panel under it.
   void FindMouseCell(float x, float y);
   void HideDescendants(int panelIdx);
-  IColor TickColor(bool highlighted) const;
+  // A two-segment line through the three points in the tick colour, round at its ends and
+  // its bend.
+  void StrokeChevron(IGraphics& g, float x0, float y0, float x1, float y1, float x2, float y2,
+                     float thickness, bool highlighted, IBlend* pBlend);
   void DrawScrollChevron(IGraphics& g, const IRECT& bounds, bool up, bool highlighted,
                          IBlend* pBlend);
+  // A triangle in the panel colour as high as bounds, pointing from a panel that lies in
+  // direction dir of its anchor back at the anchor.
+  void FillCalloutTriangle(IGraphics& g, const IRECT& bounds, ECalloutDirection dir,
+                           IBlend* pBlend);
   void AnimationStep();
 
   std::vector<std::unique_ptr<MenuPanel>> mPanels;
@@ -230,7 +237,6 @@ private:
   bool mSubmenuOpen = false;
   bool mMaxBoundsFollowWindow = true;
   Metrics mMetrics;
-  IRECT mAnchorArea;
   ECalloutDirection mCalloutDir = kRight;
   IRECT mCalloutRECT;
   IRECT mSubMenuCalloutRECT;

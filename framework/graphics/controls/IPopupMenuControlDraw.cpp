@@ -23,7 +23,7 @@ void IPopupMenuControl::Draw(IGraphics& g)
     {
       const IRECT& cell = pP->mCells[static_cast<size_t>(i)];
       const bool highlighted = (pP == mActivePanel && i == mMouseCell) || i == pP->mHighlightedCell;
-      if (pP->IsUpArrow(i) || pP->IsDownArrow(i))
+      if (pP->IsArrow(i))
       {
         DrawCellBackground(g, cell, nullptr, highlighted, pBlend);
         if (pP->IsUpArrow(i))
@@ -63,9 +63,19 @@ void IPopupMenuControl::Draw(IGraphics& g)
   }
 }
 
-IColor IPopupMenuControl::TickColor(bool highlighted) const
+void IPopupMenuControl::StrokeChevron(IGraphics& g, float x0, float y0, float x1, float y1,
+                                      float x2, float y2, float thickness, bool highlighted,
+                                      IBlend* pBlend)
 {
-  return highlighted ? mColors.highlightedText : mColors.text;
+  g.PathClear();
+  g.PathMoveTo(x0, y0);
+  g.PathLineTo(x1, y1);
+  g.PathLineTo(x2, y2);
+  IStrokeOptions options;
+  options.mCapOption = ELineCap::kRound;
+  options.mJoinOption = ELineJoin::kRound;
+  g.PathStroke(IPattern(highlighted ? mColors.highlightedText : mColors.text), thickness, options,
+               pBlend);
 }
 
 void IPopupMenuControl::DrawPanelShadow(IGraphics& g, MenuPanel* pPanel)
@@ -122,14 +132,9 @@ void IPopupMenuControl::DrawTick(IGraphics& g, const IRECT& bounds, const IPopup
   const float side = std::max(1.f, t / 2.f);
   const float cx = bounds.L + t / 2.f;
   const float cy = bounds.MH();
-  g.PathClear();
-  g.PathMoveTo(cx - side * 0.5f, cy + side * 0.02f);
-  g.PathLineTo(cx - side * 0.12f, cy + side * 0.42f);
-  g.PathLineTo(cx + side * 0.55f, cy - side * 0.45f);
-  IStrokeOptions options;
-  options.mCapOption = ELineCap::kRound;
-  options.mJoinOption = ELineJoin::kRound;
-  g.PathStroke(IPattern(TickColor(highlighted)), std::max(1.f, side * 0.3f), options, pBlend);
+  StrokeChevron(g, cx - side * 0.5f, cy + side * 0.02f, cx - side * 0.12f, cy + side * 0.42f,
+                cx + side * 0.55f, cy - side * 0.45f, std::max(1.f, side * 0.3f), highlighted,
+                pBlend);
 }
 
 void IPopupMenuControl::DrawSubMenuArrow(IGraphics& g, const IRECT& bounds, const IPopupMenu::Item*,
@@ -142,14 +147,8 @@ void IPopupMenuControl::DrawSubMenuArrow(IGraphics& g, const IRECT& bounds, cons
   const float tip =
     mSubmenusOpenRight ? bounds.R + pad / 2.f - size * 0.5f : bounds.L - pad / 2.f + size * 0.5f;
   const float back = mSubmenusOpenRight ? tip - size * 0.5f : tip + size * 0.5f;
-  g.PathClear();
-  g.PathMoveTo(back, cy - size * 0.5f);
-  g.PathLineTo(tip, cy);
-  g.PathLineTo(back, cy + size * 0.5f);
-  IStrokeOptions options;
-  options.mCapOption = ELineCap::kRound;
-  options.mJoinOption = ELineJoin::kRound;
-  g.PathStroke(IPattern(TickColor(highlighted)), std::max(1.f, size * 0.22f), options, pBlend);
+  StrokeChevron(g, back, cy - size * 0.5f, tip, cy, back, cy + size * 0.5f,
+                std::max(1.f, size * 0.22f), highlighted, pBlend);
 }
 
 void IPopupMenuControl::DrawUpArrow(IGraphics& g, const IRECT& bounds, bool highlighted,
@@ -171,14 +170,8 @@ void IPopupMenuControl::DrawScrollChevron(IGraphics& g, const IRECT& bounds, boo
   const float w = 0.6f * std::min(bounds.H(), mText.mSize);
   const float cx = bounds.MW(), cy = bounds.MH();
   const float dy = (up ? -w : w) / 4.f;
-  g.PathClear();
-  g.PathMoveTo(cx - w / 2.f, cy - dy);
-  g.PathLineTo(cx, cy + dy);
-  g.PathLineTo(cx + w / 2.f, cy - dy);
-  IStrokeOptions options;
-  options.mCapOption = ELineCap::kRound;
-  options.mJoinOption = ELineJoin::kRound;
-  g.PathStroke(IPattern(TickColor(highlighted)), std::max(1.f, w * 0.14f), options, pBlend);
+  StrokeChevron(g, cx - w / 2.f, cy - dy, cx, cy + dy, cx + w / 2.f, cy - dy,
+                std::max(1.f, w * 0.14f), highlighted, pBlend);
 }
 
 void IPopupMenuControl::DrawSeparator(IGraphics& g, const IRECT& bounds, IBlend* pBlend)
@@ -198,10 +191,21 @@ void IPopupMenuControl::DrawSeparator(IGraphics& g, const IRECT& bounds, IBlend*
 
 void IPopupMenuControl::DrawCalloutArrow(IGraphics& g, const IRECT& bounds, IBlend* pBlend)
 {
+  FillCalloutTriangle(g, bounds, mCalloutDir, pBlend);
+}
+
+void IPopupMenuControl::DrawSubMenuCalloutArrow(IGraphics& g, const IRECT& bounds, IBlend* pBlend)
+{
+  FillCalloutTriangle(g, bounds, mSubmenusOpenRight ? kRight : kLeft, pBlend);
+}
+
+void IPopupMenuControl::FillCalloutTriangle(IGraphics& g, const IRECT& bounds,
+                                            ECalloutDirection dir, IBlend* pBlend)
+{
   const float h = bounds.H();
   const float cx = bounds.MW(), cy = bounds.MH();
   const IColor& c = mColors.panelBackground;
-  switch (mCalloutDir)
+  switch (dir)
   {
   case kAbove:
     g.FillTriangle(c, cx - h / 2.f, cy - h / 2.f, cx + h / 2.f, cy - h / 2.f, cx, cy + h / 2.f,
@@ -220,19 +224,6 @@ void IPopupMenuControl::DrawCalloutArrow(IGraphics& g, const IRECT& bounds, IBle
                    pBlend);
     break;
   }
-}
-
-void IPopupMenuControl::DrawSubMenuCalloutArrow(IGraphics& g, const IRECT& bounds, IBlend* pBlend)
-{
-  const float h = bounds.H();
-  const float cx = bounds.MW(), cy = bounds.MH();
-  const IColor& c = mColors.panelBackground;
-  if (mSubmenusOpenRight)
-    g.FillTriangle(c, cx + h / 2.f, cy - h / 2.f, cx + h / 2.f, cy + h / 2.f, cx - h / 2.f, cy,
-                   pBlend);
-  else
-    g.FillTriangle(c, cx - h / 2.f, cy - h / 2.f, cx - h / 2.f, cy + h / 2.f, cx + h / 2.f, cy,
-                   pBlend);
 }
 
 } // namespace plugin::igraphics

@@ -103,10 +103,7 @@ struct ITextEntryControl::EditHooks
   static void LayoutRow(StbTexteditRow* pRow, ITextEntryControl* p, int /*start*/)
   {
     float x0 = 0.f, ymin = 0.f, ymax = 0.f;
-    p->Layout(x0, ymin, ymax);
-    float width = 0.f;
-    for (float w : p->mCharWidths)
-      width += w;
+    const float width = p->Layout(x0, ymin, ymax);
     pRow->x0 = x0;
     pRow->x1 = x0 + width;
     pRow->baseline_y_delta = kRowAdvance;
@@ -349,7 +346,7 @@ int ITextEntryControl::RoomFor(int count) const
 
 // ---- Layout and measuring
 
-void ITextEntryControl::Layout(float& x0, float& ymin, float& ymax) const
+float ITextEntryControl::Layout(float& x0, float& ymin, float& ymax) const
 {
   const_cast<ITextEntryControl*>(this)->FillCharWidthCache();
   float width = 0.f;
@@ -381,6 +378,7 @@ void ITextEntryControl::Layout(float& x0, float& ymin, float& ymax) const
     break;
   }
   ymax = ymin + size;
+  return width;
 }
 
 void ITextEntryControl::FillCharWidthCache()

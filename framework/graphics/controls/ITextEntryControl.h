@@ -98,7 +98,8 @@ private:
   char32_t Filter(char32_t c) const;
   // Room for typed or pasted characters once the selection (if any) is replaced.
   int RoomFor(int count) const;
-  void Layout(float& x0, float& ymin, float& ymax) const;
+  // Places the text's row in the field; returns its width.
+  float Layout(float& x0, float& ymin, float& ymax) const;
   void FillCharWidthCache();
   float MeasureCharWidth(char32_t c, char32_t previous) const;
   void OnTextChange();

@@ -18,12 +18,25 @@ IRECT Lengthened(const IRECT& r, EDirection direction, float e)
                                               : r.GetPadded(0.f, -e, 0.f, e);
 }
 
+EDirection Across(EDirection direction)
+{
+  return direction == EDirection::kHorizontal ? EDirection::kVertical : EDirection::kHorizontal;
+}
+
 // A bar 2 x halfThickness thick centred across r, as long as r along the direction.
 IRECT CentredBar(const IRECT& r, EDirection direction, float halfThickness)
 {
   return direction == EDirection::kHorizontal
            ? IRECT(r.L, r.MH() - halfThickness, r.R, r.MH() + halfThickness)
            : IRECT(r.MW() - halfThickness, r.T, r.MW() + halfThickness, r.B);
+}
+
+// The part of r between the fractions lo and hi of its length, from the left (horizontal) or
+// from the bottom (vertical).
+IRECT Span(const IRECT& r, EDirection direction, float lo, float hi)
+{
+  return direction == EDirection::kHorizontal ? IRECT(r.L + r.W() * lo, r.T, r.L + r.W() * hi, r.B)
+                                              : IRECT(r.L, r.B - r.H() * hi, r.R, r.B - r.H() * lo);
 }
 
 // Edges inclusive: a value exactly on the border between two step cells is found.
@@ -58,10 +71,7 @@ IVSliderControl::IVSliderControl(const IRECT& bounds, IActionFunction actionFunc
 
 IRECT IVSliderControl::GetFilledArea() const
 {
-  const float v = static_cast<float>(GetValue(0));
-  const IRECT& t = mTrack;
-  return mDirection == EDirection::kHorizontal ? IRECT(t.L, t.T, t.L + t.W() * v, t.B)
-                                               : IRECT(t.L, t.B - t.H() * v, t.R, t.B);
+  return Span(mTrack, mDirection, 0.f, static_cast<float>(GetValue(0)));
 }
 
 IRECT IVSliderControl::GetHandleBounds() const
@@ -196,8 +206,7 @@ void IVTrackControlBase::MakeTrackRects(const IRECT& bounds)
   const bool horizontal = mDirection == EDirection::kHorizontal;
   for (int i = 0; i < n; ++i)
   {
-    const IRECT part =
-      bounds.GetEqualPart(horizontal ? EDirection::kVertical : EDirection::kHorizontal, i, n);
+    const IRECT part = bounds.GetEqualPart(Across(mDirection), i, n);
     mTrackRects[i] =
       horizontal ? part.GetPadded(0.f, gap, 0.f, -gap) : part.GetPadded(0.f, 0.f, -gap, -gap);
   }
@@ -222,14 +231,10 @@ void IVTrackControlBase::DrawWidget(IGraphics& g)
 void IVTrackControlBase::DrawBackground(IGraphics& g, const IRECT& bounds)
 {
   g.FillRect(GetColor(kBG), bounds, &mBlend);
+  // The base level's line stands across the tracks.
   if (mBaseLevel > 0.0)
-  {
-    const float level = static_cast<float>(mBaseLevel);
-    if (mDirection == EDirection::kHorizontal)
-      g.DrawVerticalLine(GetColor(kSH), bounds, level, nullptr, 1.f);
-    else
-      g.DrawHorizontalLine(GetColor(kSH), bounds, level, nullptr, 1.f);
-  }
+    g.DrawLineAcross(GetColor(kSH), bounds, Across(mDirection), static_cast<float>(mBaseLevel),
+                     nullptr, 1.f);
 }
 
 IRECT IVTrackControlBase::GetFilledArea(const IRECT& r, int trackIdx, bool& visible) const
@@ -239,8 +244,7 @@ IRECT IVTrackControlBase::GetFilledArea(const IRECT& r, int trackIdx, bool& visi
   const bool horizontal = mDirection == EDirection::kHorizontal;
   const float lo = b > 0.f ? std::min(b, v) : 0.f;
   const float hi = b > 0.f ? std::max(b, v) : v;
-  IRECT part = horizontal ? IRECT(r.L + r.W() * lo, r.T, r.L + r.W() * hi, r.B)
-                          : IRECT(r.L, r.B - r.H() * hi, r.R, r.B - r.H() * lo);
+  IRECT part = Span(r, mDirection, lo, hi);
   visible = true;
   if (mStepRects.empty())
     return part;
@@ -384,13 +388,7 @@ void IVRangeSliderControl::DrawWidget(IGraphics& g)
   {
     const float a = static_cast<float>(GetValue(i));
     const float b = static_cast<float>(GetValue(i + 1));
-    const float lo = std::min(a, b);
-    const float hi = std::max(a, b);
-    const IRECT span =
-      mDirection == EDirection::kHorizontal
-        ? IRECT(track.L + track.W() * lo, track.T, track.L + track.W() * hi, track.B)
-        : IRECT(track.L, track.B - track.H() * hi, track.R, track.B - track.H() * lo);
-    g.FillRect(GetColor(kX1), span, &mBlend);
+    g.FillRect(GetColor(kX1), Span(track, mDirection, std::min(a, b), std::max(a, b)), &mBlend);
   }
   if (mStyle.drawFrame && mFrameTracks)
     g.DrawRect(GetColor(kFR), track, &mBlend, mStyle.frameThickness);
@@ -415,18 +413,16 @@ int IVRangeSliderControl::HandleAt(float x, float y) const
   return -1;
 }
 
-void IVRangeSliderControl::OnMouseOver(float x, float y, const IMouseMod& /*mod*/)
+void IVRangeSliderControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
   mHoveredHandle = HandleAt(x, y);
-  mHoveredTrack = GetValIdxForPos(x, y);
-  SetDirty(false);
+  IVTrackControlBase::OnMouseOver(x, y, mod);
 }
 
 void IVRangeSliderControl::OnMouseOut()
 {
   mHoveredHandle = -1;
-  mHoveredTrack = -1;
-  SetDirty(false);
+  IVTrackControlBase::OnMouseOut();
 }
 
 void IVRangeSliderControl::OnMouseDown(float x, float y, const IMouseMod& mod)

@@ -325,13 +325,8 @@ void IVColorSwatchControl::OnResize()
   {
     IRECT cell = w;
     if (k < cols * rows) // cols and rows are then at least 1
-    {
-      const float cw = w.W() / static_cast<float>(cols);
-      const float ch = w.H() / static_cast<float>(rows);
-      const int col = k % cols;
-      const int row = k / cols;
-      cell = IRECT(w.L + col * cw, w.T + row * ch, w.L + (col + 1) * cw, w.T + (row + 1) * ch);
-    }
+      cell = w.GetEqualPart(EDirection::kVertical, k / cols, rows)
+               .GetEqualPart(EDirection::kHorizontal, k % cols, cols);
     mCellRects[k] = cell.GetPadded(-2.f);
   }
   SetDirty(false);
