@@ -65,9 +65,6 @@ public:
   void ShowMessage(const char* text) override;
 
   // ---- What the controls call (PelmoraMenus.cpp)
-  // The hover function of every parameter control: the parameter's name and value with its
-  // unit in the preset display.
-  void ShowHoveredParameter(int paramIdx);
   // The hover function of the operator-link switch: "Operator Link", "On" or "Off".
   void ShowOperatorLink();
   // A button's or switch's action; envelope: the copy menu of kOpenCopyMenu.

@@ -134,9 +134,10 @@ ISVG PelmoraEditor::Picture(const pictures::EditorPicture& picture)
 
 std::function<void(int)> PelmoraEditor::HoverFunction()
 {
+  // The parameter's name and value with its unit in the preset display.
   return [this](int paramIdx)
   {
-    ShowHoveredParameter(paramIdx);
+    mPlug.ShowParameterInEditor(paramIdx);
   };
 }
 

@@ -197,18 +197,6 @@ void PelmoraEditor::RunAction(EAction action, IControl* pCaller, int envelope)
   }
 }
 
-void PelmoraEditor::ShowHoveredParameter(int paramIdx)
-{
-  const IParam* pParam = mPlug.GetParam(paramIdx);
-  if (!pParam)
-    return;
-  Util_String value;
-  pParam->GetDisplayWithLabel(value, true);
-  Util_String name;
-  name.SetFormatted(32, "%s", pParam->GetName());
-  ShowParameter(name.Get(), value.Get());
-}
-
 void PelmoraEditor::ShowOperatorLink()
 {
   ShowParameter("Operator Link", mPlug.GetOperatorLink() ? "On" : "Off");
