@@ -72,7 +72,7 @@ void PelmoraEditor::HideControlsOfParam(int paramIdx, bool hide)
 void PelmoraEditor::RefreshEnvelopeEditor(int tag)
 {
   if (auto* pEnvelope = ControlWithTag<IVMultistageEnvelopeControl>(mGraphics, tag))
-    pEnvelope->Refresh();
+    pEnvelope->FitToView();
 }
 
 void PelmoraEditor::RedrawControl(int tag)
