@@ -110,8 +110,6 @@ private:
   void AttachRow(const WheelRow& row);
   void AttachRow(const KeyboardRow& row);
   void AttachOperatorSection();
-  // The window's height from the keyboard setting, at the given scale.
-  void ResizeWindow(float scale);
   // Once per instrument: every envelope editor fits its envelope into view.
   void FitEnvelopeEditorsOnce();
 

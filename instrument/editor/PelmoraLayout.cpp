@@ -97,7 +97,7 @@ void PelmoraEditor::Layout()
 
   AttachRows(kFrameRows);
   MakeMenus();
-  ResizeWindow(mPlug.GetScale());
+  mPlug.Resize(mPlug.GetScale()); // the remembered scale, the keyboard setting's height
   AttachRows(kTopBarRows);
   mFirstResettableControlIdx = g.NControls();
 
@@ -109,14 +109,9 @@ void PelmoraEditor::Layout()
   AttachRows(kModMatrixRows);
   AttachRows(kWaveformRows);
   AttachRows(kKeyboardRows);
-  ResizeWindow(g.GetDrawScale());
+  mPlug.Resize(g.GetDrawScale()); // again, at the scale the window has now
   AttachRows(kOutputRows);
   FitEnvelopeEditorsOnce();
-}
-
-void PelmoraEditor::ResizeWindow(float scale)
-{
-  mPlug.Resize(scale);
 }
 
 void PelmoraEditor::FitEnvelopeEditorsOnce()
