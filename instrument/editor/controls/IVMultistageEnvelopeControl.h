@@ -108,7 +108,6 @@ public:
   const EnvelopeParameter& GetShownEnvelope() const { return mShown; }
   const IRECT& GetGraphRECT() const { return mGraphRect; }
   const IRECT& GetSustainRECT() const { return mSustainRect; }
-  int GetSelected() const { return mSelected; }
   float GetTimeScale() const { return mTimeScale; }
   float GetTimeOffset() const { return mTimeOffset; }
   // The stage's length as it plays, in milliseconds (its length in samples at the rate).
