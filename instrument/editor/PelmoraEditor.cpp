@@ -31,10 +31,8 @@ void ShowParamValues(IControl& control)
 
 void PelmoraEditor::ShowParameter(const char* name, const char* valueText)
 {
-  if (!mParamDisplay)
-    return;
-  mParamDisplay->SetParameter(name, valueText);
-  mParamDisplay->SetDirty(false);
+  if (mParamDisplay)
+    mParamDisplay->SetParameter(name, valueText);
 }
 
 void PelmoraEditor::ShowMessage(const char* text)
@@ -90,10 +88,7 @@ void PelmoraEditor::ShowPreset(const char* name, const char* category)
   if (mPresetBrowser)
     mPresetBrowser->SetPresetName(name);
   if (mParamDisplay)
-  {
     mParamDisplay->SetPreset(name, category);
-    mParamDisplay->SetDirty(false);
-  }
 }
 
 void PelmoraEditor::SelectPreset(int index)

@@ -6,7 +6,7 @@
 // menus and the functions behind buttons outlive every control that reaches them). It
 //   - attaches every control of the layout tables (PelmoraLayout.h) with its tag, parameter,
 //     look and action (PelmoraLayout.cpp; the operators' controls through
-//     Pelmora::AttachControlsToOpTab, PelmoraOperatorTab.cpp);
+//     Pelmora::AttachControlsToOpTab, at the end of that file);
 //   - owns the main menu with its "UI Size" submenu and the five envelope copy menus, and runs
 //     what buttons and menus choose (PelmoraMenus.cpp): each menu is a member, made once per
 //     editor and freed once with it; a submenu belongs to the item that holds it;
