@@ -44,8 +44,7 @@ bool StoredEnvelope::Build(bool sustain, const PresetEnvStage* stages, int count
   envelope.InitStages(count);
   for (int i = 0; i < count; ++i)
   {
-    envelope.SetStage(i, ClampLevel(stages[i].start), ClampLevel(stages[i].end),
-                      static_cast<float>(stages[i].time));
+    envelope.SetStage(i, ClampLevel(stages[i].start), ClampLevel(stages[i].end), stages[i].time);
   }
   out = envelope;
   return true;

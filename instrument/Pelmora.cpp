@@ -137,12 +137,7 @@ void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
   const IParam* param = GetParam(paramIdx);
   if (!mEditorControls || !param)
     return;
-
-  Util_String display;
-  param->GetDisplayWithLabel(display, true);
-  Util_String name;
-  name.SetFormatted(32, "%s", param->GetName());
-  mEditorControls->ShowParameter(name.Get(), display.Get());
+  ShowParameterInEditor(paramIdx);
 
   const double value = param->Value();
   if (paramIdx < kParamAlgorithm && mOperatorLink.load())
@@ -191,6 +186,18 @@ void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
     const double amount = GetParam(kParamMod1Amount + kModSlotStride * slot)->Value();
     UpdateKnobModulation(slot, amount * 0.01);
   }
+}
+
+void Pelmora::ShowParameterInEditor(int paramIdx) const
+{
+  const IParam* param = GetParam(paramIdx);
+  if (!mEditorControls || !param)
+    return;
+  Util_String display;
+  param->GetDisplayWithLabel(display, true);
+  Util_String name;
+  name.SetFormatted(32, "%s", param->GetName());
+  mEditorControls->ShowParameter(name.Get(), display.Get());
 }
 
 int Pelmora::ModulationKnobTag(int destination)

@@ -126,6 +126,9 @@ public:
   // The knob a modulation destination moves (destinations 1..12); 0 for none.
   static int ModulationKnobTag(int destination);
 
+  // The editor's parameter display shows the parameter's name and its value text with its unit
+  // (after a change, and while the pointer is over one of its controls).
+  void ShowParameterInEditor(int paramIdx) const;
   // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
   void UpdateKnobModulation(int slot, double amount);
   // Recomputes the waveform preview and redraws its control.

@@ -107,8 +107,7 @@ EnvelopeParameter::EnvelopeParameter(const SynthPresetEnvelope& preset, float sa
   for (int i = 0; i < count; ++i)
   {
     const PresetEnvStage& in = preset.stages[static_cast<size_t>(i)];
-    SetStage(i, static_cast<float>(in.start), static_cast<float>(in.end),
-             KeptMilliseconds(in.time));
+    SetStage(i, static_cast<float>(in.start), static_cast<float>(in.end), in.time);
   }
 }
 
@@ -125,7 +124,7 @@ void EnvelopeParameter::InitStages(int count)
   }
 }
 
-void EnvelopeParameter::SetStage(int index, float startLevel, float endLevel, float milliseconds)
+void EnvelopeParameter::SetStage(int index, float startLevel, float endLevel, double milliseconds)
 {
   if (index < 0 || index >= mNumStages)
   {
@@ -146,7 +145,7 @@ void EnvelopeParameter::SetStageLevels(int index, float startLevel, float endLev
   }
 }
 
-void EnvelopeParameter::SetStageMilliseconds(int index, float milliseconds)
+void EnvelopeParameter::SetStageMilliseconds(int index, double milliseconds)
 {
   if (index >= 0 && index < mNumStages)
   {

@@ -108,9 +108,9 @@ public:
   // in milliseconds, or both; the length in samples follows at the envelope's rate. A level that
   // is not a finite number becomes 0; a duration is kept within 0 .. kMaxMilliseconds (one that
   // is not a number becomes 0).
-  void SetStage(int index, float startLevel, float endLevel, float milliseconds);
+  void SetStage(int index, float startLevel, float endLevel, double milliseconds);
   void SetStageLevels(int index, float startLevel, float endLevel);
-  void SetStageMilliseconds(int index, float milliseconds);
+  void SetStageMilliseconds(int index, double milliseconds);
 
   // A stage's duration in milliseconds as set (and as files and chunks store it).
   float StageMilliseconds(int index) const { return Stage(index).mMilliseconds; }

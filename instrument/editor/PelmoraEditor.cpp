@@ -31,10 +31,8 @@ void ShowParamValues(IControl& control)
 
 void PelmoraEditor::ShowParameter(const char* name, const char* valueText)
 {
-  if (!mParamDisplay)
-    return;
-  mParamDisplay->SetParameter(name, valueText);
-  mParamDisplay->SetDirty(false);
+  if (mParamDisplay)
+    mParamDisplay->SetParameter(name, valueText);
 }
 
 void PelmoraEditor::ShowMessage(const char* text)
@@ -72,7 +70,7 @@ void PelmoraEditor::HideControlsOfParam(int paramIdx, bool hide)
 void PelmoraEditor::RefreshEnvelopeEditor(int tag)
 {
   if (auto* pEnvelope = ControlWithTag<IVMultistageEnvelopeControl>(mGraphics, tag))
-    pEnvelope->Refresh();
+    pEnvelope->FitToView();
 }
 
 void PelmoraEditor::RedrawControl(int tag)
@@ -90,10 +88,7 @@ void PelmoraEditor::ShowPreset(const char* name, const char* category)
   if (mPresetBrowser)
     mPresetBrowser->SetPresetName(name);
   if (mParamDisplay)
-  {
     mParamDisplay->SetPreset(name, category);
-    mParamDisplay->SetDirty(false);
-  }
 }
 
 void PelmoraEditor::SelectPreset(int index)

@@ -6,7 +6,7 @@
 // menus and the functions behind buttons outlive every control that reaches them). It
 //   - attaches every control of the layout tables (PelmoraLayout.h) with its tag, parameter,
 //     look and action (PelmoraLayout.cpp; the operators' controls through
-//     Pelmora::AttachControlsToOpTab, PelmoraOperatorTab.cpp);
+//     Pelmora::AttachControlsToOpTab, at the end of that file);
 //   - owns the main menu with its "UI Size" submenu and the five envelope copy menus, and runs
 //     what buttons and menus choose (PelmoraMenus.cpp): each menu is a member, made once per
 //     editor and freed once with it; a submenu belongs to the item that holds it;
@@ -65,9 +65,6 @@ public:
   void ShowMessage(const char* text) override;
 
   // ---- What the controls call (PelmoraMenus.cpp)
-  // The hover function of every parameter control: the parameter's name and value with its
-  // unit in the preset display.
-  void ShowHoveredParameter(int paramIdx);
   // The hover function of the operator-link switch: "Operator Link", "On" or "Off".
   void ShowOperatorLink();
   // A button's or switch's action; envelope: the copy menu of kOpenCopyMenu.
@@ -113,8 +110,6 @@ private:
   void AttachRow(const WheelRow& row);
   void AttachRow(const KeyboardRow& row);
   void AttachOperatorSection();
-  // The window's height from the keyboard setting, at the given scale.
-  void ResizeWindow(float scale);
   // Once per instrument: every envelope editor fits its envelope into view.
   void FitEnvelopeEditorsOnce();
 

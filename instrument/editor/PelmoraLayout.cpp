@@ -35,13 +35,16 @@ constexpr float kFieldRowHeight = 20.f;
 constexpr float kFieldInset = 2.f;
 constexpr float kOpFieldCellWidth = 9.f; // one digit of an operator's ratio or offset
 
+// modArc: the knob shows the range modulation moves it through.
 IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
-                          const IVStyle& style, std::function<void(int)> hover, int flags)
+                          std::function<void(int)> hover, int flags, bool modArc)
 {
-  return new IVTVKnobControl(bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap,
-                             param, label, style, std::move(hover), look.knobStyle, false, false,
-                             false, -135.f, 135.f, -135.f, EDirection::kVertical, flags,
-                             kKnobGearing, look.arcThickness, true);
+  auto* pKnob = new IVTVKnobControl(
+    bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap, param, label,
+    *look.style, std::move(hover), look.knobStyle, false, false, false, -135.f, 135.f, -135.f,
+    EDirection::kVertical, flags, kKnobGearing, look.arcThickness, true);
+  pKnob->mShowModulation = modArc;
+  return pKnob;
 }
 
 // A label on the label background (the "ENVELOPE" and "CHORUS" labels).
@@ -94,7 +97,7 @@ void PelmoraEditor::Layout()
 
   AttachRows(kFrameRows);
   MakeMenus();
-  ResizeWindow(mPlug.GetScale());
+  mPlug.Resize(mPlug.GetScale()); // the remembered scale, the keyboard setting's height
   AttachRows(kTopBarRows);
   mFirstResettableControlIdx = g.NControls();
 
@@ -106,14 +109,9 @@ void PelmoraEditor::Layout()
   AttachRows(kModMatrixRows);
   AttachRows(kWaveformRows);
   AttachRows(kKeyboardRows);
-  ResizeWindow(g.GetDrawScale());
+  mPlug.Resize(g.GetDrawScale()); // again, at the scale the window has now
   AttachRows(kOutputRows);
   FitEnvelopeEditorsOnce();
-}
-
-void PelmoraEditor::ResizeWindow(float scale)
-{
-  mPlug.Resize(scale);
 }
 
 void PelmoraEditor::FitEnvelopeEditorsOnce()
@@ -134,9 +132,10 @@ ISVG PelmoraEditor::Picture(const pictures::EditorPicture& picture)
 
 std::function<void(int)> PelmoraEditor::HoverFunction()
 {
+  // The parameter's name and value with its unit in the preset display.
   return [this](int paramIdx)
   {
-    ShowHoveredParameter(paramIdx);
+    mPlug.ShowParameterInEditor(paramIdx);
   };
 }
 
@@ -242,9 +241,8 @@ void PelmoraEditor::AttachRow(const CyclePanelRow& row)
 
 void PelmoraEditor::AttachRow(const KnobRow& row)
 {
-  IVTVKnobControl* pKnob = MakeKnob(row.bounds, row.param, row.label, row.look, *row.look.style,
-                                    HoverFunction(), row.flags);
-  pKnob->mShowModulation = row.modArc;
+  IVTVKnobControl* pKnob =
+    MakeKnob(row.bounds, row.param, row.label, row.look, HoverFunction(), row.flags, row.modArc);
   Attach(pKnob, row.tag);
   if (row.hidden)
     pKnob->Hide(true);
@@ -428,10 +426,9 @@ void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
     else if (const auto* pKnob = std::get_if<OpKnobRow>(&opRow))
     {
       const KnobLook look{kKnobLarge.radius, &knobStyle, pKnob->knobStyle, kKnobLarge.arcThickness};
-      IVTVKnobControl* pControl = pelmora::editor::MakeKnob(
-        pKnob->bounds, paramBase + pKnob->slot, pKnob->label, look, knobStyle, hoverFunc, 0);
-      pControl->mShowModulation = pKnob->modArc;
-      add(pControl, tagOf(pKnob->slot));
+      add(pelmora::editor::MakeKnob(pKnob->bounds, paramBase + pKnob->slot, pKnob->label, look,
+                                    hoverFunc, 0, pKnob->modArc),
+          tagOf(pKnob->slot));
     }
   }
   // One label under every tab: outside the panel, so it stays whatever tab shows.

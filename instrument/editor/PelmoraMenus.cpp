@@ -151,19 +151,17 @@ void PelmoraEditor::CopyEnvelope(int tag)
   if (tag < 0 || tag >= kCopyItems * kNumEnvelopes)
     return;
   const int source = tag / kCopyItems;
-  const std::vector<int> targets = CopyTargets(source, tag % kCopyItems);
-  for (int target : targets)
+  for (int target : CopyTargets(source, tag % kCopyItems))
+  {
     mPlug.GetGlobalParams().CopyToEnvelopes(source, {target});
-  // Hidden editors (other operator tabs) follow too.
-  for (int target : targets)
-    RefreshEnvelopeEditor(EnvelopeEditorTag(target));
+    RefreshEnvelopeEditor(EnvelopeEditorTag(target)); // hidden ones (other operator tabs) too
+  }
 }
 
 // ---- Actions
 
 void PelmoraEditor::RunAction(EAction action, IControl* pCaller, int envelope)
 {
-  auto* pKeyboard = dynamic_cast<IVTVKeyboardControl*>(mGraphics.GetControlWithTag(kTagKeyboard));
   switch (action)
   {
   case EAction::kSavePreset:
@@ -182,7 +180,8 @@ void PelmoraEditor::RunAction(EAction action, IControl* pCaller, int envelope)
     break;
   case EAction::kOctaveDown:
   case EAction::kOctaveUp:
-    if (pKeyboard)
+    if (auto* pKeyboard =
+          dynamic_cast<IVTVKeyboardControl*>(mGraphics.GetControlWithTag(kTagKeyboard)))
       pKeyboard->ShiftOctave(action == EAction::kOctaveUp);
     break;
   case EAction::kToggleOperatorLink:
@@ -195,18 +194,6 @@ void PelmoraEditor::RunAction(EAction action, IControl* pCaller, int envelope)
   case EAction::kNone:
     break;
   }
-}
-
-void PelmoraEditor::ShowHoveredParameter(int paramIdx)
-{
-  const IParam* pParam = mPlug.GetParam(paramIdx);
-  if (!pParam)
-    return;
-  Util_String value;
-  pParam->GetDisplayWithLabel(value, true);
-  Util_String name;
-  name.SetFormatted(32, "%s", pParam->GetName());
-  ShowParameter(name.Get(), value.Get());
 }
 
 void PelmoraEditor::ShowOperatorLink()

@@ -44,21 +44,29 @@ Accent AccentOf(const EditorPicture& picture)
   return {theme::ColorPrimary, false};
 }
 
-// Draws the face (x, y, w, h, corner radius r) and answers the style of its contents.
-SvgStyle Face(SvgDocument& doc, float x, float y, float w, float h, float r, bool on,
-              const Accent& accent)
+// Draws a face (face(style)), and its frame (frame(style)) when off; answers the style of its
+// contents.
+template <class FaceShape, class FrameShape>
+SvgStyle Face(bool on, const Accent& accent, FaceShape face, FrameShape frame)
 {
   if (on)
   {
-    doc.Rect(x, y, w, h, r, Fill(accent.mColor));
+    face(Fill(accent.mColor));
     return Fill(kInkOn);
   }
-  doc.Rect(x, y, w, h, r, Fill(kFaceOff));
-  const PelmoraColor frame = accent.mOperator ? accent.mColor : kGreyOff;
-  doc.Rect(x + 0.5f, y + 0.5f, w - 1.f, h - 1.f, r - 0.5f,
-           Stroke(frame, 1.f, false, kFrameOpacityOff));
+  face(Fill(kFaceOff));
+  frame(Stroke(accent.mOperator ? accent.mColor : kGreyOff, 1.f, false, kFrameOpacityOff));
   return accent.mOperator ? Fill(accent.mColor, kAccentInkOpacityOff)
                           : Fill(kGreyOff, kInkOpacityOff);
+}
+
+// A rectangular face (x, y, w, h, corner radius r), its frame on half pixels inside it.
+SvgStyle Face(SvgDocument& doc, float x, float y, float w, float h, float r, bool on,
+              const Accent& accent)
+{
+  return Face(
+    on, accent, [&](const SvgStyle& s) { doc.Rect(x, y, w, h, r, s); },
+    [&](const SvgStyle& s) { doc.Rect(x + 0.5f, y + 0.5f, w - 1.f, h - 1.f, r - 0.5f, s); });
 }
 
 SvgStyle AsStroke(const SvgStyle& ink, float width)
@@ -91,37 +99,17 @@ std::string Draw(const EditorPicture& picture, const GlyphOutlines& font, const 
   return doc.Text();
 }
 
-// A tab: rounded top corners, square bottom edge on the panel below the title bar.
+// A tab: rounded top corners, square bottom edge on the panel below the title bar (no frame
+// along it).
 std::string Tab(const EditorPicture& picture, const GlyphOutlines& font)
 {
-  const Accent accent = AccentOf(picture);
   SvgDocument doc(26, 26);
-  SvgStyle ink;
-  if (picture.mOn)
-  {
-    doc.Path("M0 20V3Q0 0 3 0H23Q26 0 26 3V20Z", Fill(accent.mColor));
-    ink = Fill(kInkOn);
-  }
-  else
-  {
-    doc.Path("M0 20V3Q0 0 3 0H23Q26 0 26 3V20Z", Fill(kFaceOff));
-    doc.Path("M0.5 20V3Q0.5 0.5 3 0.5H23Q25.5 0.5 25.5 3V20",
-             Stroke(accent.mColor, 1.f, false, kFrameOpacityOff));
-    ink = Fill(accent.mColor, kAccentInkOpacityOff);
-  }
+  const SvgStyle ink = Face(
+    picture.mOn, AccentOf(picture),
+    [&](const SvgStyle& s) { doc.Path("M0 20V3Q0 0 3 0H23Q26 0 26 3V20Z", s); },
+    [&](const SvgStyle& s) { doc.Path("M0.5 20V3Q0.5 0.5 3 0.5H23Q25.5 0.5 25.5 3V20", s); });
   DrawLabel(doc, font, kOperatorLetters[picture.mOperator], 14.f, 13.f, 10.f, ink);
   return doc.Text();
-}
-
-// Inversion: the polarity sign, a slashed O.
-std::string Inversion(const EditorPicture& picture, const GlyphOutlines& font)
-{
-  return Draw(picture, font, {20, 0.f, 20.f, 3.f, "\xD8", 13.f, 10.f, 0.f});
-}
-
-std::string Sustain(const EditorPicture& picture, const GlyphOutlines& font)
-{
-  return Draw(picture, font, {26, 0.f, 14.f, 3.f, "SUS", 9.f, 7.f, kSmallTextWeight});
 }
 
 // Link: two chain loops side by side.
@@ -135,20 +123,25 @@ std::string Link(const EditorPicture& picture)
   return doc.Text();
 }
 
-std::string Labelled(const EditorPicture& picture, const GlyphOutlines& font)
+// The face and label of every button but a tab and the link switch.
+LabelledFace LabelledFaceOf(const EditorPicture& picture)
 {
+  if (picture.mRole == EPictureRole::kInversion)
+    return {20, 0.f, 20.f, 3.f, "\xD8", 13.f, 10.f, 0.f}; // the polarity sign, a slashed O
+  if (picture.mRole == EPictureRole::kSustain)
+    return {26, 0.f, 14.f, 3.f, "SUS", 9.f, 7.f, kSmallTextWeight};
   switch (picture.mIndex)
   {
   case kSwitchSync:
-    return Draw(picture, font, {26, 2.f, 17.f, 3.f, "SYNC", 8.5f, 10.5f, kSmallTextWeight});
+    return {26, 2.f, 17.f, 3.f, "SYNC", 8.5f, 10.5f, kSmallTextWeight};
   case kSwitchFree:
-    return Draw(picture, font, {26, 2.f, 17.f, 3.f, "FREE", 8.5f, 10.5f, kSmallTextWeight});
+    return {26, 2.f, 17.f, 3.f, "FREE", 8.5f, 10.5f, kSmallTextWeight};
   case kSwitchChorusI:
-    return Draw(picture, font, {26, 0.f, 26.f, 4.f, "I", 14.f, 13.f, kLargeTextWeight});
+    return {26, 0.f, 26.f, 4.f, "I", 14.f, 13.f, kLargeTextWeight};
   case kSwitchChorusII:
-    return Draw(picture, font, {26, 0.f, 26.f, 4.f, "II", 14.f, 13.f, kLargeTextWeight});
+    return {26, 0.f, 26.f, 4.f, "II", 14.f, 13.f, kLargeTextWeight};
   default:
-    return Draw(picture, font, {30, 0.f, 30.f, 4.f, "MONO", 8.5f, 15.f, kSmallTextWeight});
+    return {30, 0.f, 30.f, 4.f, "MONO", 8.5f, 15.f, kSmallTextWeight};
   }
 }
 
@@ -174,17 +167,11 @@ void DrawLabel(SvgDocument& doc, const GlyphOutlines& font, std::string_view tex
 
 std::string DrawButtonPicture(const EditorPicture& picture, const GlyphOutlines& font)
 {
-  switch (picture.mRole)
-  {
-  case EPictureRole::kTab:
+  if (picture.mRole == EPictureRole::kTab)
     return Tab(picture, font);
-  case EPictureRole::kInversion:
-    return Inversion(picture, font);
-  case EPictureRole::kSustain:
-    return Sustain(picture, font);
-  default:
-    return picture.mIndex == kSwitchLink ? Link(picture) : Labelled(picture, font);
-  }
+  if (picture.mRole == EPictureRole::kSwitch && picture.mIndex == kSwitchLink)
+    return Link(picture);
+  return Draw(picture, font, LabelledFaceOf(picture));
 }
 
 } // namespace pelmora::pictures

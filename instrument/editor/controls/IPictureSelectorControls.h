@@ -45,7 +45,6 @@ public:
   void AddImage(const ISVG& svg) { mPictures.push_back(svg); }
   // Added to the parameter's value to choose the picture; redrawn by the caller.
   void SetPictureOffset(int offset) { mPictureOffset = offset; }
-  int GetPictureOffset() const { return mPictureOffset; }
   int NPictures() const { return static_cast<int>(mPictures.size()); }
   // The picture shown for the current value, -1 for none.
   int GetPictureIdx() const;
@@ -56,9 +55,6 @@ public:
   void OnResize() override;
   void Draw(IGraphics& g) override;
 
-  const IRECT& GetTitleBounds() const { return mTitleRECT; }
-  const IRECT& GetBoxBounds() const { return mBoxRECT; }
-  const IRECT& GetValueBounds() const { return mValueRECT; }
   const IRECT& GetPictureBounds() const { return mPictureRECT; }
 
 protected:
@@ -93,7 +89,6 @@ public:
   // Sends the current index as the parameter's value and tells the change function; nothing for
   // an index outside the pictures.
   void UpdateItem();
-  int GetCurrentIdx() const { return mCurrentIdx; }
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   // Only the hover function: no mouse-over state.
@@ -103,8 +98,6 @@ public:
   void OnAttached() override;
   void Draw(IGraphics& g) override;
 
-  const IRECT& GetLeftArrowBounds() const { return mLeftRECT; }
-  const IRECT& GetRightArrowBounds() const { return mRightRECT; }
   const IRECT& GetPictureBounds() const { return mPictureRECT; }
 
 protected:

@@ -68,8 +68,6 @@ public:
   // Without a parameter only the marker is drawn.
   void Draw(IGraphics& g) override;
 
-  int NTexts() const { return static_cast<int>(mTexts.size()); }
-
 protected:
   // Its own text for the value when it has texts, else the parameter's display text.
   void GetValueText(const IParam& param, Util_String& str) const override;

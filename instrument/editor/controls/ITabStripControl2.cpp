@@ -30,11 +30,6 @@ void ITabStripControl2::AddTab(ITabPanel* pPanel, const ISVG& selected, const IS
   ++mLastIdx;
 }
 
-ITabPanel* ITabStripControl2::GetPanel(int index) const
-{
-  return index >= 0 && index <= mLastIdx ? mPanels[static_cast<size_t>(index)] : nullptr;
-}
-
 void ITabStripControl2::SelectTab(int index)
 {
   mSelectedIdx = std::min(index, mLastIdx);

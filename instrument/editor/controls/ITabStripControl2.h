@@ -61,8 +61,6 @@ public:
   void Draw(IGraphics& g) override;
 
   int GetSelectedIdx() const { return mSelectedIdx; }
-  int NTabs() const { return mLastIdx + 1; }
-  ITabPanel* GetPanel(int index) const;
 
 private:
   std::vector<ITabPanel*> mPanels; // owned

@@ -1,7 +1,6 @@
 #include "instrument/editor/controls/IVMultistageEnvelopeControl.h"
 
 #include "framework/graphics/IGraphics.h"
-#include "instrument/editor/PelmoraColors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,11 +11,6 @@ namespace plugin::igraphics
 
 namespace
 {
-
-IColor ToIColor(const pelmora::theme::PelmoraColor& c)
-{
-  return IColor(c.A, c.R, c.G, c.B);
-}
 
 // Where the graph sits in the control, and the sustain switch beside it.
 constexpr float kGraphInset = 4.5f;      // left, top and bottom
@@ -51,23 +45,6 @@ IVMultistageEnvelopeControl::EnvCoord AtX(const IVMultistageEnvelopeControl::Env
 }
 
 } // namespace
-
-const IColor IVMultistageEnvelopeControl::DEFAULT_BG_COLOR =
-  ToIColor(pelmora::theme::EnvelopeBgColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_LN_COLOR =
-  ToIColor(pelmora::theme::EnvelopeLnColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_FR_COLOR =
-  ToIColor(pelmora::theme::EnvelopeFrColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_SL_COLOR =
-  ToIColor(pelmora::theme::EnvelopeSlColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_LBL_BG_COLOR =
-  ToIColor(pelmora::theme::EnvelopeLblBgColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_LBL_FG_COLOR =
-  ToIColor(pelmora::theme::EnvelopeLblFgColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_VAL_BG_COLOR =
-  ToIColor(pelmora::theme::EnvelopeValBgColor);
-const IColor IVMultistageEnvelopeControl::DEFAULT_VAL_FG_COLOR =
-  ToIColor(pelmora::theme::EnvelopeValFgColor);
 
 IVMultistageEnvelopeControl::IVMultistageEnvelopeControl(
   const IRECT& bounds, SharedEnvelope* pEnvelope, std::initializer_list<ISVG> sustainSVGs,
@@ -126,11 +103,6 @@ void IVMultistageEnvelopeControl::FitToView()
   mTimeOffset = 0.f;
   Update();
   SetDirty(true);
-}
-
-void IVMultistageEnvelopeControl::Refresh()
-{
-  FitToView();
 }
 
 void IVMultistageEnvelopeControl::EditEnvelope(const std::function<void(EnvelopeParameter&)>& edit)

@@ -29,6 +29,7 @@
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGraphicsCache.h"
 #include "instrument/dsp/GlobalParams.h"
+#include "instrument/editor/PelmoraTheme.h"
 
 #include <functional>
 #include <initializer_list>
@@ -42,14 +43,22 @@ class IVMultistageEnvelopeControl : public IControl
 public:
   // The class defaults of the editor's theme: the layout hands them to every envelope editor
   // (an operator's editor takes the operator's colour for its line and value text instead).
-  static const IColor DEFAULT_BG_COLOR;
-  static const IColor DEFAULT_LN_COLOR;
-  static const IColor DEFAULT_FR_COLOR;
-  static const IColor DEFAULT_SL_COLOR;
-  static const IColor DEFAULT_LBL_BG_COLOR;
-  static const IColor DEFAULT_LBL_FG_COLOR;
-  static const IColor DEFAULT_VAL_BG_COLOR;
-  static const IColor DEFAULT_VAL_FG_COLOR;
+  static constexpr IColor DEFAULT_BG_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeBgColor);
+  static constexpr IColor DEFAULT_LN_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeLnColor);
+  static constexpr IColor DEFAULT_FR_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeFrColor);
+  static constexpr IColor DEFAULT_SL_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeSlColor);
+  static constexpr IColor DEFAULT_LBL_BG_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeLblBgColor);
+  static constexpr IColor DEFAULT_LBL_FG_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeLblFgColor);
+  static constexpr IColor DEFAULT_VAL_BG_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeValBgColor);
+  static constexpr IColor DEFAULT_VAL_FG_COLOR =
+    pelmora::theme::ToIColor(pelmora::theme::EnvelopeValFgColor);
 
   // Limits of the view: the zoom a drag or the wheel gives, in points per millisecond, and
   // what a fit may give (the longest envelope, 64 stages of 5 s, still fits a wide graph).
@@ -58,7 +67,7 @@ public:
   static constexpr float kMinFitTimeScale = 0.0005f;
   static constexpr float kMaxFitTimeScale = 100.f;
   static constexpr float kDefaultTimeScale = 0.2f;
-  static constexpr float kMaxStageMilliseconds = 5000.f;
+  static constexpr float kMaxStageMilliseconds = EnvelopeParameter::kMaxMilliseconds;
 
   // One point of the drawn polyline, in editor coordinates.
   struct EnvCoord
@@ -79,11 +88,10 @@ public:
   // Reads the envelope from the sound model again and rebuilds the points for the current view;
   // does not redraw.
   void Update();
-  // Update, fit the whole envelope into view and redraw: what the editor calls after the model
-  // changed under it (a preset loaded, a state restored, an envelope copied).
-  void Refresh();
-  // Fits the envelope into 95 % of the graph's width from its left edge (scroll 0) and redraws.
-  // An envelope without length, or a graph without width, keeps the current zoom.
+  // Update, then fit the envelope into 95 % of the graph's width from its left edge (scroll 0)
+  // and redraw: what the editor calls after the model changed under it (a preset loaded, a state
+  // restored, an envelope copied). An envelope without length, or a graph without width, keeps
+  // the current zoom.
   void FitToView();
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -100,7 +108,6 @@ public:
   const EnvelopeParameter& GetShownEnvelope() const { return mShown; }
   const IRECT& GetGraphRECT() const { return mGraphRect; }
   const IRECT& GetSustainRECT() const { return mSustainRect; }
-  int GetSelected() const { return mSelected; }
   float GetTimeScale() const { return mTimeScale; }
   float GetTimeOffset() const { return mTimeOffset; }
   // The stage's length as it plays, in milliseconds (its length in samples at the rate).

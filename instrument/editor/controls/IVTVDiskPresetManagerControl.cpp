@@ -2,6 +2,7 @@
 
 #include "framework/graphics/IGraphics.h"
 #include "instrument/DiskPresetManager.h"
+#include "instrument/editor/controls/ITVCaptionControl.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,23 +12,6 @@ namespace plugin::igraphics
 
 namespace
 {
-
-// One of the browser's buttons: a text that runs its action once per click (a double click is
-// two clicks).
-class IPresetButtonControl : public ITextControl
-{
-public:
-  IPresetButtonControl(const IRECT& bounds, const char* str, const IText& text,
-                       IActionFunction action)
-    : ITextControl(bounds, str, text, DEFAULT_BGCOLOR, false)
-  {
-    SetActionFunction(std::move(action));
-    mIgnoreMouse = false;
-    mDblAsSingleClick = true;
-  }
-
-  void OnMouseDown(float, float, const IMouseMod&) override { SetDirty(true); }
-};
 
 // The length of text without its last UTF-8 character.
 size_t WithoutLastCharacter(const std::string& text)
@@ -149,15 +133,17 @@ void IVTVDiskPresetManagerControl::OnAttached()
   if (!pGraphics)
     return;
   const IRECT& r = mRECT;
-  mLeftArrow = static_cast<ITextControl*>(pGraphics->AttachControl(
-    new IPresetButtonControl(IRECT(r.L, r.T, r.L + mArrowWidth, r.B), mLeftArrowStr.c_str(),
-                             mArrowText, [this](IControl*) { LoadPrevious(); })));
-  mNameButton = static_cast<ITextControl*>(pGraphics->AttachControl(
-    new IPresetButtonControl(IRECT(r.L + mArrowWidth, r.T, r.R - mArrowWidth, r.B), "Init",
-                             mNameText, [this](IControl*) { OpenMenu(); })));
-  mRightArrow = static_cast<ITextControl*>(pGraphics->AttachControl(
-    new IPresetButtonControl(IRECT(r.R - mArrowWidth, r.T, r.R, r.B), mRightArrowStr.c_str(),
-                             mArrowText, [this](IControl*) { LoadNext(); })));
+  mLeftArrow = new ITextActionControl(
+    IRECT(r.L, r.T, r.L + mArrowWidth, r.B), mLeftArrowStr.c_str(),
+    [this](IControl*) { LoadPrevious(); }, mArrowText);
+  mNameButton = new ITextActionControl(
+    IRECT(r.L + mArrowWidth, r.T, r.R - mArrowWidth, r.B), "Init",
+    [this](IControl*) { OpenMenu(); }, mNameText);
+  mRightArrow = new ITextActionControl(
+    IRECT(r.R - mArrowWidth, r.T, r.R, r.B), mRightArrowStr.c_str(),
+    [this](IControl*) { LoadNext(); }, mArrowText);
+  for (ITextControl* pButton : {mLeftArrow, mNameButton, mRightArrow})
+    pGraphics->AttachControl(pButton);
 }
 
 void IVTVDiskPresetManagerControl::OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int)

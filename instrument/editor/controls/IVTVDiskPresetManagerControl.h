@@ -76,7 +76,6 @@ public:
   void LoadNext();
   void SetCurrentIdx(int idx) { mCurrentIdx = idx; }
   int GetCurrentIdx() const { return mCurrentIdx; }
-  int GetLastIdx() const { return mLastIdx; }
   // Opens the preset menu under the name button.
   void OpenMenu();
 

@@ -86,11 +86,6 @@ public:
   // within 1/127 .. 1.
   float VelocityAt(int key, float y) const;
 
-  // ---- State
-  int GetLastTouchedKey() const { return mLastTouchedKey; }
-  float GetLastVelocity() const { return mLastVelocity; }
-  int GetMouseOverKey() const { return mMouseOverKey; }
-
   // ---- Look
   void DrawBlackKey(IGraphics& g, const IRECT& r, const IColor& color);
   void SetDrawShadows(bool draw) { mDrawShadows = draw; }

@@ -71,9 +71,6 @@ public:
   // One modulation slot's range (normalized units); the sums follow; redrawn without action.
   // A slot outside 0..7 is ignored.
   void SetModulation(int slot, float lower, float upper);
-  // Set by the layout after construction for the tempo-synced rate knob.
-  void SetKnobFlags(int flags) { mKnobFlags = flags; }
-  void SetArcThickness(float thickness) { mArcThickness = thickness; }
 
   // The value's angle as drawn (at a whole step when the display is stepped).
   float GetPointerAngle() const;

@@ -61,11 +61,9 @@ public:
   void Draw(IGraphics& g) override;
 
   bool IsPitchWheel() const { return mController == kPitchWheel; }
-  int GetController() const { return mController; }
   // Semitones: the constructor's value, the last menu choice, or (with a bend-range
   // parameter) that parameter's value when the menu last opened.
   int GetBendRange() const { return mBendRange; }
-  IPopupMenu& GetRangeMenu() { return mMenu; }
   // The message for the wheel's current position.
   IMidiMsg MakeMidiMsg() const;
 
@@ -101,7 +99,6 @@ public:
 
   // Whether a right press on a pitch wheel opens the bend-range menu.
   void SetOfferRangeMenu(bool offer) { mOfferRangeMenu = offer; }
-  bool GetOfferRangeMenu() const { return mOfferRangeMenu; }
 
 private:
   bool mOfferRangeMenu = false;

@@ -151,7 +151,7 @@ TEST_F(EnvelopeFixture, ZoomScrollAndFitStayInBounds)
 
   // Nothing to fit (no stages), or no room to fit it in: the zoom stays as it was.
   mEnvelope.Edit([](EnvelopeParameter& e) { e.InitStages(0); });
-  mControl->Refresh();
+  mControl->FitToView();
   EXPECT_FLOAT_EQ(mControl->GetTimeScale(), 0.065f);
   EXPECT_EQ(Drawn("PathFill").find("blend 0.2"), std::string::npos); // no area ...
   EXPECT_EQ(Drawn("DrawText").find("LEVEL"), std::string::npos);     // ... and no read-out
