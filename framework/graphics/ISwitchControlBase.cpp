@@ -3,12 +3,19 @@
 #include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace plugin::igraphics
 {
 
 // ---- Switch
+
+int SwitchStateIdx(double value, int numStates)
+{
+  if (numStates < 2)
+    return 0;
+  const int idx = static_cast<int>((numStates - 1) * value + 0.5);
+  return std::clamp(idx, 0, numStates - 1);
+}
 
 ISwitchControlBase::ISwitchControlBase(const IRECT& bounds, int paramIdx,
                                        IActionFunction actionFunc, int numStates)
@@ -43,8 +50,7 @@ void ISwitchControlBase::OnMouseDown(float /*x*/, float /*y*/, const IMouseMod& 
   else
   {
     const int last = mNumStates - 1;
-    const double shown = std::round(std::clamp(GetValue(0), 0.0, 1.0) * last);
-    const int next = static_cast<int>(shown) + 1;
+    const int next = SwitchStateIdx(GetValue(0), mNumStates) + 1;
     SetValue(next > last ? 0.0 : static_cast<double>(next) / last, 0);
   }
   mMouseDown = true;

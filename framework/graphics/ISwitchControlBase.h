@@ -18,6 +18,10 @@
 namespace plugin::igraphics
 {
 
+// The state index that a normalized value selects among numStates states: the integer part of
+// (N - 1) x value + 0.5, within 0..N-1 (0 for fewer than two states).
+int SwitchStateIdx(double value, int numStates);
+
 class ISwitchControlBase : public IControl
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGraphics.h"
+#include "framework/graphics/ISwitchControlBase.h"
 
 #include <algorithm>
 
@@ -15,8 +16,7 @@ int IBitmapBase::GetFrame() const
     return 0;
   if (n < 2 || !mControl)
     return 1;
-  const int i = static_cast<int>((n - 1) * mControl->GetValue(0) + 0.5);
-  return std::min(std::max(i, 0) + 1, n);
+  return SwitchStateIdx(mControl->GetValue(0), n) + 1;
 }
 
 float IBitmapBase::FrameWidth(const IBitmap& bitmap)

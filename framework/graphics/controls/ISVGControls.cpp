@@ -38,7 +38,7 @@ int ISVGSwitchControl::GetImageIdx() const
 {
   if (mSVGs.empty())
     return -1;
-  const int state = static_cast<int>((mNumStates - 1) * GetValue(0) + 0.5);
+  const int state = SwitchStateIdx(GetValue(0), mNumStates);
   // A parameter with more states than images shows the last image for the states beyond.
   return std::clamp(state, 0, static_cast<int>(mSVGs.size()) - 1);
 }

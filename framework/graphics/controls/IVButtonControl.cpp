@@ -39,14 +39,6 @@ void SlideClickActionFunc(IControl* pCaller)
 
 } // namespace
 
-int SwitchStateIdx(double value, int numStates)
-{
-  if (numStates < 2)
-    return 0;
-  const int idx = static_cast<int>((numStates - 1) * value + 0.5);
-  return std::clamp(idx, 0, numStates - 1);
-}
-
 // ---- IVButtonControl
 
 IVButtonControl::IVButtonControl(const IRECT& bounds, IActionFunction actionFunc, const char* label,

@@ -24,10 +24,6 @@
 namespace plugin::igraphics
 {
 
-// The state index that a normalized value selects among numStates states, within 0..N-1 (0 for
-// fewer than two states).
-int SwitchStateIdx(double value, int numStates);
-
 class IVButtonControl : public IButtonControlBase, public IVectorBase
 {
 public:
