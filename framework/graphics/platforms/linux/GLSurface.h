@@ -38,8 +38,15 @@ public:
   // false when the window is gone. Headless there is no pointer: nothing to do.
   virtual bool SetPointerHidden(bool /*hide*/) { return true; }
   // Window surfaces: moves the pointer to a position in the window, in pixels; false when the
-  // window is gone.
-  virtual bool WarpPointer(int /*x*/, int /*y*/) { return true; }
+  // window is gone. serial: the number of the X request that moves it (events made after the
+  // server carried it out carry that serial or a later one).
+  virtual bool WarpPointer(int /*x*/, int /*y*/, unsigned long& serial)
+  {
+    serial = 0;
+    return true;
+  }
+  // Window surfaces: the screen's size in pixels; false when there is none.
+  virtual bool ScreenSize(int& /*width*/, int& /*height*/) { return false; }
   // Window surfaces: the editor's own X connection and window (null and 0 headless, or once the
   // window is gone).
   virtual _XDisplay* XDisplay() { return nullptr; }

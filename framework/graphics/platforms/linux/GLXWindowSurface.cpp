@@ -220,13 +220,24 @@ public:
     return mBlankCursor != 0;
   }
 
-  bool WarpPointer(int x, int y) override
+  bool WarpPointer(int x, int y, unsigned long& serial) override
   {
+    serial = 0;
     if (mWindowGone)
       return false;
     QuietXErrors quiet(mDisplay);
+    serial = NextRequest(mDisplay);
     XWarpPointer(mDisplay, None, mWindow, 0, 0, 0, 0, x, y);
     return true;
+  }
+
+  bool ScreenSize(int& width, int& height) override
+  {
+    if (mWindowGone)
+      return false;
+    width = DisplayWidth(mDisplay, DefaultScreen(mDisplay));
+    height = DisplayHeight(mDisplay, DefaultScreen(mDisplay));
+    return width > 0 && height > 0;
   }
 
 private:

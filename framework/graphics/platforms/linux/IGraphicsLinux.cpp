@@ -260,17 +260,25 @@ void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
 {
   if (hide == mCursorHidden)
     return;
+  mHeldDX = mHeldDY = 0;
   if (hide)
   {
-    // The pointer vanishes where the drag starts and, locked, is held there: each movement is
-    // put back (see the motion events), so the drag never runs into the screen's edge. Where it
+    // The pointer vanishes where the drag starts and, locked, its movements drive the drag: it
+    // is moved back before it runs into the screen's edge (see the motion events). Where it
     // cannot be hidden (no window), nothing is held and controls drag absolutely.
     mCursorHoldX = mMouseX;
     mCursorHoldY = mMouseY;
     mCursorHidden = mSurface && mSurface->SetPointerHidden(true);
     mCursorLock = mCursorHidden && lock;
+    if (mCursorLock)
+    {
+      const float scale = GetBackingPixelScale();
+      mHold.Begin(static_cast<int>(std::lround(mMouseX * scale)),
+                  static_cast<int>(std::lround(mMouseY * scale)));
+    }
     return;
   }
+  mHold.End();
   // Shown again where the drag started.
   if (mSurface)
   {
@@ -285,8 +293,9 @@ void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
 bool IGraphicsLinux::WarpPointerTo(float x, float y)
 {
   const float scale = GetBackingPixelScale();
+  unsigned long serial = 0;
   if (!mSurface || !mSurface->WarpPointer(static_cast<int>(std::lround(x * scale)),
-                                          static_cast<int>(std::lround(y * scale))))
+                                          static_cast<int>(std::lround(y * scale)), serial))
     return false;
   mMouseX = x;
   mMouseY = y;

@@ -25,6 +25,7 @@
 #include "framework/graphics/IGraphicsFactory.h"
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 #include "framework/graphics/platforms/linux/GLSurface.h"
+#include "framework/graphics/platforms/linux/PointerHold.h"
 #include "framework/plugin/IPluginTimer.h"
 
 #include <functional>
@@ -69,8 +70,9 @@ public:
 
   // ---- Pointer and keys
   void GetMouseLocation(float& x, float& y) const override;
-  // A blank cursor over the editor's window while hidden; locked, the pointer is held where it
-  // was hidden; shown again there. Headless, only the state is kept.
+  // A blank cursor over the editor's window while hidden. Locked, the pointer's movements drive
+  // the drag, each counted once (PointerHold: it is moved back when it strays far), and it shows
+  // again where it was hidden. Headless, only the state is kept.
   void HideMouseCursor(bool hide = true, bool lock = true) override;
   void MoveMouseCursor(float x, float y) override;
   void ForceEndUserEdit() override {}
@@ -130,6 +132,11 @@ private:
   // Gives the X focus back once the text field no longer edits (a click into it takes it).
   void UpdateKeyboardFocus();
   void HandleKeyEvent(const union _XEvent& event);
+  void HandleMotion(const union _XEvent& event);
+  // A drag's motion with the pointer held (PointerHold).
+  void HandleHeldMotion(const union _XEvent& event);
+  // Whether another motion event of the same window and buttons waits right behind this one.
+  bool MotionFollows(const union _XEvent& event);
   // Hands an answered or cancelled file prompt's result to its completion.
   void PollFilePrompt();
 
@@ -145,6 +152,9 @@ private:
   float mMouseY = 0.f;
   float mCursorHoldX = 0.f; // where the pointer was hidden, in editor points
   float mCursorHoldY = 0.f;
+  PointerHold mHold;
+  int mHeldDX = 0; // a held drag's movement not yet handed on (pixels)
+  int mHeldDY = 0;
   bool mButtonDown = false;
   unsigned long mLastClickTime = 0;
   float mLastClickX = -100.f;

@@ -128,6 +128,87 @@ void IGraphicsLinux::HandleKeyEvent(const XEvent& event)
   }
 }
 
+bool IGraphicsLinux::MotionFollows(const XEvent& event)
+{
+  Display* pDisplay = mSurface ? mSurface->XDisplay() : nullptr;
+  if (!pDisplay || XEventsQueued(pDisplay, QueuedAlready) == 0)
+    return false;
+  XEvent next;
+  XPeekEvent(pDisplay, &next);
+  return next.type == MotionNotify && next.xmotion.window == event.xmotion.window &&
+         next.xmotion.state == event.xmotion.state;
+}
+
+void IGraphicsLinux::HandleMotion(const XEvent& event)
+{
+  const XMotionEvent& e = event.xmotion;
+  const bool left = e.state & Button1Mask, right = e.state & Button3Mask;
+  const bool dragging = mButtonDown && (left || right);
+  if (dragging && mHold.Active())
+  {
+    HandleHeldMotion(event);
+    return;
+  }
+  // Motion queued up (a brisk move while the host idled) goes on as one movement, from where
+  // the pointer was to where the last event put it.
+  if (MotionFollows(event))
+    return;
+  const float x = ToPoints(e.x), y = ToPoints(e.y);
+  if (dragging)
+  {
+    IMouseInfo info;
+    info.x = x;
+    info.y = y;
+    info.dX = x - mMouseX;
+    info.dY = y - mMouseY;
+    info.ms = Modifiers(e.state, left, right);
+    mMouseX = x;
+    mMouseY = y;
+    OnMouseDrag({info});
+  }
+  else
+  {
+    mMouseX = x;
+    mMouseY = y;
+    OnMouseOver(x, y, Modifiers(e.state, false, false));
+  }
+}
+
+void IGraphicsLinux::HandleHeldMotion(const XEvent& event)
+{
+  const XMotionEvent& e = event.xmotion;
+  // Every event counts towards the movement (and the warps' accounting), queued or not.
+  int dx = 0, dy = 0;
+  mHold.Move(e.serial, e.x, e.y, dx, dy);
+  mHeldDX += dx;
+  mHeldDY += dy;
+  PointerHold::Screen screen;
+  int width = 0, height = 0;
+  if (mSurface->ScreenSize(width, height))
+  {
+    // The screen in the window's pixels: the event tells where the window lies on it.
+    screen.l = e.x - e.x_root;
+    screen.t = e.y - e.y_root;
+    screen.r = screen.l + width;
+    screen.b = screen.t + height;
+  }
+  int warpX = 0, warpY = 0;
+  unsigned long serial = 0;
+  if (mHold.WantsWarp(screen, warpX, warpY) && mSurface->WarpPointer(warpX, warpY, serial))
+    mHold.Warped(serial, warpX, warpY);
+  if (MotionFollows(event) || (mHeldDX == 0 && mHeldDY == 0))
+    return;
+  // The position handed on is the point where the drag began, moved by this movement.
+  IMouseInfo info;
+  info.dX = ToPoints(mHeldDX);
+  info.dY = ToPoints(mHeldDY);
+  info.x = mMouseX + info.dX;
+  info.y = mMouseY + info.dY;
+  info.ms = Modifiers(e.state, e.state & Button1Mask, e.state & Button3Mask);
+  mHeldDX = mHeldDY = 0;
+  OnMouseDrag({info});
+}
+
 void IGraphicsLinux::HandleXEvent(const XEvent& event)
 {
   if (XSession* pX = X())
@@ -203,45 +284,22 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
     if (e.button != Button1 && e.button != Button3)
       break;
     mButtonDown = false;
+    // Held, the pointer is wherever its travel took it: the release counts where the drag began.
+    if (!IsCursorLocked())
+    {
+      mMouseX = ToPoints(e.x);
+      mMouseY = ToPoints(e.y);
+    }
     IMouseInfo info;
-    info.x = mMouseX = ToPoints(e.x);
-    info.y = mMouseY = ToPoints(e.y);
+    info.x = mMouseX;
+    info.y = mMouseY;
     info.ms = Modifiers(e.state, e.button == Button1, e.button == Button3);
     OnMouseUp({info});
     break;
   }
   case MotionNotify:
-  {
-    const XMotionEvent& e = event.xmotion;
-    const float x = ToPoints(e.x), y = ToPoints(e.y);
-    const bool left = e.state & Button1Mask, right = e.state & Button3Mask;
-    if (mButtonDown && (left || right))
-    {
-      IMouseInfo info;
-      info.x = x;
-      info.y = y;
-      info.dX = x - mMouseX;
-      info.dY = y - mMouseY;
-      info.ms = Modifiers(e.state, left, right);
-      // The hidden pointer is held: the movement counts and the pointer goes back (the warp's
-      // own motion event then moves nothing and is dropped).
-      if (IsCursorLocked() && info.dX == 0.f && info.dY == 0.f)
-        break;
-      if (!IsCursorLocked() || !WarpPointerTo(mMouseX, mMouseY))
-      {
-        mMouseX = x;
-        mMouseY = y;
-      }
-      OnMouseDrag({info});
-    }
-    else
-    {
-      mMouseX = x;
-      mMouseY = y;
-      OnMouseOver(x, y, Modifiers(e.state, false, false));
-    }
+    HandleMotion(event);
     break;
-  }
   case LeaveNotify:
     if (!mButtonDown)
       OnMouseOut();

@@ -78,6 +78,9 @@ constexpr plugin::igraphics::IRECT kTestPlugModeBounds(300.f, 200.f, 460.f, 232.
 constexpr plugin::igraphics::IRECT kTestPlugNameBounds(100.f, 260.f, 460.f, 292.f);
 // A size button: a click switches the editor between scale 1 and scale 1.5.
 constexpr plugin::igraphics::IRECT kTestPlugZoomBounds(520.f, 100.f, 600.f, 140.f);
+// A plain knob bound to "Cutoff": a relative drag with the pointer hidden, gearing 4, measured
+// against these bounds (100 points up sweep a quarter).
+constexpr plugin::igraphics::IRECT kTestPlugKnobBounds(820.f, 300.f, 900.f, 400.f);
 
 class TestPlug : public plugin::IPluginVST2
 {

@@ -1,5 +1,6 @@
 // The test plug-in's editor: a panel with the logo, a title, one horizontal slider bound to the
-// "Gain" parameter (a press jumps to the pointer, a drag follows it) and two captions that prompt
+// "Gain" parameter (a press jumps to the pointer, a drag follows it), a plain knob bound to
+// "Cutoff" (a relative drag with the pointer hidden) and two captions that prompt
 // for values ("Voices" by typing, "Mode" from a menu) and a free text field, enough to see pixels
 // and to drive parameters and the keyboard through a window. A host may choose the library
 // gallery instead (TestPlugGallery.cpp).
@@ -8,6 +9,7 @@
 
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/IGraphicsFactory.h"
+#include "framework/graphics/IKnobControlBase.h"
 #include "framework/graphics/controls/ITextControl.h"
 
 using namespace plugin;
@@ -51,6 +53,19 @@ public:
   void OnMouseDrag(float x, float y, float, float, const IMouseMod&) override
   {
     SnapToMouse(x, y, EDirection::kHorizontal, mRECT);
+  }
+};
+
+// The knob's value as the height of a bar.
+class TestKnob : public IKnobControlBase
+{
+public:
+  TestKnob(const IRECT& bounds, int paramIdx) : IKnobControlBase(bounds, paramIdx) {}
+  void Draw(IGraphics& g) override
+  {
+    g.FillRect(IColor(255, 60, 60, 70), mRECT);
+    const float y = mRECT.B - static_cast<float>(GetValue()) * mRECT.H();
+    g.FillRect(kTestPlugSliderFill, IRECT(mRECT.L, y, mRECT.R, mRECT.B));
   }
 };
 
@@ -101,6 +116,7 @@ void TestPlug::SetUpEditor()
     }
     pGraphics->AttachControl(new TestPanel(pGraphics->GetBounds()));
     pGraphics->AttachControl(new TestSlider(kTestPlugSliderBounds, kParamGain));
+    pGraphics->AttachControl(new TestKnob(kTestPlugKnobBounds, kParamCutoff));
     const IText caption(16.f, IColor(255, 230, 232, 240), "Roboto-Regular", EAlign::kCenter,
                         EVAlign::kMiddle, 0.f, IColor(255, 18, 20, 28), IColor(255, 240, 242, 248));
     const IColor captionBG(255, 52, 56, 70);

@@ -4,12 +4,15 @@
 // Value prompts, menus, the keyboard and the clipboard are driven with real X input (xdotool
 // through the XTEST extension), through the host's VST2 key calls and by another client (xclip).
 // The plug-in's library gallery is opened the same way and every control in it clicked. A UI
-// size asks the host for the new window size, and the window and frame buffer follow.
+// size asks the host for the new window size, and the window and frame buffer follow. A knob
+// dragged with the pointer hidden follows the distance the pointer moved, once, whether the
+// moves come one or many per idle call and from a relative or an absolute device (XTEST).
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 // After the plug-in's headers: Xlib's macros (None, Bool, ...) would break them.
 #include "tests/framework/graphics/platforms/linux/window/HostWindowTest.h"
 
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <cstdio>
@@ -409,6 +412,61 @@ TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
   EXPECT_TRUE(Near(PixelOf(parent, int(1.5f * 290.f), int(y)), kTestPlugSliderFill));
   EXPECT_FALSE(Near(PixelOf(parent, int(1.5f * 310.f), int(y)), kTestPlugSliderFill));
   EXPECT_TRUE(Near(PixelOf(parent, 1500, 890), kTestPlugBackground));
+  CloseEditor(parent);
+}
+
+TEST_F(EditorWindowTest, AKnobFollowsThePointersMovementOnceWhateverTheBatchingAndTheDevice)
+{
+  // 160 points up on the knob (100 points high, gearing 4) move it 0.4: 0.3 becomes 0.7. The drag
+  // runs far enough for the hidden pointer to be moved back on the way.
+  constexpr int kDistance = 160;
+  const int y = static_cast<int>(kTestPlugKnobBounds.MH());
+  const Window parent = OpenEditor();
+  struct Way
+  {
+    bool absolute;
+    int movesPerIdle;
+    int x; // each drag starts at its own point: no two presses make a double click
+  };
+  for (const Way way : {Way{false, 1, 830}, Way{false, 8, 845}, Way{false, 32, 860},
+                        Way{true, 1, 875}, Way{true, 32, 890}})
+  {
+    const int x = way.x;
+    SCOPED_TRACE((way.absolute ? "absolute, " : "relative, ") + std::to_string(way.movesPerIdle) +
+                 " moves per idle call");
+    mPlugin.Effect()->setParameter(mPlugin.Effect(), kParamCutoff, 0.3f);
+    XTestFakeMotionEvent(mDisplay, -1, x, y, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
+    XSync(mDisplay, False);
+    Idle(1);
+    for (int moved = 0; moved < kDistance;)
+    {
+      for (int i = 0; i < way.movesPerIdle && moved < kDistance; ++i)
+      {
+        ++moved;
+        if (way.absolute)
+          XTestFakeMotionEvent(mDisplay, -1, x, y - moved, CurrentTime);
+        else
+          XTestFakeRelativeMotionEvent(mDisplay, 0, -1, CurrentTime);
+      }
+      XSync(mDisplay, False);
+      Idle(1);
+    }
+    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+    EXPECT_NEAR(Param(kParamCutoff), 0.7, 2e-4);
+    // The pointer shows again where the drag started.
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    XQueryPointer(mDisplay, DefaultRootWindow(mDisplay), &root, &child, &rootX, &rootY, &winX,
+                  &winY, &mask);
+    EXPECT_EQ(rootX, x);
+    EXPECT_EQ(rootY, y);
+  }
   CloseEditor(parent);
 }
 
