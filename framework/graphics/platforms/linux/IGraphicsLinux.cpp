@@ -3,6 +3,7 @@
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/controls/ITextEntryControl.h"
+#include "framework/graphics/platforms/linux/ColorPrompt.h"
 #include "framework/graphics/platforms/linux/FilePrompt.h"
 #include "framework/graphics/platforms/linux/PNGWriter.h"
 #include "framework/graphics/platforms/linux/XSession.h"
@@ -102,6 +103,8 @@ void IGraphicsLinux::CloseWindow()
   // A dialog still open ends with the editor, unanswered.
   mFilePrompt.reset();
   mFilePromptCompletion = nullptr;
+  mColorPrompt.reset();
+  mColorPromptCompletion = nullptr;
   if (!mSurface)
     return;
   ActivateGLContext();
@@ -193,15 +196,17 @@ void IGraphicsLinux::OnTick()
 {
   if (!mSurface || mInTick)
     return;
-  // An idle tick (no X event waiting, no file prompt open, no keyboard focus to give back,
-  // nothing to draw) leaves the GL context and the X server alone.
-  if (!mSurface->HasPendingEvents() && !mFilePrompt && !HoldsKeyboardFocus() && !NeedsRedraw())
+  // An idle tick (no X event waiting, no prompt open, no keyboard focus to give back, nothing
+  // to draw) leaves the GL context and the X server alone.
+  if (!mSurface->HasPendingEvents() && !mFilePrompt && !mColorPrompt && !HoldsKeyboardFocus() &&
+      !NeedsRedraw())
     return;
   mInTick = true;
   // The context is current through the events too: a control may load a bitmap on a click.
   ActivateGLContext();
   mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
   PollFilePrompt();
+  PollColorPrompt();
   // An edit ended through the host's key calls, or by a click, gives the focus back here.
   UpdateKeyboardFocus();
   if (mGLReady && PrepareFramebuffer())
@@ -389,9 +394,31 @@ void IGraphicsLinux::PromptForDirectory(Util_String& dir,
     completionHandler(dir, dir);
 }
 
-bool IGraphicsLinux::PromptForColor(IColor&, const char*, IColorPickerHandlerFunc)
+bool IGraphicsLinux::PromptForColor(IColor& color, const char* str, IColorPickerHandlerFunc func)
 {
-  return false;
+  if (mColorPrompt || !mSurface)
+    return false;
+  auto prompt = std::make_unique<ColorPrompt>(color);
+  if (!prompt->Open(str && str[0] ? str : "Choose a color", X() ? mSurface->XWindow() : 0))
+    return false;
+  mColorPrompt = std::move(prompt);
+  mColorPromptCompletion = std::move(func);
+  return true;
+}
+
+void IGraphicsLinux::PollColorPrompt()
+{
+  const ColorPrompt::EState state =
+    mColorPrompt ? mColorPrompt->Poll() : ColorPrompt::EState::kWaiting;
+  if (state == ColorPrompt::EState::kWaiting)
+    return;
+  // Taken out first: the completion may ask for the next prompt.
+  const std::unique_ptr<ColorPrompt> done = std::move(mColorPrompt);
+  const IColorPickerHandlerFunc completion = std::move(mColorPromptCompletion);
+  mColorPromptCompletion = nullptr;
+  ControlPass pass(*this);
+  if (state == ColorPrompt::EState::kAnswered && completion)
+    completion(done->GetColor());
 }
 
 bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const char*)

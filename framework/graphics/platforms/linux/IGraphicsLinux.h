@@ -14,8 +14,9 @@
 // as X key events while it edits (it holds the X focus then, and only then) as well as through
 // the host's VST2 key calls; the clipboard is the X CLIPBOARD selection (XSession). Headless,
 // the clipboard is kept inside the process. A file prompt opens the desktop's dialog, or for a
-// save without one an in-window name field (FilePrompt.h); it answers later, through its
-// completion, from the redraw timer. The folder and colour prompts answer as cancelled.
+// save without one an in-window name field (FilePrompt.h); a colour prompt opens the desktop's
+// colour chooser (ColorPrompt.h). Both answer later, through their completions, from the redraw
+// timer. The folder prompt answers as cancelled.
 //
 // Rendering to pixels without any window (tests, the host tool):
 //   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();
@@ -38,6 +39,7 @@ namespace plugin::igraphics
 class XSession;
 
 class FilePrompt;
+class ColorPrompt;
 
 class IGraphicsLinux : public IGraphicsNanoVG
 {
@@ -94,6 +96,11 @@ public:
                      IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
   void PromptForDirectory(Util_String& dir,
                           IFileDialogCompletionHandlerFunc completionHandler = nullptr) override;
+  // [main thread] Opens the desktop's colour chooser on color (str: its title) and returns at
+  // once: true when it opened. The chosen colour comes later from the redraw timer, through func;
+  // a cancelled chooser calls nothing. False, and nothing happens, without zenity or kdialog,
+  // without a window, or while a colour prompt is open already. A prompt still open when the
+  // window closes ends without calling func.
   bool PromptForColor(IColor& color, const char* str = "",
                       IColorPickerHandlerFunc func = nullptr) override;
   bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
@@ -139,12 +146,16 @@ private:
   bool MotionFollows(const union _XEvent& event);
   // Hands an answered or cancelled file prompt's result to its completion.
   void PollFilePrompt();
+  // Hands a chosen colour to its completion; a cancelled prompt just ends.
+  void PollColorPrompt();
 
   GLSurfacePtr mSurface;
   std::unique_ptr<XSession> mX;
   std::unique_ptr<Timer> mTimer;
   std::unique_ptr<FilePrompt> mFilePrompt;
   IFileDialogCompletionHandlerFunc mFilePromptCompletion;
+  std::unique_ptr<ColorPrompt> mColorPrompt;
+  IColorPickerHandlerFunc mColorPromptCompletion;
   std::string mClipboard;
   std::string mBundleID;
   std::string mAppGroupID;
