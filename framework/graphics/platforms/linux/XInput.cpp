@@ -1,6 +1,8 @@
 // IGraphicsLinux: X events into the graphics core's input. Positions arrive in window pixels and
-// go on in editor points; the mouse is touch 0. Keys arrive only while the text field holds the
-// focus (XSession), as the text of the user's keyboard layout.
+// go on in editor points; the mouse is touch 0. Motion events queued behind one another go on as
+// one movement; while a drag holds the hidden pointer, its movements are counted by PointerHold.
+// Keys arrive only while the text field holds the focus (XSession), as the text of the user's
+// keyboard layout.
 
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "framework/graphics/platforms/linux/XSession.h"
