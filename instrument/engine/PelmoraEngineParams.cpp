@@ -3,7 +3,7 @@
 // Values arrive in real units (the parameter's displayed value). Numeric parameters are limited
 // to their ranges first; enumerations and switches are truncated to an integer and keep their
 // own handling of values outside their lists (an algorithm outside 0..7 is stored and routed as
-// algorithm 0, a filter type outside 0..5 is stored and the voices keep the last valid type, a
+// algorithm 0, a filter type outside 0..5 is ignored and the voices keep the last valid type, a
 // waveform is clamped where it is read, a modulation source or destination outside its list
 // routes nothing).
 
@@ -121,7 +121,6 @@ void PelmoraEngine::SetParam(int paramIdx, double value)
   case kParamFilterType:
   {
     const int type = Trunc(value);
-    mParams.mFilterType = type;
     if (type >= 0 && type < kNumFilterTypes)
     {
       mFilterType = type;
@@ -132,7 +131,6 @@ void PelmoraEngine::SetParam(int paramIdx, double value)
     mParams.mFilterCutoff = limited;
     break;
   case kParamFilterResonance:
-    mParams.mFilterResonance = std::sqrt(limited * 0.01);
     mResonance = static_cast<float>(limited * 0.01);
     break;
   case kParamFilterVelocity:
