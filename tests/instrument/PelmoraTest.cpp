@@ -166,7 +166,7 @@ TEST_F(PelmoraClass, GroupsUnitsAndShapesOfTheTable)
   EXPECT_EQ(mPlug.GetParam(44)->GetShape()->GetDisplayType(), IParam::kDisplayCubeRoot);
   EXPECT_EQ(mPlug.GetParam(40)->GetShape()->GetDisplayType(), IParam::kDisplayLog);
   EXPECT_DOUBLE_EQ(mPlug.GetParam(47)->FromNormalized(0.25), -12.5); // bipolar
-  // The engine limits values to its own copy of the ranges: the two must agree.
+  // Hosts see the ranges and defaults of the engine's table, which limits every value it is given.
   for (int i = 0; i < 64; i++)
   {
     const ParamRange range = GetParamRange(i);
