@@ -9,11 +9,29 @@
 
 #include "instrument/engine/PelmoraEngine.h"
 
+#include "instrument/engine/ModMatrix.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
+
+// Every slot's source and destination lists are the modulation matrix's.
+constexpr bool ModulationRangesAreTheMatrixLists()
+{
+  using Matrix = ModMatrix<float>;
+  for (int slot = 0; slot < kNumModSlots; slot++)
+  {
+    const int source = kParamMod1Source + kModSlotStride * slot;
+    const int destination = kParamMod1Destination + kModSlotStride * slot;
+    if (GetParamRange(source).mMax != Matrix::kNumSources - 1 ||
+        GetParamRange(destination).mMax != Matrix::kNumDestinations - 1)
+      return false;
+  }
+  return true;
+}
+static_assert(ModulationRangesAreTheMatrixLists(), "a modulation range disagrees with the matrix");
 
 // An enumeration's or switch's value as an int, without overflow for any finite double.
 int Trunc(double value)
