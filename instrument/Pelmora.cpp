@@ -5,6 +5,7 @@
 #include "instrument/dsp/EnvelopeParameter.h"
 #include "instrument/dsp/PerlinOsc.h"
 #include "instrument/dsp/SimpleOsc.h"
+#include "instrument/engine/ModMatrix.h"
 
 #include <algorithm>
 
@@ -202,27 +203,39 @@ void Pelmora::ShowParameterInEditor(int paramIdx) const
 
 int Pelmora::ModulationKnobTag(int destination)
 {
-  // Destinations 1..12: the levels of A..D, the phases of A..D, feedback, FM amount, cutoff,
-  // resonance. "-" (0) and the pitches (13..17) have no knob.
-  if (destination >= 1 && destination <= 4)
-    return OperatorControlTag(destination - 1, kOpLevel);
-  if (destination >= 5 && destination <= 8)
-    return OperatorControlTag(destination - 5, kOpPhase);
-  if (destination >= 9 && destination <= 12)
-    return kTagFeedbackKnob + (destination - 9);
-  return 0;
+  // The levels and phases of A..D, feedback, FM amount, cutoff and resonance have knobs; "-" and
+  // the pitches have none.
+  using Matrix = ModMatrix<float>;
+  const int levelOf = destination - Matrix::kDestOpALevel; // the operator, 0..3
+  if (levelOf >= 0 && levelOf < kNumOperators)
+    return OperatorControlTag(levelOf, kOpLevel);
+  const int phaseOf = destination - Matrix::kDestOpAPhase;
+  if (phaseOf >= 0 && phaseOf < kNumOperators)
+    return OperatorControlTag(phaseOf, kOpPhase);
+  switch (destination)
+  {
+  case Matrix::kDestFeedback:
+    return kTagFeedbackKnob;
+  case Matrix::kDestFmAmount:
+    return kTagFmAmountKnob;
+  case Matrix::kDestCutoff:
+    return kTagCutoffKnob;
+  case Matrix::kDestResonance:
+    return kTagResonanceKnob;
+  default:
+    return 0;
+  }
 }
 
 void Pelmora::ModulationRange(int source, float amount, float& lower, float& upper)
 {
-  constexpr int kSourceNone = 0;
-  constexpr int kSourceLfo = 2; // the only bipolar source
-  if (source == kSourceLfo)
+  using Matrix = ModMatrix<float>;
+  if (source == Matrix::kSourceLfo) // the only bipolar source
   {
     lower = std::min(amount, -amount);
     upper = std::max(amount, -amount);
   }
-  else if (source == kSourceNone)
+  else if (source == Matrix::kSourceNone)
   {
     lower = upper = 0.0f;
   }
@@ -242,8 +255,11 @@ void Pelmora::UpdateKnobModulation(int slot, double amount)
 {
   if (!mEditorControls || slot < 0 || slot >= kNumModSlots)
     return;
-  for (int destination = 1; destination <= 12; destination++)
-    mEditorControls->SetKnobModulation(ModulationKnobTag(destination), slot, 0.0f, 0.0f);
+  for (int destination = 0; destination < ModMatrix<float>::kNumDestinations; destination++)
+  {
+    if (const int knob = ModulationKnobTag(destination))
+      mEditorControls->SetKnobModulation(knob, slot, 0.0f, 0.0f);
+  }
   const int destination =
     static_cast<int>(GetParam(kParamMod1Destination + kModSlotStride * slot)->Value());
   const int tag = ModulationKnobTag(destination);

@@ -123,7 +123,7 @@ public:
   // The modulation arc of one slot on the knob of its destination: a bipolar source (the LFO)
   // spans -|amount|..|amount|, "-" nothing, the others 0..amount (or amount..0).
   static void ModulationRange(int source, float amount, float& lower, float& upper);
-  // The knob a modulation destination moves (destinations 1..12); 0 for none.
+  // The knob a modulation destination (ModMatrix::EDestination) moves; 0 for none.
   static int ModulationKnobTag(int destination);
 
   // The editor's parameter display shows the parameter's name and its value text with its unit

@@ -11,27 +11,7 @@
 //
 // Threads: [main thread] only, like the editor itself.
 
-// Tags the editor's layout gives the controls that the instrument updates.
-constexpr int kTagOperatorTabs = 1;
-constexpr int kTagOperatorLink = 38;
-constexpr int kTagFeedbackKnob = 40;
-constexpr int kTagFmAmountKnob = 41;
-constexpr int kTagCutoffKnob = 42;
-constexpr int kTagResonanceKnob = 43;
-constexpr int kTagWaveformPreview = 52;
-constexpr int kTagPitchWheel = 55;
-constexpr int kTagModWheel = 56;
-
-// The control of operator op's (0..3) parameter in slot 0..7; slot 0 is the waveform selector.
-constexpr int OperatorControlTag(int op, int slot)
-{
-  return 2 + 9 * op + slot;
-}
-// The envelope editor of envelope 0..4 (operators A to D, then the modulation envelope).
-constexpr int EnvelopeEditorTag(int envelope)
-{
-  return 10 + 9 * envelope;
-}
+#include "instrument/editor/PelmoraTags.h" // the controls' tags
 
 // Icon sets of the waveform selectors.
 constexpr int kWaveformIconsNormal = 0;

@@ -45,96 +45,110 @@ constexpr int kStepped = plugin::IParam::kFlagStepped;
 using K = EParamKind;
 using S = EParamShape;
 
-// name, kind, min, max, default, label, group [, texts [, step [, shape [, extra flags]]]]
+// name, kind, label, group [, texts [, step [, shape [, extra flags]]]]; the range and default
+// of each are the engine's (GetParamRange).
 constexpr PelmoraParamSpec kParamSpecs[kNumParams] = {
   // Operator A
-  /*  0 */ {"Operator A Waveform", K::kEnum, 0, 10, 0, "WAVEFORM", "Operator", kWaveformTexts},
-  /*  1 */ {"Operator A Inverse Waveform", K::kBool, 0, 1, 0, "", "Operator"},
-  /*  2 */ {"Operator A Ratio", K::kDouble, 0, 32, 1, "", "Operator", {}, 0.0001},
-  /*  3 */ {"Operator A Offset", K::kDouble, 0, 9999, 0, "Hz", "Operator", {}, 0.01},
-  /*  4 */ {"Operator A Phase", K::kInt, 0, 180, 0, "deg", "Operator"},
-  /*  5 */ {"Operator A Velocity > Frequency", K::kInt, -100, 100, 0, "%", "Operator"},
-  /*  6 */ {"Operator A Velocity Sense", K::kInt, 0, 100, 0, "", "Operator"},
-  /*  7 */ {"Operator A Level", K::kInt, 0, 100, 100, "", "Operator"},
+  /*  0 */ {"Operator A Waveform", K::kEnum, "WAVEFORM", "Operator", kWaveformTexts},
+  /*  1 */ {"Operator A Inverse Waveform", K::kBool, "", "Operator"},
+  /*  2 */ {"Operator A Ratio", K::kDouble, "", "Operator", {}, 0.0001},
+  /*  3 */ {"Operator A Offset", K::kDouble, "Hz", "Operator", {}, 0.01},
+  /*  4 */ {"Operator A Phase", K::kInt, "deg", "Operator"},
+  /*  5 */ {"Operator A Velocity > Frequency", K::kInt, "%", "Operator"},
+  /*  6 */ {"Operator A Velocity Sense", K::kInt, "", "Operator"},
+  /*  7 */ {"Operator A Level", K::kInt, "", "Operator"},
   // Operator B
-  /*  8 */ {"Operator B Waveform", K::kEnum, 0, 10, 0, "WAVEFORM", "Operator", kWaveformTexts},
-  /*  9 */ {"Operator B Inverse Waveform", K::kBool, 0, 1, 0, "", "Operator"},
-  /* 10 */ {"Operator B Ratio", K::kDouble, 0, 32, 1, "", "Operator", {}, 0.0001},
-  /* 11 */ {"Operator B Offset", K::kDouble, 0, 9999, 0, "Hz", "Operator", {}, 0.01},
-  /* 12 */ {"Operator B Phase", K::kInt, 0, 180, 0, "deg", "Operator"},
-  /* 13 */ {"Operator B Velocity > Frequency", K::kInt, -100, 100, 0, "%", "Operator"},
-  /* 14 */ {"Operator B Velocity Sense", K::kInt, 0, 100, 0, "", "Operator"},
-  /* 15 */ {"Operator B Level", K::kInt, 0, 100, 0, "", "Operator"},
+  /*  8 */ {"Operator B Waveform", K::kEnum, "WAVEFORM", "Operator", kWaveformTexts},
+  /*  9 */ {"Operator B Inverse Waveform", K::kBool, "", "Operator"},
+  /* 10 */ {"Operator B Ratio", K::kDouble, "", "Operator", {}, 0.0001},
+  /* 11 */ {"Operator B Offset", K::kDouble, "Hz", "Operator", {}, 0.01},
+  /* 12 */ {"Operator B Phase", K::kInt, "deg", "Operator"},
+  /* 13 */ {"Operator B Velocity > Frequency", K::kInt, "%", "Operator"},
+  /* 14 */ {"Operator B Velocity Sense", K::kInt, "", "Operator"},
+  /* 15 */ {"Operator B Level", K::kInt, "", "Operator"},
   // Operator C
-  /* 16 */ {"Operator C Waveform", K::kEnum, 0, 10, 0, "WAVEFORM", "Operator", kWaveformTexts},
-  /* 17 */ {"Operator C Inverse Waveform", K::kBool, 0, 1, 0, "", "Operator"},
-  /* 18 */ {"Operator C Ratio", K::kDouble, 0, 32, 1, "", "Operator", {}, 0.0001},
-  /* 19 */ {"Operator C Offset", K::kDouble, 0, 9999, 0, "Hz", "Operator", {}, 0.01},
-  /* 20 */ {"Operator C Phase", K::kInt, 0, 180, 0, "deg", "Operator"},
-  /* 21 */ {"Operator C Velocity > Frequency", K::kInt, -100, 100, 0, "%", "Operator"},
-  /* 22 */ {"Operator C Velocity Sense", K::kInt, 0, 100, 0, "", "Operator"},
-  /* 23 */ {"Operator C Level", K::kInt, 0, 100, 0, "", "Operator"},
+  /* 16 */ {"Operator C Waveform", K::kEnum, "WAVEFORM", "Operator", kWaveformTexts},
+  /* 17 */ {"Operator C Inverse Waveform", K::kBool, "", "Operator"},
+  /* 18 */ {"Operator C Ratio", K::kDouble, "", "Operator", {}, 0.0001},
+  /* 19 */ {"Operator C Offset", K::kDouble, "Hz", "Operator", {}, 0.01},
+  /* 20 */ {"Operator C Phase", K::kInt, "deg", "Operator"},
+  /* 21 */ {"Operator C Velocity > Frequency", K::kInt, "%", "Operator"},
+  /* 22 */ {"Operator C Velocity Sense", K::kInt, "", "Operator"},
+  /* 23 */ {"Operator C Level", K::kInt, "", "Operator"},
   // Operator D
-  /* 24 */ {"Operator D Waveform", K::kEnum, 0, 10, 0, "WAVEFORM", "Operator", kWaveformTexts},
-  /* 25 */ {"Operator D Inverse Waveform", K::kBool, 0, 1, 0, "", "Operator"},
-  /* 26 */ {"Operator D Ratio", K::kDouble, 0, 32, 1, "", "Operator", {}, 0.0001},
-  /* 27 */ {"Operator D Offset", K::kDouble, 0, 9999, 0, "Hz", "Operator", {}, 0.01},
-  /* 28 */ {"Operator D Phase", K::kInt, 0, 180, 0, "deg", "Operator"},
-  /* 29 */ {"Operator D Velocity > Frequency", K::kInt, -100, 100, 0, "%", "Operator"},
-  /* 30 */ {"Operator D Velocity Sense", K::kInt, 0, 100, 0, "", "Operator"},
-  /* 31 */ {"Operator D Level", K::kInt, 0, 100, 0, "", "Operator"},
+  /* 24 */ {"Operator D Waveform", K::kEnum, "WAVEFORM", "Operator", kWaveformTexts},
+  /* 25 */ {"Operator D Inverse Waveform", K::kBool, "", "Operator"},
+  /* 26 */ {"Operator D Ratio", K::kDouble, "", "Operator", {}, 0.0001},
+  /* 27 */ {"Operator D Offset", K::kDouble, "Hz", "Operator", {}, 0.01},
+  /* 28 */ {"Operator D Phase", K::kInt, "deg", "Operator"},
+  /* 29 */ {"Operator D Velocity > Frequency", K::kInt, "%", "Operator"},
+  /* 30 */ {"Operator D Velocity Sense", K::kInt, "", "Operator"},
+  /* 31 */ {"Operator D Level", K::kInt, "", "Operator"},
   // Algorithm
-  /* 32 */ {"FM Algorithm", K::kEnum, 0, 7, 0, "ALGORITHM", "Algorithm", kAlgorithmTexts},
-  /* 33 */ {"Feedback (Operator D)", K::kInt, 0, 100, 0, "", "Algorithm"},
-  /* 34 */ {"FM Amount", K::kInt, 0, 100, 100, "", "Algorithm"},
+  /* 32 */ {"FM Algorithm", K::kEnum, "ALGORITHM", "Algorithm", kAlgorithmTexts},
+  /* 33 */ {"Feedback (Operator D)", K::kInt, "", "Algorithm"},
+  /* 34 */ {"FM Amount", K::kInt, "", "Algorithm"},
   // Filter
-  /* 35 */ {"Filter Type", K::kEnum, 0, 5, 0, "", "Filter", kFilterTexts},
-  /* 36 */ {"Filter Cutoff", K::kDouble, 30, 20000, 20000, "Hz", "Filter", {}, 1, S::kCubic},
-  /* 37 */ {"Filter Resonance", K::kDouble, 0, 100, 0, "", ""},
-  /* 38 */ {"Filter Velocity Sensitivity", K::kInt, 0, 100, 0, "", ""},
+  /* 35 */ {"Filter Type", K::kEnum, "", "Filter", kFilterTexts},
+  /* 36 */ {"Filter Cutoff", K::kDouble, "Hz", "Filter", {}, 1, S::kCubic},
+  /* 37 */ {"Filter Resonance", K::kDouble, "", ""},
+  /* 38 */ {"Filter Velocity Sensitivity", K::kInt, "", ""},
   // LFO: the rate in hertz (40) or, synced (42), a tempo division (41)
-  /* 39 */ {"LFO Waveform", K::kEnum, 0, 5, 0, "WAVEFORM", "", kLfoWaveformTexts},
-  /* 40 */ {"LFO  Rate", K::kFrequency, 0.01, 50, 0.25, "Hz", "LFO", {}, 0.01},
-  /* 41 */ {"LFO Rate", K::kEnum, 0, 15, 10, "", "", kLfoDivisionTexts, 1, S::kLinear, kStepped},
-  /* 42 */ {"LFO Sync", K::kBool, 0, 1, 1, "", "LFO 1"},
-  /* 43 */ {"LFO Free", K::kBool, 0, 1, 0, "", "LFO 1"},
-  /* 44 */ {"LFO Delay", K::kDouble, 0, 5000, 0, "ms", "LFO", {}, 1, S::kCubic},
+  /* 39 */ {"LFO Waveform", K::kEnum, "WAVEFORM", "", kLfoWaveformTexts},
+  /* 40 */ {"LFO  Rate", K::kFrequency, "Hz", "LFO", {}, 0.01},
+  /* 41 */ {"LFO Rate", K::kEnum, "", "", kLfoDivisionTexts, 1, S::kLinear, kStepped},
+  /* 42 */ {"LFO Sync", K::kBool, "", "LFO 1"},
+  /* 43 */ {"LFO Free", K::kBool, "", "LFO 1"},
+  /* 44 */ {"LFO Delay", K::kDouble, "ms", "LFO", {}, 1, S::kCubic},
   // Modulation matrix: source, destination, amount (percent) per slot
-  /* 45 */ {"Mod 1 Source", K::kEnum, 0, 4, 0, "SOURCE", "", kSourceTexts},
-  /* 46 */ {"Mod 1 Destination", K::kEnum, 0, 17, 0, "DESTINATION", "", kDestinationTexts},
-  /* 47 */ {"Mod 1 Amount", K::kDouble, -100, 100, 0, "", "Mod", {}, 0.1, S::kBipolar},
-  /* 48 */ {"Mod 2 Source", K::kEnum, 0, 4, 0, "SOURCE", "", kSourceTexts},
-  /* 49 */ {"Mod 2 Destination", K::kEnum, 0, 17, 0, "DESTINATION", "", kDestinationTexts},
-  /* 50 */ {"Mod 2 Amount", K::kDouble, -100, 100, 0, "", "Mod", {}, 0.1, S::kBipolar},
-  /* 51 */ {"Mod 3 Source", K::kEnum, 0, 4, 0, "SOURCE", "", kSourceTexts},
-  /* 52 */ {"Mod 3 Destination", K::kEnum, 0, 17, 0, "DESTINATION", "", kDestinationTexts},
-  /* 53 */ {"Mod 3 Amount", K::kDouble, -100, 100, 0, "", "Mod", {}, 0.1, S::kBipolar},
-  /* 54 */ {"Mod 4 Source", K::kEnum, 0, 4, 0, "SOURCE", "", kSourceTexts},
-  /* 55 */ {"Mod 4 Destination", K::kEnum, 0, 17, 0, "DESTINATION", "", kDestinationTexts},
-  /* 56 */ {"Mod 4 Amount", K::kDouble, -100, 100, 0, "", "Mod", {}, 0.1, S::kBipolar},
+  /* 45 */ {"Mod 1 Source", K::kEnum, "SOURCE", "", kSourceTexts},
+  /* 46 */ {"Mod 1 Destination", K::kEnum, "DESTINATION", "", kDestinationTexts},
+  /* 47 */ {"Mod 1 Amount", K::kDouble, "", "Mod", {}, 0.1, S::kBipolar},
+  /* 48 */ {"Mod 2 Source", K::kEnum, "SOURCE", "", kSourceTexts},
+  /* 49 */ {"Mod 2 Destination", K::kEnum, "DESTINATION", "", kDestinationTexts},
+  /* 50 */ {"Mod 2 Amount", K::kDouble, "", "Mod", {}, 0.1, S::kBipolar},
+  /* 51 */ {"Mod 3 Source", K::kEnum, "SOURCE", "", kSourceTexts},
+  /* 52 */ {"Mod 3 Destination", K::kEnum, "DESTINATION", "", kDestinationTexts},
+  /* 53 */ {"Mod 3 Amount", K::kDouble, "", "Mod", {}, 0.1, S::kBipolar},
+  /* 54 */ {"Mod 4 Source", K::kEnum, "SOURCE", "", kSourceTexts},
+  /* 55 */ {"Mod 4 Destination", K::kEnum, "DESTINATION", "", kDestinationTexts},
+  /* 56 */ {"Mod 4 Amount", K::kDouble, "", "Mod", {}, 0.1, S::kBipolar},
   // Output and playing
-  /* 57 */ {"Chorus Stage I", K::kBool, 0, 1, 0, "", "Chorus"},
-  /* 58 */ {"Chorus Stage II", K::kBool, 0, 1, 0, "", "Chorus"},
-  /* 59 */ {"Pitchbend Range", K::kInt, 0, 12, 2, "semitones", ""},
-  /* 60 */ {"Note Glide Time", K::kMilliseconds, 0, 500, 0, "ms", ""},
-  /* 61 */ {"Gain", K::kGain, -70, 24, 0, "dB", "", {}, 0.5},
-  /* 62 */ {"Pitch Drift", K::kInt, 0, 100, 0, "", ""},
-  /* 63 */ {"Monophonic Mode", K::kBool, 0, 1, 0, "", "Output"},
+  /* 57 */ {"Chorus Stage I", K::kBool, "", "Chorus"},
+  /* 58 */ {"Chorus Stage II", K::kBool, "", "Chorus"},
+  /* 59 */ {"Pitchbend Range", K::kInt, "semitones", ""},
+  /* 60 */ {"Note Glide Time", K::kMilliseconds, "ms", ""},
+  /* 61 */ {"Gain", K::kGain, "dB", "", {}, 0.5},
+  /* 62 */ {"Pitch Drift", K::kInt, "", ""},
+  /* 63 */ {"Monophonic Mode", K::kBool, "", "Output"},
 };
+
+// The lists and switches agree with the engine's ranges: 0 .. count - 1, and 0 .. 1.
+constexpr bool ListsMatchRanges()
+{
+  for (int i = 0; i < kNumParams; i++)
+  {
+    const ParamRange r = GetParamRange(i);
+    const PelmoraParamSpec& s = kParamSpecs[i];
+    if (s.kind == K::kEnum && (r.mMin != 0 || r.mMax != s.texts.count - 1))
+      return false;
+    if (s.kind == K::kBool && (r.mMin != 0 || r.mMax != 1))
+      return false;
+  }
+  return true;
+}
+static_assert(ListsMatchRanges(), "an enumeration's texts or a switch disagree with its range");
 
 } // namespace
 
-const PelmoraParamSpec& GetParamSpec(int index)
-{
-  return kParamSpecs[index >= 0 && index < kNumParams ? index : 0];
-}
-
 void InitParamFromSpec(plugin::IParam& param, int index)
 {
-  const PelmoraParamSpec& s = GetParamSpec(index);
-  const int lo = static_cast<int>(s.minVal);
-  const int hi = static_cast<int>(s.maxVal);
-  const int def = static_cast<int>(s.defaultVal);
+  const int row = index >= 0 && index < kNumParams ? index : 0;
+  const PelmoraParamSpec& s = kParamSpecs[row];
+  const ParamRange r = GetParamRange(row);
+  const int lo = static_cast<int>(r.mMin);
+  const int hi = static_cast<int>(r.mMax);
+  const int def = static_cast<int>(r.mDefault);
   switch (s.kind)
   {
   case EParamKind::kEnum:
@@ -143,7 +157,7 @@ void InitParamFromSpec(plugin::IParam& param, int index)
       param.SetDisplayText(i, s.texts.texts[i]);
     break;
   case EParamKind::kBool:
-    param.InitBool(s.name, s.defaultVal >= 0.5, s.label, s.flags, s.group, "Off", "On");
+    param.InitBool(s.name, r.mDefault >= 0.5, s.label, s.flags, s.group, "Off", "On");
     break;
   case EParamKind::kInt:
     param.InitInt(s.name, def, lo, hi, s.label, s.flags, s.group);
@@ -152,27 +166,27 @@ void InitParamFromSpec(plugin::IParam& param, int index)
     switch (s.shape)
     {
     case EParamShape::kLinear:
-      param.InitDouble(s.name, s.defaultVal, s.minVal, s.maxVal, s.step, s.label, s.flags, s.group,
+      param.InitDouble(s.name, r.mDefault, r.mMin, r.mMax, s.step, s.label, s.flags, s.group,
                        plugin::IParam::ShapeLinear(), plugin::IParam::kUnitCustom);
       break;
     case EParamShape::kCubic:
-      param.InitDouble(s.name, s.defaultVal, s.minVal, s.maxVal, s.step, s.label, s.flags, s.group,
+      param.InitDouble(s.name, r.mDefault, r.mMin, r.mMax, s.step, s.label, s.flags, s.group,
                        plugin::IParam::ShapePowCurve(3.0), plugin::IParam::kUnitCustom);
       break;
     case EParamShape::kBipolar:
-      param.InitDouble(s.name, s.defaultVal, s.minVal, s.maxVal, s.step, s.label, s.flags, s.group,
+      param.InitDouble(s.name, r.mDefault, r.mMin, r.mMax, s.step, s.label, s.flags, s.group,
                        ShapePowCurve(3.0), plugin::IParam::kUnitCustom);
       break;
     }
     break;
   case EParamKind::kFrequency:
-    param.InitFrequency(s.name, s.defaultVal, s.minVal, s.maxVal, s.step, s.flags, s.group);
+    param.InitFrequency(s.name, r.mDefault, r.mMin, r.mMax, s.step, s.flags, s.group);
     break;
   case EParamKind::kMilliseconds:
-    param.InitMilliseconds(s.name, s.defaultVal, s.minVal, s.maxVal, s.flags, s.group);
+    param.InitMilliseconds(s.name, r.mDefault, r.mMin, r.mMax, s.flags, s.group);
     break;
   case EParamKind::kGain:
-    param.InitGain(s.name, s.defaultVal, s.minVal, s.maxVal, s.step, s.flags, s.group);
+    param.InitGain(s.name, r.mDefault, r.mMin, r.mMax, s.step, s.flags, s.group);
     break;
   }
 }

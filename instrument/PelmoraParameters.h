@@ -10,6 +10,10 @@
 // slots of three (source, destination, amount); 57..63 chorus, pitch bend, glide, gain, drift,
 // mono. Names, labels, groups and display texts are the texts hosts and the editor show, blanks
 // included ("LFO  Rate" has two; the tenth destination text ends in five).
+//
+// A parameter's range and default are written once, in the engine's table (EngineParams.h,
+// GetParamRange), which limits every value it is given; the rows here add what hosts and the
+// editor need besides.
 
 #include "framework/plugin/IPluginParameter.h"
 #include "instrument/engine/EngineParams.h" // the indices (EParam, EOpParam) and ranges
@@ -40,13 +44,12 @@ struct ParamTexts
   int count = 0;
 };
 
+// One row: the parameter's texts and how it is declared; its range and default are
+// GetParamRange(index) of the engine's table.
 struct PelmoraParamSpec
 {
   const char* name;
   EParamKind kind;
-  double minVal;
-  double maxVal;
-  double defaultVal;
   const char* label; // kFrequency, kMilliseconds and kGain set their own
   const char* group;
   ParamTexts texts{};                       // kEnum only (kBool always has "Off" and "On")
@@ -54,9 +57,6 @@ struct PelmoraParamSpec
   EParamShape shape = EParamShape::kLinear; // kDouble only
   int flags = 0; // plugin::IParam::EFlags beyond those the initialiser adds itself
 };
-
-// The whole table, index = parameter number.
-const PelmoraParamSpec& GetParamSpec(int index);
 
 // [main thread, construction] Declares parameter `index` from its row.
 void InitParamFromSpec(plugin::IParam& param, int index);

@@ -80,11 +80,9 @@ void GlobalParams::InitSound()
     output.mGain = 0.125f;
   }
   SetAlgorithm(0);
-  mFilterType = 0;
   mFeedbackAmount = 0.0;
   mFmAmount = 0.0;
   mFilterCutoff = 18000.0;
-  mFilterResonance = 0.0;
   mFilterVelocitySensitivity = 0.0f;
   mLfo.Init();
   mModEnvelope.Set(EnvelopeParameter(mSampleRate));

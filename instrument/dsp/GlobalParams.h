@@ -206,9 +206,8 @@ public:
   SharedEnvelope mModEnvelope;
   std::array<OpOutput, kNumOperators> mOutputs;
   std::array<Relaxed<float>, kNumOperators * kNumOperators> mRouting{}; // 4 * source + dest
-  Relaxed<int32_t> mFilterType{0};        // 0..5 in the order of the "Filter Type" texts
+  // The filter type and resonance are kept by the engine alone (PelmoraEngine).
   Relaxed<double> mFilterCutoff{18000.0}; // hertz
-  Relaxed<double> mFilterResonance{0.0};  // sqrt("Filter Resonance" / 100)
   Relaxed<float> mFilterVelocitySensitivity{0.0f};
   LfoParams mLfo;
   Relaxed<int32_t> mAlgorithm{0};
@@ -216,9 +215,4 @@ public:
   Relaxed<double> mFmAmount{0.0};       // "FM Amount" / 100; scales every path and the feedback
   Relaxed<float> mPitchDrift{0.0f};     // "Pitch Drift" * 0.005
   Relaxed<bool> mMono{false};
-  // Kept by the voices' trigger for monophonic mode: the voice chosen to sound, the key it
-  // glides from and the drift drawn by voice 0.
-  Relaxed<int32_t> mMonoVoice{0};
-  Relaxed<int32_t> mMonoGlideFromKey{0};
-  Relaxed<float> mMonoDrift{0.0f};
 };

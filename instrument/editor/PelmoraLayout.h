@@ -2,8 +2,8 @@
 // The editor's layout as data: every control the editor attaches, one row per control, in the
 // order the layout attaches them, grouped by the section of the window they sit in. A row says
 // where the control is (left, top, right, bottom in points at scale 1), what drives it (a
-// parameter, an action) and the tag by which the instrument finds it again; the layout
-// (PelmoraLayout.cpp) walks the tables, and the theme (PelmoraTheme.h) gives every look.
+// parameter, an action) and the tag by which the instrument finds it again (PelmoraTags.h); the
+// layout (PelmoraLayout.cpp) walks the tables, and the theme (PelmoraTheme.h) gives every look.
 //
 // The window is 1011 x 601 points on a fixed grid (502 without the on-screen keyboard: the
 // keyboard row is 502..589, the version text 592..601). A resize scales the whole window.
@@ -15,6 +15,7 @@
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/EditorPictures.h"
+#include "instrument/editor/PelmoraTags.h"
 #include "instrument/editor/PelmoraTheme.h"
 #include "instrument/editor/controls/IVTVKnobControl.h"
 #include "instrument/editor/controls/IWheelControl.h"
@@ -36,17 +37,6 @@ using plugin::igraphics::IVStyle;
 using plugin::igraphics::kKnobStyleFromAnchor;
 using plugin::igraphics::kKnobStyleFromTop;
 using Theme = PelmoraTheme;
-
-// ---- Tags besides those the instrument itself uses (PelmoraEditorControls.h)
-inline constexpr int kTagAlgorithm = 39;
-inline constexpr int kTagFilterVelocityKnob = 44;
-inline constexpr int kTagLfoSync = 47;
-inline constexpr int kTagLfoFree = 48;
-inline constexpr int kTagLfoRateDivision = 49;
-inline constexpr int kTagLfoRateHz = 50;
-inline constexpr int kTagLfoDelay = 51;
-inline constexpr int kTagKeyboard = 57;
-inline constexpr int kTagPitchBendRange = 58;
 
 inline constexpr int kFrameRate = 60;
 inline constexpr int kKeyboardLowNote = 36;

@@ -1,8 +1,10 @@
 #pragma once
 
-// The instrument's 64 parameters as the engine sees them: their indices and their ranges in real
-// (displayed) units. The index is the parameter's identity everywhere (host, state chunk, preset
-// files, the engine's dispatch): append only, never renumber.
+// The instrument's 64 parameters as the engine sees them: their indices and their ranges and
+// defaults in real (displayed) units. The index is the parameter's identity everywhere (host,
+// state chunk, preset files, the engine's dispatch): append only, never renumber. This is the one
+// place a range or a default is written: the plug-in's parameters take theirs from here
+// (instrument/PelmoraParameters.cpp).
 //
 // The engine limits every numeric value to its range before converting it, so that a caller's
 // stray value can never produce an infinite gain or frequency; enumerations and switches keep

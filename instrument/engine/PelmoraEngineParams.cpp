@@ -3,17 +3,35 @@
 // Values arrive in real units (the parameter's displayed value). Numeric parameters are limited
 // to their ranges first; enumerations and switches are truncated to an integer and keep their
 // own handling of values outside their lists (an algorithm outside 0..7 is stored and routed as
-// algorithm 0, a filter type outside 0..5 is stored and the voices keep the last valid type, a
+// algorithm 0, a filter type outside 0..5 is ignored and the voices keep the last valid type, a
 // waveform is clamped where it is read, a modulation source or destination outside its list
 // routes nothing).
 
 #include "instrument/engine/PelmoraEngine.h"
+
+#include "instrument/engine/ModMatrix.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
+
+// Every slot's source and destination lists are the modulation matrix's.
+constexpr bool ModulationRangesAreTheMatrixLists()
+{
+  using Matrix = ModMatrix<float>;
+  for (int slot = 0; slot < kNumModSlots; slot++)
+  {
+    const int source = kParamMod1Source + kModSlotStride * slot;
+    const int destination = kParamMod1Destination + kModSlotStride * slot;
+    if (GetParamRange(source).mMax != Matrix::kNumSources - 1 ||
+        GetParamRange(destination).mMax != Matrix::kNumDestinations - 1)
+      return false;
+  }
+  return true;
+}
+static_assert(ModulationRangesAreTheMatrixLists(), "a modulation range disagrees with the matrix");
 
 // An enumeration's or switch's value as an int, without overflow for any finite double.
 int Trunc(double value)
@@ -121,7 +139,6 @@ void PelmoraEngine::SetParam(int paramIdx, double value)
   case kParamFilterType:
   {
     const int type = Trunc(value);
-    mParams.mFilterType = type;
     if (type >= 0 && type < kNumFilterTypes)
     {
       mFilterType = type;
@@ -132,7 +149,6 @@ void PelmoraEngine::SetParam(int paramIdx, double value)
     mParams.mFilterCutoff = limited;
     break;
   case kParamFilterResonance:
-    mParams.mFilterResonance = std::sqrt(limited * 0.01);
     mResonance = static_cast<float>(limited * 0.01);
     break;
   case kParamFilterVelocity:

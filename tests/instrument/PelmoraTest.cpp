@@ -166,7 +166,7 @@ TEST_F(PelmoraClass, GroupsUnitsAndShapesOfTheTable)
   EXPECT_EQ(mPlug.GetParam(44)->GetShape()->GetDisplayType(), IParam::kDisplayCubeRoot);
   EXPECT_EQ(mPlug.GetParam(40)->GetShape()->GetDisplayType(), IParam::kDisplayLog);
   EXPECT_DOUBLE_EQ(mPlug.GetParam(47)->FromNormalized(0.25), -12.5); // bipolar
-  // The engine limits values to its own copy of the ranges: the two must agree.
+  // Hosts see the ranges and defaults of the engine's table, which limits every value it is given.
   for (int i = 0; i < 64; i++)
   {
     const ParamRange range = GetParamRange(i);
@@ -264,7 +264,10 @@ TEST_F(PelmoraClass, ModulationArcsFollowSourceDestinationAndAmount)
   EditorSets(47, -50.0); // amount -50 %
   EXPECT_EQ(log.back(), "arc 9 slot 0 -0.50..0.00");
   // Each change first clears the slot on all twelve knobs a destination can reach.
-  EXPECT_EQ(mControls->mCleared, (std::set<int>{6, 9, 15, 18, 24, 27, 33, 36, 40, 41, 42, 43}));
+  std::set<int> reachable{kTagFeedbackKnob, kTagFmAmountKnob, kTagCutoffKnob, kTagResonanceKnob};
+  for (int op = kOpA; op <= kOpD; op++)
+    reachable.insert({OperatorControlTag(op, kOpLevel), OperatorControlTag(op, kOpPhase)});
+  EXPECT_EQ(mControls->mCleared, reachable);
 
   EditorSets(45, 2.0); // "LFO": symmetric
   EXPECT_EQ(log.back(), "arc 9 slot 0 -0.50..0.50");

@@ -99,12 +99,24 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_EQ(e.editor->GetFirstResettableControlIdx(), 20);
   EXPECT_EQ(e.g->NControls(), 117);
   const Placed placed[] = {
-    {1, {12, 42, 491, 63}, -1},     {2, {20, 71, 120, 151}, 0},     {12, {98, 74, 118, 94}, 9},
-    {13, {128, 71, 195, 110}, 10},  {28, {20, 198, 483, 316}, -1},  {36, {419, 71, 483, 151}, 31},
-    {38, {14, 45, 40, 71}, -1},     {39, {511, 71, 611, 151}, 32},  {42, {783, 71, 847, 151}, 36},
-    {46, {511, 200, 991, 317}, -1}, {47, {28, 464, 62, 494}, 42},   {49, {128, 366, 182, 420}, 41},
-    {50, {128, 366, 182, 420}, 40}, {51, {128, 428, 182, 482}, 44}, {52, {519, 366, 702, 482}, -1},
-    {55, {12, 502, 32, 589}, -1},   {56, {40, 502, 60, 589}, -1},   {57, {88, 502, 653, 589}, -1},
+    {kTagOperatorTabs, {12, 42, 491, 63}, -1},
+    {OperatorControlTag(kOpA, kOpWaveform), {20, 71, 120, 151}, 0},
+    {OperatorControlTag(kOpB, kOpInverse), {98, 74, 118, 94}, 9},
+    {OperatorControlTag(kOpB, kOpRatio), {128, 71, 195, 110}, 10},
+    {EnvelopeEditorTag(kEnvelopeOpC), {20, 198, 483, 316}, -1},
+    {OperatorControlTag(kOpD, kOpLevel), {419, 71, 483, 151}, 31},
+    {kTagOperatorLink, {14, 45, 40, 71}, -1},
+    {kTagAlgorithm, {511, 71, 611, 151}, 32},
+    {kTagCutoffKnob, {783, 71, 847, 151}, 36},
+    {EnvelopeEditorTag(kEnvelopeMod), {511, 200, 991, 317}, -1},
+    {kTagLfoSync, {28, 464, 62, 494}, 42},
+    {kTagLfoRateDivision, {128, 366, 182, 420}, 41},
+    {kTagLfoRateHz, {128, 366, 182, 420}, 40},
+    {kTagLfoDelay, {128, 428, 182, 482}, 44},
+    {kTagWaveformPreview, {519, 366, 702, 482}, -1},
+    {kTagPitchWheel, {12, 502, 32, 589}, -1},
+    {kTagModWheel, {40, 502, 60, 589}, -1},
+    {kTagKeyboard, {88, 502, 653, 589}, -1},
   };
   for (const Placed& p : placed)
   {
@@ -119,10 +131,12 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   for (int p = 0; p < 64; ++p)
     EXPECT_TRUE(bound.count(p)) << "no control for parameter " << p;
   // Operator A's tab; the synced LFO shows its division knob.
-  EXPECT_FALSE(e.Tagged(2).IsHidden());
-  EXPECT_TRUE(e.Tagged(11).IsHidden() && e.Tagged(20).IsHidden() && e.Tagged(37).IsHidden());
-  EXPECT_FALSE(e.Tagged(49).IsHidden());
-  EXPECT_TRUE(e.Tagged(50).IsHidden());
+  EXPECT_FALSE(e.Tagged(OperatorControlTag(kOpA, kOpWaveform)).IsHidden());
+  EXPECT_TRUE(e.Tagged(OperatorControlTag(kOpB, kOpWaveform)).IsHidden() &&
+              e.Tagged(OperatorControlTag(kOpC, kOpWaveform)).IsHidden() &&
+              e.Tagged(EnvelopeEditorTag(kEnvelopeOpD)).IsHidden());
+  EXPECT_FALSE(e.Tagged(kTagLfoRateDivision).IsHidden());
+  EXPECT_TRUE(e.Tagged(kTagLfoRateHz).IsHidden());
   // No preset on disk: the unnamed sound shows the program's name.
   EXPECT_STREQ(e.plug->GetPresetName(), "");
   EXPECT_STREQ(e.editor->GetPresetBrowser()->GetNameButton()->GetStr(), "Init");
@@ -227,7 +241,7 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open);
-  auto& keyboard = dynamic_cast<IVTVKeyboardControl&>(e.Tagged(57));
+  auto& keyboard = dynamic_cast<IVTVKeyboardControl&>(e.Tagged(kTagKeyboard));
   for (int i = 0; i < 4; ++i)
     e.Click(80, 545);
   EXPECT_EQ(keyboard.GetMinNote(), 0);
@@ -239,9 +253,10 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
 
   // Tab B: its level knob takes the pointer where A's was; A's neither draws nor is hit.
   e.Click(422, 52);
-  EXPECT_TRUE(e.Tagged(9).IsHidden());
-  EXPECT_EQ(e.g->GetMouseControlIdx(451, 111), e.g->GetControlIdx(&e.Tagged(18)));
-  EXPECT_FALSE(e.Tagged(19).IsHidden());
+  EXPECT_TRUE(e.Tagged(OperatorControlTag(kOpA, kOpLevel)).IsHidden());
+  EXPECT_EQ(e.g->GetMouseControlIdx(451, 111),
+            e.g->GetControlIdx(&e.Tagged(OperatorControlTag(kOpB, kOpLevel))));
+  EXPECT_FALSE(e.Tagged(EnvelopeEditorTag(kEnvelopeOpB)).IsHidden());
 
   e.g->OnMouseOver(815, 100, IMouseMod());
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Filter Cutoff");
@@ -254,7 +269,7 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
   // A new editor shows the link as it is.
   e.plug->CloseWindow();
   ASSERT_NE(e.plug->OpenWindow(nullptr), nullptr);
-  EXPECT_EQ(e.plug->GetUI()->GetControlWithTag(38)->GetValue(), 1.0);
+  EXPECT_EQ(e.plug->GetUI()->GetControlWithTag(kTagOperatorLink)->GetValue(), 1.0);
 }
 
 TEST(EditorLayout, ThePresetBrowserLoadsAChoiceFromTheSupportFolder)
@@ -289,7 +304,8 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
   for (int i = 0; i < e.g->NControls(); ++i)
     if (e.g->GetControl(i)->IsDirty())
       dirty.insert(e.g->GetControl(i));
-  EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(42), e.editor->GetParamDisplay()}));
+  EXPECT_EQ(dirty,
+            (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), e.editor->GetParamDisplay()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
 }
 
@@ -408,14 +424,16 @@ void ExpectEditorPixels(ContactSheet& sheet, OpenEditor& e)
   const float angle = -101.25f * 3.14159265f / 180.f, radius = 0.72f * 27.f + 3.f;
   const float x = w.MW() + radius * std::sin(angle), y = w.MH() - radius * std::cos(angle);
   EXPECT_TRUE(sheet.Finds(IRECT(x - 1, y - 1, x + 1, y + 1), Pelmora::ColorA, 30)) << "phase";
-  const auto& waves = static_cast<IDropdownPanelControl&>(e.Tagged(2));
+  const auto& waves =
+    static_cast<IDropdownPanelControl&>(e.Tagged(OperatorControlTag(kOpA, kOpWaveform)));
   EXPECT_TRUE(sheet.Finds(waves.GetPictureBounds(), Pelmora::ColorPanel, 40, true)) << "wave";
-  const auto& ratio = static_cast<IFloatValueMouseDragControl&>(e.Tagged(13));
+  const auto& ratio =
+    static_cast<IFloatValueMouseDragControl&>(e.Tagged(OperatorControlTag(kOpB, kOpRatio)));
   EXPECT_TRUE(sheet.Finds(ratio.GetValueBoxBounds(), Pelmora::ColorA, 30)) << "digits";
   EXPECT_TRUE(sheet.Finds(e.Tagged(kTagWaveformPreview).GetRECT(), Pelmora::ColorPrimary, 30));
 
   // Keys: a white key, a white key held from the host, the lip at the bottom of a black key.
-  const auto& keys = static_cast<IVTVKeyboardControl&>(e.Tagged(57));
+  const auto& keys = static_cast<IVTVKeyboardControl&>(e.Tagged(kTagKeyboard));
   const float white = keys.GetWhiteKeyWidth(), low = keys.GetRECT().B - 6.f;
   sheet.Expect(keys.GetKeyLeft(2) + 0.5f * white, low, Pelmora::ColorKeyWhite, "white key");
   sheet.Expect(keys.GetKeyLeft(48 - 36) + 0.5f * white, low,
@@ -474,7 +492,8 @@ TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
       .GetEnvelope(kEnvelopeMod)
       ->Edit([](EnvelopeParameter& envelope) { envelope.mSustain = false; });
     e.plug->UpdateEnvelopeControls({kEnvelopeOpA, kEnvelopeMod});
-    auto& opA = static_cast<IVMultistageEnvelopeControl&>(e.Tagged(EnvelopeEditorTag(0)));
+    auto& opA =
+      static_cast<IVMultistageEnvelopeControl&>(e.Tagged(EnvelopeEditorTag(kEnvelopeOpA)));
     opA.FitToView();
     const auto p2 = opA.GetCoords()[2];
     e.g->OnMouseDown({IMouseInfo{p2.x, p2.y, 0.f, 0.f, IMouseMod(false, true)}});
@@ -482,7 +501,7 @@ TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
     e.g->OnMouseWheel(600.f, 250.f, IMouseMod(), 20.f);
     // A chord held from the host; the wheels moved; a long name, and the cutoff knob hovered.
     for (int note : {48, 52, 55, 61, 70})
-      e.Tagged(57).OnMidi(IMidiMsg(0, 0x90, static_cast<uint8_t>(note), 100));
+      e.Tagged(kTagKeyboard).OnMidi(IMidiMsg(0, 0x90, static_cast<uint8_t>(note), 100));
     e.Tagged(kTagModWheel).SetValue(0.3);
     e.editor->GetParamDisplay()->SetPreset("A Very Long Evolving Pad Name", "Pads");
     e.g->OnMouseOver(815, 100, IMouseMod());
