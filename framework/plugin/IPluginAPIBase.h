@@ -110,7 +110,16 @@ public:
   // The owner of this instance's timers: its idle calls pump these and no others.
   const void* TimerOwner() const { return static_cast<const IPluginAPIBase*>(this); }
   // [main thread] Opens the editor; timers it starts (the redraw timer) are this instance's.
+  // What the parameter ring holds for the editor is dropped first: the opening editor shows
+  // every parameter's current value, and values queued before it (host writes with no editor
+  // to drain them, the ring perhaps full) must not follow over newer ones.
   void* OpenWindow(void* pParent) override;
+  // [main thread] After a restored state or program: the ring's values are older than the
+  // state, so they are dropped before the editor shows the restored values.
+  void OnRestoreState() override;
+  // [main thread] Drops the parameter changes queued for the editor (the ring's consumer side;
+  // producers may go on pushing meanwhile: what they push afterwards is newer and stays).
+  void DropQueuedParamChanges();
 
   // [main thread] Moves pending editor MIDI into the ring while it has room.
   void FlushPendingMidi();

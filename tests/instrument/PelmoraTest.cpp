@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -337,6 +338,50 @@ TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
   plug->GetUI()->AttachControl(new ReadsTheInstrumentWhenRemoved(*plug, reads));
   plug.reset();
   EXPECT_EQ(reads, 1);
+}
+
+// A host restoring a session (as Ardour does): its cached values first, then the chunk, then the
+// editor. Every control of the opened editor shows its parameter's current value, after the idle
+// calls too, whatever the host wrote before.
+TEST(PelmoraEditor, AnEditorOpenedAfterARestoreShowsTheRestoredValues)
+{
+  Pelmora plug(Info());
+  plug.CreateTimer(); // as the entry starts it
+  AEffect* e = &plug.GetAEffect();
+  auto dispatch = [e](int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr)
+  {
+    return Pelmora::VSTDispatcher(e, opcode, index, value, ptr, 0.0f);
+  };
+  for (int i = 0; i < kNumParams; i++)
+    e->setParameter(e, i, static_cast<float>(std::fmod(0.1 + 0.37 * i, 1.0)));
+  void* data = nullptr;
+  const intptr_t size = dispatch(kVst2EffGetChunk, 1, 0, &data);
+  ASSERT_GT(size, 0);
+  const std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  for (int i = 0; i < kNumParams; i++) // the host's stale cache
+    e->setParameter(e, i, static_cast<float>(1.0 - std::fmod(0.1 + 0.37 * i, 1.0)));
+  ASSERT_EQ(dispatch(kVst2EffSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
+  ASSERT_EQ(dispatch(kVst2EffEditOpen), 1) << "no headless OpenGL context";
+  for (int idle = 0; idle < 3; idle++)
+    dispatch(kVst2EffEditIdle);
+
+  const plugin::igraphics::IGraphics& ui = *plug.GetUI();
+  int shown = 0;
+  for (int c = 0; c < ui.NControls(); c++)
+  {
+    const plugin::igraphics::IControl& control = *ui.GetControl(c);
+    for (int v = 0; v < control.NVals(); v++)
+    {
+      if (const IParam* param = control.GetParam(v))
+      {
+        EXPECT_DOUBLE_EQ(control.GetValue(v), param->GetNormalized())
+          << "control " << c << ", " << param->GetName();
+        shown++;
+      }
+    }
+  }
+  EXPECT_GE(shown, kNumParams);
+  dispatch(kVst2EffEditClose);
 }
 
 // ---- Actions of the editor that need the platform: the editor opened headless, with no dialog
