@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -328,6 +330,62 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   EXPECT_TRUE(Contains(log, "select 3"));
   EXPECT_TRUE(Contains(log, "preset Warm (Init)"));
   EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
+}
+
+// A whole sound (a preset file, the initial sound, the host's chunk) reaches the editor once, the
+// waveform preview computed once; the host is asked to re-read the plug-in once after the
+// plug-in's own changes, and never after its own chunk.
+TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHost)
+{
+  HostSets(kParamAlgorithm, 5.0);
+  HostSets(2, 3.0);
+  const std::string path = std::string(mPlug.GetPresetsPath()) + "/Tone.preset";
+  ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
+  const int tone = mPlug.GetPresetIndex();
+  AEffect* e = &mPlug.GetAEffect();
+  void* data = nullptr;
+  const intptr_t size = Pelmora::VSTDispatcher(e, kVst2EffGetChunk, 1, 0, &data, 0.0f);
+  const std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  OpenEditor();
+  const struct
+  {
+    const char* road;
+    std::function<void()> change;
+    int hostCalls;
+    const char* program;
+    double algorithm;
+  } roads[] = {
+    {"preset file", [&] { EXPECT_TRUE(mPlug.LoadPreset(tone)); }, 1, "Tone", 5.0},
+    {"initial sound", [&] { mPlug.InitPreset(); }, 1, "Init", 0.0},
+    {"host chunk",
+     [&]
+     {
+       EXPECT_EQ(Pelmora::VSTDispatcher(e, kVst2EffSetChunk, 1, size,
+                                        const_cast<uint8_t*>(chunk.data()), 0.0f),
+                 1);
+     },
+     0, "Tone", 5.0},
+  };
+  for (const auto& r : roads)
+  {
+    mControls->mLog.clear();
+    sHostOpcodes.clear();
+    r.change();
+    const auto& log = mControls->mLog;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "redraw 52"), 1) << r.road;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "refresh") +
+                std::count(log.begin(), log.end(), "reset"),
+              1)
+      << r.road;
+    EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay),
+              r.hostCalls)
+      << r.road;
+    char program[kVst2MaxProgNameLen] = {};
+    Pelmora::VSTDispatcher(e, kVst2EffGetProgramName, 0, 0, program, 0.0f);
+    EXPECT_STREQ(program, r.program) << r.road;
+    EXPECT_DOUBLE_EQ(Value(kParamAlgorithm), r.algorithm) << r.road;
+  }
+  testsupport::TempDir::RunQuietly("rm -rf '" + std::string(mPlug.GetPresetsPath()) + "'/*");
 }
 
 TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
