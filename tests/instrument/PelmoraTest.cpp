@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using plugin::IParam;
@@ -342,6 +344,12 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
   const std::string path = std::string(mPlug.GetPresetsPath()) + "/Tone.preset";
   ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
   const int tone = mPlug.GetPresetIndex();
+  sHostOpcodes.clear();
+  {
+    const Pelmora starting(Info()); // loads "Tone" before any host holds it: nothing to tell
+    EXPECT_STREQ(starting.GetPresetName(), "Tone");
+  }
+  EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay), 0);
   AEffect* e = &mPlug.GetAEffect();
   void* data = nullptr;
   const intptr_t size = Pelmora::VSTDispatcher(e, kVst2EffGetChunk, 1, 0, &data, 0.0f);
@@ -398,9 +406,10 @@ TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
   EXPECT_EQ(reads, 1);
 }
 
-// A host restoring a session (as Ardour does): its cached values first, then the chunk, then the
-// editor. Every control of the opened editor shows its parameter's current value, after the idle
-// calls too, whatever the host wrote before.
+// A host restoring a session (as Ardour does) writes its cached values, then the chunk, then
+// opens the editor; automation may play meanwhile with the editor closed, more than the editor's
+// queue holds. Every control of the opened editor shows its parameter's current value after the
+// idle calls, and so does an open editor after a restore, whatever the host wrote before it.
 TEST(PelmoraEditor, AnEditorOpenedAfterARestoreShowsTheRestoredValues)
 {
   Pelmora plug(Info());
@@ -410,35 +419,59 @@ TEST(PelmoraEditor, AnEditorOpenedAfterARestoreShowsTheRestoredValues)
   {
     return Pelmora::VSTDispatcher(e, opcode, index, value, ptr, 0.0f);
   };
-  for (int i = 0; i < kNumParams; i++)
-    e->setParameter(e, i, static_cast<float>(std::fmod(0.1 + 0.37 * i, 1.0)));
+  auto hostWrites = [e](double offset)
+  {
+    for (int i = 0; i < kNumParams; i++)
+      e->setParameter(e, i, static_cast<float>(std::fmod(offset + 0.37 * i, 1.0)));
+  };
+  // The next idle call drains the editor's queue (the idle timer fires every 20 ms).
+  auto idle = [&]
+  {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    dispatch(kVst2EffEditIdle);
+  };
+  auto expectControlsShowTheParameters = [&plug](const char* when)
+  {
+    const plugin::igraphics::IGraphics& ui = *plug.GetUI();
+    int shown = 0;
+    for (int c = 0; c < ui.NControls(); c++)
+    {
+      const plugin::igraphics::IControl& control = *ui.GetControl(c);
+      for (int v = 0; v < control.NVals(); v++)
+      {
+        if (const IParam* param = control.GetParam(v))
+        {
+          EXPECT_DOUBLE_EQ(control.GetValue(v), param->GetNormalized())
+            << when << ": control " << c << ", " << param->GetName();
+          shown++;
+        }
+      }
+    }
+    EXPECT_GE(shown, kNumParams) << when;
+  };
+
+  hostWrites(0.1);
   void* data = nullptr;
   const intptr_t size = dispatch(kVst2EffGetChunk, 1, 0, &data);
   ASSERT_GT(size, 0);
   const std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-  for (int i = 0; i < kNumParams; i++) // the host's stale cache
-    e->setParameter(e, i, static_cast<float>(1.0 - std::fmod(0.1 + 0.37 * i, 1.0)));
-  ASSERT_EQ(dispatch(kVst2EffSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
-  ASSERT_EQ(dispatch(kVst2EffEditOpen), 1) << "no headless OpenGL context";
-  for (int idle = 0; idle < 3; idle++)
-    dispatch(kVst2EffEditIdle);
-
-  const plugin::igraphics::IGraphics& ui = *plug.GetUI();
-  int shown = 0;
-  for (int c = 0; c < ui.NControls(); c++)
+  auto restore = [&]
   {
-    const plugin::igraphics::IControl& control = *ui.GetControl(c);
-    for (int v = 0; v < control.NVals(); v++)
-    {
-      if (const IParam* param = control.GetParam(v))
-      {
-        EXPECT_DOUBLE_EQ(control.GetValue(v), param->GetNormalized())
-          << "control " << c << ", " << param->GetName();
-        shown++;
-      }
-    }
-  }
-  EXPECT_GE(shown, kNumParams);
+    ASSERT_EQ(dispatch(kVst2EffSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
+  };
+  for (int round = 0; round < 10; round++) // more than the queue holds
+    hostWrites(0.5 + 0.01 * round);
+  restore();
+  for (int round = 0; round < 10; round++)
+    hostWrites(0.7 + 0.01 * round);
+  ASSERT_EQ(dispatch(kVst2EffEditOpen), 1) << "no headless OpenGL context";
+  idle();
+  expectControlsShowTheParameters("opened");
+
+  hostWrites(0.3);
+  restore();
+  idle();
+  expectControlsShowTheParameters("restored while open");
   dispatch(kVst2EffEditClose);
 }
 
