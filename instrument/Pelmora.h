@@ -142,26 +142,6 @@ public:
 
   // ---- Persistence [main thread; the host's thread for the chunk hooks, never while processing]
 
-  // Who brings a whole sound, which decides who must hear of it.
-  enum class ESoundSource
-  {
-    kHost,    // the host's state chunk or program: the host caused the change
-    kStartUp, // the constructor: no host holds the instance yet
-    kPreset,  // the user loaded a preset file (the preset browser)
-    kInit,    // the user asked for the initial sound (the main menu)
-  };
-  // The one road for a whole sound, whatever brings it: stores the envelopes and every
-  // parameter value, takes the preset's identity (a sound with a place in the preset index, or
-  // the initial sound, names the current program), then tells the engine once (every
-  // parameter), the editor once (every control and display, the waveform preview computed once;
-  // the initial sound also turns the operator link off and shows operator A), and the host once
-  // (its update-display call: re-read the parameters and the program name) when the change came
-  // from the plug-in itself, the user's preset or initial sound. The host's own chunk or
-  // program is not announced back: the host made that change and reads what it needs itself.
-  // Parameter changes queued for the editor before the sound are dropped. Never the audio
-  // thread.
-  void ApplySound(const InstrumentState& sound, ESoundSource source);
-
   // Appends the instrument's state (StateChunk.h).
   bool SerializeState(plugin::IByteChunk& chunk) const override;
   // Restores a whole state, or refuses it (answering -1) and changes nothing. Every successful
@@ -228,6 +208,26 @@ public:
   const char* GetPresetsPath() const { return mPresetsPath.Get(); }
 
 private:
+  // Who brings a whole sound, which decides who must hear of it.
+  enum class ESoundSource
+  {
+    kHost,    // the host's state chunk or program: the host caused the change
+    kStartUp, // the constructor: no host holds the instance yet
+    kPreset,  // the user loaded a preset file (the preset browser)
+    kInit,    // the user asked for the initial sound (the main menu)
+  };
+  // The one road for a whole sound, whatever brings it: stores the envelopes and every
+  // parameter value, takes the preset's identity (a sound with a place in the preset index, or
+  // the initial sound, names the current program), then tells the engine once (every
+  // parameter), the editor once (every control and display, the waveform preview computed once;
+  // the initial sound also turns the operator link off and shows operator A), and the host once
+  // (its update-display call: re-read the parameters and the program name) when the change came
+  // from the plug-in itself, the user's preset or initial sound. The host's own chunk or
+  // program is not announced back: the host made that change and reads what it needs itself.
+  // Parameter changes queued for the editor before the sound are dropped. Never the audio
+  // thread.
+  void ApplySound(const InstrumentState& sound, ESoundSource source);
+
   void ApplyParam(int paramIdx, bool followLink);
   void InitParameter();
   void LoadSettings();
