@@ -3,8 +3,10 @@
 //
 // - five fixed-capacity rings between the audio thread and the editor (main thread):
 //     parameter changes, processor -> editor: 512 ParamTuples; producers are the host's
-//       parameter writes (audio or automation thread) and the plug-in's own writes such as
-//       preset loading (main thread), so this ring takes any number of producers;
+//       parameter writes (audio or automation thread) and the values the host has the
+//       plug-in parse from text (main thread), so this ring takes any number of producers; what it
+//       holds is dropped when the editor opens and when a state is restored, since the editor
+//       then shows every parameter's current value and the queued values may be older;
 //     MIDI, editor -> processor and processor -> editor: 32 messages each;
 //     system-exclusive, editor -> processor and processor -> editor: 4 messages of at most
 //       512 bytes each;
@@ -117,8 +119,9 @@ public:
   // [main thread] After a restored state or program: the ring's values are older than the
   // state, so they are dropped before the editor shows the restored values.
   void OnRestoreState() override;
-  // [main thread] Drops the parameter changes queued for the editor (the ring's consumer side;
-  // producers may go on pushing meanwhile: what they push afterwards is newer and stays).
+  // [main thread: the ring's one consumer, as the idle timer] Drops the parameter changes queued
+  // for the editor; producers may go on pushing meanwhile: what they push afterwards is newer
+  // and stays.
   void DropQueuedParamChanges();
 
   // [main thread] Moves pending editor MIDI into the ring while it has room.
