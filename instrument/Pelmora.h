@@ -24,7 +24,9 @@
 // Persistence (PelmoraPersistence.cpp): the host's state chunk (name, category and index of the
 // current preset, the five envelopes, the parameter values), JSON preset files in the "Presets"
 // folder and their index, "settings.ini" with the editor scale and keyboard, and the manual.
-// Every restore or load checks its whole input first and changes nothing when it is refused.
+// Every restore or load checks its whole input first and changes nothing when it is refused;
+// what it accepts, and the initial sound, take one road (ApplySound) to the model, the engine,
+// the editor and the host.
 
 #include "framework/plugin/vst2/IPluginVST2.h"
 #include "framework/util/UtilString.h"
@@ -143,14 +145,15 @@ public:
   // Appends the instrument's state (StateChunk.h).
   bool SerializeState(plugin::IByteChunk& chunk) const override;
   // Restores a whole state, or refuses it (answering -1) and changes nothing. Every successful
-  // restore applies everything: envelopes, parameters and the preset's identity (an index of
-  // -1 or more keeps the chunk's name and index; below -1 the first preset file is loaded, then
-  // the chunk's parameter values are applied).
+  // restore applies everything through ApplySound (from the host): envelopes, parameters and
+  // the preset's identity (an index of -1 or more keeps the chunk's name and index; below -1
+  // the first preset file's envelopes and identity with the chunk's parameter values).
   int UnserializeState(const plugin::IByteChunk& chunk, int startPos) override;
-  // The initial sound, named "Init", index -1.
+  // The initial sound, named "Init", index -1, through ApplySound (the user's): the program is
+  // named "Init" and the host told.
   void InitPreset();
-  // Loads the preset at index of the flat preset index; false, changing nothing, for an index
-  // outside it or a file that cannot be read or is refused.
+  // Loads the preset at index of the flat preset index through ApplySound (the user's); false,
+  // changing nothing, for an index outside it or a file that cannot be read or is refused.
   bool LoadPreset(int index);
   // Writes the current sound to path as a preset named after the file; false, keeping the
   // current name, category and index, when the file could not be written or is read-only. The
@@ -182,6 +185,9 @@ public:
   void UpdateDisplayPresetName();
   // The rate controls, the envelope editors and the waveform preview follow the model.
   void UpdateAllCustomControls();
+  // [main thread] After the host restored a state or program: the restore took the whole-sound
+  // road, which has shown the sound in the editor already.
+  void OnRestoreState() override;
 
   // The current preset's name (a program slot's name is GetPresetName(slot) of the base).
   using plugin::IPluginVST2::GetPresetName;
@@ -202,6 +208,26 @@ public:
   const char* GetPresetsPath() const { return mPresetsPath.Get(); }
 
 private:
+  // Who brings a whole sound, which decides who must hear of it.
+  enum class ESoundSource
+  {
+    kHost,    // the host's state chunk or program: the host caused the change
+    kStartUp, // the constructor: no host holds the instance yet
+    kPreset,  // the user loaded a preset file (the preset browser)
+    kInit,    // the user asked for the initial sound (the main menu)
+  };
+  // The one road for a whole sound, whatever brings it: stores the envelopes and every
+  // parameter value, takes the preset's identity (a sound with a place in the preset index, or
+  // the initial sound, names the current program), then tells the engine once (every
+  // parameter), the editor once (every control and display, the waveform preview computed once;
+  // the initial sound also turns the operator link off and shows operator A), and the host once
+  // (its update-display call: re-read the parameters and the program name) when the change came
+  // from the plug-in itself, the user's preset or initial sound. The host's own chunk or
+  // program is not announced back: the host made that change and reads what it needs itself.
+  // Parameter changes queued for the editor before the sound are dropped. Never the audio
+  // thread.
+  void ApplySound(const InstrumentState& sound, ESoundSource source);
+
   void ApplyParam(int paramIdx, bool followLink);
   void InitParameter();
   void LoadSettings();
@@ -214,8 +240,14 @@ private:
   float ModelSampleRate() const;
   // What SerializeState writes, gathered from parameters, model and preset identity.
   void GatherState(InstrumentState& state) const;
-  // Stores and applies every parameter value of a restored state, then the envelopes.
-  void ApplyParamValues(const double* values, int count, plugin::EParamSource source);
+  // Reads the preset at index of the flat preset index into sound: its identity, its envelopes
+  // and the parameter values it sets (a file may set fewer than all). False, with sound
+  // unchanged, for an index outside the index or a file that cannot be read or is refused.
+  bool ReadPreset(int index, InstrumentState& sound) const;
+  // LoadPreset for a source.
+  bool LoadPresetFrom(int index, ESoundSource source);
+  // The editor's part of ApplySound: every control and custom display shows the sound.
+  void ShowSoundInEditor(ESoundSource source);
 
   std::unique_ptr<PelmoraDSP<double>> mDSP;
   std::unique_ptr<GlobalParams> mGlobalParams;

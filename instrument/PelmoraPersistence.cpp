@@ -49,7 +49,7 @@ void Pelmora::LoadInitialPreset()
     std::make_unique<DiskPresetManager>(mPresetsPath.Get(), PresetFile::kExtension, false);
   mPresetManager->Init();
   // The first preset found; when there is none, or it cannot be read, the initial sound.
-  if (mPresetManager->NumPresets() > 0 && LoadPreset(0))
+  if (mPresetManager->NumPresets() > 0 && LoadPresetFrom(0, ESoundSource::kStartUp))
     return;
   MakeDefaultPreset("Init", 1);
   ModifyCurrentPreset("Init");
@@ -85,62 +85,107 @@ bool Pelmora::SerializeState(IByteChunk& chunk) const
 
 int Pelmora::UnserializeState(const IByteChunk& chunk, int startPos)
 {
-  auto state = std::make_unique<InstrumentState>();
-  const int end = StateChunk::Read(chunk, startPos, ModelSampleRate(), *state);
+  auto sound = std::make_unique<InstrumentState>();
+  const int end = StateChunk::Read(chunk, startPos, ModelSampleRate(), *sound);
   if (end < 0)
     return -1;
-
-  for (int e = 0; e < kNumEnvelopes; e++)
-    mGlobalParams->GetEnvelope(e)->Set(state->mEnvelopes[static_cast<size_t>(e)]);
-  if (state->mIndex >= -1)
+  if (sound->mIndex < -1)
   {
-    // The chunk's identity, its index included, so that the next chunk is the same.
-    mPresetName.Set(state->mName.c_str());
-    mPresetCategory.Set(state->mCategory.c_str());
-    mPresetIndex = state->mIndex;
-    if (state->mIndex >= 0 && mEditorControls)
-      mEditorControls->SelectPreset(state->mIndex);
+    // The first preset file's envelopes and identity (the current identity when there is no
+    // readable file), with the chunk's parameter values.
+    const std::array<double, InstrumentState::kNumParams> values = sound->mParams;
+    if (!ReadPreset(0, *sound))
+    {
+      sound->mName = mPresetName.Get();
+      sound->mCategory = mPresetCategory.Get();
+      sound->mIndex = mPresetIndex;
+    }
+    sound->mParams = values;
   }
-  else
-  {
-    LoadPreset(0); // the first preset file's envelopes and identity; the values follow
-  }
-  ApplyParamValues(state->mParams.data(), kNumParams, plugin::kPresetRecall);
-  if (state->mIndex >= 0)
-    ModifyCurrentPreset(state->mName.c_str());
-  UpdateDisplayPresetName();
-  UpdateAllCustomControls();
+  ApplySound(*sound, ESoundSource::kHost);
   return end;
 }
 
-void Pelmora::ApplyParamValues(const double* values, int count, plugin::EParamSource source)
-{
-  for (int i = 0; i < count; i++)
-  {
-    if (plugin::IParam* param = GetParam(i))
-      param->Set(values[i]);
-  }
-  OnParamReset(source); // every parameter reaches the engine and the editor
-}
+void Pelmora::OnRestoreState() {}
 
 void Pelmora::InitPreset()
 {
-  mGlobalParams->InitSound(); // the default envelopes, at the current rate
+  mGlobalParams->InitSound(); // the sound model's own reset: the default envelopes at its rate
+  auto sound = std::make_unique<InstrumentState>();
+  sound->mName = "Init";
+  sound->mCategory = "Init";
+  sound->mIndex = -1;
+  for (int e = 0; e < kNumEnvelopes; e++)
+    sound->mEnvelopes[static_cast<size_t>(e)] = mGlobalParams->GetEnvelope(e)->Get();
+  for (int i = 0; i < kNumParams; i++)
+  {
+    if (const plugin::IParam* param = GetParam(i))
+      sound->mParams[static_cast<size_t>(i)] = param->GetDefault();
+  }
+  ApplySound(*sound, ESoundSource::kInit);
+}
+
+void Pelmora::ApplySound(const InstrumentState& sound, ESoundSource source)
+{
+  for (int e = 0; e < kNumEnvelopes; e++)
+    mGlobalParams->GetEnvelope(e)->Set(sound.mEnvelopes[static_cast<size_t>(e)]);
   for (int i = 0; i < kNumParams; i++)
   {
     if (plugin::IParam* param = GetParam(i))
-      param->Set(param->GetDefault()); // stepped and clamped like any value
+      param->Set(sound.mParams[static_cast<size_t>(i)]); // stepped and clamped like any value
   }
-  OnParamReset(plugin::kReset);
+  // The engine: every parameter's own value (a whole sound never follows the operator link).
+  for (int i = 0; i < kNumParams; i++)
+    ApplyParam(i, false);
+
+  mPresetIndex = sound.mIndex;
+  mPresetName.Set(sound.mName.c_str());
+  mPresetCategory.Set(sound.mCategory.c_str());
+  if (sound.mIndex >= 0 || source == ESoundSource::kInit)
+  {
+    // The program takes the sound's name (at construction its slot is not filled yet: it is
+    // now, so the slots left empty are filled around it).
+    if (plugin::IPreset* slot = GetPreset(GetCurrentPresetIdx()))
+      slot->mInitialized = true;
+    ModifyCurrentPreset(sound.mName.c_str());
+  }
+
+  DropQueuedParamChanges(); // older than this sound
+  ShowSoundInEditor(source);
+  if (source == ESoundSource::kPreset || source == ESoundSource::kInit)
+    InformHostOfPresetChange();
+}
+
+void Pelmora::ShowSoundInEditor(ESoundSource source)
+{
+  const auto value = [this](int paramIdx)
+  {
+    const plugin::IParam* param = GetParam(paramIdx);
+    return param ? param->Value() : 0.0;
+  };
   if (mEditorControls)
   {
-    SetOperatorLink(false);
-    mEditorControls->ResetParameterControls();
-    UpdateLfoTempoControls();
+    if (source == ESoundSource::kInit)
+    {
+      SetOperatorLink(false);
+      mEditorControls->ResetParameterControls();
+    }
+    else
+    {
+      mEditorControls->RefreshParameterControls();
+    }
+    if (mPresetIndex >= 0)
+      mEditorControls->SelectPreset(mPresetIndex);
+    for (int op = 0; op < kNumOperators; op++)
+    {
+      const bool inverted = value(OpParamIndex(op, kOpInverse)) >= 0.5;
+      mEditorControls->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform),
+                                             inverted ? kWaveformIconsInverted
+                                                      : kWaveformIconsNormal);
+    }
+    for (int slot = 0; slot < kNumModSlots; slot++)
+      UpdateKnobModulation(slot, value(kParamMod1Amount + kModSlotStride * slot) * 0.01);
   }
-  mPresetIndex = -1;
-  mPresetName.Set("Init");
-  mPresetCategory.Set("Init");
   UpdateDisplayPresetName();
   UpdateAllCustomControls();
 }
@@ -160,7 +205,7 @@ void Pelmora::UpdateAllCustomControls()
 
 // ---- Preset files
 
-bool Pelmora::LoadPreset(int index)
+bool Pelmora::ReadPreset(int index, InstrumentState& sound) const
 {
   const DiskPresetItem* item = mPresetManager ? mPresetManager->GetPreset(index) : nullptr;
   std::string text;
@@ -168,35 +213,26 @@ bool Pelmora::LoadPreset(int index)
   if (!item || !PresetFile::ReadFile(item->mPath.Get(), text) ||
       !PresetFile::Read(text, ModelSampleRate(), *content))
     return false;
+  std::copy_n(content->mParams.begin(), content->mNumParams, sound.mParams.begin());
+  sound.mEnvelopes = content->mEnvelopes;
+  sound.mIndex = index;
+  sound.mName = item->mName.Get();
+  sound.mCategory = item->mCategory.Get();
+  return true;
+}
 
-  // Every parameter takes the file's own value: the operator link stays off meanwhile.
-  const bool link = GetOperatorLink();
-  SetOperatorLink(false);
-  for (int p = content->mNumParams - 1; p >= 0; p--)
-  {
-    const double value = content->mParams[static_cast<size_t>(p)];
-    if (plugin::IParam* param = GetParam(p))
-      param->Set(value);
-    SendParameterValueFromAPI(p, value, false);
-    OnParamChange(p, plugin::kPresetRecall, -1);
-    OnParamChangeUI(p, plugin::kPresetRecall);
-  }
-  if (mEditorControls)
-    mEditorControls->RefreshParameterControls();
-  for (int e = 0; e < kNumEnvelopes; e++)
-    mGlobalParams->GetEnvelope(e)->Set(content->mEnvelopes[static_cast<size_t>(e)]);
+bool Pelmora::LoadPreset(int index)
+{
+  return LoadPresetFrom(index, ESoundSource::kPreset);
+}
 
-  mPresetIndex = index;
-  mPresetName.Set(item->mName.Get());
-  mPresetCategory.Set(item->mCategory.Get());
-  // The program takes the preset's name (at construction its slot is not filled yet: it is now,
-  // so the slots left empty are filled around it).
-  if (plugin::IPreset* slot = GetPreset(GetCurrentPresetIdx()))
-    slot->mInitialized = true;
-  ModifyCurrentPreset(mPresetName.Get());
-  UpdateDisplayPresetName();
-  UpdateAllCustomControls();
-  SetOperatorLink(link);
+bool Pelmora::LoadPresetFrom(int index, ESoundSource source)
+{
+  auto sound = std::make_unique<InstrumentState>();
+  GatherState(*sound); // the parameters a file does not set keep their values
+  if (!ReadPreset(index, *sound))
+    return false;
+  ApplySound(*sound, source);
   return true;
 }
 

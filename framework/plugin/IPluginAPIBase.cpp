@@ -250,8 +250,26 @@ void IPluginAPIBase::PrepareForDeletion()
 
 void* IPluginAPIBase::OpenWindow(void* pParent)
 {
+  DropQueuedParamChanges();
   Timer::OwnerScope scope(TimerOwner());
   return IPluginBase::OpenWindow(pParent);
+}
+
+void IPluginAPIBase::OnRestoreState()
+{
+  DropQueuedParamChanges();
+  IPluginBase::OnRestoreState();
+}
+
+void IPluginAPIBase::DropQueuedParamChanges()
+{
+  // At most what the ring held when called: a producer pushing all the while cannot keep the
+  // main thread here.
+  ParamTuple p;
+  int n = mParamChangeFromProcessor.MaxElements();
+  while (n-- > 0 && mParamChangeFromProcessor.Pop(p))
+  {
+  }
 }
 
 void IPluginAPIBase::OnTimer(Timer&)

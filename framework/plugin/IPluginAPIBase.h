@@ -3,8 +3,10 @@
 //
 // - five fixed-capacity rings between the audio thread and the editor (main thread):
 //     parameter changes, processor -> editor: 512 ParamTuples; producers are the host's
-//       parameter writes (audio or automation thread) and the plug-in's own writes such as
-//       preset loading (main thread), so this ring takes any number of producers;
+//       parameter writes (audio or automation thread) and the values the host has the
+//       plug-in parse from text (main thread), so this ring takes any number of producers; what it
+//       holds is dropped when the editor opens and when a state is restored, since the editor
+//       then shows every parameter's current value and the queued values may be older;
 //     MIDI, editor -> processor and processor -> editor: 32 messages each;
 //     system-exclusive, editor -> processor and processor -> editor: 4 messages of at most
 //       512 bytes each;
@@ -110,7 +112,17 @@ public:
   // The owner of this instance's timers: its idle calls pump these and no others.
   const void* TimerOwner() const { return static_cast<const IPluginAPIBase*>(this); }
   // [main thread] Opens the editor; timers it starts (the redraw timer) are this instance's.
+  // What the parameter ring holds for the editor is dropped first: the opening editor shows
+  // every parameter's current value, and values queued before it (host writes with no editor
+  // to drain them, the ring perhaps full) must not follow over newer ones.
   void* OpenWindow(void* pParent) override;
+  // [main thread] After a restored state or program: the ring's values are older than the
+  // state, so they are dropped before the editor shows the restored values.
+  void OnRestoreState() override;
+  // [main thread: the ring's one consumer, as the idle timer] Drops the parameter changes queued
+  // for the editor; producers may go on pushing meanwhile: what they push afterwards is newer
+  // and stays.
+  void DropQueuedParamChanges();
 
   // [main thread] Moves pending editor MIDI into the ring while it has room.
   void FlushPendingMidi();

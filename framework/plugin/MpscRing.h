@@ -2,8 +2,8 @@
 // A fixed-capacity ring of plain values with any number of producer threads and one consumer.
 //
 // The parameter changes that travel to the editor have two producers: the host's parameter
-// writes (its audio or automation thread) and the plug-in's own writes such as preset loading
-// (main thread). A ring with one write index would let two pushes claim the same slot, so each
+// writes (its audio or automation thread) and the values the host has the plug-in parse from
+// text (main thread). A ring with one write index would let two pushes claim the same slot, so each
 // slot here carries a sequence number (the bounded-queue scheme with per-cell sequences):
 //
 // - a producer claims the next position with a compare-and-swap on the enqueue counter, copies

@@ -98,6 +98,18 @@ TEST_F(PelmoraPlugin, ParametersHaveTheTableNamesDefaultsAndUnits)
   EXPECT_EQ(mPlug.ProgramName(), "Init");
 }
 
+TEST_F(PelmoraPlugin, ThePropertiesRecordNamesEveryParameterAndTheLabelCallKeepsTheUnit)
+{
+  // Hosts list a parameter under the properties record's label field: its name, not its unit.
+  for (int i = 0; i < 64; i++)
+  {
+    Vst2ParameterProperties props{};
+    ASSERT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, i, 0, &props), 1) << i;
+    EXPECT_STREQ(props.label, kExpected[i].name) << i;
+    EXPECT_EQ(mPlug.ParamLabel(i), kExpected[i].label) << i;
+  }
+}
+
 TEST_F(PelmoraPlugin, DisplayTextsOfTheListsIncludingTrailingBlanks)
 {
   // Every value of every listed parameter shows its text of the table, in order.

@@ -11,12 +11,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using plugin::IParam;
@@ -332,6 +337,68 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
 }
 
+// A whole sound (a preset file, the initial sound, the host's chunk) reaches the editor once, the
+// waveform preview computed once; the host is asked to re-read the plug-in once after the
+// plug-in's own changes, and never after its own chunk.
+TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHost)
+{
+  HostSets(kParamAlgorithm, 5.0);
+  HostSets(2, 3.0);
+  const std::string path = std::string(mPlug.GetPresetsPath()) + "/Tone.preset";
+  ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
+  const int tone = mPlug.GetPresetIndex();
+  sHostOpcodes.clear();
+  {
+    const Pelmora starting(Info()); // loads "Tone" before any host holds it: nothing to tell
+    EXPECT_STREQ(starting.GetPresetName(), "Tone");
+  }
+  EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay), 0);
+  AEffect* e = &mPlug.GetAEffect();
+  void* data = nullptr;
+  const intptr_t size = Pelmora::VSTDispatcher(e, kVst2EffGetChunk, 1, 0, &data, 0.0f);
+  const std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  OpenEditor();
+  const struct
+  {
+    const char* road;
+    std::function<void()> change;
+    int hostCalls;
+    const char* program;
+    double algorithm;
+  } roads[] = {
+    {"preset file", [&] { EXPECT_TRUE(mPlug.LoadPreset(tone)); }, 1, "Tone", 5.0},
+    {"initial sound", [&] { mPlug.InitPreset(); }, 1, "Init", 0.0},
+    {"host chunk",
+     [&]
+     {
+       EXPECT_EQ(Pelmora::VSTDispatcher(e, kVst2EffSetChunk, 1, size,
+                                        const_cast<uint8_t*>(chunk.data()), 0.0f),
+                 1);
+     },
+     0, "Tone", 5.0},
+  };
+  for (const auto& r : roads)
+  {
+    mControls->mLog.clear();
+    sHostOpcodes.clear();
+    r.change();
+    const auto& log = mControls->mLog;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "redraw 52"), 1) << r.road;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "refresh") +
+                std::count(log.begin(), log.end(), "reset"),
+              1)
+      << r.road;
+    EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay),
+              r.hostCalls)
+      << r.road;
+    char program[kVst2MaxProgNameLen] = {};
+    Pelmora::VSTDispatcher(e, kVst2EffGetProgramName, 0, 0, program, 0.0f);
+    EXPECT_STREQ(program, r.program) << r.road;
+    EXPECT_DOUBLE_EQ(Value(kParamAlgorithm), r.algorithm) << r.road;
+  }
+  testsupport::TempDir::RunQuietly("rm -rf '" + std::string(mPlug.GetPresetsPath()) + "'/*");
+}
+
 TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
 {
   int reads = 0;
@@ -340,6 +407,75 @@ TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
   plug->GetUI()->AttachControl(new ReadsTheInstrumentWhenRemoved(*plug, reads));
   plug.reset();
   EXPECT_EQ(reads, 1);
+}
+
+// A host restoring a session (as Ardour does) writes its cached values, then the chunk, then
+// opens the editor; automation may play meanwhile with the editor closed, more than the editor's
+// queue holds. Every control of the opened editor shows its parameter's current value after the
+// idle calls, and so does an open editor after a restore, whatever the host wrote before it.
+TEST(PelmoraEditor, AnEditorOpenedAfterARestoreShowsTheRestoredValues)
+{
+  Pelmora plug(Info());
+  plug.CreateTimer(); // as the entry starts it
+  AEffect* e = &plug.GetAEffect();
+  auto dispatch = [e](int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr)
+  {
+    return Pelmora::VSTDispatcher(e, opcode, index, value, ptr, 0.0f);
+  };
+  auto hostWrites = [e](double offset)
+  {
+    for (int i = 0; i < kNumParams; i++)
+      e->setParameter(e, i, static_cast<float>(std::fmod(offset + 0.37 * i, 1.0)));
+  };
+  // The next idle call drains the editor's queue (the idle timer fires every 20 ms).
+  auto idle = [&]
+  {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    dispatch(kVst2EffEditIdle);
+  };
+  auto expectControlsShowTheParameters = [&plug](const char* when)
+  {
+    const plugin::igraphics::IGraphics& ui = *plug.GetUI();
+    int shown = 0;
+    for (int c = 0; c < ui.NControls(); c++)
+    {
+      const plugin::igraphics::IControl& control = *ui.GetControl(c);
+      for (int v = 0; v < control.NVals(); v++)
+      {
+        if (const IParam* param = control.GetParam(v))
+        {
+          EXPECT_DOUBLE_EQ(control.GetValue(v), param->GetNormalized())
+            << when << ": control " << c << ", " << param->GetName();
+          shown++;
+        }
+      }
+    }
+    EXPECT_GE(shown, kNumParams) << when;
+  };
+
+  hostWrites(0.1);
+  void* data = nullptr;
+  const intptr_t size = dispatch(kVst2EffGetChunk, 1, 0, &data);
+  ASSERT_GT(size, 0);
+  const std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  auto restore = [&]
+  {
+    ASSERT_EQ(dispatch(kVst2EffSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
+  };
+  for (int round = 0; round < 10; round++) // more than the queue holds
+    hostWrites(0.5 + 0.01 * round);
+  restore();
+  for (int round = 0; round < 10; round++)
+    hostWrites(0.7 + 0.01 * round);
+  ASSERT_EQ(dispatch(kVst2EffEditOpen), 1) << "no headless OpenGL context";
+  idle();
+  expectControlsShowTheParameters("opened");
+
+  hostWrites(0.3);
+  restore();
+  idle();
+  expectControlsShowTheParameters("restored while open");
+  dispatch(kVst2EffEditClose);
 }
 
 // ---- Actions of the editor that need the platform: the editor opened headless, with no dialog

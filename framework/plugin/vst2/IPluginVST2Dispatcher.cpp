@@ -234,7 +234,8 @@ intptr_t IPluginVST2::DispatchParameter(int32_t opCode, int32_t idx, void* ptr)
         static_cast<float>(param->GetStep());
       break;
     }
-    CopyToHost(props->label, param->GetLabel(), sizeof(props->label));
+    // Hosts show this field as the parameter's name (the unit is the label call's answer).
+    CopyToHost(props->label, param->GetName(), sizeof(props->label));
     return 1;
   }
   default:

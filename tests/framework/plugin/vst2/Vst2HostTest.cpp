@@ -129,7 +129,7 @@ TEST_F(Vst2Fixture, ParameterTextsStayInsideTheHostsBuffers)
   EXPECT_EQ(props.flags, 10);
   EXPECT_EQ(props.minInteger, 1);
   EXPECT_EQ(props.maxInteger, 16);
-  EXPECT_STREQ(props.label, "voices");
+  EXPECT_STREQ(props.label, "Voices");
   EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, kParamSwitch, 0, &props), 1);
   EXPECT_EQ(props.flags, 1);
   EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, kParamGain, 0, &props), 1);
