@@ -3,6 +3,7 @@
 // focus (XSession), as the text of the user's keyboard layout.
 
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+#include "framework/graphics/platforms/linux/XDnd.h"
 #include "framework/graphics/platforms/linux/XSession.h"
 #include "framework/util/UtilUTF8.h"
 
@@ -130,6 +131,10 @@ void IGraphicsLinux::HandleKeyEvent(const XEvent& event)
 
 void IGraphicsLinux::HandleXEvent(const XEvent& event)
 {
+  // Drops first: their selection answer is not the clipboard's.
+  if (mDropTarget && mDropTarget->HandleEvent(event))
+    return;
+  FollowPointerForTooltips(event);
   if (XSession* pX = X())
   {
     XEvent copy = event;
