@@ -75,6 +75,9 @@ bool LocalPath(std::string_view uri, std::string& path)
   path.clear();
   for (size_t i = 0; i < rest.size(); ++i)
   {
+    // A query or a fragment names no file (a file manager escapes these characters).
+    if (rest[i] == '?' || rest[i] == '#')
+      return false;
     if (rest[i] != '%')
     {
       path += rest[i];

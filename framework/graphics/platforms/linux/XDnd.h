@@ -26,9 +26,9 @@ namespace plugin::igraphics
 
 // The local paths of a text/uri-list (RFC 2483: one URI per line, lines ending in CR LF or
 // LF, '#' lines comments). Each URI must be file:///path, file://localhost/path,
-// file://<this host's name>/path or file:/path; percent escapes are decoded and the path must
-// be valid UTF-8 with no NUL. False, with paths emptied, when any URI is not such a local file,
-// an escape is malformed, or the list names no file.
+// file://<this host's name>/path or file:/path with no query or fragment; percent escapes are
+// decoded and the path must be valid UTF-8 with no NUL. False, with paths emptied, when any URI is
+// not such a local file, an escape is malformed, or the list names no file.
 bool LocalPathsFromURIList(std::string_view list, std::vector<std::string>& paths);
 
 class XDropTarget
