@@ -117,8 +117,9 @@ void IGraphicsLinux::CloseWindow()
     ShutdownDrawing();
   DeactivateGLContext();
   mGLDepth = 0;
-  // The session first: it gives the focus back while its window still exists.
+  // A drop still waiting for its data is refused while the connection is open.
   mDropTarget.reset();
+  // The session first: it gives the focus back while its window still exists.
   mX.reset();
   mSurface.reset();
 }

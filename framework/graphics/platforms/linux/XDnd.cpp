@@ -284,8 +284,9 @@ void XDropTarget::OnData(const XEvent& event)
   const int x = mX, y = mY;
   SendFinished(!paths.empty());
   Forget();
-  if (!paths.empty() && mOnDrop)
-    mOnDrop(paths, x, y);
+  // Last, from a copy: what the drop does may close the editor and this target with it.
+  if (const DropFunc onDrop = mOnDrop; onDrop && !paths.empty())
+    onDrop(paths, x, y);
 }
 
 void XDropTarget::SendStatus(bool accept)
