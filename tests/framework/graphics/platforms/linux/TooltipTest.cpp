@@ -223,8 +223,9 @@ TEST(LinuxTooltips, ShowAfterTheRestInsideTheEditorAndHideOnEveryDismissingInput
       g.mNow += 2000.0;
       g.OnTick();
       EXPECT_FALSE(editor.Showing());
-      // Where the tooltip was, the window shows what a whole new frame shows.
-      if (input != EInput::kMenu)
+      // Where the tooltip was, the window shows what a whole new frame shows (at two sizes: a
+      // whole frame is slow to draw).
+      if (input != EInput::kMenu && (uiSize == 1.f || uiSize == 2.f))
       {
         const Image after = editor.Frame();
         g.RenderFrame();
