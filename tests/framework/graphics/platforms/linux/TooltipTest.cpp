@@ -75,10 +75,10 @@ class Editor
 public:
   Editor(float uiSize, bool tooltips) : mDelegate(24), mGraphics(mDelegate, kW, kH, 60, uiSize)
   {
-    const char* names[][2] = {
-      {"8", "Cutoff"}, {"9", "Resonance"}, {"15", "Pad X"}, {"23", "Drive"}};
+    const std::pair<int, const char*> names[] = {
+      {8, "Cutoff"}, {9, "Resonance"}, {15, "Pad X"}, {23, "Drive"}};
     for (const auto& [idx, name] : names)
-      mDelegate.GetParam(std::atoi(idx))->InitDouble(name, 0.5, 0.0, 1.0, 0.01);
+      mDelegate.GetParam(idx)->InitDouble(name, 0.5, 0.0, 1.0, 0.01);
     mDelegate.mLayoutFunc = [tooltips](IGraphics* pGraphics)
     {
       IGraphics& g = *pGraphics;
