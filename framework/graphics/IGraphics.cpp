@@ -204,6 +204,14 @@ void IGraphics::DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu*
   InitControl(pControl);
 }
 
+void IGraphics::AttachTooltipControl(IControl* pControl)
+{
+  if (!TakeSingleSlot(mTooltipControl, pControl))
+    return;
+  ControlPass pass(*this);
+  InitControl(pControl);
+}
+
 void IGraphics::RemoveTextEntryControl()
 {
   if (!mTextEntryControl)
@@ -321,6 +329,8 @@ void IGraphics::ForAllControlsFunc(const std::function<void(IControl&)>& func)
     func(*mPopupMenuControl);
   for (size_t i = 0; i < mBubbleControls.size(); ++i)
     func(*mBubbleControls[i]);
+  if (mTooltipControl)
+    func(*mTooltipControl);
 }
 
 void IGraphics::HideControl(int paramIdx, bool hide)
@@ -477,6 +487,7 @@ void IGraphics::RemoveAllControls()
   RemoveTextEntryControl();
   RetireControl(std::move(mCornerResizer));
   RetireControl(std::move(mPerfDisplay));
+  RetireControl(std::move(mTooltipControl));
   while (!mBubbleControls.empty())
   {
     RetireControl(std::move(mBubbleControls.back()));

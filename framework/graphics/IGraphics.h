@@ -421,7 +421,7 @@ public:
   void ForControlInGroup(const char* group, const std::function<void(IControl&)>& func);
   void ForStandardControlsFunc(const std::function<void(IControl&)>& func);
   // The control list, then the special controls: frame-time display, corner resizer,
-  // text-entry control, popup-menu control, bubbles.
+  // text-entry control, popup-menu control, bubbles, tooltip.
   void ForAllControlsFunc(const std::function<void(IControl&)>& func);
   void SetAllControlsDirty();
   void SetAllControlsClean();
@@ -493,6 +493,13 @@ public:
   void RemovePopupMenuControl();
   IControl* GetTextEntryControl() const { return mTextEntryControl.get(); }
   IControl* GetPopupMenuControl() const { return mPopupMenuControl.get(); }
+  // The tooltip box of a platform that draws tooltips inside the editor window: drawn above
+  // every other control (menus included) and never hit by the pointer. The platform shows,
+  // places and hides it; every press, wheel turn and key this context receives, and the pointer
+  // leaving the editor, hide it too (whichever road they came by). Kept only when none is
+  // attached yet; otherwise the given control is deleted.
+  void AttachTooltipControl(IControl* pControl);
+  IControl* GetTooltipControl() const { return mTooltipControl.get(); }
 
   // ======== Size and scale
   void Resize(int w, int h, float scale, bool needsPlatformResize = true);
@@ -689,6 +696,8 @@ private:
   void ForgetDeletedControl(IControl* pControl);
   void DoAttachTextEntryControl(IControl* pControl, IInWindowTextEntry* pTextEntry);
   void DoAttachPopupMenuControl(IControl* pControl, IInWindowPopupMenu* pPopupMenu);
+  // A press, wheel turn, key or the pointer leaving dismisses a tooltip that shows.
+  void HideTooltip();
   // Ends the presses of every touch (pOnly null) or of the touches holding pOnly. The press of
   // pPrompt (a control asking for a prompt) passes to the prompt as holder; answers whether it
   // held one.
@@ -728,6 +737,7 @@ private:
   IInWindowTextEntry* mTextEntry = nullptr; // the same object as mTextEntryControl
   std::unique_ptr<IControl> mPopupMenuControl;
   IInWindowPopupMenu* mPopupMenu = nullptr; // the same object as mPopupMenuControl
+  std::unique_ptr<IControl> mTooltipControl;
   IPopupMenu mPromptMenus[2];
   int mShownPromptMenu = 0;
 

@@ -223,6 +223,7 @@ void IGraphics::EndEditGestures(const std::function<bool(const EditGesture&)>& p
 void IGraphics::OnMouseDown(const std::vector<IMouseInfo>& points)
 {
   ControlPass pass(*this);
+  HideTooltip();
   if (points.size() == 1)
   {
     mMouseDownX = points[0].x;
@@ -329,6 +330,7 @@ void IGraphics::EndPress(const IMouseInfo& point, PressEndHandler handler)
 bool IGraphics::OnMouseDblClick(float x, float y, const IMouseMod& mod)
 {
   ControlPass pass(*this);
+  HideTooltip();
   IControl* pControl = GetMouseControl(x, y, false);
   if (!pControl)
     return false;
@@ -354,6 +356,7 @@ bool IGraphics::OnMouseDblClick(float x, float y, const IMouseMod& mod)
 void IGraphics::OnMouseWheel(float x, float y, const IMouseMod& mod, float delta)
 {
   ControlPass pass(*this);
+  HideTooltip();
   if (IControl* pControl = GetMouseControl(x, y, false))
     pControl->OnMouseWheel(x, y, mod, delta);
 }
@@ -391,10 +394,18 @@ bool IGraphics::OnMouseOver(float x, float y, const IMouseMod& mod)
 void IGraphics::OnMouseOut()
 {
   ControlPass pass(*this);
+  HideTooltip();
   mCursorType = SetMouseCursor(ECursor::kArrow);
   ForAllControlsFunc([](IControl& control) { control.OnMouseOut(); });
   mMouseOver = nullptr;
   mMouseOverIdx = -1;
+}
+
+void IGraphics::HideTooltip()
+{
+  // Also when hidden: the platform may be about to show it.
+  if (mTooltipControl)
+    mTooltipControl->Hide(true);
 }
 
 void IGraphics::OnAppearanceChanged(EUIAppearance appearance)
@@ -408,6 +419,7 @@ void IGraphics::OnAppearanceChanged(EUIAppearance appearance)
 bool IGraphics::OnKeyDown(float x, float y, const IKeyPress& key)
 {
   ControlPass pass(*this);
+  HideTooltip();
   IControl* pControl = GetMouseControl(x, y, false);
   if (pControl && pControl != GetControl(0) && pControl->OnKeyDown(x, y, key))
     return true;

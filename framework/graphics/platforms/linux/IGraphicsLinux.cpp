@@ -6,6 +6,7 @@
 #include "framework/graphics/platforms/linux/ColorPrompt.h"
 #include "framework/graphics/platforms/linux/FilePrompt.h"
 #include "framework/graphics/platforms/linux/PNGWriter.h"
+#include "framework/graphics/platforms/linux/XDnd.h"
 #include "framework/graphics/platforms/linux/XSession.h"
 
 #include <X11/Xlib.h>
@@ -69,7 +70,12 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
   if (!mSurface)
     return nullptr;
   if (mSurface->XDisplay())
+  {
     mX = std::make_unique<XSession>(mSurface->XDisplay(), mSurface->XWindow());
+    mDropTarget = std::make_unique<XDropTarget>(
+      mSurface->XDisplay(), mSurface->XWindow(),
+      [this](const std::vector<std::string>& paths, int x, int y) { DeliverDrop(paths, x, y); });
+  }
   ActivateGLContext();
   const bool ready = mGLReady && InitDrawing() && PrepareFramebuffer();
   if (ready)
@@ -79,6 +85,7 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
     AttachInWindowPrompts();
     // Layout may load bitmaps, which may draw into layers: the context is current.
     GetDelegate()->LayoutUI(this);
+    UpdateTooltips();
     SetAllControlsDirty();
   }
   DeactivateGLContext();
@@ -105,6 +112,7 @@ void IGraphicsLinux::CloseWindow()
   mFilePromptCompletion = nullptr;
   mColorPrompt.reset();
   mColorPromptCompletion = nullptr;
+  mTooltips.Reset();
   if (!mSurface)
     return;
   ActivateGLContext();
@@ -112,6 +120,8 @@ void IGraphicsLinux::CloseWindow()
     ShutdownDrawing();
   DeactivateGLContext();
   mGLDepth = 0;
+  // A drop still waiting for its data is refused while the connection is open.
+  mDropTarget.reset();
   // The session first: it gives the focus back while its window still exists.
   mX.reset();
   mSurface.reset();
@@ -196,15 +206,17 @@ void IGraphicsLinux::OnTick()
 {
   if (!mSurface || mInTick)
     return;
-  // An idle tick (no X event waiting, no prompt open, no keyboard focus to give back, nothing
-  // to draw) leaves the GL context and the X server alone.
+  // An idle tick (no X event waiting, no prompt open, no keyboard focus to give back, no
+  // tooltip due, nothing to draw) leaves the GL context and the X server alone.
+  const double now = ClockMs();
   if (!mSurface->HasPendingEvents() && !mFilePrompt && !mColorPrompt && !HoldsKeyboardFocus() &&
-      !NeedsRedraw())
+      !mTooltips.Due(now) && !NeedsRedraw())
     return;
   mInTick = true;
   // The context is current through the events too: a control may load a bitmap on a click.
   ActivateGLContext();
   mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
+  mTooltips.Tick(now);
   PollFilePrompt();
   PollColorPrompt();
   // An edit ended through the host's key calls, or by a click, gives the focus back here.
@@ -311,6 +323,48 @@ void IGraphicsLinux::MoveMouseCursor(float x, float y)
 {
   mMouseX = x;
   mMouseY = y;
+}
+
+double IGraphicsLinux::ClockMs() const
+{
+  return SteadyClockMs();
+}
+
+// ---- Tooltips and drops
+
+void IGraphicsLinux::UpdateTooltips()
+{
+  if (mSurface)
+    mTooltips.Update();
+}
+
+void IGraphicsLinux::FollowPointerForTooltips(const XEvent& event)
+{
+  if (event.type == MotionNotify)
+  {
+    const unsigned buttons = Button1Mask | Button2Mask | Button3Mask;
+    mTooltips.PointerMoved(ToPoints(event.xmotion.x), ToPoints(event.xmotion.y),
+                           mButtonDown || (event.xmotion.state & buttons), ClockMs());
+  }
+  else if (event.type == LeaveNotify)
+  {
+    mTooltips.PointerLeft();
+  }
+}
+
+void IGraphicsLinux::DeliverDrop(const std::vector<std::string>& paths, int x, int y)
+{
+  // The pointer is where the drop happened (no motion reached the window during the drag).
+  const float px = mMouseX = ToPoints(x), py = mMouseY = ToPoints(y);
+  if (paths.size() == 1)
+  {
+    OnDrop(paths[0].c_str(), px, py);
+    return;
+  }
+  std::vector<const char*> texts;
+  for (const std::string& path : paths)
+    texts.push_back(path.c_str());
+  OnDropMultiple(texts, px, py);
 }
 
 // ---- Clipboard, dialogs, prompts

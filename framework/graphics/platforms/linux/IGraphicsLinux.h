@@ -18,6 +18,10 @@
 // colour chooser (ColorPrompt.h). Both answer later, through their completions, from the redraw
 // timer. The folder prompt answers as cancelled.
 //
+// Tooltips are drawn inside the window too (InWindowTooltips.h), for layouts that enable them.
+// A window takes file drops from other X clients (XDnd.h): one file reaches OnDrop, several
+// OnDropMultiple, at the drop's position in editor points.
+//
 // Rendering to pixels without any window (tests, the host tool):
 //   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();
 //   g.ReadPixels(rgba, w, h) or g.SavePNG("editor.png");  g.CloseWindow();
@@ -27,6 +31,7 @@
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 #include "framework/graphics/platforms/linux/GLSurface.h"
 #include "framework/graphics/platforms/linux/PointerHold.h"
+#include "framework/graphics/platforms/linux/InWindowTooltips.h"
 #include "framework/plugin/IPluginTimer.h"
 
 #include <functional>
@@ -40,6 +45,7 @@ class XSession;
 
 class FilePrompt;
 class ColorPrompt;
+class XDropTarget;
 
 class IGraphicsLinux : public IGraphicsNanoVG
 {
@@ -82,7 +88,8 @@ public:
   // ---- Clipboard, dialogs, prompts
   bool GetTextFromClipboard(Util_String& str) override;
   bool SetTextInClipboard(const char* str) override;
-  void UpdateTooltips() override {}
+  // [main thread] Re-reads the tooltips of the controls (none while the menu is expanded).
+  void UpdateTooltips() override;
   EMsgBoxResult ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
                                IMsgBoxCompletionHandlerFunc completionHandler = nullptr) override;
   // [main thread] Asks for a file: fileName is the proposed name relative to the folder path
@@ -123,6 +130,8 @@ protected:
   IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds,
                                       bool& isAsync) override;
   void OnFrameDrawn() override;
+  // The steady clock of the tooltips' rest time, in milliseconds (tests step their own).
+  virtual double ClockMs() const;
 
 private:
   // Editor points of a pixel position in the window.
@@ -148,11 +157,17 @@ private:
   void PollFilePrompt();
   // Hands a chosen colour to its completion; a cancelled prompt just ends.
   void PollColorPrompt();
+  // Pointer motion and leaving the window, for the tooltips' rest.
+  void FollowPointerForTooltips(const union _XEvent& event);
+  // Files dropped on the window at (x, y) window pixels.
+  void DeliverDrop(const std::vector<std::string>& paths, int x, int y);
 
   GLSurfacePtr mSurface;
   std::unique_ptr<XSession> mX;
   std::unique_ptr<Timer> mTimer;
   std::unique_ptr<FilePrompt> mFilePrompt;
+  std::unique_ptr<XDropTarget> mDropTarget;
+  InWindowTooltips mTooltips{*this};
   IFileDialogCompletionHandlerFunc mFilePromptCompletion;
   std::unique_ptr<ColorPrompt> mColorPrompt;
   IColorPickerHandlerFunc mColorPromptCompletion;

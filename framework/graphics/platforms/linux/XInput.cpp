@@ -5,6 +5,7 @@
 // keyboard layout.
 
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+#include "framework/graphics/platforms/linux/XDnd.h"
 #include "framework/graphics/platforms/linux/XSession.h"
 #include "framework/util/UtilUTF8.h"
 
@@ -213,6 +214,10 @@ void IGraphicsLinux::HandleHeldMotion(const XEvent& event)
 
 void IGraphicsLinux::HandleXEvent(const XEvent& event)
 {
+  // Drops first: their selection answer is not the clipboard's.
+  if (mDropTarget && mDropTarget->HandleEvent(event))
+    return;
+  FollowPointerForTooltips(event);
   if (XSession* pX = X())
   {
     XEvent copy = event;

@@ -159,6 +159,8 @@ intptr_t TestPlug::VSTVendorSpecific(int32_t idx, intptr_t value, void* ptr, flo
     return GetUI() && (GetUI()->GetControlInPopupMenu() || GetUI()->GetControlInTextEntry());
   case kProbeInWindowPrompts:
     return GetUI() && GetUI()->GetPopupMenuControl() && GetUI()->GetTextEntryControl();
+  case kProbeLastDrop:
+    return reinterpret_cast<intptr_t>(mLastDrop.c_str());
   default:
     return -1;
   }

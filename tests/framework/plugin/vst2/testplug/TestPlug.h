@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace plugin::igraphics
 {
@@ -63,6 +64,8 @@ enum EProbe
   kProbeGalleryActions,  // bit i: the action of kGalleryItems[i] ran
   kProbePromptOpen,      // 1 while the editor shows a menu or a text field for a control
   kProbeInWindowPrompts, // 1 when the editor has its in-window text field and menu
+  kProbeLastDrop,        // the last drop on the gallery's well: a const char*, valid until the
+                         // next drop: "OnDrop x y path" or "OnDropMultiple x y path|path|..."
 };
 
 plugin::Config TestPlugConfig();
@@ -117,6 +120,7 @@ public:
   std::atomic<int> mLastDelegateIdx{-1};
   std::atomic<int> mLayout{kLayoutPlain}; // chosen before the editor opens
   std::atomic<uint64_t> mGalleryActions{0};
+  std::string mLastDrop; // [main thread]
 
 private:
   // Sets the graphics factory and the layout (TestPlugEditor.cpp).

@@ -1,15 +1,68 @@
 // The library gallery in the test plug-in's editor (GalleryLayout.h). Actions set their item's
 // bit in the plug-in's answer mask; the meter shows the level the left output carries (the Gain
-// parameter), sent to it from the editor's idle call on the main thread.
+// parameter), sent to it from the editor's idle call on the main thread. Tooltips are on (each
+// control bound to a parameter shows the parameter's name), and a well takes dropped files.
 
 #include "tests/framework/plugin/vst2/testplug/GalleryLayout.h"
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
 using namespace plugin;
 using namespace plugin::igraphics;
+
+namespace
+{
+
+// Shows the names of the files last dropped on it and reports each drop (see kProbeLastDrop).
+class DropWell : public IControl
+{
+public:
+  using ReportFunc = std::function<void(const std::string& report)>;
+  DropWell(const IRECT& bounds, ReportFunc report) : IControl(bounds), mReport(std::move(report)) {}
+
+  void Draw(IGraphics& g) override
+  {
+    const IRECT r = mRECT.GetPadded(-2.f);
+    g.FillRoundRect(IColor(255, 30, 32, 37), r, 6.f);
+    g.DrawDottedRect(IColor(255, 110, 116, 130), r, nullptr, 1.f, 4.f);
+    const IText text(13.f, IColor(255, 190, 196, 208), "Roboto-Regular");
+    g.DrawText(text, mShown.empty() ? "Drop files here" : mShown.c_str(), r);
+  }
+
+  void OnDrop(const char* str) override { Took("OnDrop", {str}); }
+  void OnDropMultiple(const std::vector<const char*>& paths) override
+  {
+    Took("OnDropMultiple", paths);
+  }
+
+private:
+  void Took(const char* how, const std::vector<const char*>& paths)
+  {
+    float x = 0.f, y = 0.f;
+    GetUI()->GetMouseLocation(x, y);
+    char where[64];
+    std::snprintf(where, sizeof(where), " %g %g", x, y);
+    std::string report = std::string(how) + where, names;
+    for (size_t i = 0; i < paths.size(); ++i)
+    {
+      report += i ? "|" : " ";
+      report += paths[i];
+      const char* name = std::strrchr(paths[i], '/');
+      names += (i ? ", " : "") + std::string(name ? name + 1 : paths[i]);
+    }
+    mShown = std::to_string(paths.size()) + (paths.size() == 1 ? " file: " : " files: ") + names;
+    mReport(report);
+    SetDirty(false);
+  }
+
+  ReportFunc mReport;
+  std::string mShown;
+};
+
+} // namespace
 
 void TestPlug::LayoutGallery(IGraphics* pGraphics)
 {
@@ -34,6 +87,10 @@ void TestPlug::LayoutGallery(IGraphics* pGraphics)
     };
   };
   test::LayoutGallery(g, answer);
+  g.AttachControl(
+    new DropWell(kGalleryDropWell, [this](const std::string& report) { mLastDrop = report; }));
+  g.EnableTooltips(true);
+  g.AssignParamNameToolTips();
 }
 
 void TestPlug::FeedGalleryMeter()

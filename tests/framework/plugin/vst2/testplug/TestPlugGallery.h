@@ -48,6 +48,10 @@ enum EGalleryTag
   kGalleryLowKnobTag,
 };
 
+// Beside the gallery, in the room it leaves, a well that takes files dropped on the editor and
+// shows their names (the probe kProbeLastDrop tells what reached it).
+constexpr plugin::igraphics::IRECT kGalleryDropWell(440.f, 496.f, 990.f, 590.f);
+
 // In layout order.
 constexpr GalleryItem kGalleryItems[] = {
   {"IVKnobControl", 56.f, 84.f, 8, EGalleryAnswer::kDrag},

@@ -1,0 +1,174 @@
+#include "framework/graphics/platforms/linux/InWindowTooltips.h"
+
+#include "framework/graphics/IGraphics.h"
+
+#include <algorithm>
+
+namespace plugin::igraphics
+{
+
+namespace
+{
+
+// The look of this platform's menus: dark panel, light text.
+constexpr IText kTipText(13.f, IColor(255, 226, 229, 236), "Roboto-Regular", EAlign::kCenter,
+                         EVAlign::kMiddle);
+constexpr IColor kTipPanel(255, 36, 39, 48);
+constexpr IColor kTipFrame(255, 84, 90, 106);
+constexpr float kPadX = 7.f;      // text to the panel's sides
+constexpr float kPanelH = 23.f;   // one line of 13-point text with room above and below
+constexpr float kRoundness = 4.f; // corner radius
+constexpr float kShadow = 4.f;    // room around the panel for its shadow
+constexpr float kMargin = 2.f;    // the box keeps this far from the editor's edges
+// The box's top-left corner relative to the pointer: below the arrow's tip and its tail.
+constexpr float kBelowX = 4.f;
+constexpr float kBelowY = 20.f;
+constexpr float kAboveGap = 6.f; // pointer to the box's bottom when it goes above
+
+} // namespace
+
+// ---- The box
+
+TooltipControl::TooltipControl() : IControl(IRECT())
+{
+  mIgnoreMouse = true;
+  mHide = true;
+}
+
+IRECT TooltipControl::GetPanel() const
+{
+  return mRECT.GetPadded(-kShadow);
+}
+
+void TooltipControl::ShowAt(IGraphics& g, const char* text, float x, float y, const IRECT& bounds)
+{
+  mText = text ? text : "";
+  IRECT measured;
+  // Text drawn at another pixel scale than it is measured at comes out up to a few percent
+  // wider (glyph advances round to pixels): the box allows for it, and the text is centred.
+  const float textW = 1.04f * g.MeasureText(kTipText, mText.c_str(), measured);
+  const IRECT room = bounds.GetPadded(-kMargin);
+  // The whole control (panel and shadow) stays in the room; a box too big for it is cut.
+  const float w = std::min(textW + 2.f * kPadX + 2.f * kShadow, std::max(room.W(), 0.f));
+  const float h = std::min(kPanelH + 2.f * kShadow, std::max(room.H(), 0.f));
+  float left = x + kBelowX - kShadow;
+  float top = y + kBelowY - kShadow;
+  if (top + h > room.B)
+    top = y - kAboveGap - h + kShadow;
+  left = std::clamp(left, room.L, std::max(room.L, room.R - w));
+  top = std::clamp(top, room.T, std::max(room.T, room.B - h));
+  SetTargetAndDrawRECTs(IRECT(left, top, left + w, top + h));
+  Hide(false);
+}
+
+void TooltipControl::Hide(bool hide)
+{
+  if (hide)
+    mDismissed = true;
+  if (hide != IsHidden())
+    IControl::Hide(hide);
+}
+
+void TooltipControl::Draw(IGraphics& g)
+{
+  const IRECT panel = GetPanel();
+  g.DrawFastDropShadow(panel, mRECT, 1.5f, kRoundness, kShadow);
+  g.FillRoundRect(kTipPanel, panel, kRoundness);
+  g.DrawRoundRect(kTipFrame, panel.GetPadded(-0.5f), kRoundness);
+  g.PathClipRegion(panel.GetPadded(-1.f));
+  g.DrawText(kTipText, mText.c_str(), panel.GetPadded(kPadX, 0.f, -kPadX, 0.f));
+}
+
+// ---- Registrations and the pointer's rest
+
+TooltipControl* InWindowTooltips::Box() const
+{
+  return dynamic_cast<TooltipControl*>(mGraphics.GetTooltipControl());
+}
+
+bool InWindowTooltips::Showing() const
+{
+  const TooltipControl* pBox = Box();
+  return pBox && !pBox->IsHidden();
+}
+
+void InWindowTooltips::HideBox()
+{
+  if (Showing())
+    Box()->Hide(true);
+}
+
+void InWindowTooltips::Update()
+{
+  mTips.clear();
+  const auto* pMenu = dynamic_cast<const IInWindowPopupMenu*>(mGraphics.GetPopupMenuControl());
+  if (pMenu && pMenu->GetExpanded())
+  {
+    HideBox();
+    return;
+  }
+  if (!mGraphics.TooltipsEnabled())
+    return;
+  if (!Box())
+    mGraphics.AttachTooltipControl(new TooltipControl());
+  mGraphics.ForStandardControlsFunc(
+    [this](IControl& control)
+    {
+      const IRECT& r = control.GetTargetRECT();
+      if (!control.IsHidden() && control.GetTooltip()[0] && !r.Empty())
+        mTips.push_back({r, control.GetTooltip()});
+    });
+}
+
+void InWindowTooltips::PointerMoved(float x, float y, bool buttonHeld, double nowMs)
+{
+  if (buttonHeld)
+  {
+    mArmed = false;
+    return;
+  }
+  // Moving inside the rectangle whose tooltip shows keeps it; anything else starts a new rest.
+  if (Showing())
+  {
+    if (mShownTarget.Contains(x, y))
+      return;
+    HideBox();
+  }
+  if (TooltipControl* pBox = Box())
+    pBox->ClearDismissed();
+  mArmed = true;
+  mRestX = x;
+  mRestY = y;
+  mRestSince = nowMs;
+}
+
+void InWindowTooltips::PointerLeft()
+{
+  mArmed = false;
+  HideBox();
+}
+
+void InWindowTooltips::Tick(double nowMs)
+{
+  if (!Due(nowMs))
+    return;
+  mArmed = false; // one tooltip per rest
+  Update();
+  const auto front =
+    std::find_if(mTips.rbegin(), mTips.rend(),
+                 [this](const Tip& tip) { return tip.rect.Contains(mRestX, mRestY); });
+  TooltipControl* pBox = Box();
+  if (front == mTips.rend() || !pBox || pBox->Dismissed())
+    return;
+  mShownTarget = front->rect;
+  pBox->ShowAt(mGraphics, front->text.c_str(), mRestX, mRestY, mGraphics.GetBounds());
+}
+
+void InWindowTooltips::Reset()
+{
+  HideBox();
+  mTips.clear();
+  mArmed = false;
+}
+
+} // namespace plugin::igraphics
