@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <utility>
 
 using namespace plugin;
@@ -125,6 +126,21 @@ TEST_F(EnvelopeFixture, DraggedPointsKeepTheirClamps)
   EXPECT_EQ(Model().StageMilliseconds(0), 5000.f);
   EXPECT_EQ(Model().Stage(0).mSamples, 220500);
   EXPECT_NEAR(P(1).x - P(0).x, 250.f, 1e-3f);
+}
+
+// Pulled to no width, falling and rising stages keep the shortest lengths of the envelope's rate.
+TEST_F(EnvelopeFixture, ShortestStagesFollowTheRate)
+{
+  for (auto [rate, falling, rising] :
+       {std::tuple{44100.f, 200, 30}, std::tuple{48000.f, 217, 32}, std::tuple{96000.f, 435, 65}})
+  {
+    mEnvelope.Edit([rate](EnvelopeParameter& e) { e.SetSampleRate(rate); });
+    mControl->Update();
+    DragPoint(4, P(3).x - P(4).x, 0.f);
+    EXPECT_EQ(Model().Stage(3).mSamples, falling) << rate;
+    DragPoint(1, P(0).x - P(1).x, 0.f);
+    EXPECT_EQ(Model().Stage(0).mSamples, rising) << rate;
+  }
 }
 
 TEST_F(EnvelopeFixture, ZoomScrollAndFitStayInBounds)
