@@ -57,6 +57,7 @@ public:
   void HideControlsOfParam(int paramIdx, bool hide) override;
   void RefreshEnvelopeEditor(int tag) override;
   void RedrawControl(int tag) override;
+  void ShowKeyboardRow(bool show) override;
   void ShowPreset(const char* name, const char* category) override;
   void SelectPreset(int index) override;
   void RebuildPresetMenu() override;

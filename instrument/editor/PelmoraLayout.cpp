@@ -111,6 +111,7 @@ void PelmoraEditor::Layout()
   AttachRows(kKeyboardRows);
   mPlug.Resize(g.GetDrawScale()); // again, at the scale the window has now
   AttachRows(kOutputRows);
+  ShowKeyboardRow(mPlug.GetShowKeyboard());
   FitEnvelopeEditorsOnce();
 }
 

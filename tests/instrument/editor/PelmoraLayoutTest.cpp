@@ -199,6 +199,35 @@ TEST(EditorLayout, TheStoredScaleIsCheckedAndTheMainMenuResizesTogglesAndSaves)
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")), "untouched");
 }
 
+// Without the keyboard the window ends where the keyboard row begins: nothing of that row (the
+// keys' top edge) reaches the window's last pixel row, at either display scale; with the
+// keyboard back, its row is shown again.
+TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
+{
+  OpenEditor e("[settings]\nscale=1.000000\nshowkeyboard=0\n\n");
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+  for (float scale : {1.f, 2.f})
+  {
+    ui.SetScreenScale(scale);
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(rgba, w, h));
+    ASSERT_EQ(h, static_cast<int>(502 * scale));
+    // The background's gradient runs top to bottom, and no frame reaches the last row: that row
+    // is one colour from edge to edge.
+    const uint8_t* row = &rgba[static_cast<size_t>(h - 1) * static_cast<size_t>(w) * 4];
+    int differing = 0;
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c)
+        differing += std::abs(row[4 * x + c] - row[c]) > 2;
+    EXPECT_EQ(differing, 0) << "scale " << scale;
+  }
+  OpenEditor::Choose(e.editor->GetMainMenu(), 8); // "Toggle Keyboard"
+  for (int tag : {kTagPitchWheel, kTagModWheel, 57})
+    EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
+}
+
 TEST(EditorLayout, CopyMenusCopyTheEnvelopeAndRefreshItsEditors)
 {
   OpenEditor e;
