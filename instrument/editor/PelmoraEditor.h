@@ -111,8 +111,8 @@ private:
   void AttachRow(const WheelRow& row);
   void AttachRow(const KeyboardRow& row);
   void AttachOperatorSection();
-  // Once per instrument: every envelope editor fits its envelope into view.
-  void FitEnvelopeEditorsOnce();
+  // Every envelope editor shows its envelope as the last one left it, or fitted the first time.
+  void ShowEnvelopeViews();
 
   // ---- Menus (PelmoraMenus.cpp)
   void MakeMenus();

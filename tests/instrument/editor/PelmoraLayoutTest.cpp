@@ -13,6 +13,7 @@
 #include "instrument/editor/controls/IVTVKnobControl.h"
 #include "instrument/editor/controls/IValueMouseDragControl.h"
 #include "instrument/editor/controls/IWheelControl.h"
+#include "instrument/editor/controls/TextFit.h"
 #include "tests/framework/graphics/platforms/linux/ContactSheet.h"
 #include "tests/support/TestSupport.h"
 
@@ -21,6 +22,8 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace plugin::igraphics;
 using pelmora::editor::PelmoraEditor;
@@ -226,6 +229,124 @@ TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
   OpenEditor::Choose(e.editor->GetMainMenu(), 8); // "Toggle Keyboard"
   for (int tag : {kTagPitchWheel, kTagModWheel, 57})
     EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
+}
+
+// The first editor fits every envelope into view; zoom and scroll then stay as the user left
+// them when the editor is closed and opened again.
+TEST(EditorLayout, EnvelopeViewsAreFittedFirstAndKeptAcrossReopening)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  auto envelope = [&](int which) -> IVMultistageEnvelopeControl&
+  {
+    return static_cast<IVMultistageEnvelopeControl&>(
+      *e.plug->GetUI()->GetControlWithTag(EnvelopeEditorTag(which)));
+  };
+  std::vector<std::pair<float, float>> left;
+  for (int which = 0; which < kNumEnvelopes; ++which)
+  {
+    IVMultistageEnvelopeControl& env = envelope(which);
+    const auto& points = env.GetCoords();
+    EXPECT_NEAR(points.back().x - points.front().x, 0.95f * env.GetGraphRECT().W(), 0.01f) << which;
+    // Each one zoomed and scrolled its own way: the ones in view with the pointer, as a user
+    // does, those of the hidden operator tabs directly.
+    const IRECT graph = env.GetGraphRECT();
+    if (which == kEnvelopeOpA || which == kEnvelopeMod)
+    {
+      const float x = graph.MW() - 40.f, y = graph.MH();
+      e.g->OnMouseWheel(x, y, IMouseMod(), 1.f + which);
+      e.g->OnMouseDown({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
+      e.g->OnMouseDrag({IMouseInfo{x - 30.f, y, -30.f, 0.f, IMouseMod(true)}});
+      e.g->OnMouseUp({IMouseInfo{x - 30.f, y, 0.f, 0.f, IMouseMod(true)}});
+    }
+    else
+    {
+      env.SetView({0.5f + 0.1f * which, 20.f});
+    }
+    left.emplace_back(env.GetTimeScale(), env.GetTimeOffset());
+    EXPECT_GT(env.GetTimeOffset(), 0.f) << which;
+  }
+  for (int reopen = 0; reopen < 2; ++reopen)
+  {
+    e.plug->CloseWindow();
+    ASSERT_NE(e.plug->OpenWindow(nullptr), nullptr);
+    for (int which = 0; which < kNumEnvelopes; ++which)
+    {
+      EXPECT_EQ(envelope(which).GetTimeScale(), left[which].first) << which;
+      EXPECT_EQ(envelope(which).GetTimeOffset(), left[which].second) << which;
+    }
+  }
+  // A sound loaded while no editor is open is fitted again by the next one.
+  e.plug->CloseWindow();
+  e.plug->InitPreset();
+  ASSERT_NE(e.plug->OpenWindow(nullptr), nullptr);
+  EXPECT_EQ(envelope(kEnvelopeMod).GetTimeOffset(), 0.f);
+  EXPECT_NE(envelope(kEnvelopeMod).GetTimeScale(), left[kEnvelopeMod].first);
+}
+
+// Every text a caption can show (each value of its parameter) and every text of an envelope's
+// read-out fits its box, at every UI size: the text is measured as the context lays it out at
+// that size, in the size the control draws it at, which is never far below the style's.
+TEST(EditorLayout, EveryCaptionAndReadOutTextFitsItsBoxAtEveryUISize)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+  using Envelope = IVMultistageEnvelopeControl;
+  const auto& envelope = static_cast<Envelope&>(e.Tagged(EnvelopeEditorTag(kEnvelopeOpA)));
+  auto fits = [&](const IText& style, const char* str, const IRECT& box, const IText& drawn)
+  {
+    IRECT measured;
+    const float width = e.g->MeasureText(drawn, str, measured);
+    EXPECT_LE(width, box.W()) << "'" << str << "' at " << e.g->GetDrawScale();
+    EXPECT_GE(drawn.mSize, 0.75f * style.mSize) << "'" << str << "' at " << e.g->GetDrawScale();
+  };
+  int captions = 0;
+  for (const pelmora::layout::ScaleItem& item : pelmora::layout::kScaleItems)
+  {
+    e.plug->Resize(item.scale);
+    ASSERT_TRUE(ui.RenderFrame()); // the context measures at the frame's scale
+    for (int i = 0; i < e.g->NControls(); ++i)
+    {
+      auto* pCaption = dynamic_cast<ITVCaptionControl*>(e.g->GetControl(i));
+      plugin::IParam* pParam = pCaption ? e.plug->GetParam(pCaption->GetParamIdx()) : nullptr;
+      if (!pParam)
+        continue;
+      ++captions;
+      const double before = pParam->Value();
+      for (double v = pParam->GetMin(); v <= pParam->GetMax(); v += 1.0)
+      {
+        pParam->Set(v);
+        Util_String str;
+        pCaption->GetShownText(str);
+        const IRECT box = pCaption->GetTextBounds();
+        const IText& style = pCaption->GetText();
+        fits(style, str.Get(), box, TextFittingWidth(*e.g, style, str.Get(), box.W()));
+      }
+      pParam->Set(before);
+    }
+    char str[16];
+    for (int row : {0, 2})
+    {
+      const char* caption = row == 0 ? "LEVEL" : "TIME";
+      const IRECT box = envelope.GetReadOutRowBounds(row);
+      fits(IText(14.f, COLOR_WHITE), caption, box,
+           Envelope::ReadOutText(*e.g, caption, box, COLOR_WHITE));
+    }
+    for (float level : {0.f, 0.5f, 1.f})
+    {
+      Envelope::FormatReadOutLevel(level, str, sizeof(str));
+      const IRECT box = envelope.GetReadOutRowBounds(1);
+      fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
+    }
+    for (float ms : {0.68f, 4.5f, 99.f, 999.f, 1000.f, 4999.6f, 5000.f})
+    {
+      Envelope::FormatReadOutTime(ms, str, sizeof(str));
+      const IRECT box = envelope.GetReadOutRowBounds(3);
+      fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
+    }
+  }
+  EXPECT_EQ(captions, 9 * 8); // the filter type and eight modulation slot captions
 }
 
 TEST(EditorLayout, CopyMenusCopyTheEnvelopeAndRefreshItsEditors)
