@@ -284,10 +284,11 @@ TEST(EditorLayout, EnvelopeViewsAreFittedFirstAndKeptAcrossReopening)
   EXPECT_NE(envelope(kEnvelopeMod).GetTimeScale(), left[kEnvelopeMod].first);
 }
 
-// Every text a caption can show (each value of its parameter) and every text of an envelope's
-// read-out fits its box, at every UI size: the text is measured as the context lays it out at
-// that size, in the size the control draws it at, which is never far below the style's.
-TEST(EditorLayout, EveryCaptionAndReadOutTextFitsItsBoxAtEveryUISize)
+// Every knob's label, every text a caption can show (each value of its parameter), every text of
+// an envelope's read-out and every parameter's name and value in the parameter display fits its
+// box, at every UI size: the text is measured as the context lays it out at that size, in the
+// size the control draws it at, which is never far below the style's.
+TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
@@ -308,6 +309,13 @@ TEST(EditorLayout, EveryCaptionAndReadOutTextFitsItsBoxAtEveryUISize)
     ASSERT_TRUE(ui.RenderFrame()); // the context measures at the frame's scale
     for (int i = 0; i < e.g->NControls(); ++i)
     {
+      // The knobs' labels ("VEL. SENS." ...).
+      if (auto* pKnob = dynamic_cast<IVTVKnobControl*>(e.g->GetControl(i));
+          pKnob && pKnob->GetStyle().showLabel && pKnob->GetLabelBounds().H() > 0.f)
+      {
+        const IText& style = pKnob->GetStyle().labelText;
+        fits(style, pKnob->GetLabelStr(), pKnob->GetLabelBounds(), style);
+      }
       auto* pCaption = dynamic_cast<ITVCaptionControl*>(e.g->GetControl(i));
       plugin::IParam* pParam = pCaption ? e.plug->GetParam(pCaption->GetParamIdx()) : nullptr;
       if (!pParam)
@@ -344,6 +352,26 @@ TEST(EditorLayout, EveryCaptionAndReadOutTextFitsItsBoxAtEveryUISize)
       Envelope::FormatReadOutTime(ms, str, sizeof(str));
       const IRECT box = envelope.GetReadOutRowBounds(3);
       fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
+    }
+    // Names, and the values at the ends, the default, the middle and every step of a list.
+    IParamDisplayControl& display = *e.editor->GetParamDisplay();
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      plugin::IParam* pParam = e.plug->GetParam(i);
+      const double before = pParam->Value(), lo = pParam->GetMin(), hi = pParam->GetMax();
+      std::vector<double> values = {lo, hi, pParam->GetDefault(), 0.5 * (lo + hi)};
+      for (int k = 0; k < pParam->NDisplayTexts(); ++k)
+        values.push_back(lo + k);
+      for (double value : values)
+      {
+        pParam->Set(value);
+        e.plug->ShowParameterInEditor(i);
+        fits(Pelmora::TextDisplayLabel, display.GetParamLabel(), display.GetLabelRECT(),
+             display.GetShownLabelText(*e.g));
+        fits(Pelmora::TextDisplayValue, display.GetParamValue(), display.GetValueRECT(),
+             display.GetShownValueText(*e.g));
+      }
+      pParam->Set(before);
     }
   }
   EXPECT_EQ(captions, 9 * 8); // the filter type and eight modulation slot captions
