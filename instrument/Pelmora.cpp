@@ -290,13 +290,22 @@ void Pelmora::UpdateLfoTempoControls()
 
 void Pelmora::UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes)
 {
-  if (!mEditorControls)
-    return;
   for (Envelope envelope : envelopes)
   {
-    if (envelope >= 0 && envelope < kNumEnvelopes)
+    if (envelope < 0 || envelope >= kNumEnvelopes)
+      continue;
+    if (mEditorControls)
       mEditorControls->RefreshEnvelopeEditor(EnvelopeEditorTag(envelope));
+    else
+      mEnvelopeViews[static_cast<size_t>(envelope)] = {}; // fitted when an editor opens
   }
+}
+
+plugin::igraphics::EnvelopeView* Pelmora::GetEnvelopeView(int envelope)
+{
+  if (envelope < 0 || envelope >= kNumEnvelopes)
+    return nullptr;
+  return &mEnvelopeViews[static_cast<size_t>(envelope)];
 }
 
 void Pelmora::SetEditorControls(std::unique_ptr<PelmoraEditorControls> controls)

@@ -37,8 +37,10 @@
 #include "instrument/Waveform.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/PelmoraTheme.h"
+#include "instrument/editor/controls/EnvelopeView.h"
 #include "instrument/engine/PelmoraDSP.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <initializer_list>
@@ -98,9 +100,11 @@ public:
   PelmoraEditorControls* GetEditorControls() const { return mEditorControls.get(); }
   // Closes the editor's window, then frees the editor.
   void CloseWindow() override;
-  // Envelope editors fit their envelopes into view on the first opening of the editor only.
-  bool GetEnvelopeControlsInitialized() const { return mEnvelopeControlsInitialized; }
-  void SetEnvelopeControlsInitialized() { mEnvelopeControlsInitialized = true; }
+  // The view (zoom and scroll) each envelope editor last showed, kept while the editor is closed
+  // so that it opens again as the user left it. Empty until an editor has shown the envelope,
+  // and emptied when the envelope is replaced (preset, state, init) while no editor is open: the
+  // next editor fits it into view.
+  plugin::igraphics::EnvelopeView* GetEnvelopeView(int envelope);
 
   // Builds one operator's controls (tags tagBase + 2 .. tagBase + 10, parameters paramBase ..
   // paramBase + 7) in the editor: completes and attaches its waveform menu (with the 22 waveform
@@ -254,7 +258,7 @@ private:
   std::unique_ptr<Waveform> mWaveform;
   std::atomic<bool> mOperatorLink{false};
   std::unique_ptr<PelmoraEditorControls> mEditorControls; // set while the editor is open
-  bool mEnvelopeControlsInitialized = false;
+  std::array<plugin::igraphics::EnvelopeView, kNumEnvelopes> mEnvelopeViews{};
   Util_String mSupportPath{128};
   Util_String mSettingsPath{128};
   Util_String mPresetsPath{128};

@@ -38,6 +38,9 @@ public:
   virtual void RefreshEnvelopeEditor(int tag) = 0;
   // Redraws a control whose data changed outside it (the waveform preview).
   virtual void RedrawControl(int tag) = 0;
+  // Shows or hides the controls of the keyboard row and below (wheels, keyboard, output section,
+  // version text), which lie outside the window while the keyboard is off.
+  virtual void ShowKeyboardRow(bool show) = 0;
 
   // The preset browser's caption and the parameter display show a preset's name and category.
   virtual void ShowPreset(const char* name, const char* category) = 0;

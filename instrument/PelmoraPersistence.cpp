@@ -327,8 +327,12 @@ void Pelmora::ToggleKeyboard(bool flip)
     SaveSettings();
   }
   if (plugin::igraphics::IGraphics* ui = GetUI())
+  {
     ui->Resize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard), ui->GetDrawScale(),
                true);
+    if (mEditorControls)
+      mEditorControls->ShowKeyboardRow(mShowKeyboard);
+  }
   else
     SetScaledEditorSize();
 }

@@ -3,6 +3,7 @@
 #include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace plugin::igraphics
 {
@@ -11,9 +12,11 @@ namespace plugin::igraphics
 
 int SwitchStateIdx(double value, int numStates)
 {
-  if (numStates < 2)
+  // Not a number, or at or below 0: the first state. Above 1 (up to infinity): the last. The
+  // value is limited before it becomes an int, so no conversion overflows.
+  if (numStates < 2 || !(value > 0.0))
     return 0;
-  const int idx = static_cast<int>((numStates - 1) * value + 0.5);
+  const int idx = static_cast<int>((numStates - 1) * std::min(value, 1.0) + 0.5);
   return std::clamp(idx, 0, numStates - 1);
 }
 
@@ -41,7 +44,8 @@ void ISwitchControlBase::OnMouseDown(float /*x*/, float /*y*/, const IMouseMod& 
 {
   if (mNumStates == 2)
   {
-    SetValue(GetValue(0) == 0.0 ? 1.0 : 0.0, 0);
+    const double value = GetValue(0);
+    SetValue(value == 0.0 || std::isnan(value) ? 1.0 : 0.0, 0); // NaN reads as 0
   }
   else if (mNumStates < 2)
   {

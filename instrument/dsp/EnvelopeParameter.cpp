@@ -183,7 +183,8 @@ int32_t EnvelopeParameter::MinSamples(bool falling, float sampleRate)
 {
   const double factor = UsableRate(sampleRate) / kReferenceSampleRate;
   const double minimum = falling ? kMinFallingSamples : kMinRisingSamples;
-  return static_cast<int32_t>(std::max(1.0, std::min(minimum, std::trunc(minimum * factor))));
+  // A rate far above any real one must not overflow the count.
+  return static_cast<int32_t>(std::max(1.0, std::min(std::trunc(minimum * factor), 1e9)));
 }
 
 int32_t EnvelopeParameter::MaxSamples(float sampleRate)

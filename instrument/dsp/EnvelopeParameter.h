@@ -77,8 +77,9 @@ public:
 
   // Stage length limits, in samples at 44.1 kHz: a falling stage lasts at least 200 samples (no
   // click at the end of a fast decay), any other at least 30, none more than 220500 (5 s). At
-  // other rates the lower limit is the smaller and the upper the larger of these and the same
-  // limits scaled by rate / 44100.
+  // other rates the lower limits scale with rate / 44100, truncated to whole samples (217 and 32
+  // at 48 kHz, 435 and 65 at 96 kHz), so the shortest stage lasts the same time at every rate;
+  // the upper limit is the larger of 220500 and its scaled value.
   static constexpr int32_t kMinFallingSamples = 200;
   static constexpr int32_t kMinRisingSamples = 30;
   static constexpr int32_t kMaxSamples = 220500;

@@ -79,6 +79,20 @@ void PelmoraEditor::RedrawControl(int tag)
     pControl->SetDirty(false);
 }
 
+void PelmoraEditor::ShowKeyboardRow(bool show)
+{
+  // Without the keyboard the window ends where its row begins. The controls there are hidden,
+  // not only out of view: an edge stroked on a control's top (the keys') would otherwise blend
+  // into the window's last pixel row.
+  const auto top = static_cast<float>(Settings::kEditorHeightWithoutKeyboard);
+  for (int i = 0; i < mGraphics.NControls(); ++i)
+  {
+    IControl* pControl = mGraphics.GetControl(i);
+    if (pControl->GetRECT().T >= top && pControl->IsHidden() == show)
+      pControl->Hide(!show);
+  }
+}
+
 void PelmoraEditor::ShowPreset(const char* name, const char* category)
 {
   // A fresh instance's sound has no name of its own (the state keeps it empty): the editor shows

@@ -57,6 +57,7 @@ public:
   void HideControlsOfParam(int paramIdx, bool hide) override;
   void RefreshEnvelopeEditor(int tag) override;
   void RedrawControl(int tag) override;
+  void ShowKeyboardRow(bool show) override;
   void ShowPreset(const char* name, const char* category) override;
   void SelectPreset(int index) override;
   void RebuildPresetMenu() override;
@@ -110,8 +111,8 @@ private:
   void AttachRow(const WheelRow& row);
   void AttachRow(const KeyboardRow& row);
   void AttachOperatorSection();
-  // Once per instrument: every envelope editor fits its envelope into view.
-  void FitEnvelopeEditorsOnce();
+  // Every envelope editor shows its envelope as the last one left it, or fitted the first time.
+  void ShowEnvelopeViews();
 
   // ---- Menus (PelmoraMenus.cpp)
   void MakeMenus();

@@ -111,16 +111,17 @@ void PelmoraEditor::Layout()
   AttachRows(kKeyboardRows);
   mPlug.Resize(g.GetDrawScale()); // again, at the scale the window has now
   AttachRows(kOutputRows);
-  FitEnvelopeEditorsOnce();
+  ShowKeyboardRow(mPlug.GetShowKeyboard());
+  ShowEnvelopeViews();
 }
 
-void PelmoraEditor::FitEnvelopeEditorsOnce()
+void PelmoraEditor::ShowEnvelopeViews()
 {
-  if (mPlug.GetEnvelopeControlsInitialized())
-    return;
+  // Each editor shows its envelope as the last editor left it, or fitted the first time.
   for (int e = 0; e < kNumEnvelopes; ++e)
-    RefreshEnvelopeEditor(EnvelopeEditorTag(e));
-  mPlug.SetEnvelopeControlsInitialized();
+    if (auto* pEnvelope = dynamic_cast<IVMultistageEnvelopeControl*>(
+          mGraphics.GetControlWithTag(EnvelopeEditorTag(e))))
+      pEnvelope->KeepViewIn(mPlug.GetEnvelopeView(e));
 }
 
 // ---- Helpers

@@ -70,6 +70,7 @@ public:
   void HideControlsOfParam(int paramIdx, bool hide) override { Log("hide %d %d", paramIdx, hide); }
   void RefreshEnvelopeEditor(int tag) override { Log("envelope %d", tag); }
   void RedrawControl(int tag) override { Log("redraw %d", tag); }
+  void ShowKeyboardRow(bool show) override { Log("keyboard %d", show); }
   void ShowPreset(const char* name, const char* category) override
   {
     Log("preset %s (%s)", name, category);

@@ -172,8 +172,8 @@ TEST(StateChunk, StoredValuesAreLimitedToWhatAVoiceCanPlay)
   EXPECT_EQ(a.Stage(0).mStartLevel, 0.0f);
   EXPECT_EQ(a.Stage(0).mEndLevel, 1.0f);
   EXPECT_EQ(a.Stage(0).mSpan, 1.0f);
-  EXPECT_EQ(a.Stage(0).mSamples, 30); // rising: never shorter than 30 samples
-  EXPECT_EQ(a.Stage(1).mSamples, 30); // flat (1 -> 1) counts as rising
+  EXPECT_EQ(a.Stage(0).mSamples, 32); // rising: never shorter than 30 samples at 44.1 kHz
+  EXPECT_EQ(a.Stage(1).mSamples, 32); // flat (1 -> 1) counts as rising
   // One millisecond of a rising stage at 48 kHz is 48 samples.
   EXPECT_EQ(out->mEnvelopes[1].Stage(0).mSamples, 48);
 }

@@ -333,19 +333,18 @@ void IVMenuButtonControl::OnPopupMenuSelection(IPopupMenu* pSelectedMenu, int va
       pButton->SetValueStr(pSelectedMenu->GetChosenItem()->GetText());
       pButton->SetDirty(false);
     }
-  // The press was the child button's, which has no parameter: the value chosen here needs a
-  // host edit gesture of its own.
-  mChoosingFromMenu = true;
   IControl::OnPopupMenuSelection(pSelectedMenu, valIdx);
-  mChoosingFromMenu = false;
 }
 
 void IVMenuButtonControl::SetValueFromUserInput(double value, int valIdx)
 {
   if (value == GetValue(valIdx))
     return;
+  // A value chosen from the menu, or typed for a parameter without display texts: the press was
+  // the child button's, which has no parameter, so no gesture is open for it. The value needs a
+  // host edit gesture of its own.
   const int paramIdx = GetParamIdx(valIdx);
-  const bool gesture = mChoosingFromMenu && paramIdx >= 0 && GetDelegate();
+  const bool gesture = paramIdx >= 0 && GetDelegate();
   if (gesture)
     GetDelegate()->BeginInformHostOfParamChangeFromUI(paramIdx);
   SetValue(value, valIdx);

@@ -8,8 +8,8 @@
 // - IVMenuButtonControl: a button that shows its parameter's display text and, once its click
 //   splash has played, opens a menu of the parameter's values (a text field for a parameter
 //   without display texts). It is a container holding one IVButtonControl, which the graphics
-//   context owns like any control. A value chosen in the menu reaches the host inside one edit
-//   gesture of its own.
+//   context owns like any control. A value chosen in the menu, or typed in the field, reaches
+//   the host inside one edit gesture of its own.
 //
 // State i of N is selected for the values whose (N - 1) x value + 0.5 truncates to i; a single
 // state is selected at value 0. Main thread only.
@@ -136,7 +136,6 @@ private:
 
   std::string mButtonLabel;
   EVShape mButtonShape;
-  bool mChoosingFromMenu = false;
 };
 
 } // namespace plugin::igraphics

@@ -1,8 +1,11 @@
 #include "instrument/editor/controls/ITVCaptionControl.h"
 
+#include "instrument/editor/controls/TextFit.h"
+
 #include "framework/graphics/IGraphics.h"
 #include "framework/plugin/IPluginParameter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace plugin::igraphics
@@ -76,10 +79,52 @@ void ITVCaptionControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 
 void ITVCaptionControl::Draw(IGraphics& g)
 {
-  if (GetParam(0))
-    ICaptionControl::Draw(g);
-  else
+  if (!GetParam(0))
+  {
     DrawMarker(g);
+    return;
+  }
+  GetShownText(mStr);
+  g.FillRect(mBGColor, mRECT, &mBlend);
+  if (mStr.GetLength() > 0 && g.GetControlInTextEntry() != this)
+  {
+    const IRECT box = GetTextBounds();
+    g.DrawText(TextFittingWidth(g, mText, mStr.Get(), box.W()), mStr.Get(), box, &mBlend);
+  }
+  DrawMarker(g);
+}
+
+void ITVCaptionControl::GetShownText(Util_String& str) const
+{
+  str.Set("");
+  const IParam* pParam = GetParam(0);
+  if (!pParam)
+    return;
+  GetValueText(*pParam, str);
+  const char* label = pParam->GetLabel();
+  if (mShowParamLabel && label && label[0])
+  {
+    str.Append(" ");
+    str.Append(label);
+  }
+  int length = str.GetLength();
+  while (length > 0 && str.Get()[length - 1] == ' ')
+    --length;
+  str.DeleteSub(length, str.GetLength() - length);
+}
+
+IRECT ITVCaptionControl::GetTextBounds() const
+{
+  constexpr float kInset = 2.f;
+  IRECT box = mRECT.GetPadded(-kInset, 0.f, -kInset, 0.f);
+  if (mTri.W() > 0.f)
+  {
+    if (mTri.MW() > mRECT.MW())
+      box.R = std::min(box.R, mTri.L - kInset);
+    else
+      box.L = std::max(box.L, mTri.R + kInset);
+  }
+  return box;
 }
 
 void ITVCaptionControl::GetValueText(const IParam& param, Util_String& str) const

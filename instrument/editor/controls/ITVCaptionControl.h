@@ -65,8 +65,17 @@ public:
                     const IColor& markerColor, const IColor& markerMouseOverColor);
 
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
-  // Without a parameter only the marker is drawn.
+  // Without a parameter only the marker is drawn. The text is centred in GetTextBounds, smaller
+  // than the style's size when it would not fit there.
   void Draw(IGraphics& g) override;
+
+  // The text shown for the parameter's value: the value text, then a blank and the unit label
+  // when the caption shows the label and there is one; trailing blanks are left out (a display
+  // text may carry some), since they would only push the visible text aside.
+  void GetShownText(Util_String& str) const;
+  // Where the text goes: the control's bounds less 2 points at each side and, beside the
+  // enumeration marker, up to 2 points short of it.
+  IRECT GetTextBounds() const;
 
 protected:
   // Its own text for the value when it has texts, else the parameter's display text.

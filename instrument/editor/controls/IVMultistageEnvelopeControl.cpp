@@ -1,6 +1,7 @@
 #include "instrument/editor/controls/IVMultistageEnvelopeControl.h"
 
 #include "framework/graphics/IGraphics.h"
+#include "instrument/editor/controls/TextFit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +27,10 @@ constexpr float kMinLabelSpacing = 40.f; // points between time labels
 constexpr float kLabelHalfWidth = 20.f;
 constexpr float kLabelHalfHeight = 6.f;
 constexpr float kLabelMargin = 2.f; // kept clear between a label's text and a handle or the edge
+constexpr float kLabelGap = 8.f;    // at least this between two labels' texts
 constexpr float kRowHeight = 14.f;  // of the read-out's rows
+constexpr float kReadOutTextSize = 14.f;
+constexpr float kReadOutTextInset = 1.f; // kept clear at each side of a read-out row's text
 const IBlend kGridBlend(EBlend::kDefault, 0.25f);
 const IBlend kMajorGridBlend(EBlend::kDefault, 0.5f);
 const IBlend kAreaBlend(EBlend::kDefault, 0.2f);
@@ -102,7 +106,35 @@ void IVMultistageEnvelopeControl::FitToView()
   }
   mTimeOffset = 0.f;
   Update();
+  StoreView();
   SetDirty(true);
+}
+
+void IVMultistageEnvelopeControl::SetView(const EnvelopeView& view)
+{
+  if (std::isfinite(view.timeScale) && view.timeScale > 0.f)
+    mTimeScale = std::clamp(view.timeScale, kMinFitTimeScale, kMaxFitTimeScale);
+  Update();
+  const float offset = std::isfinite(view.timeOffset) ? view.timeOffset : 0.f;
+  mTimeOffset = std::max(0.f, std::min(offset, EnvelopeWidth()));
+  Update();
+  StoreView();
+  SetDirty(true);
+}
+
+void IVMultistageEnvelopeControl::KeepViewIn(EnvelopeView* pView)
+{
+  mViewStore = pView;
+  if (pView && pView->IsSet())
+    SetView(*pView);
+  else
+    FitToView();
+}
+
+void IVMultistageEnvelopeControl::StoreView()
+{
+  if (mViewStore)
+    *mViewStore = {mTimeScale, mTimeOffset};
 }
 
 void IVMultistageEnvelopeControl::EditEnvelope(const std::function<void(EnvelopeParameter&)>& edit)
@@ -281,6 +313,7 @@ void IVMultistageEnvelopeControl::DragView(float dX, float dY)
   mTimeScale = std::clamp(mTimeScale - kZoomPerPoint * dY, kMinTimeScale, kMaxTimeScale);
   mTimeOffset = std::max(0.f, std::min(mTimeOffset - dX, width));
   Update();
+  StoreView();
 }
 
 void IVMultistageEnvelopeControl::OnMouseWheel(float x, float y, const IMouseMod& mod, float d)
@@ -326,10 +359,18 @@ void IVMultistageEnvelopeControl::DrawTimeGrid(IGraphics& g)
   int lineStep = 1;
   while (lineStep * unit < kMinGridSpacing)
     lineStep = NextStep(lineStep);
-  int labelStep = 1;
-  while (labelStep * unit < kMinLabelSpacing)
-    labelStep = NextStep(labelStep);
+  // Labels stand at least their widest text and a gap apart: the widest is the one furthest
+  // right in view (the longest number).
   const IText text(12.f, mFrameColor, "Roboto-Regular");
+  char label[24];
+  std::snprintf(label, sizeof(label), "%lims",
+                static_cast<long>(std::floor((mTimeOffset + gr.W()) / unit)) * 100);
+  IRECT measured;
+  const float spacing =
+    std::max(kMinLabelSpacing, g.MeasureText(text, label, measured) + kLabelGap);
+  int labelStep = 1;
+  while (labelStep * unit < spacing)
+    labelStep = NextStep(labelStep);
   const float origin = gr.L - mTimeOffset;
   // The first line at or right of the graph's left edge.
   long k = static_cast<long>(std::ceil(mTimeOffset / (unit * lineStep))) * lineStep;
@@ -341,18 +382,25 @@ void IVMultistageEnvelopeControl::DrawTimeGrid(IGraphics& g)
                k % (5 * lineStep) == 0 ? &kMajorGridBlend : &kGridBlend);
     if (k % labelStep != 0 || x - kLabelHalfWidth <= gr.L || x + kLabelHalfWidth >= gr.R)
       continue;
-    char label[24];
     std::snprintf(label, sizeof(label), "%lims", k * 100);
-    // The text itself, centred on the line, neither runs past the graph's right edge nor into a
+    // The text itself, centred on the line, neither runs past the graph's edges nor into a
     // handle: such a label is left out.
-    IRECT measured;
-    const float halfWidth = 0.5f * g.MeasureText(text, label, measured);
-    const IRECT inked(x - halfWidth, gr.MH() - kLabelHalfHeight, x + halfWidth,
-                      gr.MH() + kLabelHalfHeight);
-    if (inked.R + kLabelMargin >= gr.R || OverlapsDrawnHandle(inked.GetPadded(kLabelMargin)))
+    const IRECT inked = TimeLabelBounds(g, label, x);
+    if (inked.L - kLabelMargin <= gr.L || inked.R + kLabelMargin >= gr.R ||
+        OverlapsDrawnHandle(inked.GetPadded(kLabelMargin)))
       continue;
-    g.DrawText(text, label, IRECT(x - kLabelHalfWidth, inked.T, x + kLabelHalfWidth, inked.B));
+    g.DrawText(text, label, inked);
   }
+}
+
+IRECT IVMultistageEnvelopeControl::TimeLabelBounds(const IGraphics& g, const char* label,
+                                                   float x) const
+{
+  IRECT measured;
+  const float halfWidth =
+    0.5f * g.MeasureText(IText(12.f, mFrameColor, "Roboto-Regular"), label, measured);
+  const float middle = mGraphRect.MH();
+  return IRECT(x - halfWidth, middle - kLabelHalfHeight, x + halfWidth, middle + kLabelHalfHeight);
 }
 
 bool IVMultistageEnvelopeControl::OverlapsDrawnHandle(const IRECT& r) const
@@ -412,20 +460,42 @@ void IVMultistageEnvelopeControl::DrawReadOut(IGraphics& g)
   const int i = mSelected;
   if (i < 1 || i > NStages())
     return;
-  const IRECT& gr = mGraphRect;
-  const float l = gr.R + 2.f, r = mRECT.R - 2.f;
-  auto row = [&](float top, const char* str, const IColor& bg, const IColor& fg)
+  auto row = [&](int k, const char* str, const IColor& bg, const IColor& fg)
   {
-    const IRECT box(l, top, r, top + kRowHeight);
+    const IRECT box = GetReadOutRowBounds(k);
     g.FillRect(bg, box, &mBlend);
-    g.DrawText(IText(14.f, fg, "Roboto-Regular"), str, box);
+    g.DrawText(ReadOutText(g, str, box, fg), str, box);
   };
-  row(gr.T, "LEVEL", mLabelBgColor, mLabelFgColor);
-  std::snprintf(mValueStr, sizeof(mValueStr), "%4.2f", mShown.Stage(i - 1).mEndLevel);
-  row(gr.T + 16.f, mValueStr, mValueBgColor, mValueFgColor);
-  row(gr.T + 36.f, "TIME", mLabelBgColor, mLabelFgColor);
-  std::snprintf(mValueStr, sizeof(mValueStr), "%4.0fms", StageMilliseconds(i - 1));
-  row(gr.T + 52.f, mValueStr, mValueBgColor, mValueFgColor);
+  row(0, "LEVEL", mLabelBgColor, mLabelFgColor);
+  FormatReadOutLevel(mShown.Stage(i - 1).mEndLevel, mValueStr, sizeof(mValueStr));
+  row(1, mValueStr, mValueBgColor, mValueFgColor);
+  row(2, "TIME", mLabelBgColor, mLabelFgColor);
+  FormatReadOutTime(StageMilliseconds(i - 1), mValueStr, sizeof(mValueStr));
+  row(3, mValueStr, mValueBgColor, mValueFgColor);
+}
+
+IRECT IVMultistageEnvelopeControl::GetReadOutRowBounds(int row) const
+{
+  static constexpr float kRowTops[4] = {0.f, 16.f, 36.f, 52.f};
+  const float top = mGraphRect.T + kRowTops[std::clamp(row, 0, 3)];
+  return IRECT(mGraphRect.R + 2.f, top, mRECT.R - 2.f, top + kRowHeight);
+}
+
+IText IVMultistageEnvelopeControl::ReadOutText(const IGraphics& g, const char* str,
+                                               const IRECT& row, const IColor& color)
+{
+  return TextFittingWidth(g, IText(kReadOutTextSize, color, "Roboto-Regular"), str,
+                          row.W() - 2.f * kReadOutTextInset);
+}
+
+void IVMultistageEnvelopeControl::FormatReadOutLevel(float level, char* str, size_t size)
+{
+  std::snprintf(str, size, "%.2f", level);
+}
+
+void IVMultistageEnvelopeControl::FormatReadOutTime(float milliseconds, char* str, size_t size)
+{
+  std::snprintf(str, size, "%.0fms", milliseconds);
 }
 
 void IVMultistageEnvelopeControl::DrawHandle(IGraphics& g, int i, const IColor& frame)

@@ -30,6 +30,7 @@
 #include "framework/graphics/IGraphicsCache.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/PelmoraTheme.h"
+#include "instrument/editor/controls/EnvelopeView.h"
 
 #include <functional>
 #include <initializer_list>
@@ -93,6 +94,13 @@ public:
   // restored, an envelope copied). An envelope without length, or a graph without width, keeps
   // the current zoom.
   void FitToView();
+  // Shows the envelope with this zoom (within the fit's limits) and scroll (0 to the envelope's
+  // width); redraws.
+  void SetView(const EnvelopeView& view);
+  // From now on the view is also kept in *pView (not owned; it outlives the control), so that a
+  // later editor on the same store starts where this one was left. A store that holds a view is
+  // shown at once; an empty one gets the fitted view. Null: the control keeps its view alone.
+  void KeepViewIn(EnvelopeView* pView);
 
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseUp(float x, float y, const IMouseMod& mod) override;
@@ -115,6 +123,18 @@ public:
   // Whether (x, y) lies on point i's handle.
   bool HitsPoint(int i, float x, float y) const;
 
+  // The read-out right of the graph: rows 0 to 3 ("LEVEL", the level, "TIME", the stage's
+  // length), the texts of the values, and the style a text is drawn in: 14 points, smaller
+  // when the text would not fit its row (5000 ms) with a point clear at each side.
+  IRECT GetReadOutRowBounds(int row) const;
+  static void FormatReadOutLevel(float level, char* str, size_t size);
+  static void FormatReadOutTime(float milliseconds, char* str, size_t size);
+  static IText ReadOutText(const IGraphics& g, const char* str, const IRECT& row,
+                           const IColor& color);
+  // Where the time label (text) of the grid line at x is drawn: its measured width centred on
+  // the line, on the graph's middle.
+  IRECT TimeLabelBounds(const IGraphics& g, const char* label, float x) const;
+
 private:
   int NStages() const { return mShown.NumStages(); }
   int SustainPoint() const { return mShown.mReleaseStage; }
@@ -127,6 +147,8 @@ private:
   void DragView(float dX, float dY);
   // The end of a press, released or not.
   void EndDrag();
+  // The view changed: the store, if any, follows.
+  void StoreView();
 
   void DrawTimeGrid(IGraphics& g);
   void DrawEnvelope(IGraphics& g);
@@ -150,6 +172,7 @@ private:
   bool mViewDrag = false;
   float mTimeScale = kDefaultTimeScale;
   float mTimeOffset = 0.f;
+  EnvelopeView* mViewStore = nullptr;
   char mValueStr[16] = {};
   std::vector<ISVG> mSustainSVGs;
   IColor mBgColor;

@@ -3,6 +3,7 @@
 #include "framework/graphics/IGraphics.h"
 #include "instrument/DiskPresetManager.h"
 #include "instrument/editor/controls/ITVCaptionControl.h"
+#include "instrument/editor/controls/TextFit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -251,23 +252,36 @@ void IParamDisplayControl::Draw(IGraphics& g)
   g.FillRect(mFillColor, mRECT, &mBlend);
   g.DrawRect(mFrameColor, mRECT.GetPadded(-0.5f), &mBlend);
 
-  // The name, cut from its end until it fits its row.
-  const IRECT nameRow = GetPresetNameRECT();
-  std::string name = mPresetName.Get();
-  IRECT measured;
-  while (!name.empty() &&
-         std::trunc(g.MeasureText(mPresetText, name.c_str(), measured)) >= nameRow.W())
-    name.resize(WithoutLastCharacter(name));
-  g.DrawText(mPresetText, name.c_str(), nameRow, &mBlend);
-  g.DrawText(mCategoryText, mPresetCategory.Get(), GetCategoryRECT(), &mBlend);
+  // The name and the category (names of the user's files and folders), each cut from its end
+  // until it fits its row.
+  auto drawCut = [&](const IText& text, const char* str, const IRECT& row)
+  {
+    std::string cut = str;
+    IRECT measured;
+    while (!cut.empty() && std::trunc(g.MeasureText(text, cut.c_str(), measured)) >= row.W())
+      cut.resize(WithoutLastCharacter(cut));
+    g.DrawText(text, cut.c_str(), row, &mBlend);
+  };
+  drawCut(mPresetText, mPresetName.Get(), GetPresetNameRECT());
+  drawCut(mCategoryText, mPresetCategory.Get(), GetCategoryRECT());
 
   if (mMessage.GetLength() > 0)
   {
     DrawMessage(g);
     return;
   }
-  g.DrawText(mLabelText, mParamLabel.Get(), GetLabelRECT(), &mBlend);
-  g.DrawText(mValueText, mParamValue.Get(), GetValueRECT(), &mBlend);
+  g.DrawText(GetShownLabelText(g), mParamLabel.Get(), GetLabelRECT(), &mBlend);
+  g.DrawText(GetShownValueText(g), mParamValue.Get(), GetValueRECT(), &mBlend);
+}
+
+IText IParamDisplayControl::GetShownLabelText(const IGraphics& g) const
+{
+  return TextFittingWidth(g, mLabelText, mParamLabel.Get(), GetLabelRECT().W());
+}
+
+IText IParamDisplayControl::GetShownValueText(const IGraphics& g) const
+{
+  return TextFittingWidth(g, mValueText, mParamValue.Get(), GetValueRECT().W());
 }
 
 void IParamDisplayControl::DrawMessage(IGraphics& g)

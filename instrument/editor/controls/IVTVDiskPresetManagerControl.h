@@ -144,7 +144,12 @@ public:
   IRECT GetCategoryRECT() const;
   IRECT GetLabelRECT() const;
   IRECT GetValueRECT() const;
+  // The styles the parameter's name and value are drawn in: their own, at a smaller size when
+  // the text would not fit its row ("Operator A Velocity > Frequency").
+  IText GetShownLabelText(const IGraphics& g) const;
+  IText GetShownValueText(const IGraphics& g) const;
 
+  // The preset's name and category rows cut a text from its end until it fits.
   void Draw(IGraphics& g) override;
 
 private:

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <utility>
+
 using namespace plugin;
 using namespace plugin::igraphics;
 using namespace plugin::igraphics::test;
@@ -79,6 +83,31 @@ TEST_F(SwitchTest, EveryStateIsReachedForEveryCount)
     for (int k = 1; k < n; ++k)
       ASSERT_EQ(values[k - 1], static_cast<double>(k) / (n - 1)) << n << " states, state " << k;
     ASSERT_EQ(values[n - 1], 0.0) << n;
+    g.RemoveControl(pSwitch);
+  }
+}
+
+// Whatever value reaches a switch, tab or bitmap strip, it selects a state without converting a
+// float to an int out of range (the sanitizer build checks the conversions): a value that is not
+// a number reads as 0, the rest as the nearer end of 0..1.
+TEST_F(SwitchTest, ValuesOutsideTheRangeSelectTheNearerState)
+{
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  for (int n : {2, 3, 8, 129})
+  {
+    for (auto [value, state] : {std::pair{nan, 0},
+                                {-inf, 0},
+                                {-1e30, 0},
+                                {-0.2, 0},
+                                {1.2, n - 1},
+                                {1e30, n - 1},
+                                {inf, n - 1}})
+      EXPECT_EQ(SwitchStateIdx(value, n), state) << n << " states, value " << value;
+    // Pressed while it holds NaN, a switch steps on from state 0.
+    auto* pSwitch = new Switch(IRECT(0, 0, 20, 20), kNoParameter, nullptr, n);
+    g.AttachControl(pSwitch);
+    pSwitch->SetValue(nan);
+    EXPECT_EQ(Clicks(pSwitch, 1)[0], 1.0 / (n - 1)) << n;
     g.RemoveControl(pSwitch);
   }
 }

@@ -156,14 +156,24 @@ TEST(GlobalParams, SampleRateReachesEveryEnvelopeAndPresetConversion)
   model.SetSampleRate(44100.0);       // and back: nothing drifts
   EXPECT_EQ(model.mModEnvelope.Get().Stage(0).mSamples, 100);
 
-  // An edit keeps duration, direction and length in step.
-  EnvelopeParameter edited(48000.0f);
-  edited.SetStage(0, 0.0f, 1.0f, 0.0f);
-  EXPECT_EQ(edited.Stage(0).mSamples, 30); // the rising minimum
-  edited.SetStageLevels(0, 1.0f, 0.0f);
-  EXPECT_EQ(edited.Stage(0).mSamples, 200); // the falling minimum
-  edited.SetStageMilliseconds(0, 50.0f);
-  EXPECT_EQ(edited.Stage(0).mSamples, 2400);
+  // An edit keeps duration, direction and length in step; the shortest stages scale with the
+  // rate, truncated (200 x 48000 / 44100 = 217.7, 30 x 96000 / 44100 = 65.3).
+  struct Shortest
+  {
+    float rate;
+    int32_t falling, rising;
+  };
+  for (const Shortest& s :
+       {Shortest{44100.0f, 200, 30}, Shortest{48000.0f, 217, 32}, Shortest{96000.0f, 435, 65}})
+  {
+    EnvelopeParameter edited(s.rate);
+    edited.SetStage(0, 0.0f, 1.0f, 0.0f);
+    EXPECT_EQ(edited.Stage(0).mSamples, s.rising) << s.rate;
+    edited.SetStageLevels(0, 1.0f, 0.0f);
+    EXPECT_EQ(edited.Stage(0).mSamples, s.falling) << s.rate;
+    edited.SetStageMilliseconds(0, 50.0f);
+    EXPECT_EQ(edited.Stage(0).mSamples, static_cast<int32_t>(s.rate / 20.0f)) << s.rate;
+  }
 }
 
 // Two envelopes that differ in every stage; a reader must see one or the other, never a mix.

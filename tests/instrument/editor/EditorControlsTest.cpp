@@ -242,17 +242,17 @@ TEST_F(CaptionTest, CaptionsShowTheirOwnTexts)
   g.OnMouseOver(940, 50, IMouseMod());
   EXPECT_EQ(Drawn(pFilter, "PathFill (255,255,255,255) blend 1").size(), 1u);
 
-  // With the label flag a blank and the (empty) label follow; a null entry and a value with no
-  // entry show empty texts.
+  // With the label flag a blank and the label follow, but only a label that is not empty: no
+  // trailing blank pushes the text aside. A null entry and a value with no entry show nothing.
   auto* pLabelled =
     Attach(new ITVCaptionControl(IRECT(0, 0, 80, 20), 35, nullptr, Pelmora::TextLabel, COLOR_BLACK,
                                  true, {"LP 6", nullptr}, COLOR_WHITE, COLOR_WHITE));
   SetParam(*pLabelled, 0.0);
-  EXPECT_EQ(Drawn(pLabelled, "Text LP 6 |").size(), 1u);
+  EXPECT_EQ(Drawn(pLabelled, "Text LP 6|").size(), 1u);
   SetParam(*pLabelled, 1.0);
-  EXPECT_EQ(Drawn(pLabelled, "Text  |").size(), 1u);
+  EXPECT_TRUE(Drawn(pLabelled, "Text").empty());
   SetParam(*pLabelled, 4.0);
-  EXPECT_EQ(Drawn(pLabelled, "Text  |").size(), 1u);
+  EXPECT_TRUE(Drawn(pLabelled, "Text").empty());
 
   EXPECT_TRUE(Drawn(Attach(new ITVCaptionControl(IRECT(0, 30, 80, 50), kNoParameter, hover,
                                                  Pelmora::TextLabel, COLOR_BLACK, false, {},

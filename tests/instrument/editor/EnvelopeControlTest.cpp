@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 using namespace plugin;
@@ -86,9 +88,10 @@ TEST_F(EnvelopeFixture, PointsAndReadOutOfANewEditor)
     EXPECT_NEAR(P(i).x, xs[i], 1e-3f) << i;
     EXPECT_FLOAT_EQ(P(i).y, kB - kH * kLevels[i]) << i;
   }
-  // Time labels 40 points apart, none too near the graph's edges nor over the handles of points
-  // 2 and 3 (on the labels' row, at level 0.5); point 1's level and time.
-  EXPECT_EQ(Drawn("DrawText"), "800ms|1000ms|1200ms|1400ms|1600ms|1800ms|LEVEL|1.00|TIME| 100ms");
+  // Time labels at least their widest text and a gap apart (here 500 ms, 100 points), none too
+  // near the graph's edges nor over the handles of points 2 and 3 (on the labels' row, at level
+  // 0.5); point 1's level and time.
+  EXPECT_EQ(Drawn("DrawText"), "1000ms|1500ms|LEVEL|1.00|TIME|100ms");
 }
 
 TEST_F(EnvelopeFixture, DraggedPointsKeepTheirClamps)
@@ -127,6 +130,58 @@ TEST_F(EnvelopeFixture, DraggedPointsKeepTheirClamps)
   EXPECT_NEAR(P(1).x - P(0).x, 250.f, 1e-3f);
 }
 
+// Pulled to no width, falling and rising stages keep the shortest lengths of the envelope's rate.
+TEST_F(EnvelopeFixture, ShortestStagesFollowTheRate)
+{
+  for (auto [rate, falling, rising] :
+       {std::tuple{44100.f, 200, 30}, std::tuple{48000.f, 217, 32}, std::tuple{96000.f, 435, 65}})
+  {
+    mEnvelope.Edit([rate](EnvelopeParameter& e) { e.SetSampleRate(rate); });
+    mControl->Update();
+    DragPoint(4, P(3).x - P(4).x, 0.f);
+    EXPECT_EQ(Model().Stage(3).mSamples, falling) << rate;
+    DragPoint(1, P(0).x - P(1).x, 0.f);
+    EXPECT_EQ(Model().Stage(0).mSamples, rising) << rate;
+  }
+}
+
+// At every zoom and scroll, the time labels keep clear of one another, of the drawn handles and
+// of the graph's edges.
+TEST_F(EnvelopeFixture, TimeLabelsNeverOverlapOneAnotherOrAHandle)
+{
+  for (float scale : {0.015f, 0.04f, 0.09f, 0.2f, 0.35f, 0.6f, 1.3f, 4.f, 20.f})
+    for (float offset : {0.f, 35.f, 260.f})
+    {
+      mControl->SetView({scale, offset});
+      mGraphics.mLog.clear();
+      mControl->Draw(mGraphics);
+      std::vector<IRECT> labels;
+      for (const std::string& line : Filter(mGraphics.mLog, "DrawText "))
+      {
+        IRECT r;
+        char text[32];
+        if (std::sscanf(line.c_str(), "DrawText %31s %f %f %f %f", text, &r.L, &r.T, &r.R, &r.B) ==
+              5 &&
+            std::string(text).find("ms") != std::string::npos && r.L < kR) // not the read-out
+          labels.push_back(r);
+      }
+      for (size_t a = 0; a < labels.size(); ++a)
+      {
+        EXPECT_TRUE(labels[a].L > kL && labels[a].R < kR) << scale << " " << offset;
+        for (size_t b = a + 1; b < labels.size(); ++b)
+          EXPECT_FALSE(labels[a].Intersects(labels[b])) << scale << " " << offset;
+        for (int i = 0; i < static_cast<int>(mControl->GetCoords().size()); ++i)
+        {
+          const auto& p = P(i);
+          const bool drawn = p.x >= kL && p.x <= kR;
+          EXPECT_FALSE(drawn &&
+                       labels[a].Intersects(IRECT(p.x - 5.f, p.y - 5.f, p.x + 5.f, p.y + 5.f)))
+            << scale << " " << offset << " point " << i;
+        }
+      }
+    }
+}
+
 TEST_F(EnvelopeFixture, ZoomScrollAndFitStayInBounds)
 {
   // Fit: the whole envelope (1500 ms) over 95 % of the graph's width from its left edge.
@@ -162,14 +217,14 @@ TEST_F(EnvelopeFixture, ZoomScrollAndFitStayInBounds)
 
 TEST_F(EnvelopeFixture, SustainSwitchAndItsPoint)
 {
-  // The sustain point (3) raised off the labels' row: its dotted line keeps the 600 ms label
+  // The sustain point (3) raised off the labels' row: its dotted line keeps the 500 ms label
   // out until sustain is off.
   DragPoint(3, 0.f, -40.f);
-  EXPECT_EQ(Drawn("DrawText").substr(0, 6), "800ms|");
+  EXPECT_EQ(Drawn("DrawText").substr(0, 6), "1000ms");
   const IRECT sustain = mControl->GetSustainRECT();
   Gesture(sustain.MW(), sustain.T + 13.f, {}); // the switch's top 14 points
   EXPECT_FALSE(Model().mSustain);
-  EXPECT_EQ(Drawn("DrawText").substr(0, 6), "600ms|");
+  EXPECT_EQ(Drawn("DrawText").substr(0, 6), "500ms|");
   Gesture(sustain.MW(), sustain.T + 15.f, {}); // its lower part: nothing
   EXPECT_FALSE(Model().mSustain);
   Gesture(sustain.MW(), sustain.T + 1.f, {});

@@ -13,6 +13,7 @@
 #include "instrument/editor/controls/IVTVKnobControl.h"
 #include "instrument/editor/controls/IValueMouseDragControl.h"
 #include "instrument/editor/controls/IWheelControl.h"
+#include "instrument/editor/controls/TextFit.h"
 #include "tests/framework/graphics/platforms/linux/ContactSheet.h"
 #include "tests/support/TestSupport.h"
 
@@ -21,6 +22,8 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace plugin::igraphics;
 using pelmora::editor::PelmoraEditor;
@@ -211,6 +214,181 @@ TEST(EditorLayout, TheStoredScaleIsCheckedAndTheMainMenuResizesTogglesAndSaves)
   e.editor->OnMainMenu(nullptr);
   e.editor->OnCopyMenu(nullptr);
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")), "untouched");
+}
+
+// Without the keyboard the window ends where the keyboard row begins: nothing of that row (the
+// keys' top edge) reaches the window's last pixel row, at either display scale; with the
+// keyboard back, its row is shown again.
+TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
+{
+  OpenEditor e("[settings]\nscale=1.000000\nshowkeyboard=0\n\n");
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+  for (float scale : {1.f, 2.f})
+  {
+    ui.SetScreenScale(scale);
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(rgba, w, h));
+    ASSERT_EQ(h, static_cast<int>(502 * scale));
+    // The background's gradient runs top to bottom, and no frame reaches the last row: that row
+    // is one colour from edge to edge.
+    const uint8_t* row = &rgba[static_cast<size_t>(h - 1) * static_cast<size_t>(w) * 4];
+    int differing = 0;
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c)
+        differing += std::abs(row[4 * x + c] - row[c]) > 2;
+    EXPECT_EQ(differing, 0) << "scale " << scale;
+  }
+  OpenEditor::Choose(e.editor->GetMainMenu(), 8); // "Toggle Keyboard"
+  for (int tag : {kTagPitchWheel, kTagModWheel, 57})
+    EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
+}
+
+// The first editor fits every envelope into view; zoom and scroll then stay as the user left
+// them when the editor is closed and opened again.
+TEST(EditorLayout, EnvelopeViewsAreFittedFirstAndKeptAcrossReopening)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  auto envelope = [&](int which) -> IVMultistageEnvelopeControl&
+  {
+    return static_cast<IVMultistageEnvelopeControl&>(
+      *e.plug->GetUI()->GetControlWithTag(EnvelopeEditorTag(which)));
+  };
+  std::vector<std::pair<float, float>> left;
+  for (int which = 0; which < kNumEnvelopes; ++which)
+  {
+    IVMultistageEnvelopeControl& env = envelope(which);
+    const auto& points = env.GetCoords();
+    EXPECT_NEAR(points.back().x - points.front().x, 0.95f * env.GetGraphRECT().W(), 0.01f) << which;
+    // Each one zoomed and scrolled its own way: the ones in view with the pointer, as a user
+    // does, those of the hidden operator tabs directly.
+    const IRECT graph = env.GetGraphRECT();
+    if (which == kEnvelopeOpA || which == kEnvelopeMod)
+    {
+      const float x = graph.MW() - 40.f, y = graph.MH();
+      e.g->OnMouseWheel(x, y, IMouseMod(), 1.f + which);
+      e.g->OnMouseDown({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
+      e.g->OnMouseDrag({IMouseInfo{x - 30.f, y, -30.f, 0.f, IMouseMod(true)}});
+      e.g->OnMouseUp({IMouseInfo{x - 30.f, y, 0.f, 0.f, IMouseMod(true)}});
+    }
+    else
+    {
+      env.SetView({0.5f + 0.1f * which, 20.f});
+    }
+    left.emplace_back(env.GetTimeScale(), env.GetTimeOffset());
+    EXPECT_GT(env.GetTimeOffset(), 0.f) << which;
+  }
+  for (int reopen = 0; reopen < 2; ++reopen)
+  {
+    e.plug->CloseWindow();
+    ASSERT_NE(e.plug->OpenWindow(nullptr), nullptr);
+    for (int which = 0; which < kNumEnvelopes; ++which)
+    {
+      EXPECT_EQ(envelope(which).GetTimeScale(), left[which].first) << which;
+      EXPECT_EQ(envelope(which).GetTimeOffset(), left[which].second) << which;
+    }
+  }
+  // A sound loaded while no editor is open is fitted again by the next one.
+  e.plug->CloseWindow();
+  e.plug->InitPreset();
+  ASSERT_NE(e.plug->OpenWindow(nullptr), nullptr);
+  EXPECT_EQ(envelope(kEnvelopeMod).GetTimeOffset(), 0.f);
+  EXPECT_NE(envelope(kEnvelopeMod).GetTimeScale(), left[kEnvelopeMod].first);
+}
+
+// Every knob's label, every text a caption can show (each value of its parameter), every text of
+// an envelope's read-out and every parameter's name and value in the parameter display fits its
+// box, at every UI size: the text is measured as the context lays it out at that size, in the
+// size the control draws it at, which is never far below the style's.
+TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+  using Envelope = IVMultistageEnvelopeControl;
+  const auto& envelope = static_cast<Envelope&>(e.Tagged(EnvelopeEditorTag(kEnvelopeOpA)));
+  auto fits = [&](const IText& style, const char* str, const IRECT& box, const IText& drawn)
+  {
+    IRECT measured;
+    const float width = e.g->MeasureText(drawn, str, measured);
+    EXPECT_LE(width, box.W()) << "'" << str << "' at " << e.g->GetDrawScale();
+    EXPECT_GE(drawn.mSize, 0.75f * style.mSize) << "'" << str << "' at " << e.g->GetDrawScale();
+  };
+  int captions = 0;
+  for (const pelmora::layout::ScaleItem& item : pelmora::layout::kScaleItems)
+  {
+    e.plug->Resize(item.scale);
+    ASSERT_TRUE(ui.RenderFrame()); // the context measures at the frame's scale
+    for (int i = 0; i < e.g->NControls(); ++i)
+    {
+      // The knobs' labels ("VEL. SENS." ...).
+      if (auto* pKnob = dynamic_cast<IVTVKnobControl*>(e.g->GetControl(i));
+          pKnob && pKnob->GetStyle().showLabel && pKnob->GetLabelBounds().H() > 0.f)
+      {
+        const IText& style = pKnob->GetStyle().labelText;
+        fits(style, pKnob->GetLabelStr(), pKnob->GetLabelBounds(), style);
+      }
+      auto* pCaption = dynamic_cast<ITVCaptionControl*>(e.g->GetControl(i));
+      plugin::IParam* pParam = pCaption ? e.plug->GetParam(pCaption->GetParamIdx()) : nullptr;
+      if (!pParam)
+        continue;
+      ++captions;
+      const double before = pParam->Value();
+      for (double v = pParam->GetMin(); v <= pParam->GetMax(); v += 1.0)
+      {
+        pParam->Set(v);
+        Util_String str;
+        pCaption->GetShownText(str);
+        const IRECT box = pCaption->GetTextBounds();
+        const IText& style = pCaption->GetText();
+        fits(style, str.Get(), box, TextFittingWidth(*e.g, style, str.Get(), box.W()));
+      }
+      pParam->Set(before);
+    }
+    char str[16];
+    for (int row : {0, 2})
+    {
+      const char* caption = row == 0 ? "LEVEL" : "TIME";
+      const IRECT box = envelope.GetReadOutRowBounds(row);
+      fits(IText(14.f, COLOR_WHITE), caption, box,
+           Envelope::ReadOutText(*e.g, caption, box, COLOR_WHITE));
+    }
+    for (float level : {0.f, 0.5f, 1.f})
+    {
+      Envelope::FormatReadOutLevel(level, str, sizeof(str));
+      const IRECT box = envelope.GetReadOutRowBounds(1);
+      fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
+    }
+    for (float ms : {0.68f, 4.5f, 99.f, 999.f, 1000.f, 4999.6f, 5000.f})
+    {
+      Envelope::FormatReadOutTime(ms, str, sizeof(str));
+      const IRECT box = envelope.GetReadOutRowBounds(3);
+      fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
+    }
+    // Names, and the values at the ends, the default, the middle and every step of a list.
+    IParamDisplayControl& display = *e.editor->GetParamDisplay();
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      plugin::IParam* pParam = e.plug->GetParam(i);
+      const double before = pParam->Value(), lo = pParam->GetMin(), hi = pParam->GetMax();
+      std::vector<double> values = {lo, hi, pParam->GetDefault(), 0.5 * (lo + hi)};
+      for (int k = 0; k < pParam->NDisplayTexts(); ++k)
+        values.push_back(lo + k);
+      for (double value : values)
+      {
+        pParam->Set(value);
+        e.plug->ShowParameterInEditor(i);
+        fits(Pelmora::TextDisplayLabel, display.GetParamLabel(), display.GetLabelRECT(),
+             display.GetShownLabelText(*e.g));
+        fits(Pelmora::TextDisplayValue, display.GetParamValue(), display.GetValueRECT(),
+             display.GetShownValueText(*e.g));
+      }
+      pParam->Set(before);
+    }
+  }
+  EXPECT_EQ(captions, 9 * 8); // the filter type and eight modulation slot captions
 }
 
 TEST(EditorLayout, CopyMenusCopyTheEnvelopeAndRefreshItsEditors)

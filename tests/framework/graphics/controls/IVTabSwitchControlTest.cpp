@@ -121,3 +121,17 @@ TEST_F(VTabTest, MenuButtonShowsTheChosenEntryAndSendsItInOneGesture)
   pButton->OnEndAnimation();
   EXPECT_EQ(delegate.mHostLog.size(), 3u);
 }
+
+TEST_F(VTabTest, MenuButtonSendsATypedValueInOneGesture)
+{
+  // Without display texts the button asks for a value to be typed; it reaches the host inside
+  // one gesture, as a menu choice does.
+  delegate.GetParam(5)->InitDouble("Depth", 0.0, 0.0, 10.0, 0.5);
+  auto* pMenu = Attach(new IVMenuButtonControl(IRECT(0, 0, 120, 40), 5, "Depth", FlatStyle(1.f)));
+  Click(60, 30);
+  pMenu->GetButton()->OnEndAnimation();
+  ASSERT_EQ(g.mTextEntries.size(), 1u);
+  g.SetControlValueAfterTextEdit("2.5");
+  EXPECT_EQ(delegate.mHostLog, (std::vector<std::string>{"begin 5", "value 5 0.25", "end 5"}));
+  EXPECT_STREQ(pMenu->GetButton()->GetValueStr(), "2.5");
+}
