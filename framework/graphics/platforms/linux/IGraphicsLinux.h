@@ -30,8 +30,8 @@
 #include "framework/graphics/IGraphicsFactory.h"
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 #include "framework/graphics/platforms/linux/GLSurface.h"
-#include "framework/graphics/platforms/linux/PointerHold.h"
 #include "framework/graphics/platforms/linux/InWindowTooltips.h"
+#include "framework/graphics/platforms/linux/PointerHold.h"
 #include "framework/plugin/IPluginTimer.h"
 
 #include <functional>
