@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace plugin::igraphics
 {
@@ -184,25 +185,41 @@ IParamDisplayControl::IParamDisplayControl(const IRECT& bounds, int paramIdx,
 {
 }
 
+namespace
+{
+
+// Sets a text of the display; true when it changed (the display is redrawn only then: a pointer
+// moving over one knob shows the same name and value at every move).
+bool Change(Util_String& text, const char* value)
+{
+  value = value ? value : "";
+  if (std::strcmp(text.Get(), value) == 0)
+    return false;
+  text.Set(value);
+  return true;
+}
+
+} // namespace
+
 void IParamDisplayControl::SetPreset(const char* name, const char* category)
 {
-  mPresetName.Set(name ? name : "");
-  mPresetCategory.Set(category ? category : "");
-  SetDirty(false);
+  const bool changed = Change(mPresetName, name) | Change(mPresetCategory, category);
+  if (changed)
+    SetDirty(false);
 }
 
 void IParamDisplayControl::SetParameter(const char* label, const char* value)
 {
-  mParamLabel.Set(label ? label : "");
-  mParamValue.Set(value ? value : "");
-  mMessage.Set("");
-  SetDirty(false);
+  const bool changed =
+    Change(mParamLabel, label) | Change(mParamValue, value) | Change(mMessage, "");
+  if (changed)
+    SetDirty(false);
 }
 
 void IParamDisplayControl::ShowMessage(const char* message)
 {
-  mMessage.Set(message ? message : "");
-  SetDirty(false);
+  if (Change(mMessage, message))
+    SetDirty(false);
 }
 
 IRECT IParamDisplayControl::InnerRECT() const
