@@ -2,6 +2,7 @@
 // its tag and parameter, the window's size from the settings, the menus and what they do, the
 // envelope copy menus, the octave buttons, the tabs, the hover texts and the preset browser.
 
+#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
@@ -18,9 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
+#include <typeinfo>
 
 using namespace plugin::igraphics;
 using pelmora::editor::PelmoraEditor;
@@ -291,6 +295,69 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
       dirty.insert(e.g->GetControl(i));
   EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(42), e.editor->GetParamDisplay()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
+}
+
+// A pointer swept over the whole editor redraws a control only when its look changes: every
+// control a hover step marks dirty shows changed pixels outside the other dirty controls.
+TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  auto& g = dynamic_cast<IGraphicsLinux&>(*e.g);
+  g.OnTick();
+  std::vector<uint8_t> before, after;
+  int w = 0, h = 0;
+  ASSERT_TRUE(g.ReadFrame(before, w, h));
+  const float scale = g.GetBackingPixelScale();
+  // The pixel rectangle of a control, clipped to the frame.
+  auto pixels = [&](const IControl& c)
+  {
+    const IRECT r = c.GetRECT();
+    return IRECT(std::clamp(std::floor(r.L * scale), 0.f, float(w)),
+                 std::clamp(std::floor(r.T * scale), 0.f, float(h)),
+                 std::clamp(std::ceil(r.R * scale), 0.f, float(w)),
+                 std::clamp(std::ceil(r.B * scale), 0.f, float(h)));
+  };
+  std::vector<std::string> silent;
+  for (float y = 4.f; y < g.Height(); y += 19.f)
+    for (float x = 2.f; x < g.Width(); x += 5.f)
+    {
+      g.OnMouseOver(x, y, IMouseMod());
+      std::vector<const IControl*> dirty;
+      for (int i = 0; i < g.NControls(); ++i)
+        if (g.GetControl(i)->IsDirty())
+          dirty.push_back(g.GetControl(i));
+      if (dirty.empty())
+        continue;
+      g.OnTick();
+      ASSERT_TRUE(g.ReadFrame(after, w, h));
+      for (const IControl* pControl : dirty)
+      {
+        const IRECT r = pixels(*pControl);
+        bool changed = false, covered = true;
+        for (int py = int(r.T); py < int(r.B) && !changed; ++py)
+          for (int px = int(r.L); px < int(r.R) && !changed; ++px)
+          {
+            bool inOther = false;
+            for (const IControl* pOther : dirty)
+              inOther = inOther || (pOther != pControl && pixels(*pOther).Contains(px, py));
+            if (inOther)
+              continue;
+            covered = false;
+            const size_t at = (size_t(py) * w + px) * 4;
+            changed = std::memcmp(&before[at], &after[at], 4) != 0;
+          }
+        if (!changed && !covered && silent.size() < 8)
+          silent.push_back(std::string(typeid(*pControl).name()) + " " +
+                           std::to_string(g.GetControlIdx(pControl)) + " at " +
+                           std::to_string(int(x)) + "," + std::to_string(int(y)));
+      }
+      before.swap(after);
+    }
+  std::string all;
+  for (const std::string& one : silent)
+    all += one + "; ";
+  EXPECT_TRUE(silent.empty()) << "redrawn with no visible change: " << all;
 }
 
 // ---- The contact sheet (editor-contact-sheet.png in the test's build folder): per scale, the
