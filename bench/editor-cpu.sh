@@ -22,7 +22,9 @@ for tool in Xvfb xdotool; do
 done
 [[ -x $host && -f $pelmora ]] || { echo "build first: scripts/build.sh release" >&2; exit 2; }
 
-display=:$((90 + RANDOM % 100))
+n=90
+while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+display=:$n
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 hostpid=
@@ -33,6 +35,7 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start on $display" >&2; exit 1; }
 # amsynth keeps its settings under ~/.local/share and complains when that is missing.
 mkdir -p "${XDG_DATA_HOME:-$HOME/.local/share}"
 
