@@ -138,6 +138,9 @@ public:
   virtual void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx);
   virtual void SetClean() { mDirty = false; }
   virtual bool IsDirty();
+  // What of the control the next frame redraws while it is dirty: all of it, unless the control
+  // knows that only a part of its look changed.
+  virtual IRECT GetDirtyRECT() const { return mRECT; }
   virtual void OnGUIIdle() {}
   virtual bool GetWantsGestures() const { return !mGestureFuncs.empty() && !mAnimationFunc; }
   // Sets the slot (all slots for -1) from the pointer's position along the direction within

@@ -208,18 +208,43 @@ void IParamDisplayControl::SetPreset(const char* name, const char* category)
     SetDirty(false);
 }
 
+// A knob turned changes the value's row alone, a new parameter under the pointer its name's
+// row too: the frame redraws only those (a fifth to a half of the display).
 void IParamDisplayControl::SetParameter(const char* label, const char* value)
 {
-  const bool changed =
-    Change(mParamLabel, label) | Change(mParamValue, value) | Change(mMessage, "");
-  if (changed)
-    SetDirty(false);
+  const bool message = Change(mMessage, "");
+  if (Change(mParamLabel, label) || message)
+    SetPartDirty(GetLabelRECT().Union(GetValueRECT()));
+  if (Change(mParamValue, value))
+    SetPartDirty(GetValueRECT());
 }
 
 void IParamDisplayControl::ShowMessage(const char* message)
 {
   if (Change(mMessage, message))
-    SetDirty(false);
+    SetPartDirty(GetLabelRECT().Union(GetValueRECT()));
+}
+
+void IParamDisplayControl::SetDirty(bool triggerAction, int valIdx)
+{
+  IControl::SetDirty(triggerAction, valIdx);
+  mDirtyPart = IRECT();
+}
+
+void IParamDisplayControl::SetPartDirty(const IRECT& r)
+{
+  // Glyphs may reach a little beyond their rows: below into the margin, above by a fifth of
+  // the row.
+  const IRECT part(mRECT.L, r.T - r.H() * 0.2f, mRECT.R, r.B + mMargin);
+  const bool wasDirty = IsDirty();
+  const IRECT waiting = mDirtyPart;
+  IControl::SetDirty(false);
+  mDirtyPart = !wasDirty ? part : waiting.Empty() ? IRECT() : waiting.Union(part);
+}
+
+IRECT IParamDisplayControl::GetDirtyRECT() const
+{
+  return mDirtyPart.Empty() ? mRECT : mDirtyPart.Intersect(mRECT);
 }
 
 IRECT IParamDisplayControl::InnerRECT() const

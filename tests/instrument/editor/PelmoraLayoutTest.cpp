@@ -297,6 +297,40 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
 }
 
+// Frames that redraw only their dirty regions (a knob turned, the preset display's value row,
+// then its name rows for another parameter) leave exactly what a whole redraw draws.
+TEST(EditorLayout, DirtyRegionFramesLeaveWhatAWholeRedrawDraws)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  auto& g = dynamic_cast<IGraphicsLinux&>(*e.g);
+  g.OnTick();
+  std::vector<uint8_t> partial, whole;
+  int w = 0, h = 0;
+  auto expectWhole = [&](const char* step)
+  {
+    g.OnTick();
+    ASSERT_TRUE(g.ReadFrame(partial, w, h));
+    ASSERT_TRUE(g.RenderFrame());
+    ASSERT_TRUE(g.ReadFrame(whole, w, h));
+    int worst = 0;
+    for (size_t i = 0; i < whole.size(); ++i)
+      worst = std::max(worst, std::abs(int(partial[i]) - int(whole[i])));
+    EXPECT_LE(worst, 2) << step;
+  };
+  g.OnMouseOver(815, 100, IMouseMod()); // "CUTOFF"
+  expectWhole("hover");
+  g.OnMouseDown({IMouseInfo{815, 100, 0.f, 0.f, IMouseMod(true)}});
+  for (float dy : {-3.f, -40.f, 25.f})
+  {
+    g.OnMouseDrag({IMouseInfo{815, 100, 0.f, dy, IMouseMod(true)}});
+    expectWhole("drag");
+  }
+  g.OnMouseUp({IMouseInfo{815, 100, 0.f, 0.f, IMouseMod(true)}});
+  g.OnMouseOver(885, 100, IMouseMod()); // "RESO"
+  expectWhole("another knob");
+}
+
 // A pointer swept over the whole editor redraws a control only when its look changes: every
 // control a hover step marks dirty shows changed pixels outside the other dirty controls.
 TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
