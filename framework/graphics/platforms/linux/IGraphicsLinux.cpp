@@ -225,8 +225,6 @@ void IGraphicsLinux::OnFrameDrawn()
   mSurface->Present(MainFramebuffer(), width, height, regions);
   mShownWidth = width;
   mShownHeight = height;
-  mShownRegions = regions;
-  ++mFramesShown;
 }
 
 bool IGraphicsLinux::RenderFrame()

@@ -66,9 +66,6 @@ public:
   bool ReadFrame(std::vector<uint8_t>& rgba, int& width, int& height);
   bool SavePNG(const char* path);
   bool SaveSnapshotPNG(const char* path) override { return RenderFrame() && SavePNG(path); }
-  // Frames shown so far, and the regions the last one copied to the window (empty: all of it).
-  int FramesShown() const { return mFramesShown; }
-  const std::vector<PixelRect>& ShownRegions() const { return mShownRegions; }
 
   // ---- Pointer and keys
   void GetMouseLocation(float& x, float& y) const override;
@@ -153,10 +150,8 @@ private:
   float mLastClickX = -100.f;
   float mLastClickY = -100.f;
   bool mInTick = false;
-  int mFramesShown = 0;
   int mShownWidth = 0; // the framebuffer's size when the last frame was shown
   int mShownHeight = 0;
-  std::vector<PixelRect> mShownRegions;
   int mGLDepth = 0;      // nesting of ActivateGLContext
   bool mGLReady = false; // whether the outermost activation made the context current
 };
