@@ -332,7 +332,8 @@ TEST(EditorLayout, DirtyRegionFramesLeaveWhatAWholeRedrawDraws)
 }
 
 // A pointer swept over the whole editor redraws a control only when its look changes: every
-// control a hover step marks dirty shows changed pixels outside the other dirty controls.
+// control a hover step marks dirty shows changed pixels outside the other dirty controls. And a
+// control that does show the pointer is redrawn: hovered, each looks as when drawn afresh.
 TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
 {
   OpenEditor e;
@@ -388,6 +389,23 @@ TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
       }
       before.swap(after);
     }
+  for (int i = 1; i < g.NControls(); ++i)
+  {
+    IControl* pControl = g.GetControl(i);
+    const IRECT r = pControl->GetRECT();
+    if (pControl->IsHidden() || g.GetMouseControlIdx(r.MW(), r.MH()) != i)
+      continue;
+    g.OnMouseOver(r.MW(), r.MH(), IMouseMod());
+    g.OnTick();
+    ASSERT_TRUE(g.ReadFrame(before, w, h));
+    pControl->SetDirty(false);
+    g.OnTick();
+    ASSERT_TRUE(g.ReadFrame(after, w, h));
+    int worst = 0;
+    for (size_t p = 0; p < after.size(); ++p)
+      worst = std::max(worst, std::abs(int(after[p]) - int(before[p])));
+    EXPECT_LE(worst, 2) << typeid(*pControl).name() << " " << i << " hovered";
+  }
   std::string all;
   for (const std::string& one : silent)
     all += one + "; ";
