@@ -8,6 +8,7 @@
 //   pelmora-host save-chunk PLUGIN.so FILE [--bank] [--chunk IN [--bank-in]]
 //   pelmora-host load-chunk PLUGIN.so FILE [--bank]
 //   pelmora-host editor-png PLUGIN.so [-o OUT.png] [--idle N]
+//   pelmora-host editor-window PLUGIN.so [--rate HZ] [--seconds S]   (tools/cli)
 //   pelmora-host help
 
 #include <functional>

@@ -57,7 +57,7 @@ void IControl::OnMouseOver(float /*x*/, float /*y*/, const IMouseMod& /*mod*/)
 {
   const bool wasOver = mMouseIsOver;
   mMouseIsOver = true;
-  if (!wasOver)
+  if (!wasOver && DrawsMouseOver())
     SetDirty(false);
 }
 
@@ -65,7 +65,7 @@ void IControl::OnMouseOut()
 {
   const bool wasOver = mMouseIsOver;
   mMouseIsOver = false;
-  if (wasOver)
+  if (wasOver && DrawsMouseOver())
     SetDirty(false);
 }
 

@@ -78,8 +78,13 @@ public:
   virtual void OnMouseWheel(float /*x*/, float /*y*/, const IMouseMod& /*mod*/, float /*d*/) {}
   virtual bool OnKeyDown(float /*x*/, float /*y*/, const IKeyPress& /*key*/) { return false; }
   virtual bool OnKeyUp(float /*x*/, float /*y*/, const IKeyPress& /*key*/) { return false; }
+  // The pointer entering and leaving redraws the control only when its drawing shows it
+  // (DrawsMouseOver): a hover that changes nothing visible draws nothing.
   virtual void OnMouseOver(float x, float y, const IMouseMod& mod);
   virtual void OnMouseOut();
+  // Whether Draw shows the pointer being over the control (GetMouseIsOver). Parts highlighted
+  // under the pointer (a tab, a key, a value) are redrawn by their controls as they change.
+  virtual bool DrawsMouseOver() const { return false; }
   virtual void OnTouchCancelled(float /*x*/, float /*y*/, const IMouseMod& /*mod*/) {}
   // The press on this control ended other than by a release (the editor resized or closed, a
   // prompt took the press over, the control was hidden or let go of the capture): no
@@ -133,6 +138,9 @@ public:
   virtual void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx);
   virtual void SetClean() { mDirty = false; }
   virtual bool IsDirty();
+  // What of the control the next frame redraws while it is dirty: all of it, unless the control
+  // knows that only a part of its look changed.
+  virtual IRECT GetDirtyRECT() const { return mRECT; }
   virtual void OnGUIIdle() {}
   virtual bool GetWantsGestures() const { return !mGestureFuncs.empty() && !mAnimationFunc; }
   // Sets the slot (all slots for -1) from the pointer's position along the direction within

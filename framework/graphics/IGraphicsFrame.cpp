@@ -64,7 +64,7 @@ bool IGraphics::IsDirty(IRECTList& rects)
     {
       if (!control.IsDirty())
         return;
-      IRECT r = control.GetRECT().GetPadded(kDirtyPadding);
+      IRECT r = control.GetDirtyRECT().GetPadded(kDirtyPadding);
       if (IControl* pParent = control.GetParent())
         ClankInto(r, pParent->GetRECT().GetPadded(kDirtyPadding));
       rects.Add(r);

@@ -2,6 +2,7 @@
 // that tests run the same code; see tools/HostCommands.h for the commands.
 
 #include "tools/HostCommands.h"
+#include "tools/cli/EditorWindowCommand.h"
 
 #include <exception>
 #include <iostream>
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
 {
   try
   {
+    host::AddEditorWindowCommand();
     return host::RunHostCommand(argc, argv, std::cout, std::cerr);
   }
   catch (const std::exception& e)

@@ -77,6 +77,7 @@ public:
                     const ISVGColors& colors, EColorReplacement replacement);
 
   void Draw(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
 
 protected:
   ISVGTwoStateLook mLook;
@@ -95,6 +96,7 @@ public:
                     EColorReplacement replacement);
 
   void Draw(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
 
 protected:
   ISVGTwoStateLook mLook;

@@ -56,6 +56,7 @@ public:
                   const IColor& BGColor = DEFAULT_BGCOLOR, bool showParamLabel = true);
 
   void Draw(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   // Places the menu marker of an enumerated parameter.
   void OnResize() override;
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
@@ -82,6 +83,7 @@ public:
               const IColor& MOColor = COLOR_WHITE, const IColor& CLColor = COLOR_BLUE);
 
   void Draw(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   void OnMouseDown(float x, float y, const IMouseMod& mod) override;
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
   void OnMouseOut() override;

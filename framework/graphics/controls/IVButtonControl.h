@@ -34,6 +34,7 @@ public:
 
   void Draw(IGraphics& g) override;
   void DrawWidget(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   // The widget is the handle of the bounds less the label: room is left for frame and shadow.
   void OnResize() override;
   bool IsHit(float x, float y) const override;
@@ -51,6 +52,7 @@ public:
 
   void Draw(IGraphics& g) override;
   void DrawWidget(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   void OnMouseOut() override;
   void OnResize() override;
   // The state count, the value text (with the unit label) and an empty label from the parameter.

@@ -60,6 +60,7 @@ public:
   IRECT GetKnobDragBounds() override;
 
   void DrawWidget(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   // The value arc, from the smaller to the larger of the value's angle and the anchor.
   virtual void DrawIndicatorTrack(IGraphics& g, float angle, float cx, float cy, float radius);
   virtual void DrawPointer(IGraphics& g, float angle, float cx, float cy, float radius);

@@ -177,8 +177,10 @@ int IVTrackControlBase::GetValIdxForPos(float x, float y) const
 
 void IVTrackControlBase::OnMouseOver(float x, float y, const IMouseMod& /*mod*/)
 {
-  mHoveredTrack = GetValIdxForPos(x, y);
-  SetDirty(false);
+  const int hovered = GetValIdxForPos(x, y);
+  if (hovered != mHoveredTrack)
+    SetDirty(false);
+  mHoveredTrack = hovered;
 }
 
 void IVTrackControlBase::OnMouseOut()
@@ -415,7 +417,10 @@ int IVRangeSliderControl::HandleAt(float x, float y) const
 
 void IVRangeSliderControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
-  mHoveredHandle = HandleAt(x, y);
+  const int hovered = HandleAt(x, y);
+  if (hovered != mHoveredHandle)
+    SetDirty(false);
+  mHoveredHandle = hovered;
   IVTrackControlBase::OnMouseOver(x, y, mod);
 }
 

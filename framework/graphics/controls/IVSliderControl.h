@@ -41,6 +41,7 @@ public:
                   float handleOffsetX = 0.f, float handleOffsetY = 0.f);
 
   void DrawWidget(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   // The whole track in kSH and its filled part in kX1, lengthened by the handle size at each
   // end when the handle rides inside the track.
   virtual void DrawTrack(IGraphics& g, const IRECT& filledArea);

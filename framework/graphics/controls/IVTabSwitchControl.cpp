@@ -106,9 +106,11 @@ void IVTabSwitchControl::OnMouseDown(float x, float y, const IMouseMod& /*mod*/)
 
 void IVTabSwitchControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
-  mHoveredButton = GetButtonForPoint(x, y);
+  const int hovered = GetButtonForPoint(x, y);
+  if (hovered != mHoveredButton)
+    SetDirty(false);
+  mHoveredButton = hovered;
   IControl::OnMouseOver(x, y, mod);
-  SetDirty(false);
 }
 
 void IVTabSwitchControl::OnMouseOut()

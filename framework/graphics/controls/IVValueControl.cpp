@@ -44,10 +44,12 @@ void IVValueControl<TBase>::OnMouseUp(float x, float y, const IMouseMod& mod)
 template <class TBase>
 void IVValueControl<TBase>::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
-  if (mStyle.showValue && ValueIsTypeable())
-    mValueMouseOver = mValueBounds.Contains(x, y);
+  // Redrawn only when the highlight of the value changes (IControl redraws on entering).
+  const bool overValue = mStyle.showValue && ValueIsTypeable() && mValueBounds.Contains(x, y);
+  if (overValue != mValueMouseOver)
+    SetDirty(false);
+  mValueMouseOver = overValue;
   IControl::OnMouseOver(x, y, mod);
-  SetDirty(false);
 }
 
 template <class TBase>

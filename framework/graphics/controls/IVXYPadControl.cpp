@@ -364,9 +364,11 @@ void IVColorSwatchControl::DrawWidget(IGraphics& g)
 
 void IVColorSwatchControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
-  mCellOver = GetCellForPoint(x, y);
+  const int cell = GetCellForPoint(x, y);
+  if (cell != mCellOver)
+    SetDirty(false);
+  mCellOver = cell;
   IControl::OnMouseOver(x, y, mod);
-  SetDirty(false);
 }
 
 void IVColorSwatchControl::OnMouseOut()

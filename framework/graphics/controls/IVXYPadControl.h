@@ -39,6 +39,7 @@ public:
 
   void Draw(IGraphics& g) override;
   void DrawWidget(IGraphics& g) override;
+  bool DrawsMouseOver() const override { return true; }
   virtual void DrawHandle(IGraphics& g, const IRECT& trackBounds, const IRECT& handleBounds);
   virtual void DrawTrack(IGraphics& g);
 

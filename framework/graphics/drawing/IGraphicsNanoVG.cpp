@@ -293,6 +293,7 @@ void IGraphicsNanoVG::BeginFrame()
     return;
   DeletePendingFramebuffers();
   SetWholeRegion();
+  mFrameRegions.clear();
   BindTarget(nullptr);
   BeginNanoVGFrame();
   mInMainFrame = true;
@@ -317,6 +318,7 @@ void IGraphicsNanoVG::BeginRegion(const IRECT& bounds)
   BindTarget(nullptr);
   if (mRegionW > 0 && mRegionH > 0)
   {
+    mFrameRegions.emplace_back(float(x0), float(y0), float(x1), float(y1));
     // Everything in the region is drawn again from nothing, as a full redraw would draw it.
     glEnable(GL_SCISSOR_TEST);
     glScissor(mRegionX, mFBHeight - mRegionY - mRegionH, mRegionW, mRegionH);
@@ -337,6 +339,7 @@ void IGraphicsNanoVG::EndFrame()
   SetWholeRegion();
   BindTarget(nullptr);
   OnFrameDrawn();
+  mFrameRegions.clear();
 }
 
 void IGraphicsNanoVG::UpdateLayer()

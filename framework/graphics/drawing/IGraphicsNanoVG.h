@@ -94,6 +94,10 @@ public:
   unsigned MainFramebuffer() const;
   int FramebufferWidth() const { return mFBWidth; }
   int FramebufferHeight() const { return mFBHeight; }
+  // The regions of the main framebuffer the frame being shown redrew, in whole pixels from its
+  // top-left (IRECT edges); empty outside OnFrameDrawn's frame, i.e. when the platform shows
+  // the framebuffer again for another reason (the window was exposed).
+  const std::vector<IRECT>& FrameRegions() const { return mFrameRegions; }
 
   // ---- Frame
   void BeginFrame() override;
@@ -220,6 +224,7 @@ private:
   int mRegionY = 0;
   int mRegionW = 0;
   int mRegionH = 0;
+  std::vector<IRECT> mFrameRegions; // the regions of the frame being drawn, in pixels
 
   NanoVGPath mPath;
   IMatrix mUserTransform;

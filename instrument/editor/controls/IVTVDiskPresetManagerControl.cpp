@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace plugin::igraphics
 {
@@ -185,25 +186,66 @@ IParamDisplayControl::IParamDisplayControl(const IRECT& bounds, int paramIdx,
 {
 }
 
-void IParamDisplayControl::SetPreset(const char* name, const char* category)
+namespace
 {
-  mPresetName.Set(name ? name : "");
-  mPresetCategory.Set(category ? category : "");
-  SetDirty(false);
+
+// Sets a text of the display; true when it changed (the display is redrawn only then: a pointer
+// moving over one knob shows the same name and value at every move).
+bool Change(Util_String& text, const char* value)
+{
+  value = value ? value : "";
+  if (std::strcmp(text.Get(), value) == 0)
+    return false;
+  text.Set(value);
+  return true;
 }
 
+} // namespace
+
+void IParamDisplayControl::SetPreset(const char* name, const char* category)
+{
+  const bool changed = Change(mPresetName, name) | Change(mPresetCategory, category);
+  if (changed)
+    SetDirty(false);
+}
+
+// A knob turned changes the value's row alone, a new parameter under the pointer its name's
+// row too: the frame redraws only those (a fifth to a half of the display).
 void IParamDisplayControl::SetParameter(const char* label, const char* value)
 {
-  mParamLabel.Set(label ? label : "");
-  mParamValue.Set(value ? value : "");
-  mMessage.Set("");
-  SetDirty(false);
+  const bool message = Change(mMessage, "");
+  if (Change(mParamLabel, label) || message)
+    SetPartDirty(GetLabelRECT().Union(GetValueRECT()));
+  if (Change(mParamValue, value))
+    SetPartDirty(GetValueRECT());
 }
 
 void IParamDisplayControl::ShowMessage(const char* message)
 {
-  mMessage.Set(message ? message : "");
-  SetDirty(false);
+  if (Change(mMessage, message))
+    SetPartDirty(GetLabelRECT().Union(GetValueRECT()));
+}
+
+void IParamDisplayControl::SetDirty(bool triggerAction, int valIdx)
+{
+  IControl::SetDirty(triggerAction, valIdx);
+  mDirtyPart = IRECT();
+}
+
+void IParamDisplayControl::SetPartDirty(const IRECT& r)
+{
+  // Glyphs may reach a little beyond their rows: below into the margin, above by a fifth of
+  // the row.
+  const IRECT part(mRECT.L, r.T - r.H() * 0.2f, mRECT.R, r.B + mMargin);
+  const bool wasDirty = IsDirty();
+  const IRECT waiting = mDirtyPart;
+  IControl::SetDirty(false);
+  mDirtyPart = !wasDirty ? part : waiting.Empty() ? IRECT() : waiting.Union(part);
+}
+
+IRECT IParamDisplayControl::GetDirtyRECT() const
+{
+  return mDirtyPart.Empty() ? mRECT : mDirtyPart.Intersect(mRECT);
 }
 
 IRECT IParamDisplayControl::InnerRECT() const

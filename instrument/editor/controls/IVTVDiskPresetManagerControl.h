@@ -151,8 +151,14 @@ public:
 
   // The preset's name and category rows cut a text from its end until it fits.
   void Draw(IGraphics& g) override;
+  // Any other change redraws all of the display.
+  void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx) override;
+  IRECT GetDirtyRECT() const override;
 
 private:
+  // Redraws the part r (with what its texts may reach beyond their rows) along with whatever
+  // else is waiting to be redrawn.
+  void SetPartDirty(const IRECT& r);
   // The inside of the margin (empty, never inverted, when the margin leaves no room).
   IRECT InnerRECT() const;
   // A row from top to bottom inside the margin.
@@ -171,6 +177,7 @@ private:
   IColor mFrameColor;
   IColor mFillColor;
   float mMargin;
+  IRECT mDirtyPart; // while dirty: the part to redraw (empty: all of it)
 };
 
 } // namespace plugin::igraphics

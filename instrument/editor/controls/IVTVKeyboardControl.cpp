@@ -310,8 +310,10 @@ void IVTVKeyboardControl::OnMouseOver(float x, float y, const IMouseMod& mod)
   IControl::OnMouseOver(x, y, mod);
   if (!mShowNoteAndVelocity)
     return;
-  mMouseOverKey = GetKeyAtPoint(x, y);
-  SetDirty(false);
+  const int key = GetKeyAtPoint(x, y);
+  if (key != mMouseOverKey)
+    SetDirty(false);
+  mMouseOverKey = key;
 }
 
 void IVTVKeyboardControl::OnMouseOut()

@@ -59,6 +59,8 @@ public:
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
   // Widget, label, value, then the modulation arc when shown.
   void Draw(IGraphics& g) override;
+  // The pointer over it shows in the preset display, not on the control.
+  bool DrawsMouseOver() const override { return false; }
   // The base's hit test; never for a knob bound to nothing.
   bool IsHit(float x, float y) const override;
 

@@ -50,7 +50,9 @@ void IValueMouseDragControl::OnMouseDown(float x, float y, const IMouseMod& mod)
 
 void IValueMouseDragControl::OnMouseOver(float x, float y, const IMouseMod& mod)
 {
-  IVKnobControl::OnMouseOver(x, y, mod);
+  // The field draws no highlight under the pointer (its value box included): only the preset
+  // display shows the hover, so nothing of the field is redrawn.
+  IControl::OnMouseOver(x, y, mod);
   if (mMouseOverFunc)
     mMouseOverFunc(GetParamIdx(0));
 }

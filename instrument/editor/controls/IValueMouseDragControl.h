@@ -46,6 +46,8 @@ public:
   void OnMouseOver(float x, float y, const IMouseMod& mod) override;
   void OnResize() override;
   void Draw(IGraphics& g) override;
+  // The pointer over it shows in the preset display, not on the control.
+  bool DrawsMouseOver() const override { return false; }
   // Never for a field bound to nothing.
   bool IsHit(float x, float y) const override;
 

@@ -122,7 +122,8 @@ TEST_F(ControlTest, HitTestingAndHoverState)
 
   pControl->SetClean();
   pControl->OnMouseOver(0, 0, IMouseMod());
-  EXPECT_TRUE(pControl->IsDirty());
+  EXPECT_TRUE(pControl->GetMouseIsOver());
+  EXPECT_FALSE(pControl->IsDirty()); // it draws no hover state: nothing to redraw
   pControl->SetClean();
   pControl->OnMouseOver(0, 0, IMouseMod()); // already over: no redraw
   EXPECT_FALSE(pControl->IsDirty());

@@ -2,6 +2,7 @@
 // its tag and parameter, the window's size from the settings, the menus and what they do, the
 // envelope copy menus, the octave buttons, the tabs, the hover texts and the preset browser.
 
+#include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
@@ -19,9 +20,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -485,6 +489,121 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
   EXPECT_EQ(dirty,
             (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), e.editor->GetParamDisplay()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
+}
+
+// Frames that redraw only their dirty regions (a knob turned, the preset display's value row,
+// then its name rows for another parameter) leave exactly what a whole redraw draws.
+TEST(EditorLayout, DirtyRegionFramesLeaveWhatAWholeRedrawDraws)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  auto& g = dynamic_cast<IGraphicsLinux&>(*e.g);
+  g.OnTick();
+  std::vector<uint8_t> partial, whole;
+  int w = 0, h = 0;
+  auto expectWhole = [&](const char* step)
+  {
+    g.OnTick();
+    ASSERT_TRUE(g.ReadFrame(partial, w, h));
+    ASSERT_TRUE(g.RenderFrame());
+    ASSERT_TRUE(g.ReadFrame(whole, w, h));
+    int worst = 0;
+    for (size_t i = 0; i < whole.size(); ++i)
+      worst = std::max(worst, std::abs(int(partial[i]) - int(whole[i])));
+    EXPECT_LE(worst, 2) << step;
+  };
+  g.OnMouseOver(815, 100, IMouseMod()); // "CUTOFF"
+  expectWhole("hover");
+  g.OnMouseDown({IMouseInfo{815, 100, 0.f, 0.f, IMouseMod(true)}});
+  for (float dy : {-3.f, -40.f, 25.f})
+  {
+    g.OnMouseDrag({IMouseInfo{815, 100, 0.f, dy, IMouseMod(true)}});
+    expectWhole("drag");
+  }
+  g.OnMouseUp({IMouseInfo{815, 100, 0.f, 0.f, IMouseMod(true)}});
+  g.OnMouseOver(885, 100, IMouseMod()); // "RESO"
+  expectWhole("another knob");
+}
+
+// A pointer swept over the whole editor redraws a control only when its look changes: every
+// control a hover step marks dirty shows changed pixels outside the other dirty controls. And a
+// control that does show the pointer is redrawn: hovered, each looks as when drawn afresh.
+TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
+{
+  OpenEditor e;
+  ASSERT_TRUE(e.open);
+  auto& g = dynamic_cast<IGraphicsLinux&>(*e.g);
+  g.OnTick();
+  std::vector<uint8_t> before, after;
+  int w = 0, h = 0;
+  ASSERT_TRUE(g.ReadFrame(before, w, h));
+  const float scale = g.GetBackingPixelScale();
+  // The pixel rectangle of a control, clipped to the frame.
+  auto pixels = [&](const IControl& c)
+  {
+    const IRECT r = c.GetRECT();
+    return IRECT(std::clamp(std::floor(r.L * scale), 0.f, float(w)),
+                 std::clamp(std::floor(r.T * scale), 0.f, float(h)),
+                 std::clamp(std::ceil(r.R * scale), 0.f, float(w)),
+                 std::clamp(std::ceil(r.B * scale), 0.f, float(h)));
+  };
+  std::vector<std::string> silent;
+  for (float y = 4.f; y < g.Height(); y += 19.f)
+    for (float x = 2.f; x < g.Width(); x += 5.f)
+    {
+      g.OnMouseOver(x, y, IMouseMod());
+      std::vector<const IControl*> dirty;
+      for (int i = 0; i < g.NControls(); ++i)
+        if (g.GetControl(i)->IsDirty())
+          dirty.push_back(g.GetControl(i));
+      if (dirty.empty())
+        continue;
+      g.OnTick();
+      ASSERT_TRUE(g.ReadFrame(after, w, h));
+      for (const IControl* pControl : dirty)
+      {
+        const IRECT r = pixels(*pControl);
+        bool changed = false, covered = true;
+        for (int py = int(r.T); py < int(r.B) && !changed; ++py)
+          for (int px = int(r.L); px < int(r.R) && !changed; ++px)
+          {
+            bool inOther = false;
+            for (const IControl* pOther : dirty)
+              inOther = inOther || (pOther != pControl && pixels(*pOther).Contains(px, py));
+            if (inOther)
+              continue;
+            covered = false;
+            const size_t at = (size_t(py) * w + px) * 4;
+            changed = std::memcmp(&before[at], &after[at], 4) != 0;
+          }
+        if (!changed && !covered && silent.size() < 8)
+          silent.push_back(std::string(typeid(*pControl).name()) + " " +
+                           std::to_string(g.GetControlIdx(pControl)) + " at " +
+                           std::to_string(int(x)) + "," + std::to_string(int(y)));
+      }
+      before.swap(after);
+    }
+  for (int i = 1; i < g.NControls(); ++i)
+  {
+    IControl* pControl = g.GetControl(i);
+    const IRECT r = pControl->GetRECT();
+    if (pControl->IsHidden() || g.GetMouseControlIdx(r.MW(), r.MH()) != i)
+      continue;
+    g.OnMouseOver(r.MW(), r.MH(), IMouseMod());
+    g.OnTick();
+    ASSERT_TRUE(g.ReadFrame(before, w, h));
+    pControl->SetDirty(false);
+    g.OnTick();
+    ASSERT_TRUE(g.ReadFrame(after, w, h));
+    int worst = 0;
+    for (size_t p = 0; p < after.size(); ++p)
+      worst = std::max(worst, std::abs(int(after[p]) - int(before[p])));
+    EXPECT_LE(worst, 2) << typeid(*pControl).name() << " " << i << " hovered";
+  }
+  std::string all;
+  for (const std::string& one : silent)
+    all += one + "; ";
+  EXPECT_TRUE(silent.empty()) << "redrawn with no visible change: " << all;
 }
 
 // ---- The contact sheet (editor-contact-sheet.png in the test's build folder): per scale, the

@@ -101,7 +101,7 @@ public:
 
   // Nothing to show; the frame is finished before this returns (as a window's swap waits for
   // it), so that its pixels are ready and what it cost is paid within the frame.
-  void Present(unsigned, int, int) override
+  void Present(unsigned, int, int, const std::vector<PixelRect>&) override
   {
     glFinish();
   }

@@ -8,12 +8,22 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 union _XEvent;
 struct _XDisplay;
 
 namespace plugin::igraphics
 {
+
+// A rectangle of a frame, in pixels from the window's top-left corner.
+struct PixelRect
+{
+  int x = 0;
+  int y = 0;
+  int w = 0;
+  int h = 0;
+};
 
 class GLSurface
 {
@@ -24,9 +34,11 @@ public:
   virtual bool MakeCurrent() = 0;
   // Restores the context that was current before MakeCurrent.
   virtual void Release() = 0;
-  // Copies the framebuffer fb (width x height pixels) to the window; headless, it only waits
-  // until the frame is drawn.
-  virtual void Present(unsigned fb, int width, int height) = 0;
+  // Copies the regions of the framebuffer fb (width x height pixels) to the window, the whole
+  // framebuffer when regions is empty; what lies outside them stays as the window shows it.
+  // Headless, it only waits until the frame is drawn.
+  virtual void Present(unsigned fb, int width, int height,
+                       const std::vector<PixelRect>& regions) = 0;
   // The handle returned to the host (the X window id, or this surface when headless).
   virtual void* Handle() = 0;
   // Window surfaces: the X events waiting, one call each; false when the window is gone.

@@ -7,6 +7,15 @@
 // error handler swallows the errors of our own connection (Xlib's default handler would end the
 // host's process). A 1 x 1 pbuffer keeps the context usable when the window is gone, so GL
 // objects are still deleted in our context and never in whatever the host has current.
+//
+// Showing a frame copies only its dirty regions: each is blitted from the off-screen framebuffer
+// into the window's back buffer and copied from there to the window (GLX_MESA_copy_sub_buffer,
+// which Mesa's drivers offer), so the rest of the window is neither copied nor read back. A
+// buffer swap would show the whole back buffer, whose contents a swap leaves undefined, so
+// without that extension every frame copies the whole framebuffer and swaps. A whole frame (the
+// first, after an Expose or a new framebuffer) is swapped in too, and so is the first frame after
+// the window changed its size: Mesa learns a window's new size at a swap, and a copy of a region
+// sized for another window would fail.
 
 #include "framework/graphics/platforms/linux/GLSurface.h"
 #include "framework/graphics/platforms/linux/XErrors.h"
@@ -17,6 +26,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <string_view>
+
 namespace plugin::igraphics
 {
 
@@ -25,6 +36,23 @@ namespace
 
 using CreateContextAttribsProc = GLXContext (*)(Display*, GLXFBConfig, GLXContext, Bool,
                                                 const int*);
+using CopySubBufferProc = void (*)(Display*, GLXDrawable, int, int, int, int);
+
+bool HasExtension(const char* list, const char* name)
+{
+  const std::string_view all = list ? list : "";
+  const std::string_view wanted = name;
+  for (size_t start = 0; start < all.size();)
+  {
+    size_t end = all.find(' ', start);
+    if (end == std::string_view::npos)
+      end = all.size();
+    if (all.substr(start, end - start) == wanted)
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
 
 class GLXWindowSurface : public GLSurface
 {
@@ -120,6 +148,12 @@ public:
     XSync(mDisplay, False);
     if (!mContext || !mGLXWindow)
       return false;
+    if (HasExtension(glXQueryExtensionsString(mDisplay, DefaultScreen(mDisplay)),
+                     "GLX_MESA_copy_sub_buffer"))
+      mCopySubBuffer = reinterpret_cast<CopySubBufferProc>(
+        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCopySubBufferMESA")));
+    mWidth = std::max(width, 1);
+    mHeight = std::max(height, 1);
     XMapWindow(mDisplay, mWindow);
     XFlush(mDisplay);
     return true;
@@ -150,17 +184,33 @@ public:
       glXMakeContextCurrent(mDisplay, None, None, nullptr);
   }
 
-  void Present(unsigned fb, int width, int height) override
+  void Present(unsigned fb, int width, int height, const std::vector<PixelRect>& regions) override
   {
     if (mWindowGone || !fb)
       return;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
-    // GL rows run bottom-up in both: a straight copy.
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (!mCopySubBuffer || regions.empty() || mSizeChanged || width != mWidth || height != mHeight)
+    {
+      // GL rows run bottom-up in both: a straight copy.
+      glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+      glBindFramebuffer(GL_FRAMEBUFFER, fb);
+      glXSwapBuffers(mDisplay, mGLXWindow);
+      mSizeChanged = false;
+      return;
+    }
+    for (const PixelRect& r : regions)
+    {
+      // GL rows run bottom-up: the region's bottom row is height - y - h.
+      const int x0 = r.x, y0 = height - r.y - r.h;
+      glBlitFramebuffer(x0, y0, x0 + r.w, y0 + r.h, x0, y0, x0 + r.w, y0 + r.h, GL_COLOR_BUFFER_BIT,
+                        GL_NEAREST);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, fb);
-    glXSwapBuffers(mDisplay, mGLXWindow);
+    // Each copy flushes the blits before it (the extension's implicit glFlush).
+    for (const PixelRect& r : regions)
+      mCopySubBuffer(mDisplay, mGLXWindow, r.x, height - r.y - r.h, r.w, r.h);
   }
 
   void* Handle() override { return reinterpret_cast<void*>(mWindow); }
@@ -180,6 +230,13 @@ public:
       {
         mWindowGone = true;
         break;
+      }
+      if (event.type == ConfigureNotify && event.xconfigure.window == mWindow &&
+          (event.xconfigure.width != mWidth || event.xconfigure.height != mHeight))
+      {
+        mWidth = event.xconfigure.width;
+        mHeight = event.xconfigure.height;
+        mSizeChanged = true;
       }
       handler(event);
     }
@@ -248,6 +305,10 @@ private:
   GLXWindow mGLXWindow = 0;
   GLXPbuffer mPbuffer = 0;
   GLXContext mContext = nullptr;
+  CopySubBufferProc mCopySubBuffer = nullptr; // null: the extension is missing
+  int mWidth = 0;                             // the window's size, as its last ConfigureNotify told
+  int mHeight = 0;
+  bool mSizeChanged = false; // since the last swap
   bool mWindowGone = false;
   Display* mPrevDisplay = nullptr;
   GLXContext mPrevContext = nullptr;

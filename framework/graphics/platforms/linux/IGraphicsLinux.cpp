@@ -229,8 +229,19 @@ void IGraphicsLinux::OnTick()
 
 void IGraphicsLinux::OnFrameDrawn()
 {
-  if (mSurface)
-    mSurface->Present(MainFramebuffer(), FramebufferWidth(), FramebufferHeight());
+  if (!mSurface)
+    return;
+  const int width = FramebufferWidth(), height = FramebufferHeight();
+  // Only what the frame redrew reaches the window; the whole frame when the window was exposed
+  // (no frame regions) or the framebuffer was made anew since the last frame shown.
+  std::vector<PixelRect> regions;
+  if (width == mShownWidth && height == mShownHeight)
+    for (const IRECT& r : FrameRegions())
+      regions.push_back({static_cast<int>(r.L), static_cast<int>(r.T), static_cast<int>(r.W()),
+                         static_cast<int>(r.H())});
+  mSurface->Present(MainFramebuffer(), width, height, regions);
+  mShownWidth = width;
+  mShownHeight = height;
 }
 
 bool IGraphicsLinux::RenderFrame()

@@ -186,6 +186,8 @@ private:
   float mLastClickX = -100.f;
   float mLastClickY = -100.f;
   bool mInTick = false;
+  int mShownWidth = 0; // the framebuffer's size when the last frame was shown
+  int mShownHeight = 0;
   int mGLDepth = 0;      // nesting of ActivateGLContext
   bool mGLReady = false; // whether the outermost activation made the context current
 };

@@ -213,6 +213,33 @@ TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)
   XSync(mDisplay, False);
 }
 
+// A frame copies only what it redrew: a mark painted into the window outside the slider stays
+// through the slider's redraw, and an Expose shows the whole frame again.
+TEST_F(EditorWindowTest, AFrameCopiesOnlyItsDirtyRegionsAndAnExposeShowsAll)
+{
+  const Window parent = OpenEditor();
+  const Window child = ChildOf(parent);
+  ASSERT_NE(child, 0u);
+  const IColor mark(255, 255, 0, 255);
+  GC gc = XCreateGC(mDisplay, child, 0, nullptr);
+  XSetForeground(mDisplay, gc, 0xFF00FF);
+  XFillRectangle(mDisplay, child, gc, 690, 390, 20, 20);
+  XFreeGC(mDisplay, gc);
+  ASSERT_TRUE(Near(PixelOf(parent, 700, 400), mark));
+
+  mPlugin.Effect()->setParameter(mPlugin.Effect(), kParamGain, 0.75f);
+  Idle();
+  EXPECT_TRUE(Near(PixelOf(parent, 350, 120), kTestPlugSliderFill)); // the slider was redrawn
+  EXPECT_TRUE(Near(PixelOf(parent, 700, 400), mark));                // nothing else was copied
+
+  XClearArea(mDisplay, child, 0, 0, 0, 0, True);
+  XSync(mDisplay, False);
+  Idle();
+  EXPECT_TRUE(Near(PixelOf(parent, 700, 400), kTestPlugBackground));
+  EXPECT_TRUE(Near(PixelOf(parent, 350, 120), kTestPlugSliderFill));
+  CloseEditor(parent);
+}
+
 TEST_F(EditorWindowTest, ClosesAfterTheHostDestroyedItsWindow)
 {
   for (int round = 0; round < 2; ++round)
