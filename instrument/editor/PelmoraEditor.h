@@ -37,6 +37,14 @@ using namespace plugin::igraphics;
 using namespace pelmora::layout;
 using plugin::IParam;
 
+// ---- The parameter controls, each built from its look (PelmoraLayout.cpp); the layout and the
+// tests of the controls build them through these, never through the long constructors.
+
+// A knob turning from -135 to 135 degrees (anchor -135) by vertical drag with gearing 4, its
+// value not typed; modArc: it shows the range modulation moves it through.
+IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
+                          std::function<void(int)> hover, bool modArc = false);
+
 class PelmoraEditor final : public PelmoraEditorControls
 {
 public:

@@ -35,18 +35,6 @@ constexpr float kFieldRowHeight = 20.f;
 constexpr float kFieldInset = 2.f;
 constexpr float kOpFieldCellWidth = 9.f; // one digit of an operator's ratio or offset
 
-// modArc: the knob shows the range modulation moves it through.
-IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
-                          std::function<void(int)> hover, int flags, bool modArc)
-{
-  auto* pKnob = new IVTVKnobControl(
-    bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap, param, label,
-    *look.style, std::move(hover), look.knobStyle, false, false, false, -135.f, 135.f, -135.f,
-    EDirection::kVertical, flags, kKnobGearing, look.arcThickness, true);
-  pKnob->mShowModulation = modArc;
-  return pKnob;
-}
-
 // A label on the label background (the "ENVELOPE" and "CHORUS" labels).
 IVLabelControl* MakeLabel(const IRECT& bounds, const char* text)
 {
@@ -66,6 +54,22 @@ IDropdownPanelControl* MakeWaveformMenu(const IRECT& bounds, int param, const ch
                                    10.f);
 }
 } // namespace
+
+// ---- The makers: every parameter control of one family gets the same measures
+
+IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
+                          std::function<void(int)> hover, bool modArc)
+{
+  constexpr bool kValueIsEditable = false, kValueInWidget = false, kPromptDisabled = true;
+  constexpr float kStartAngle = -135.f, kEndAngle = 135.f, kAnchorAngle = -135.f;
+  auto* pKnob = new IVTVKnobControl(
+    bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap, param, label,
+    *look.style, std::move(hover), look.knobStyle, kValueIsEditable, kValueInWidget,
+    look.labelOnTop, kStartAngle, kEndAngle, kAnchorAngle, EDirection::kVertical, look.flags,
+    kKnobGearing, look.arcThickness, kPromptDisabled);
+  pKnob->mShowModulation = modArc;
+  return pKnob;
+}
 
 void PelmoraEditor::Open(Pelmora& plug, IGraphics& graphics)
 {
@@ -243,7 +247,7 @@ void PelmoraEditor::AttachRow(const CyclePanelRow& row)
 void PelmoraEditor::AttachRow(const KnobRow& row)
 {
   IVTVKnobControl* pKnob =
-    MakeKnob(row.bounds, row.param, row.label, row.look, HoverFunction(), row.flags, row.modArc);
+    MakeKnob(row.bounds, row.param, row.label, row.look, HoverFunction(), row.modArc);
   Attach(pKnob, row.tag);
   if (row.hidden)
     pKnob->Hide(true);
@@ -428,7 +432,7 @@ void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
     {
       const KnobLook look{kKnobLarge.radius, &knobStyle, pKnob->knobStyle, kKnobLarge.arcThickness};
       add(pelmora::editor::MakeKnob(pKnob->bounds, paramBase + pKnob->slot, pKnob->label, look,
-                                    hoverFunc, 0, pKnob->modArc),
+                                    hoverFunc, pKnob->modArc),
           tagOf(pKnob->slot));
     }
   }

@@ -116,14 +116,17 @@ struct CyclePanelRow
   int tag;
   float arrowWidth;
 };
-// The measures and look of a knob: radius (label and value strips 20 points, gap 4), style,
-// where its value track starts, the thickness of its arcs.
+// The measures and look of a knob (MakeKnob builds it): radius (label and value strips 20
+// points, gap 4), style, where its value track starts, the thickness of its arcs, its flags and
+// whether the label sits above the knob.
 struct KnobLook
 {
   float radius;
   const IVStyle* style;
   EKnobStyle knobStyle;
   float arcThickness;
+  int flags = 0;           // plugin::igraphics::kKnobFlagStepped: ticks at whole steps
+  bool labelOnTop = false; // the editor's knobs have it below
 };
 struct KnobRow
 {
@@ -133,7 +136,6 @@ struct KnobRow
   int tag;
   KnobLook look;
   bool modArc = false; // shows the range modulation moves it through
-  int flags = 0;       // plugin::igraphics::kKnobFlagStepped: ticks at whole steps
   bool hidden = false; // hidden once attached
 };
 // A parameter's display text, with its value menu on a click; texts: one per value, or none for
@@ -203,6 +205,8 @@ using Row = std::variant<FrameRow, PanelRow, TextRow, ParamDisplayRow, PresetBro
 // ---- Knob looks
 inline constexpr KnobLook kKnobLarge{27.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 3.f};
 inline constexpr KnobLook kKnobLfo{18.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 2.f};
+inline constexpr KnobLook kKnobLfoStepped{18.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 2.f,
+                                          plugin::igraphics::kKnobFlagStepped};
 inline constexpr KnobLook kKnobOutput{22.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 3.f};
 inline constexpr KnobLook kKnobModAmount{13.f, &Theme::StyleKnobSmall, kKnobStyleFromTop, 1.5f};
 
@@ -328,14 +332,14 @@ inline constexpr Row kLfoRows[] = {
   SwitchRow{
     {28, 464, 62, 494}, kParamLfoSync, pictures::kSwitchSync, kTagLfoSync, EAction::kShowLfoRate},
   SwitchRow{{78, 464, 112, 494}, kParamLfoFree, pictures::kSwitchFree, kTagLfoFree},
-  KnobRow{{128, 366, 182, 420},
-          kParamLfoRateDivision,
-          "RATE",
-          kTagLfoRateDivision,
-          kKnobLfo,
-          false,
-          plugin::igraphics::kKnobFlagStepped},
-  KnobRow{{128, 366, 182, 420}, kParamLfoRateHz, "RATE", kTagLfoRateHz, kKnobLfo, false, 0, true},
+  KnobRow{
+    {128, 366, 182, 420}, kParamLfoRateDivision, "RATE", kTagLfoRateDivision, kKnobLfoStepped},
+  KnobRow{.bounds = {128, 366, 182, 420},
+          .param = kParamLfoRateHz,
+          .label = "RATE",
+          .tag = kTagLfoRateHz,
+          .look = kKnobLfo,
+          .hidden = true},
   KnobRow{{128, 428, 182, 482}, kParamLfoDelay, "DELAY", kTagLfoDelay, kKnobLfo},
 };
 

@@ -4,6 +4,7 @@
 // panel and the picture selectors with the fake popup menu.
 
 #include "instrument/Pelmora.h"
+#include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 #include "instrument/editor/controls/IVTVKnobControl.h"
 #include "instrument/editor/controls/IValueMouseDragControl.h"
@@ -25,10 +26,13 @@ struct KnobTest : EditorControlsTest
   IVTVKnobControl* Knob(int paramIdx, EKnobStyle knobStyle = kKnobStyleFromAnchor, int flags = 0,
                         bool labelOnTop = false, const IRECT& r = kPhaseRect)
   {
-    return Attach(new IVTVKnobControl(r, 27.f, 20.f, 20.f, 4.f, paramIdx, "PHASE",
-                                      Pelmora::StyleKnobRegular, hover, knobStyle, false, false,
-                                      labelOnTop, -135.f, 135.f, -135.f, EDirection::kVertical,
-                                      flags, 4.0, 3.f, true));
+    const pelmora::layout::KnobLook look{.radius = 27.f,
+                                         .style = &Pelmora::StyleKnobRegular,
+                                         .knobStyle = knobStyle,
+                                         .arcThickness = 3.f,
+                                         .flags = flags,
+                                         .labelOnTop = labelOnTop};
+    return Attach(pelmora::editor::MakeKnob(r, paramIdx, "PHASE", look, hover));
   }
 };
 

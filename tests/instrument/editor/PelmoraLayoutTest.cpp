@@ -541,13 +541,14 @@ void LayoutStates(IGraphics& g, TestDelegate& delegate)
       IRECT(x, 60, x + 67, 99), 20.f, i == 1 ? "OFFSET" : "RATIO", i == 2 ? 26 : 10 + 9 * i,
       Pelmora::ColorLabelBackground, Pelmora::ColorValueBackground, 2.f, true, true, 9.f,
       *fieldStyles[i], nullptr, EDirection::kVertical, 100.0, 2 + 2 * (i % 2), 4 - 2 * (i % 2)));
-    auto* pKnob =
-      new IVTVKnobControl(IRECT(kx, 60, kx + 54, 131), 22.f, 20.f, 20.f, 4.f, 12 + 8 * i,
-                          i == 0   ? "DISABLED"
-                          : i == 1 ? "HOVER"
-                                   : "TOP",
-                          *knobStyles[i], nullptr, kKnobStyleFromAnchor, false, false, i == 2,
-                          -135.f, 135.f, -135.f, EDirection::kVertical, 0, 4.0, 3.f, true);
+    const char* const labels[] = {"DISABLED", "HOVER", "TOP"};
+    const pelmora::layout::KnobLook look{.radius = 22.f,
+                                         .style = knobStyles[i],
+                                         .knobStyle = kKnobStyleFromAnchor,
+                                         .arcThickness = 3.f,
+                                         .labelOnTop = i == 2};
+    IVTVKnobControl* pKnob =
+      pelmora::editor::MakeKnob(IRECT(kx, 60, kx + 54, 131), 12 + 8 * i, labels[i], look, nullptr);
     g.AttachControl(pKnob);
     pKnob->SetDisabled(i == 0);
     if (i == 1)
