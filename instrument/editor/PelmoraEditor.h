@@ -20,6 +20,7 @@
 #include "instrument/editor/PelmoraLayout.h"
 #include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
+#include "instrument/editor/controls/IValueMouseDragControl.h"
 
 #include "framework/graphics/IGraphics.h"
 
@@ -44,6 +45,14 @@ using plugin::IParam;
 // value not typed; modArc: it shows the range modulation moves it through.
 IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
                           std::function<void(int)> hover, bool modArc = false);
+// A parameter's value as a whole number in a box over its caption, dragged up and down like a
+// knob.
+IValueMouseDragControl* MakeValueField(const IRECT& bounds, int param, const char* caption,
+                                       const FieldLook& look, std::function<void(int)> hover);
+// A parameter's value as zero-padded digits in a box over its caption, dragged one decimal place
+// at a time.
+IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, const char* caption,
+                                            const FieldLook& look, std::function<void(int)> hover);
 
 class PelmoraEditor final : public PelmoraEditorControls
 {

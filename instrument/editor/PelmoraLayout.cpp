@@ -33,7 +33,7 @@ constexpr double kKnobGearing = 4.0;
 // Value-drag fields: row height and value inset.
 constexpr float kFieldRowHeight = 20.f;
 constexpr float kFieldInset = 2.f;
-constexpr float kOpFieldCellWidth = 9.f; // one digit of an operator's ratio or offset
+constexpr float kDigitCellWidth = 9.f; // one digit of an operator's ratio or offset
 
 // A label on the label background (the "ENVELOPE" and "CHORUS" labels).
 IVLabelControl* MakeLabel(const IRECT& bounds, const char* text)
@@ -69,6 +69,27 @@ IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, con
     kKnobGearing, look.arcThickness, kPromptDisabled);
   pKnob->mShowModulation = modArc;
   return pKnob;
+}
+
+IValueMouseDragControl* MakeValueField(const IRECT& bounds, int param, const char* caption,
+                                       const FieldLook& look, std::function<void(int)> hover)
+{
+  constexpr bool kValueInWidget = true;
+  return new IValueMouseDragControl(
+    bounds, kFieldRowHeight, caption, param, PelmoraTheme::ColorLabelBackground,
+    PelmoraTheme::ColorValueBackground, kFieldInset, look.valueIsEditable, kValueInWidget,
+    *look.style, std::move(hover), EDirection::kVertical, look.gearing);
+}
+
+IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, const char* caption,
+                                            const FieldLook& look, std::function<void(int)> hover)
+{
+  constexpr bool kValueInWidget = true;
+  return new IFloatValueMouseDragControl(
+    bounds, kFieldRowHeight, caption, param, PelmoraTheme::ColorLabelBackground,
+    PelmoraTheme::ColorValueBackground, kFieldInset, look.valueIsEditable, kValueInWidget,
+    kDigitCellWidth, *look.style, std::move(hover), EDirection::kVertical, look.gearing,
+    look.intDigits, look.fracDigits);
 }
 
 void PelmoraEditor::Open(Pelmora& plug, IGraphics& graphics)
@@ -289,11 +310,9 @@ void PelmoraEditor::AttachRow(const LabelRow& row)
 
 void PelmoraEditor::AttachRow(const ValueFieldRow& row)
 {
-  Attach(new IValueMouseDragControl(
-           row.bounds, kFieldRowHeight, row.caption, row.param, PelmoraTheme::ColorLabelBackground,
-           PelmoraTheme::ColorValueBackground, kFieldInset, false, true,
-           PelmoraTheme::StyleMouseDrag, HoverFunction(), EDirection::kVertical, row.gearing),
-         row.tag);
+  const FieldLook look{
+    .style = &PelmoraTheme::StyleMouseDrag, .valueIsEditable = false, .gearing = row.gearing};
+  Attach(MakeValueField(row.bounds, row.param, row.caption, look, HoverFunction()), row.tag);
 }
 
 void PelmoraEditor::AttachRow(const WaveformRow& row)
@@ -420,12 +439,13 @@ void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
     }
     else if (const auto* pField = std::get_if<OpFieldRow>(&opRow))
     {
-      add(new IFloatValueMouseDragControl(
-            pField->bounds, pelmora::editor::kFieldRowHeight, pField->caption,
-            paramBase + pField->slot, ColorLabelBackground, ColorValueBackground,
-            pelmora::editor::kFieldInset, true, true, pelmora::editor::kOpFieldCellWidth,
-            valueStyle, hoverFunc, EDirection::kVertical, pField->gearing, pField->intDigits,
-            pField->fracDigits),
+      const FieldLook look{.style = &valueStyle,
+                           .valueIsEditable = true,
+                           .gearing = pField->gearing,
+                           .intDigits = pField->intDigits,
+                           .fracDigits = pField->fracDigits};
+      add(pelmora::editor::MakeDigitField(pField->bounds, paramBase + pField->slot, pField->caption,
+                                          look, hoverFunc),
           tagOf(pField->slot));
     }
     else if (const auto* pKnob = std::get_if<OpKnobRow>(&opRow))

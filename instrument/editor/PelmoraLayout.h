@@ -168,6 +168,18 @@ struct LabelRow
   IRECT bounds;
   const char* text;
 };
+// The look of a value-drag field (MakeValueField and MakeDigitField build it; value box and
+// caption strip 20 points high each, the value inset 2 points): its style, whether a right click
+// types a value, the drag's gearing, and for a field of digits how many it shows before and
+// after the point (9 points a digit).
+struct FieldLook
+{
+  const IVStyle* style;
+  bool valueIsEditable;
+  double gearing;
+  int intDigits = 0;
+  int fracDigits = 0;
+};
 // A whole number dragged up and down, caption below.
 struct ValueFieldRow
 {

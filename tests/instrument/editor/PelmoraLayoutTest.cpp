@@ -537,10 +537,14 @@ void LayoutStates(IGraphics& g, TestDelegate& delegate)
   for (int i = 0; i < 3; ++i)
   {
     const float x = 20.f + 75.f * static_cast<float>(i), kx = 250.f + 62.f * static_cast<float>(i);
-    g.AttachControl(new IFloatValueMouseDragControl(
-      IRECT(x, 60, x + 67, 99), 20.f, i == 1 ? "OFFSET" : "RATIO", i == 2 ? 26 : 10 + 9 * i,
-      Pelmora::ColorLabelBackground, Pelmora::ColorValueBackground, 2.f, true, true, 9.f,
-      *fieldStyles[i], nullptr, EDirection::kVertical, 100.0, 2 + 2 * (i % 2), 4 - 2 * (i % 2)));
+    const pelmora::layout::FieldLook fieldLook{.style = fieldStyles[i],
+                                               .valueIsEditable = true,
+                                               .gearing = 100.0,
+                                               .intDigits = 2 + 2 * (i % 2),
+                                               .fracDigits = 4 - 2 * (i % 2)};
+    g.AttachControl(
+      pelmora::editor::MakeDigitField(IRECT(x, 60, x + 67, 99), i == 2 ? 26 : 10 + 9 * i,
+                                      i == 1 ? "OFFSET" : "RATIO", fieldLook, nullptr));
     const char* const labels[] = {"DISABLED", "HOVER", "TOP"};
     const pelmora::layout::KnobLook look{.radius = 22.f,
                                          .style = knobStyles[i],
