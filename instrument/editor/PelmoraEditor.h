@@ -38,8 +38,9 @@ using namespace plugin::igraphics;
 using namespace pelmora::layout;
 using plugin::IParam;
 
-// ---- The parameter controls, each built from its look (PelmoraLayout.cpp); the layout and the
-// tests of the controls build them through these, never through the long constructors.
+// ---- The controls with long constructors, each built from its look (PelmoraLayout.cpp): the
+// layout and the tests of the controls build them through these makers, so every call site
+// names what it sets.
 
 // A knob turning from -135 to 135 degrees (anchor -135) by vertical drag with gearing 4, its
 // value not typed; modArc: it shows the range modulation moves it through.
@@ -53,6 +54,8 @@ IValueMouseDragControl* MakeValueField(const IRECT& bounds, int param, const cha
 // at a time.
 IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, const char* caption,
                                             const FieldLook& look, std::function<void(int)> hover);
+// The preset display, bound to no parameter, its four texts empty until the editor sets them.
+IParamDisplayControl* MakeParamDisplay(const IRECT& bounds, const ParamDisplayLook& look);
 
 class PelmoraEditor final : public PelmoraEditorControls
 {

@@ -55,7 +55,7 @@ IDropdownPanelControl* MakeWaveformMenu(const IRECT& bounds, int param, const ch
 }
 } // namespace
 
-// ---- The makers: every parameter control of one family gets the same measures
+// ---- The makers: every control of one family gets the same measures
 
 IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
                           std::function<void(int)> hover, bool modArc)
@@ -90,6 +90,13 @@ IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, cons
     PelmoraTheme::ColorValueBackground, kFieldInset, look.valueIsEditable, kValueInWidget,
     kDigitCellWidth, *look.style, std::move(hover), EDirection::kVertical, look.gearing,
     look.intDigits, look.fracDigits);
+}
+
+IParamDisplayControl* MakeParamDisplay(const IRECT& bounds, const ParamDisplayLook& look)
+{
+  return new IParamDisplayControl(bounds, kNoParameter, look.presetText, look.categoryText,
+                                  look.labelText, look.valueText, "", "", "", "", look.frameColor,
+                                  look.fillColor, look.margin);
 }
 
 void PelmoraEditor::Open(Pelmora& plug, IGraphics& graphics)
@@ -207,11 +214,7 @@ void PelmoraEditor::AttachRow(const TextRow& row)
 
 void PelmoraEditor::AttachRow(const ParamDisplayRow& row)
 {
-  mParamDisplay = new IParamDisplayControl(
-    row.bounds, kNoParameter, PelmoraTheme::TextDisplayPreset,
-    PelmoraTheme::TextDisplayPresetCategory, PelmoraTheme::TextDisplayLabel,
-    PelmoraTheme::TextDisplayValue, "", "", "", "", PelmoraTheme::ColorFrame,
-    PelmoraTheme::ColorFrameBg, row.margin);
+  mParamDisplay = MakeParamDisplay(row.bounds, *row.look);
   Attach(mParamDisplay);
 }
 

@@ -77,11 +77,24 @@ struct TextRow
   const char* text;
   const IText* style;
 };
+// The look of the preset display (MakeParamDisplay builds it): the text styles of the preset's
+// name and category and of the hovered parameter's name and value, the colours of its frame and
+// of its inside, and the margin inside the frame in points.
+struct ParamDisplayLook
+{
+  IText presetText;
+  IText categoryText;
+  IText labelText;
+  IText valueText;
+  IColor frameColor;
+  IColor fillColor;
+  float margin;
+};
 // The preset display: the preset's name and category, the hovered parameter's name and value.
 struct ParamDisplayRow
 {
   IRECT bounds;
-  float margin;
+  const ParamDisplayLook* look;
 };
 // The preset browser: previous, the preset's name (its menu), next.
 struct PresetBrowserRow
@@ -214,7 +227,16 @@ using Row = std::variant<FrameRow, PanelRow, TextRow, ParamDisplayRow, PresetBro
                          SwitchRow, CyclePanelRow, KnobRow, CaptionRow, EnvelopeRow, DropdownRow,
                          LabelRow, ValueFieldRow, WaveformRow, WheelRow, KeyboardRow>;
 
-// ---- Knob looks
+// ---- Looks
+inline constexpr ParamDisplayLook kParamDisplayLook{
+  .presetText = Theme::TextDisplayPreset,
+  .categoryText = Theme::TextDisplayPresetCategory,
+  .labelText = Theme::TextDisplayLabel,
+  .valueText = Theme::TextDisplayValue,
+  .frameColor = Theme::ColorFrame,
+  .fillColor = Theme::ColorFrameBg,
+  .margin = 8.f,
+};
 inline constexpr KnobLook kKnobLarge{27.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 3.f};
 inline constexpr KnobLook kKnobLfo{18.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 2.f};
 inline constexpr KnobLook kKnobLfoStepped{18.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 2.f,
@@ -247,7 +269,7 @@ inline constexpr Row kTopBarRows[] = {
   TextRow{{10, 0, 115, 30}, "TESSVOLD", &Theme::TextLogoMaker},
   TextRow{{121, 0, 221, 30}, "PELMORA", &Theme::TextLogoProduct},
   TextRow{{849, 592, 999, 601}, "v2.3.0 VST2", &Theme::TextVersion},
-  ParamDisplayRow{{722, 337, 999, 490}, 8.f},
+  ParamDisplayRow{{722, 337, 999, 490}, &kParamDisplayLook},
   PresetBrowserRow{{355, 3, 655, 27}, 24.f},
   ButtonRow{{663, 3, 679, 27}, Theme::kGlyphFloppy, EAction::kSavePreset, &Theme::TextIcon},
   ButtonRow{{978, 0, 999, 30}, Theme::kGlyphCog, EAction::kOpenMainMenu, &Theme::TextIcon},

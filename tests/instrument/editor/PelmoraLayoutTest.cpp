@@ -562,10 +562,9 @@ void LayoutStates(IGraphics& g, TestDelegate& delegate)
                                         Pelmora::ColorValueBackground, true, {},
                                         Pelmora::ColorLabelForeground, COLOR_WHITE))
     ->OnMouseOver(60, 150, IMouseMod());
-  auto* pDisplay = new IParamDisplayControl(
-    IRECT(503, 12, 780, 165), kNoParameter, Pelmora::TextDisplayPreset,
-    Pelmora::TextDisplayPresetCategory, Pelmora::TextDisplayLabel, Pelmora::TextDisplayValue,
-    "Init", "Init", "", "", Pelmora::ColorFrame, Pelmora::ColorFrameBg, 8.f);
+  IParamDisplayControl* pDisplay =
+    pelmora::editor::MakeParamDisplay(IRECT(503, 12, 780, 165), pelmora::layout::kParamDisplayLook);
+  pDisplay->SetPreset("Init", "Init");
   pDisplay->ShowMessage("The manual \"Pelmora Manual.pdf\" is not in the support folder.");
   g.AttachControl(pDisplay);
   for (int i = 0; i < 6; ++i)
