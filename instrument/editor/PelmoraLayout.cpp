@@ -24,8 +24,6 @@ namespace pelmora::editor
 
 namespace
 {
-using Envelopes = IVMultistageEnvelopeControl;
-
 // The knob measures every knob shares: label and value strips and the gap to the label.
 constexpr float kKnobStripHeight = 20.f;
 constexpr float kKnobLabelGap = 4.f;
@@ -286,14 +284,10 @@ void PelmoraEditor::AttachRow(const CaptionRow& row)
 
 void PelmoraEditor::AttachRow(const EnvelopeRow& row)
 {
-  Attach(new IVMultistageEnvelopeControl(
-           row.bounds, mPlug.GetGlobalParams().GetEnvelope(row.envelope),
-           {Picture(pictures::SustainPicture(row.envelope, false)),
-            Picture(pictures::SustainPicture(row.envelope, true))},
-           Envelopes::DEFAULT_LN_COLOR, Envelopes::DEFAULT_VAL_FG_COLOR,
-           Envelopes::DEFAULT_VAL_BG_COLOR, Envelopes::DEFAULT_LBL_FG_COLOR,
-           Envelopes::DEFAULT_LBL_BG_COLOR, Envelopes::DEFAULT_BG_COLOR,
-           Envelopes::DEFAULT_FR_COLOR, Envelopes::DEFAULT_SL_COLOR),
+  // The class's colours (an operator's editor takes its operator's, AttachOperatorSection).
+  Attach(MakeEnvelopeEditor(row.bounds, mPlug.GetGlobalParams().GetEnvelope(row.envelope),
+                            {Picture(pictures::SustainPicture(row.envelope, false)),
+                             Picture(pictures::SustainPicture(row.envelope, true))}),
          row.tag);
 }
 
@@ -371,12 +365,10 @@ void PelmoraEditor::AttachOperatorSection()
         waves.push_back(Picture(pictures::OperatorWavePicture(op, w, inverted)));
     const ISVG inversion[] = {Picture(pictures::InversionPicture(op, false)),
                               Picture(pictures::InversionPicture(op, true))};
-    auto* pEnvelope = new IVMultistageEnvelopeControl(
+    auto* pEnvelope = MakeEnvelopeEditor(
       kOpEnvelopeBounds, mPlug.GetGlobalParams().GetEnvelope(op),
       {Picture(pictures::SustainPicture(op, false)), Picture(pictures::SustainPicture(op, true))},
-      color, color, Envelopes::DEFAULT_VAL_BG_COLOR, Envelopes::DEFAULT_LBL_FG_COLOR,
-      Envelopes::DEFAULT_LBL_BG_COLOR, Envelopes::DEFAULT_BG_COLOR, Envelopes::DEFAULT_FR_COLOR,
-      Envelopes::DEFAULT_SL_COLOR);
+      {.lineColor = color, .valueFgColor = color});
     Pelmora::AttachControlsToOpTab(
       &mGraphics, panels[static_cast<size_t>(op)], OpParamIndex(op, kOpWaveform),
       OperatorControlTag(op, kOpWaveform) - 2, *kKnobStyles[op], *kFieldStyles[op],
