@@ -445,7 +445,9 @@ void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
     }
     else if (const auto* pKnob = std::get_if<OpKnobRow>(&opRow))
     {
-      const KnobLook look{kKnobLarge.radius, &knobStyle, pKnob->knobStyle, kKnobLarge.arcThickness};
+      KnobLook look = kKnobLarge; // in the operator's colour
+      look.style = &knobStyle;
+      look.knobStyle = pKnob->knobStyle;
       add(pelmora::editor::MakeKnob(pKnob->bounds, paramBase + pKnob->slot, pKnob->label, look,
                                     hoverFunc, pKnob->modArc),
           tagOf(pKnob->slot));

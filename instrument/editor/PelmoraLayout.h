@@ -4,6 +4,9 @@
 // where the control is (left, top, right, bottom in points at scale 1), what drives it (a
 // parameter, an action) and the tag by which the instrument finds it again (PelmoraTags.h); the
 // layout (PelmoraLayout.cpp) walks the tables, and the theme (PelmoraTheme.h) gives every look.
+// A control with a long constructor (knob, value field, preset display) carries a look record
+// (KnobLook, FieldLook, ParamDisplayLook: the "Looks" below are the editor's), and one maker per
+// family (PelmoraEditor.h) builds it from its place, what drives it and its look.
 //
 // The window is 1011 x 601 points on a fixed grid (502 without the on-screen keyboard: the
 // keyboard row is 502..589, the version text 592..601). A resize scales the whole window.
