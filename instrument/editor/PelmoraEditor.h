@@ -20,6 +20,7 @@
 #include "instrument/editor/PelmoraLayout.h"
 #include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
+#include "instrument/editor/controls/IValueMouseDragControl.h"
 
 #include "framework/graphics/IGraphics.h"
 
@@ -36,6 +37,25 @@ namespace pelmora::editor
 using namespace plugin::igraphics;
 using namespace pelmora::layout;
 using plugin::IParam;
+
+// ---- The controls with long constructors, each built from its look (PelmoraLayout.cpp): the
+// layout and the tests of the controls build them through these makers, so every call site
+// names what it sets.
+
+// A knob turning from -135 to 135 degrees (anchor -135) by vertical drag with gearing 4, its
+// value not typed; modArc: it shows the range modulation moves it through.
+IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
+                          std::function<void(int)> hover, bool modArc = false);
+// A parameter's value as a whole number in a box over its caption, dragged up and down like a
+// knob.
+IValueMouseDragControl* MakeValueField(const IRECT& bounds, int param, const char* caption,
+                                       const FieldLook& look, std::function<void(int)> hover);
+// A parameter's value as zero-padded digits in a box over its caption, dragged one decimal place
+// at a time.
+IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, const char* caption,
+                                            const FieldLook& look, std::function<void(int)> hover);
+// The preset display, bound to no parameter, its four texts empty until the editor sets them.
+IParamDisplayControl* MakeParamDisplay(const IRECT& bounds, const ParamDisplayLook& look);
 
 class PelmoraEditor final : public PelmoraEditorControls
 {

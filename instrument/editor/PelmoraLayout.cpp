@@ -24,8 +24,6 @@ namespace pelmora::editor
 
 namespace
 {
-using Envelopes = IVMultistageEnvelopeControl;
-
 // The knob measures every knob shares: label and value strips and the gap to the label.
 constexpr float kKnobStripHeight = 20.f;
 constexpr float kKnobLabelGap = 4.f;
@@ -33,19 +31,7 @@ constexpr double kKnobGearing = 4.0;
 // Value-drag fields: row height and value inset.
 constexpr float kFieldRowHeight = 20.f;
 constexpr float kFieldInset = 2.f;
-constexpr float kOpFieldCellWidth = 9.f; // one digit of an operator's ratio or offset
-
-// modArc: the knob shows the range modulation moves it through.
-IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
-                          std::function<void(int)> hover, int flags, bool modArc)
-{
-  auto* pKnob = new IVTVKnobControl(
-    bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap, param, label,
-    *look.style, std::move(hover), look.knobStyle, false, false, false, -135.f, 135.f, -135.f,
-    EDirection::kVertical, flags, kKnobGearing, look.arcThickness, true);
-  pKnob->mShowModulation = modArc;
-  return pKnob;
-}
+constexpr float kDigitCellWidth = 9.f; // one digit of an operator's ratio or offset
 
 // A label on the label background (the "ENVELOPE" and "CHORUS" labels).
 IVLabelControl* MakeLabel(const IRECT& bounds, const char* text)
@@ -66,6 +52,50 @@ IDropdownPanelControl* MakeWaveformMenu(const IRECT& bounds, int param, const ch
                                    10.f);
 }
 } // namespace
+
+// ---- The makers: every control of one family gets the same measures
+
+IVTVKnobControl* MakeKnob(const IRECT& bounds, int param, const char* label, const KnobLook& look,
+                          std::function<void(int)> hover, bool modArc)
+{
+  constexpr bool kValueIsEditable = false, kValueInWidget = false, kPromptDisabled = true;
+  constexpr float kStartAngle = -135.f, kEndAngle = 135.f, kAnchorAngle = -135.f;
+  auto* pKnob = new IVTVKnobControl(
+    bounds, look.radius, kKnobStripHeight, kKnobStripHeight, kKnobLabelGap, param, label,
+    *look.style, std::move(hover), look.knobStyle, kValueIsEditable, kValueInWidget,
+    look.labelOnTop, kStartAngle, kEndAngle, kAnchorAngle, EDirection::kVertical, look.flags,
+    kKnobGearing, look.arcThickness, kPromptDisabled);
+  pKnob->mShowModulation = modArc;
+  return pKnob;
+}
+
+IValueMouseDragControl* MakeValueField(const IRECT& bounds, int param, const char* caption,
+                                       const FieldLook& look, std::function<void(int)> hover)
+{
+  constexpr bool kValueInWidget = true;
+  return new IValueMouseDragControl(
+    bounds, kFieldRowHeight, caption, param, PelmoraTheme::ColorLabelBackground,
+    PelmoraTheme::ColorValueBackground, kFieldInset, look.valueIsEditable, kValueInWidget,
+    *look.style, std::move(hover), EDirection::kVertical, look.gearing);
+}
+
+IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, const char* caption,
+                                            const FieldLook& look, std::function<void(int)> hover)
+{
+  constexpr bool kValueInWidget = true;
+  return new IFloatValueMouseDragControl(
+    bounds, kFieldRowHeight, caption, param, PelmoraTheme::ColorLabelBackground,
+    PelmoraTheme::ColorValueBackground, kFieldInset, look.valueIsEditable, kValueInWidget,
+    kDigitCellWidth, *look.style, std::move(hover), EDirection::kVertical, look.gearing,
+    look.intDigits, look.fracDigits);
+}
+
+IParamDisplayControl* MakeParamDisplay(const IRECT& bounds, const ParamDisplayLook& look)
+{
+  return new IParamDisplayControl(bounds, kNoParameter, look.presetText, look.categoryText,
+                                  look.labelText, look.valueText, "", "", "", "", look.frameColor,
+                                  look.fillColor, look.margin);
+}
 
 void PelmoraEditor::Open(Pelmora& plug, IGraphics& graphics)
 {
@@ -182,11 +212,7 @@ void PelmoraEditor::AttachRow(const TextRow& row)
 
 void PelmoraEditor::AttachRow(const ParamDisplayRow& row)
 {
-  mParamDisplay = new IParamDisplayControl(
-    row.bounds, kNoParameter, PelmoraTheme::TextDisplayPreset,
-    PelmoraTheme::TextDisplayPresetCategory, PelmoraTheme::TextDisplayLabel,
-    PelmoraTheme::TextDisplayValue, "", "", "", "", PelmoraTheme::ColorFrame,
-    PelmoraTheme::ColorFrameBg, row.margin);
+  mParamDisplay = MakeParamDisplay(row.bounds, *row.look);
   Attach(mParamDisplay);
 }
 
@@ -243,7 +269,7 @@ void PelmoraEditor::AttachRow(const CyclePanelRow& row)
 void PelmoraEditor::AttachRow(const KnobRow& row)
 {
   IVTVKnobControl* pKnob =
-    MakeKnob(row.bounds, row.param, row.label, row.look, HoverFunction(), row.flags, row.modArc);
+    MakeKnob(row.bounds, row.param, row.label, row.look, HoverFunction(), row.modArc);
   Attach(pKnob, row.tag);
   if (row.hidden)
     pKnob->Hide(true);
@@ -258,14 +284,10 @@ void PelmoraEditor::AttachRow(const CaptionRow& row)
 
 void PelmoraEditor::AttachRow(const EnvelopeRow& row)
 {
-  Attach(new IVMultistageEnvelopeControl(
-           row.bounds, mPlug.GetGlobalParams().GetEnvelope(row.envelope),
-           {Picture(pictures::SustainPicture(row.envelope, false)),
-            Picture(pictures::SustainPicture(row.envelope, true))},
-           Envelopes::DEFAULT_LN_COLOR, Envelopes::DEFAULT_VAL_FG_COLOR,
-           Envelopes::DEFAULT_VAL_BG_COLOR, Envelopes::DEFAULT_LBL_FG_COLOR,
-           Envelopes::DEFAULT_LBL_BG_COLOR, Envelopes::DEFAULT_BG_COLOR,
-           Envelopes::DEFAULT_FR_COLOR, Envelopes::DEFAULT_SL_COLOR),
+  // The class's colours (an operator's editor takes its operator's, AttachOperatorSection).
+  Attach(MakeEnvelopeEditor(row.bounds, mPlug.GetGlobalParams().GetEnvelope(row.envelope),
+                            {Picture(pictures::SustainPicture(row.envelope, false)),
+                             Picture(pictures::SustainPicture(row.envelope, true))}),
          row.tag);
 }
 
@@ -285,11 +307,9 @@ void PelmoraEditor::AttachRow(const LabelRow& row)
 
 void PelmoraEditor::AttachRow(const ValueFieldRow& row)
 {
-  Attach(new IValueMouseDragControl(
-           row.bounds, kFieldRowHeight, row.caption, row.param, PelmoraTheme::ColorLabelBackground,
-           PelmoraTheme::ColorValueBackground, kFieldInset, false, true,
-           PelmoraTheme::StyleMouseDrag, HoverFunction(), EDirection::kVertical, row.gearing),
-         row.tag);
+  const FieldLook look{
+    .style = &PelmoraTheme::StyleMouseDrag, .valueIsEditable = false, .gearing = row.gearing};
+  Attach(MakeValueField(row.bounds, row.param, row.caption, look, HoverFunction()), row.tag);
 }
 
 void PelmoraEditor::AttachRow(const WaveformRow& row)
@@ -345,12 +365,10 @@ void PelmoraEditor::AttachOperatorSection()
         waves.push_back(Picture(pictures::OperatorWavePicture(op, w, inverted)));
     const ISVG inversion[] = {Picture(pictures::InversionPicture(op, false)),
                               Picture(pictures::InversionPicture(op, true))};
-    auto* pEnvelope = new IVMultistageEnvelopeControl(
+    auto* pEnvelope = MakeEnvelopeEditor(
       kOpEnvelopeBounds, mPlug.GetGlobalParams().GetEnvelope(op),
       {Picture(pictures::SustainPicture(op, false)), Picture(pictures::SustainPicture(op, true))},
-      color, color, Envelopes::DEFAULT_VAL_BG_COLOR, Envelopes::DEFAULT_LBL_FG_COLOR,
-      Envelopes::DEFAULT_LBL_BG_COLOR, Envelopes::DEFAULT_BG_COLOR, Envelopes::DEFAULT_FR_COLOR,
-      Envelopes::DEFAULT_SL_COLOR);
+      {.lineColor = color, .valueFgColor = color});
     Pelmora::AttachControlsToOpTab(
       &mGraphics, panels[static_cast<size_t>(op)], OpParamIndex(op, kOpWaveform),
       OperatorControlTag(op, kOpWaveform) - 2, *kKnobStyles[op], *kFieldStyles[op],
@@ -416,19 +434,22 @@ void Pelmora::AttachControlsToOpTab(plugin::igraphics::IGraphics* pGraphics,
     }
     else if (const auto* pField = std::get_if<OpFieldRow>(&opRow))
     {
-      add(new IFloatValueMouseDragControl(
-            pField->bounds, pelmora::editor::kFieldRowHeight, pField->caption,
-            paramBase + pField->slot, ColorLabelBackground, ColorValueBackground,
-            pelmora::editor::kFieldInset, true, true, pelmora::editor::kOpFieldCellWidth,
-            valueStyle, hoverFunc, EDirection::kVertical, pField->gearing, pField->intDigits,
-            pField->fracDigits),
+      const FieldLook look{.style = &valueStyle,
+                           .valueIsEditable = true,
+                           .gearing = pField->gearing,
+                           .intDigits = pField->intDigits,
+                           .fracDigits = pField->fracDigits};
+      add(pelmora::editor::MakeDigitField(pField->bounds, paramBase + pField->slot, pField->caption,
+                                          look, hoverFunc),
           tagOf(pField->slot));
     }
     else if (const auto* pKnob = std::get_if<OpKnobRow>(&opRow))
     {
-      const KnobLook look{kKnobLarge.radius, &knobStyle, pKnob->knobStyle, kKnobLarge.arcThickness};
+      KnobLook look = kKnobLarge; // in the operator's colour
+      look.style = &knobStyle;
+      look.knobStyle = pKnob->knobStyle;
       add(pelmora::editor::MakeKnob(pKnob->bounds, paramBase + pKnob->slot, pKnob->label, look,
-                                    hoverFunc, 0, pKnob->modArc),
+                                    hoverFunc, pKnob->modArc),
           tagOf(pKnob->slot));
     }
   }

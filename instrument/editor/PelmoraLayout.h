@@ -4,6 +4,9 @@
 // where the control is (left, top, right, bottom in points at scale 1), what drives it (a
 // parameter, an action) and the tag by which the instrument finds it again (PelmoraTags.h); the
 // layout (PelmoraLayout.cpp) walks the tables, and the theme (PelmoraTheme.h) gives every look.
+// A control with a long constructor (knob, value field, preset display) carries a look record
+// (KnobLook, FieldLook, ParamDisplayLook: the "Looks" below are the editor's), and one maker per
+// family (PelmoraEditor.h) builds it from its place, what drives it and its look.
 //
 // The window is 1011 x 601 points on a fixed grid (502 without the on-screen keyboard: the
 // keyboard row is 502..589, the version text 592..601). A resize scales the whole window.
@@ -77,11 +80,24 @@ struct TextRow
   const char* text;
   const IText* style;
 };
+// The look of the preset display (MakeParamDisplay builds it): the text styles of the preset's
+// name and category and of the hovered parameter's name and value, the colours of its frame and
+// of its inside, and the margin inside the frame in points.
+struct ParamDisplayLook
+{
+  IText presetText;
+  IText categoryText;
+  IText labelText;
+  IText valueText;
+  IColor frameColor;
+  IColor fillColor;
+  float margin;
+};
 // The preset display: the preset's name and category, the hovered parameter's name and value.
 struct ParamDisplayRow
 {
   IRECT bounds;
-  float margin;
+  const ParamDisplayLook* look;
 };
 // The preset browser: previous, the preset's name (its menu), next.
 struct PresetBrowserRow
@@ -116,14 +132,17 @@ struct CyclePanelRow
   int tag;
   float arrowWidth;
 };
-// The measures and look of a knob: radius (label and value strips 20 points, gap 4), style,
-// where its value track starts, the thickness of its arcs.
+// The measures and look of a knob (MakeKnob builds it): radius (label and value strips 20
+// points, gap 4), style, where its value track starts, the thickness of its arcs, its flags and
+// whether the label sits above the knob.
 struct KnobLook
 {
   float radius;
   const IVStyle* style;
   EKnobStyle knobStyle;
   float arcThickness;
+  int flags = 0;           // plugin::igraphics::kKnobFlagStepped: ticks at whole steps
+  bool labelOnTop = false; // the editor's knobs have it below
 };
 struct KnobRow
 {
@@ -133,7 +152,6 @@ struct KnobRow
   int tag;
   KnobLook look;
   bool modArc = false; // shows the range modulation moves it through
-  int flags = 0;       // plugin::igraphics::kKnobFlagStepped: ticks at whole steps
   bool hidden = false; // hidden once attached
 };
 // A parameter's display text, with its value menu on a click; texts: one per value, or none for
@@ -165,6 +183,18 @@ struct LabelRow
 {
   IRECT bounds;
   const char* text;
+};
+// The look of a value-drag field (MakeValueField and MakeDigitField build it; value box and
+// caption strip 20 points high each, the value inset 2 points): its style, whether a right click
+// types a value, the drag's gearing, and for a field of digits how many it shows before and
+// after the point (9 points a digit).
+struct FieldLook
+{
+  const IVStyle* style;
+  bool valueIsEditable;
+  double gearing;
+  int intDigits = 0;
+  int fracDigits = 0;
 };
 // A whole number dragged up and down, caption below.
 struct ValueFieldRow
@@ -200,9 +230,20 @@ using Row = std::variant<FrameRow, PanelRow, TextRow, ParamDisplayRow, PresetBro
                          SwitchRow, CyclePanelRow, KnobRow, CaptionRow, EnvelopeRow, DropdownRow,
                          LabelRow, ValueFieldRow, WaveformRow, WheelRow, KeyboardRow>;
 
-// ---- Knob looks
+// ---- Looks
+inline constexpr ParamDisplayLook kParamDisplayLook{
+  .presetText = Theme::TextDisplayPreset,
+  .categoryText = Theme::TextDisplayPresetCategory,
+  .labelText = Theme::TextDisplayLabel,
+  .valueText = Theme::TextDisplayValue,
+  .frameColor = Theme::ColorFrame,
+  .fillColor = Theme::ColorFrameBg,
+  .margin = 8.f,
+};
 inline constexpr KnobLook kKnobLarge{27.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 3.f};
 inline constexpr KnobLook kKnobLfo{18.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 2.f};
+inline constexpr KnobLook kKnobLfoStepped{18.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 2.f,
+                                          plugin::igraphics::kKnobFlagStepped};
 inline constexpr KnobLook kKnobOutput{22.f, &Theme::StyleKnobRegular, kKnobStyleFromAnchor, 3.f};
 inline constexpr KnobLook kKnobModAmount{13.f, &Theme::StyleKnobSmall, kKnobStyleFromTop, 1.5f};
 
@@ -231,7 +272,7 @@ inline constexpr Row kTopBarRows[] = {
   TextRow{{10, 0, 115, 30}, "TESSVOLD", &Theme::TextLogoMaker},
   TextRow{{121, 0, 221, 30}, "PELMORA", &Theme::TextLogoProduct},
   TextRow{{849, 592, 999, 601}, "v2.3.0 VST2", &Theme::TextVersion},
-  ParamDisplayRow{{722, 337, 999, 490}, 8.f},
+  ParamDisplayRow{{722, 337, 999, 490}, &kParamDisplayLook},
   PresetBrowserRow{{355, 3, 655, 27}, 24.f},
   ButtonRow{{663, 3, 679, 27}, Theme::kGlyphFloppy, EAction::kSavePreset, &Theme::TextIcon},
   ButtonRow{{978, 0, 999, 30}, Theme::kGlyphCog, EAction::kOpenMainMenu, &Theme::TextIcon},
@@ -328,14 +369,14 @@ inline constexpr Row kLfoRows[] = {
   SwitchRow{
     {28, 464, 62, 494}, kParamLfoSync, pictures::kSwitchSync, kTagLfoSync, EAction::kShowLfoRate},
   SwitchRow{{78, 464, 112, 494}, kParamLfoFree, pictures::kSwitchFree, kTagLfoFree},
-  KnobRow{{128, 366, 182, 420},
-          kParamLfoRateDivision,
-          "RATE",
-          kTagLfoRateDivision,
-          kKnobLfo,
-          false,
-          plugin::igraphics::kKnobFlagStepped},
-  KnobRow{{128, 366, 182, 420}, kParamLfoRateHz, "RATE", kTagLfoRateHz, kKnobLfo, false, 0, true},
+  KnobRow{
+    {128, 366, 182, 420}, kParamLfoRateDivision, "RATE", kTagLfoRateDivision, kKnobLfoStepped},
+  KnobRow{.bounds = {128, 366, 182, 420},
+          .param = kParamLfoRateHz,
+          .label = "RATE",
+          .tag = kTagLfoRateHz,
+          .look = kKnobLfo,
+          .hidden = true},
   KnobRow{{128, 428, 182, 482}, kParamLfoDelay, "DELAY", kTagLfoDelay, kKnobLfo},
 };
 

@@ -67,6 +67,15 @@ IVMultistageEnvelopeControl::IVMultistageEnvelopeControl(
   Update();
 }
 
+IVMultistageEnvelopeControl* MakeEnvelopeEditor(const IRECT& bounds, SharedEnvelope* pEnvelope,
+                                                std::initializer_list<ISVG> sustainSVGs,
+                                                const EnvelopeLook& look)
+{
+  return new IVMultistageEnvelopeControl(
+    bounds, pEnvelope, sustainSVGs, look.lineColor, look.valueFgColor, look.valueBgColor,
+    look.labelFgColor, look.labelBgColor, look.bgColor, look.frameColor, look.sustainColor);
+}
+
 // ---- The model and the view
 
 float IVMultistageEnvelopeControl::StageMilliseconds(int stage) const

@@ -42,8 +42,8 @@ namespace plugin::igraphics
 class IVMultistageEnvelopeControl : public IControl
 {
 public:
-  // The class defaults of the editor's theme: the layout hands them to every envelope editor
-  // (an operator's editor takes the operator's colour for its line and value text instead).
+  // The class defaults of the editor's theme: the colours of every envelope editor (an
+  // operator's editor takes the operator's colour for its line and value text instead).
   static constexpr IColor DEFAULT_BG_COLOR =
     pelmora::theme::ToIColor(pelmora::theme::EnvelopeBgColor);
   static constexpr IColor DEFAULT_LN_COLOR =
@@ -184,5 +184,26 @@ private:
   IColor mValueBgColor;
   IColor mValueFgColor;
 };
+
+// The colours of an envelope editor (MakeEnvelopeEditor builds it), the class defaults unless
+// given: the editor of the modulation envelope takes them all, an operator's editor takes the
+// operator's colour for its line and value text.
+struct EnvelopeLook
+{
+  IColor lineColor = IVMultistageEnvelopeControl::DEFAULT_LN_COLOR;
+  IColor valueFgColor = IVMultistageEnvelopeControl::DEFAULT_VAL_FG_COLOR;
+  IColor valueBgColor = IVMultistageEnvelopeControl::DEFAULT_VAL_BG_COLOR;
+  IColor labelFgColor = IVMultistageEnvelopeControl::DEFAULT_LBL_FG_COLOR;
+  IColor labelBgColor = IVMultistageEnvelopeControl::DEFAULT_LBL_BG_COLOR;
+  IColor bgColor = IVMultistageEnvelopeControl::DEFAULT_BG_COLOR;
+  IColor frameColor = IVMultistageEnvelopeControl::DEFAULT_FR_COLOR;
+  IColor sustainColor = IVMultistageEnvelopeControl::DEFAULT_SL_COLOR;
+};
+
+// An envelope editor of *pEnvelope (not owned) in these colours; sustainSVGs: the sustain
+// switch while off, then while on.
+IVMultistageEnvelopeControl* MakeEnvelopeEditor(const IRECT& bounds, SharedEnvelope* pEnvelope,
+                                                std::initializer_list<ISVG> sustainSVGs,
+                                                const EnvelopeLook& look = {});
 
 } // namespace plugin::igraphics

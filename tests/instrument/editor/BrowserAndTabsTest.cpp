@@ -5,6 +5,7 @@
 // at a character, a message stands until the next parameter.
 
 #include "instrument/DiskPresetManager.h"
+#include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 #include "tests/instrument/editor/EditorTestSupport.h"
@@ -174,10 +175,14 @@ TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
 IParamDisplayControl* MakeDisplay(const IRECT& bounds)
 {
   // The theme's sizes: name 30, category 16, parameter name 24, value 30; margin 8.
-  return new IParamDisplayControl(bounds, kNoParameter, IText(30.f, COLOR_WHITE),
-                                  IText(16.f, COLOR_WHITE), IText(24.f, COLOR_WHITE),
-                                  IText(30.f, COLOR_WHITE), "", "", "", "", COLOR_BLACK, COLOR_GRAY,
-                                  8.f);
+  const pelmora::layout::ParamDisplayLook look{.presetText = IText(30.f, COLOR_WHITE),
+                                               .categoryText = IText(16.f, COLOR_WHITE),
+                                               .labelText = IText(24.f, COLOR_WHITE),
+                                               .valueText = IText(30.f, COLOR_WHITE),
+                                               .frameColor = COLOR_BLACK,
+                                               .fillColor = COLOR_GRAY,
+                                               .margin = 8.f};
+  return pelmora::editor::MakeParamDisplay(bounds, look);
 }
 
 TEST(PresetDisplay, RowsNeverInvertLongNamesAreCutAndMessagesStandUntilTheNextParameter)

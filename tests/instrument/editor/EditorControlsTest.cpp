@@ -4,6 +4,7 @@
 // panel and the picture selectors with the fake popup menu.
 
 #include "instrument/Pelmora.h"
+#include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 #include "instrument/editor/controls/IVTVKnobControl.h"
 #include "instrument/editor/controls/IValueMouseDragControl.h"
@@ -25,10 +26,13 @@ struct KnobTest : EditorControlsTest
   IVTVKnobControl* Knob(int paramIdx, EKnobStyle knobStyle = kKnobStyleFromAnchor, int flags = 0,
                         bool labelOnTop = false, const IRECT& r = kPhaseRect)
   {
-    return Attach(new IVTVKnobControl(r, 27.f, 20.f, 20.f, 4.f, paramIdx, "PHASE",
-                                      Pelmora::StyleKnobRegular, hover, knobStyle, false, false,
-                                      labelOnTop, -135.f, 135.f, -135.f, EDirection::kVertical,
-                                      flags, 4.0, 3.f, true));
+    const pelmora::layout::KnobLook look{.radius = 27.f,
+                                         .style = &Pelmora::StyleKnobRegular,
+                                         .knobStyle = knobStyle,
+                                         .arcThickness = 3.f,
+                                         .flags = flags,
+                                         .labelOnTop = labelOnTop};
+    return Attach(pelmora::editor::MakeKnob(r, paramIdx, "PHASE", look, hover));
   }
 };
 
@@ -106,16 +110,20 @@ struct FieldTest : EditorControlsTest
   // "RATIO" of operator A: value cells 9 points wide from x = 130, the box from y 71 to 91.
   IFloatValueMouseDragControl* Ratio()
   {
-    return Attach(new IFloatValueMouseDragControl(
-      IRECT(128, 71, 195, 110), 20.f, "RATIO", 2, Pelmora::ColorLabelBackground,
-      Pelmora::ColorValueBackground, 2.f, true, true, 9.f, Pelmora::StyleMouseDragFloatA, hover,
-      EDirection::kVertical, 100.0, 2, 4));
+    const pelmora::layout::FieldLook look{.style = &Pelmora::StyleMouseDragFloatA,
+                                          .valueIsEditable = true,
+                                          .gearing = 100.0,
+                                          .intDigits = 2,
+                                          .fracDigits = 4};
+    return Attach(
+      pelmora::editor::MakeDigitField(IRECT(128, 71, 195, 110), 2, "RATIO", look, hover));
   }
   IValueMouseDragControl* Integer(int paramIdx, const IVStyle& style = Pelmora::StyleMouseDrag)
   {
-    return Attach(new IValueMouseDragControl(
-      IRECT(751, 543, 805, 581), 20.f, "PB RANGE", paramIdx, Pelmora::ColorLabelBackground,
-      Pelmora::ColorValueBackground, 2.f, false, true, style, hover, EDirection::kVertical, 10.0));
+    const pelmora::layout::FieldLook look{
+      .style = &style, .valueIsEditable = false, .gearing = 10.0};
+    return Attach(pelmora::editor::MakeValueField(IRECT(751, 543, 805, 581), paramIdx, "PB RANGE",
+                                                  look, hover));
   }
 };
 

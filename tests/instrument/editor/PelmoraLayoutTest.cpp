@@ -656,17 +656,22 @@ void LayoutStates(IGraphics& g, TestDelegate& delegate)
   for (int i = 0; i < 3; ++i)
   {
     const float x = 20.f + 75.f * static_cast<float>(i), kx = 250.f + 62.f * static_cast<float>(i);
-    g.AttachControl(new IFloatValueMouseDragControl(
-      IRECT(x, 60, x + 67, 99), 20.f, i == 1 ? "OFFSET" : "RATIO", i == 2 ? 26 : 10 + 9 * i,
-      Pelmora::ColorLabelBackground, Pelmora::ColorValueBackground, 2.f, true, true, 9.f,
-      *fieldStyles[i], nullptr, EDirection::kVertical, 100.0, 2 + 2 * (i % 2), 4 - 2 * (i % 2)));
-    auto* pKnob =
-      new IVTVKnobControl(IRECT(kx, 60, kx + 54, 131), 22.f, 20.f, 20.f, 4.f, 12 + 8 * i,
-                          i == 0   ? "DISABLED"
-                          : i == 1 ? "HOVER"
-                                   : "TOP",
-                          *knobStyles[i], nullptr, kKnobStyleFromAnchor, false, false, i == 2,
-                          -135.f, 135.f, -135.f, EDirection::kVertical, 0, 4.0, 3.f, true);
+    const pelmora::layout::FieldLook fieldLook{.style = fieldStyles[i],
+                                               .valueIsEditable = true,
+                                               .gearing = 100.0,
+                                               .intDigits = 2 + 2 * (i % 2),
+                                               .fracDigits = 4 - 2 * (i % 2)};
+    g.AttachControl(
+      pelmora::editor::MakeDigitField(IRECT(x, 60, x + 67, 99), i == 2 ? 26 : 10 + 9 * i,
+                                      i == 1 ? "OFFSET" : "RATIO", fieldLook, nullptr));
+    const char* const labels[] = {"DISABLED", "HOVER", "TOP"};
+    const pelmora::layout::KnobLook look{.radius = 22.f,
+                                         .style = knobStyles[i],
+                                         .knobStyle = kKnobStyleFromAnchor,
+                                         .arcThickness = 3.f,
+                                         .labelOnTop = i == 2};
+    IVTVKnobControl* pKnob =
+      pelmora::editor::MakeKnob(IRECT(kx, 60, kx + 54, 131), 12 + 8 * i, labels[i], look, nullptr);
     g.AttachControl(pKnob);
     pKnob->SetDisabled(i == 0);
     if (i == 1)
@@ -676,10 +681,9 @@ void LayoutStates(IGraphics& g, TestDelegate& delegate)
                                         Pelmora::ColorValueBackground, true, {},
                                         Pelmora::ColorLabelForeground, COLOR_WHITE))
     ->OnMouseOver(60, 150, IMouseMod());
-  auto* pDisplay = new IParamDisplayControl(
-    IRECT(503, 12, 780, 165), kNoParameter, Pelmora::TextDisplayPreset,
-    Pelmora::TextDisplayPresetCategory, Pelmora::TextDisplayLabel, Pelmora::TextDisplayValue,
-    "Init", "Init", "", "", Pelmora::ColorFrame, Pelmora::ColorFrameBg, 8.f);
+  IParamDisplayControl* pDisplay =
+    pelmora::editor::MakeParamDisplay(IRECT(503, 12, 780, 165), pelmora::layout::kParamDisplayLook);
+  pDisplay->SetPreset("Init", "Init");
   pDisplay->ShowMessage("The manual \"Pelmora Manual.pdf\" is not in the support folder.");
   g.AttachControl(pDisplay);
   for (int i = 0; i < 6; ++i)

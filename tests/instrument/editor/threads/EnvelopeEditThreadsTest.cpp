@@ -48,10 +48,8 @@ TEST(EditorThreads, EnvelopeEditsReachTheAudioThreadWhole)
 
   TestDelegate delegate;
   RecordingGraphics graphics(delegate, 1011, 601);
-  const IColor c = IVMultistageEnvelopeControl::DEFAULT_LN_COLOR;
   auto* pControl = static_cast<IVMultistageEnvelopeControl*>(
-    graphics.AttachControl(new IVMultistageEnvelopeControl(IRECT(20, 198, 483, 316), &envelope, {},
-                                                           c, c, c, c, c, c, c, c)));
+    graphics.AttachControl(MakeEnvelopeEditor(IRECT(20, 198, 483, 316), &envelope, {})));
   pControl->FitToView();
 
   std::atomic<bool> stop{false};
