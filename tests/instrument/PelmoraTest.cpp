@@ -6,6 +6,7 @@
 #include "framework/graphics/controls/ITextEntryControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/PelmoraEditorControls.h"
+#include "instrument/editor/EditorFollowUp.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "tests/support/TestSupport.h"
 
@@ -48,8 +49,13 @@ plugin::InstanceInfo Info()
   return plugin::Vst2InstanceInfo(RecordingHost);
 }
 
+pelmora::editor::EditorFollowUp& FollowUp(Pelmora& plug)
+{
+  return dynamic_cast<pelmora::editor::EditorFollowUp&>(plug.GetEditorControls());
+}
+
 // Records every editor update as one line of text.
-class RecordingControls : public PelmoraEditorControls
+class RecordingControls : public pelmora::editor::EditorWindow
 {
 public:
   std::vector<std::string> mLog;
@@ -141,7 +147,7 @@ protected:
   {
     auto controls = std::make_unique<RecordingControls>();
     mControls = controls.get();
-    mPlug.SetEditorControls(std::move(controls));
+    FollowUp(mPlug).Attach(std::move(controls));
   }
 
   Pelmora mPlug{Info()};
@@ -232,7 +238,7 @@ TEST_F(PelmoraClass, EditorShowsTheParameterAndFollowsTheLink)
 {
   EditorSets(9, 1.0); // no editor: nothing to update
   OpenEditor();
-  mPlug.SetEditorControls(nullptr); // the editor gone
+  FollowUp(mPlug).Attach(nullptr); // the editor gone
   EditorSets(9, 0.0);
 
   OpenEditor();
@@ -489,7 +495,7 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   testsupport::ScopedEnv path("PATH", bin.Path());
   const std::string presets = mPlug.GetPresetsPath();
   ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
-  const auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(mPlug.GetEditorControls());
+  auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(FollowUp(mPlug).GetWindow());
   ASSERT_NE(pEditor, nullptr);
   const auto message = [pEditor]
   {
@@ -519,7 +525,7 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   EXPECT_EQ(message(), "The preset could not be saved there.");
 
   // A cancel says nothing; a missing manual does.
-  mPlug.GetEditorControls()->ShowParameter("Gain", "0.0 dB");
+  pEditor->ShowParameter("Gain", "0.0 dB");
   mPlug.SavePreset();
   field.DismissEdit();
   ui.OnTick();
