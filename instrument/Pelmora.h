@@ -189,13 +189,7 @@ public:
   plugin::igraphics::DiskPresetManager& GetPresetManager() { return *mPresetManager; }
 
   GlobalParams& GetGlobalParams() { return *mGlobalParams; }
-  PelmoraDSP<double>& GetDSP() { return *mDSP; }
   Waveform& GetWaveform() { return *mWaveform; }
-
-  // The support folder (ending in '/') and the two paths in it.
-  const char* GetSupportPath() const { return mSupportPath.Get(); }
-  const char* GetSettingsPath() const { return mSettingsPath.Get(); }
-  const char* GetPresetsPath() const { return mPresetsPath.Get(); }
 
 private:
   // Who brings a whole sound, which decides who must hear of it.

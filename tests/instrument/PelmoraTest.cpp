@@ -49,6 +49,12 @@ plugin::InstanceInfo Info()
   return plugin::Vst2InstanceInfo(RecordingHost);
 }
 
+// The "Presets" folder of the instruments made here.
+std::string PresetsPath()
+{
+  return std::string(std::getenv("XDG_DATA_HOME")) + "/Tessvold/Pelmora/Presets";
+}
+
 pelmora::editor::EditorFollowUp& FollowUp(Pelmora& plug)
 {
   return dynamic_cast<pelmora::editor::EditorFollowUp&>(plug.GetEditorControls());
@@ -110,7 +116,8 @@ public:
   }
   ~ReadsTheInstrumentWhenRemoved() override
   {
-    if (mPlug.GetDSP().GetTempo() > 0.0 && mPlug.GetGlobalParams().mSampleRate > 0.0f)
+    mPlug.OnIdle(); // reads the engine's tempo
+    if (mPlug.GetGlobalParams().mSampleRate > 0.0f)
       mReads++;
   }
   void Draw(plugin::igraphics::IGraphics&) override {}
@@ -193,11 +200,14 @@ TEST(PelmoraSupportFolder, FollowsXdgDataHome)
   const testsupport::TempDir data;
   const std::string home = std::getenv("XDG_DATA_HOME");
   setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
-  const Pelmora plug(Info());
+  {
+    const Pelmora plug(Info()); // writes its settings, makes the "Presets" folder
+  }
   setenv("XDG_DATA_HOME", home.c_str(), 1);
-  EXPECT_EQ(std::string(plug.GetSupportPath()), data / "Tessvold/Pelmora/");
-  EXPECT_EQ(std::string(plug.GetSettingsPath()), data / "Tessvold/Pelmora/settings.ini");
-  EXPECT_EQ(std::string(plug.GetPresetsPath()), data / "Tessvold/Pelmora/Presets");
+  struct stat info;
+  EXPECT_EQ(stat((data / "Tessvold/Pelmora/settings.ini").c_str(), &info), 0);
+  ASSERT_EQ(stat((data / "Tessvold/Pelmora/Presets").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
 TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingTheHost)
@@ -351,7 +361,7 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
 {
   HostSets(kParamAlgorithm, 5.0);
   HostSets(2, 3.0);
-  const std::string path = std::string(mPlug.GetPresetsPath()) + "/Tone.preset";
+  const std::string path = PresetsPath() + "/Tone.preset";
   ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
   const int tone = mPlug.GetPresetIndex();
   sHostOpcodes.clear();
@@ -403,7 +413,7 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
     EXPECT_STREQ(program, r.program) << r.road;
     EXPECT_DOUBLE_EQ(Value(kParamAlgorithm), r.algorithm) << r.road;
   }
-  testsupport::TempDir::RunQuietly("rm -rf '" + std::string(mPlug.GetPresetsPath()) + "'/*");
+  testsupport::TempDir::RunQuietly("rm -rf '" + PresetsPath() + "'/*");
 }
 
 TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
@@ -493,7 +503,7 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   using namespace plugin::igraphics;
   testsupport::TempDir bin;
   testsupport::ScopedEnv path("PATH", bin.Path());
-  const std::string presets = mPlug.GetPresetsPath();
+  const std::string presets = PresetsPath();
   ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
   auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(FollowUp(mPlug).GetWindow());
   ASSERT_NE(pEditor, nullptr);
