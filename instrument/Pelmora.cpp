@@ -155,6 +155,13 @@ void Pelmora::UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes)
   mEditorControls->UpdateEnvelopeControls(envelopes);
 }
 
+void Pelmora::OnUIOpen()
+{
+  mEditorControls->HoldPreview(true);
+  plugin::IPluginVST2::OnUIOpen();
+  mEditorControls->HoldPreview(false);
+}
+
 void Pelmora::CloseWindow()
 {
   // The editor's controls reach it (menus, actions) until the graphics context deletes them.

@@ -98,6 +98,9 @@ public:
   PelmoraEditorControls& GetEditorControls() const { return *mEditorControls; }
   // Closes the editor's window, then frees the editor.
   void CloseWindow() override;
+  // The editor opened: every control shows its parameter's value, and the displays that depend
+  // on several parameters follow, the waveform preview computed once.
+  void OnUIOpen() override;
 
   // Builds one operator's controls (tags tagBase + 2 .. tagBase + 10, parameters paramBase ..
   // paramBase + 7) in the editor: completes and attaches its waveform menu (with the 22 waveform

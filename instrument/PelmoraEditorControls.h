@@ -42,6 +42,9 @@ public:
   virtual void Open(plugin::igraphics::IGraphics& graphics) = 0;
   // The graphics context and its controls are gone: frees the editor (its menus and actions).
   virtual void Close() = 0;
+  // While held, the waveform preview asked for by parameter changes is computed once, when
+  // released (the opening walks every parameter through OnParamChange).
+  virtual void HoldPreview(bool hold) = 0;
 
   // ---- The follow-up of the instrument's changes
 

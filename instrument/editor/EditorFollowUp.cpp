@@ -55,6 +55,16 @@ void EditorFollowUp::Close()
   mWindow.reset();
 }
 
+void EditorFollowUp::HoldPreview(bool hold)
+{
+  mHoldPreview = hold;
+  if (!hold && mPreviewAsked)
+  {
+    mPreviewAsked = false;
+    UpdateWaveformControl();
+  }
+}
+
 // ---- One parameter
 
 void EditorFollowUp::OnParamChange(int paramIdx)
@@ -198,6 +208,11 @@ void EditorFollowUp::UpdateKnobModulation(int slot, double amount)
 
 void EditorFollowUp::UpdateWaveformControl()
 {
+  if (mHoldPreview)
+  {
+    mPreviewAsked = true;
+    return;
+  }
   mPlug.GetWaveform().Update();
   if (mWindow)
     mWindow->RedrawControl(kTagWaveformPreview);

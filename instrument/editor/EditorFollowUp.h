@@ -40,6 +40,7 @@ public:
   // ---- PelmoraEditorControls
   void Open(plugin::igraphics::IGraphics& graphics) override;
   void Close() override;
+  void HoldPreview(bool hold) override;
   void OnParamChange(int paramIdx) override;
   void ShowParameter(int paramIdx) override;
   void UpdateKnobModulation(int slot, double amount) override;
@@ -61,6 +62,8 @@ private:
   Pelmora& mPlug;
   std::unique_ptr<EditorWindow> mWindow; // the open editor; null while none is open
   std::array<plugin::igraphics::EnvelopeView, kNumEnvelopes> mEnvelopeViews{};
+  bool mHoldPreview = false;
+  bool mPreviewAsked = false; // a preview update asked for while held
 };
 
 } // namespace pelmora::editor

@@ -416,6 +416,18 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
   testsupport::TempDir::RunQuietly("rm -rf '" + PresetsPath() + "'/*");
 }
 
+// Opening the editor walks every parameter through the editor's follow-up; the waveform
+// preview, which 28 of them change, is computed once.
+TEST_F(PelmoraClass, AnOpeningEditorComputesTheWaveformPreviewOnce)
+{
+  OpenEditor();
+  mPlug.OnUIOpen();
+  const auto& log = mControls->mLog;
+  EXPECT_EQ(std::count(log.begin(), log.end(), "redraw 52"), 1);
+  EXPECT_EQ(log.back(), "redraw 52");
+  EXPECT_TRUE(Contains(log, "display Monophonic Mode = Off")); // every parameter still shown
+}
+
 TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
 {
   int reads = 0;
