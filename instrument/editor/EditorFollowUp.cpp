@@ -23,6 +23,59 @@ int IconsFor(double inverse)
 {
   return inverse >= 0.5 ? kWaveformIconsInverted : kWaveformIconsNormal;
 }
+
+// The knob a modulation destination (ModMatrix::EDestination) moves; 0 for none.
+int ModulationKnobTag(int destination)
+{
+  // The levels and phases of A..D, feedback, FM amount, cutoff and resonance have knobs; "-" and
+  // the pitches have none.
+  using Matrix = ModMatrix<float>;
+  const int levelOf = destination - Matrix::kDestOpALevel; // the operator, 0..3
+  if (levelOf >= 0 && levelOf < kNumOperators)
+    return OperatorControlTag(levelOf, kOpLevel);
+  const int phaseOf = destination - Matrix::kDestOpAPhase;
+  if (phaseOf >= 0 && phaseOf < kNumOperators)
+    return OperatorControlTag(phaseOf, kOpPhase);
+  switch (destination)
+  {
+  case Matrix::kDestFeedback:
+    return kTagFeedbackKnob;
+  case Matrix::kDestFmAmount:
+    return kTagFmAmountKnob;
+  case Matrix::kDestCutoff:
+    return kTagCutoffKnob;
+  case Matrix::kDestResonance:
+    return kTagResonanceKnob;
+  default:
+    return 0;
+  }
+}
+
+// The arc of one slot on the knob of its destination: a bipolar source (the LFO) spans
+// -|amount|..|amount|, "-" nothing, the others 0..amount (or amount..0).
+void ModulationRange(int source, float amount, float& lower, float& upper)
+{
+  using Matrix = ModMatrix<float>;
+  if (source == Matrix::kSourceLfo) // the only bipolar source
+  {
+    lower = std::min(amount, -amount);
+    upper = std::max(amount, -amount);
+  }
+  else if (source == Matrix::kSourceNone)
+  {
+    lower = upper = 0.0f;
+  }
+  else if (amount > 0.0f)
+  {
+    lower = 0.0f;
+    upper = amount;
+  }
+  else
+  {
+    lower = amount;
+    upper = 0.0f;
+  }
+}
 } // namespace
 
 EditorFollowUp::EditorFollowUp(Pelmora& plug) : mPlug(plug) {}
@@ -133,56 +186,6 @@ void EditorFollowUp::ShowParameter(int paramIdx)
 }
 
 // ---- Modulation arcs
-
-int EditorFollowUp::ModulationKnobTag(int destination)
-{
-  // The levels and phases of A..D, feedback, FM amount, cutoff and resonance have knobs; "-" and
-  // the pitches have none.
-  using Matrix = ModMatrix<float>;
-  const int levelOf = destination - Matrix::kDestOpALevel; // the operator, 0..3
-  if (levelOf >= 0 && levelOf < kNumOperators)
-    return OperatorControlTag(levelOf, kOpLevel);
-  const int phaseOf = destination - Matrix::kDestOpAPhase;
-  if (phaseOf >= 0 && phaseOf < kNumOperators)
-    return OperatorControlTag(phaseOf, kOpPhase);
-  switch (destination)
-  {
-  case Matrix::kDestFeedback:
-    return kTagFeedbackKnob;
-  case Matrix::kDestFmAmount:
-    return kTagFmAmountKnob;
-  case Matrix::kDestCutoff:
-    return kTagCutoffKnob;
-  case Matrix::kDestResonance:
-    return kTagResonanceKnob;
-  default:
-    return 0;
-  }
-}
-
-void EditorFollowUp::ModulationRange(int source, float amount, float& lower, float& upper)
-{
-  using Matrix = ModMatrix<float>;
-  if (source == Matrix::kSourceLfo) // the only bipolar source
-  {
-    lower = std::min(amount, -amount);
-    upper = std::max(amount, -amount);
-  }
-  else if (source == Matrix::kSourceNone)
-  {
-    lower = upper = 0.0f;
-  }
-  else if (amount > 0.0f)
-  {
-    lower = 0.0f;
-    upper = amount;
-  }
-  else
-  {
-    lower = amount;
-    upper = 0.0f;
-  }
-}
 
 void EditorFollowUp::UpdateKnobModulation(int slot, double amount)
 {

@@ -31,12 +31,6 @@ public:
   // The open editor's window; null while none is open.
   EditorWindow* GetWindow() const { return mWindow.get(); }
 
-  // The knob a modulation destination (ModMatrix::EDestination) moves; 0 for none.
-  static int ModulationKnobTag(int destination);
-  // The arc of one slot on the knob of its destination: a bipolar source (the LFO) spans
-  // -|amount|..|amount|, "-" nothing, the others 0..amount (or amount..0).
-  static void ModulationRange(int source, float amount, float& lower, float& upper);
-
   // ---- PelmoraEditorControls
   void Open(plugin::igraphics::IGraphics& graphics) override;
   void Close() override;
