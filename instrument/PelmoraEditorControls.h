@@ -37,8 +37,9 @@ public:
 
   // ---- The editor's window
 
-  // Lays the editor out on a new graphics context (the editor delegate's layout function); the
-  // follow-up reaches its controls from here on, those not attached yet skipped.
+  // Lays the editor out on a new graphics context (the editor delegate's layout function), then
+  // shows the LFO rate controls and the preset's name; the follow-up reaches its controls from
+  // here on.
   virtual void Open(plugin::igraphics::IGraphics& graphics) = 0;
   // The graphics context and its controls are gone: frees the editor (its menus and actions).
   virtual void Close() = 0;

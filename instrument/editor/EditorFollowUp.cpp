@@ -95,12 +95,14 @@ double EditorFollowUp::Value(int paramIdx) const
 
 void EditorFollowUp::Open(IGraphics& graphics)
 {
+  // An editor still attached (its context gone without a close) is freed first. The layout only
+  // builds; once every control is there, the follow-up shows what depends on the sound.
+  Attach(nullptr);
   auto editor = std::make_unique<PelmoraEditor>(mPlug, graphics);
-  PelmoraEditor& self = *editor;
-  // The follow-up reaches the editor while the layout runs (the LFO rate knobs, the preset's
-  // name); every update skips the controls not attached yet.
+  editor->Layout();
   Attach(std::move(editor));
-  self.Layout();
+  UpdateLfoTempoControls();
+  UpdateDisplayPresetName();
 }
 
 void EditorFollowUp::Close()

@@ -95,7 +95,6 @@ void PelmoraEditor::Layout()
   AttachRows(kAlgorithmFilterRows);
   AttachRows(kModEnvelopeRows);
   AttachRows(kLfoRows);
-  FollowUp().UpdateLfoTempoControls();
   AttachRows(kModMatrixRows);
   AttachRows(kWaveformRows);
   AttachRows(kKeyboardRows);
@@ -190,7 +189,6 @@ void PelmoraEditor::AttachRow(const PresetBrowserRow& row)
   RebuildPresetMenu();
   Attach(mPresetBrowser);
   mPlug.ModifyCurrentPreset(mPlug.GetPresetName());
-  FollowUp().UpdateDisplayPresetName();
 }
 
 void PelmoraEditor::AttachRow(const ButtonRow& row)
