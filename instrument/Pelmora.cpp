@@ -5,9 +5,7 @@
 #include "instrument/dsp/EnvelopeParameter.h"
 #include "instrument/dsp/PerlinOsc.h"
 #include "instrument/dsp/SimpleOsc.h"
-#include "instrument/engine/ModMatrix.h"
-
-#include <algorithm>
+#include "instrument/editor/PelmoraTags.h"
 
 using plugin::IMidiMsg;
 using plugin::IParam;
@@ -36,6 +34,7 @@ Pelmora::Pelmora(const plugin::InstanceInfo& info) : plugin::IPluginVST2(info, M
   for (int i = 0; i < kNumParams; i++)
     mDSP->SetParam(i, GetParam(i)->Value());
   mWaveform = std::make_unique<Waveform>(mGlobalParams.get(), kWaveformPoints);
+  mEditorControls = MakePelmoraEditorControls(*this);
   SetUpEditor();
   LoadInitialPreset();
   // A host that processes before its first reset gets sound at the processor's defaults.
@@ -124,200 +123,50 @@ void Pelmora::ApplyParam(int paramIdx, bool followLink)
   mDSP->SetParam(paramIdx, value);
 }
 
-// ---- Editor side
+// ---- Editor side: passed on to the editor's follow-up
 
 int Pelmora::GetOperatorAControlTag(int paramIdx)
 {
-  if (paramIdx < 0 || paramIdx >= kParamAlgorithm)
-    return -1;
-  return OperatorControlTag(0, paramIdx % kOpParamCount);
+  return OperatorAControlTag(paramIdx);
 }
 
 void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
 {
-  const IParam* param = GetParam(paramIdx);
-  if (!mEditorControls || !param)
-    return;
-  ShowParameterInEditor(paramIdx);
-
-  const double value = param->Value();
-  if (paramIdx < kParamAlgorithm && mOperatorLink.load())
-  {
-    const int slot = paramIdx % kOpParamCount;
-    const double normalized = param->GetNormalized();
-    for (int op = 0; op < kNumOperators; op++)
-      mEditorControls->SetControlValue(OperatorControlTag(op, slot), normalized);
-    if (slot == kOpInverse)
-    {
-      const int icons = value >= 0.5 ? kWaveformIconsInverted : kWaveformIconsNormal;
-      for (int op = 0; op < kNumOperators; op++)
-        mEditorControls->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform), icons);
-    }
-  }
-
-  if (paramIdx < kParamAlgorithm)
-  {
-    switch (paramIdx % kOpParamCount)
-    {
-    case kOpInverse:
-      mEditorControls->SetWaveformIconOffset(
-        OperatorControlTag(paramIdx / kOpParamCount, kOpWaveform),
-        value >= 0.5 ? kWaveformIconsInverted : kWaveformIconsNormal);
-      UpdateWaveformControl();
-      break;
-    case kOpWaveform:
-    case kOpRatio:
-    case kOpOffset:
-    case kOpPhase:
-    case kOpLevel:
-      UpdateWaveformControl();
-      break;
-    default:
-      break; // velocity settings do not change the drawn cycle
-    }
-  }
-  else if (paramIdx <= kParamFmAmount)
-  {
-    UpdateWaveformControl(); // algorithm, feedback, FM amount
-  }
-  else if (paramIdx >= kParamMod1Source &&
-           paramIdx < kParamMod1Source + kNumModSlots * kModSlotStride)
-  {
-    const int slot = (paramIdx - kParamMod1Source) / kModSlotStride;
-    const double amount = GetParam(kParamMod1Amount + kModSlotStride * slot)->Value();
-    UpdateKnobModulation(slot, amount * 0.01);
-  }
-}
-
-void Pelmora::ShowParameterInEditor(int paramIdx) const
-{
-  const IParam* param = GetParam(paramIdx);
-  if (!mEditorControls || !param)
-    return;
-  Util_String display;
-  param->GetDisplayWithLabel(display, true);
-  Util_String name;
-  name.SetFormatted(32, "%s", param->GetName());
-  mEditorControls->ShowParameter(name.Get(), display.Get());
-}
-
-int Pelmora::ModulationKnobTag(int destination)
-{
-  // The levels and phases of A..D, feedback, FM amount, cutoff and resonance have knobs; "-" and
-  // the pitches have none.
-  using Matrix = ModMatrix<float>;
-  const int levelOf = destination - Matrix::kDestOpALevel; // the operator, 0..3
-  if (levelOf >= 0 && levelOf < kNumOperators)
-    return OperatorControlTag(levelOf, kOpLevel);
-  const int phaseOf = destination - Matrix::kDestOpAPhase;
-  if (phaseOf >= 0 && phaseOf < kNumOperators)
-    return OperatorControlTag(phaseOf, kOpPhase);
-  switch (destination)
-  {
-  case Matrix::kDestFeedback:
-    return kTagFeedbackKnob;
-  case Matrix::kDestFmAmount:
-    return kTagFmAmountKnob;
-  case Matrix::kDestCutoff:
-    return kTagCutoffKnob;
-  case Matrix::kDestResonance:
-    return kTagResonanceKnob;
-  default:
-    return 0;
-  }
-}
-
-void Pelmora::ModulationRange(int source, float amount, float& lower, float& upper)
-{
-  using Matrix = ModMatrix<float>;
-  if (source == Matrix::kSourceLfo) // the only bipolar source
-  {
-    lower = std::min(amount, -amount);
-    upper = std::max(amount, -amount);
-  }
-  else if (source == Matrix::kSourceNone)
-  {
-    lower = upper = 0.0f;
-  }
-  else if (amount > 0.0f)
-  {
-    lower = 0.0f;
-    upper = amount;
-  }
-  else
-  {
-    lower = amount;
-    upper = 0.0f;
-  }
+  mEditorControls->OnParamChange(paramIdx);
 }
 
 void Pelmora::UpdateKnobModulation(int slot, double amount)
 {
-  if (!mEditorControls || slot < 0 || slot >= kNumModSlots)
-    return;
-  for (int destination = 0; destination < ModMatrix<float>::kNumDestinations; destination++)
-  {
-    if (const int knob = ModulationKnobTag(destination))
-      mEditorControls->SetKnobModulation(knob, slot, 0.0f, 0.0f);
-  }
-  const int destination =
-    static_cast<int>(GetParam(kParamMod1Destination + kModSlotStride * slot)->Value());
-  const int tag = ModulationKnobTag(destination);
-  if (tag == 0)
-    return;
-  const int source = static_cast<int>(GetParam(kParamMod1Source + kModSlotStride * slot)->Value());
-  float lower = 0.0f;
-  float upper = 0.0f;
-  ModulationRange(source, static_cast<float>(amount), lower, upper);
-  mEditorControls->SetKnobModulation(tag, slot, lower, upper);
+  mEditorControls->UpdateKnobModulation(slot, amount);
 }
 
 void Pelmora::UpdateWaveformControl()
 {
-  mWaveform->Update();
-  if (mEditorControls)
-    mEditorControls->RedrawControl(kTagWaveformPreview);
+  mEditorControls->UpdateWaveformControl();
 }
 
 void Pelmora::UpdateLfoTempoControls()
 {
-  if (!mEditorControls)
-    return;
-  const bool synced = GetParam(kParamLfoSync)->Value() >= 0.5;
-  mEditorControls->HideControlsOfParam(kParamLfoRateHz, synced);
-  mEditorControls->HideControlsOfParam(kParamLfoRateDivision, !synced);
+  mEditorControls->UpdateLfoTempoControls();
 }
 
 void Pelmora::UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes)
 {
-  for (Envelope envelope : envelopes)
-  {
-    if (envelope < 0 || envelope >= kNumEnvelopes)
-      continue;
-    if (mEditorControls)
-      mEditorControls->RefreshEnvelopeEditor(EnvelopeEditorTag(envelope));
-    else
-      mEnvelopeViews[static_cast<size_t>(envelope)] = {}; // fitted when an editor opens
-  }
+  mEditorControls->UpdateEnvelopeControls(envelopes);
 }
 
-plugin::igraphics::EnvelopeView* Pelmora::GetEnvelopeView(int envelope)
+void Pelmora::OnUIOpen()
 {
-  if (envelope < 0 || envelope >= kNumEnvelopes)
-    return nullptr;
-  return &mEnvelopeViews[static_cast<size_t>(envelope)];
-}
-
-void Pelmora::SetEditorControls(std::unique_ptr<PelmoraEditorControls> controls)
-{
-  mEditorControls = std::move(controls);
+  mEditorControls->HoldPreview(true);
+  plugin::IPluginVST2::OnUIOpen();
+  mEditorControls->HoldPreview(false);
 }
 
 void Pelmora::CloseWindow()
 {
   // The editor's controls reach it (menus, actions) until the graphics context deletes them.
   plugin::IPluginVST2::CloseWindow();
-  mEditorControls.reset();
+  mEditorControls->Close();
 }
 
 bool Pelmora::OnMessage(int, int, int, const void*)

@@ -11,10 +11,11 @@
 // - Parameter changes (OnParamChange, on the thread that made them): applied to the engine at
 //   once. With the operator link on, an edit of an operator parameter is copied to the same
 //   parameter of all four operators.
-// - Editor-side changes (OnParamChangeUI, main thread): keep the editor's dependent displays in
-//   step (parameter display, linked operator controls, waveform icons, waveform preview,
-//   modulation arcs). They go through PelmoraEditorControls and do nothing while no editor is
-//   open.
+// - Editor-side changes (OnParamChangeUI and the Update* functions, main thread): passed on to
+//   the editor's side (PelmoraEditorControls, made in instrument/editor/), which keeps the
+//   editor's dependent displays in step (parameter display, linked operator controls, waveform
+//   icons, waveform preview, modulation arcs). The instrument knows its editor only through that
+//   interface.
 // - Block processing and reset are forwarded to the engine; the host tempo reaches a
 //   tempo-synced LFO.
 //
@@ -37,7 +38,6 @@
 #include "instrument/Waveform.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/PelmoraTheme.h"
-#include "instrument/editor/controls/EnvelopeView.h"
 #include "instrument/engine/PelmoraDSP.h"
 
 #include <array>
@@ -93,18 +93,14 @@ public:
 
   // ---- Editor side [main thread]
 
-  // The editor hands itself over when its layout begins; the instrument owns it from then on
-  // and frees it once the editor's window and controls are gone (or when another takes its
-  // place). Null: no editor.
-  void SetEditorControls(std::unique_ptr<PelmoraEditorControls> controls);
-  PelmoraEditorControls* GetEditorControls() const { return mEditorControls.get(); }
+  // The editor's side, from construction to destruction: the editor's follow-up of changes, and
+  // the open editor (laid out by the delegate's layout function, freed by CloseWindow).
+  PelmoraEditorControls& GetEditorControls() const { return *mEditorControls; }
   // Closes the editor's window, then frees the editor.
   void CloseWindow() override;
-  // The view (zoom and scroll) each envelope editor last showed, kept while the editor is closed
-  // so that it opens again as the user left it. Empty until an editor has shown the envelope,
-  // and emptied when the envelope is replaced (preset, state, init) while no editor is open: the
-  // next editor fits it into view.
-  plugin::igraphics::EnvelopeView* GetEnvelopeView(int envelope);
+  // The editor opened: every control shows its parameter's value, and the displays that depend
+  // on several parameters follow, the waveform preview computed once.
+  void OnUIOpen() override;
 
   // Builds one operator's controls (tags tagBase + 2 .. tagBase + 10, parameters paramBase ..
   // paramBase + 7) in the editor: completes and attaches its waveform menu (with the 22 waveform
@@ -126,15 +122,8 @@ public:
 
   // The tag of operator A's control for the slot of an operator parameter; -1 above 31.
   static int GetOperatorAControlTag(int paramIdx);
-  // The modulation arc of one slot on the knob of its destination: a bipolar source (the LFO)
-  // spans -|amount|..|amount|, "-" nothing, the others 0..amount (or amount..0).
-  static void ModulationRange(int source, float amount, float& lower, float& upper);
-  // The knob a modulation destination (ModMatrix::EDestination) moves; 0 for none.
-  static int ModulationKnobTag(int destination);
 
-  // The editor's parameter display shows the parameter's name and its value text with its unit
-  // (after a change, and while the pointer is over one of its controls).
-  void ShowParameterInEditor(int paramIdx) const;
+  // The editor's follow-up (PelmoraEditorControls): each passes the call on.
   // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
   void UpdateKnobModulation(int slot, double amount);
   // Recomputes the waveform preview and redraws its control.
@@ -203,13 +192,7 @@ public:
   plugin::igraphics::DiskPresetManager& GetPresetManager() { return *mPresetManager; }
 
   GlobalParams& GetGlobalParams() { return *mGlobalParams; }
-  PelmoraDSP<double>& GetDSP() { return *mDSP; }
   Waveform& GetWaveform() { return *mWaveform; }
-
-  // The support folder (ending in '/') and the two paths in it.
-  const char* GetSupportPath() const { return mSupportPath.Get(); }
-  const char* GetSettingsPath() const { return mSettingsPath.Get(); }
-  const char* GetPresetsPath() const { return mPresetsPath.Get(); }
 
 private:
   // Who brings a whole sound, which decides who must hear of it.
@@ -250,15 +233,12 @@ private:
   bool ReadPreset(int index, InstrumentState& sound) const;
   // LoadPreset for a source.
   bool LoadPresetFrom(int index, ESoundSource source);
-  // The editor's part of ApplySound: every control and custom display shows the sound.
-  void ShowSoundInEditor(ESoundSource source);
 
   std::unique_ptr<PelmoraDSP<double>> mDSP;
   std::unique_ptr<GlobalParams> mGlobalParams;
   std::unique_ptr<Waveform> mWaveform;
   std::atomic<bool> mOperatorLink{false};
-  std::unique_ptr<PelmoraEditorControls> mEditorControls; // set while the editor is open
-  std::array<plugin::igraphics::EnvelopeView, kNumEnvelopes> mEnvelopeViews{};
+  std::unique_ptr<PelmoraEditorControls> mEditorControls; // the editor's side
   Util_String mSupportPath{128};
   Util_String mSettingsPath{128};
   Util_String mPresetsPath{128};

@@ -1,61 +1,89 @@
 #pragma once
-// What the instrument reaches in its editor: the few controls it updates itself, found by tag.
+// What the instrument reaches of its editor: the editor's side of the instrument, whether or not a
+// window is open.
 //
 // Most controls follow their parameters on their own (the editor delegate sends every value to
-// every control bound to the parameter). A few displays depend on more than one parameter or on
-// the sound model: the parameter display, the linked operator controls, the waveform selectors'
-// icon sets, the modulation arcs on knobs, the LFO rate controls, the envelope editors and the
-// waveform preview. The editor implements this interface over its graphics context and hands it
-// to the instrument while it is open (Pelmora::SetEditorControls); with none set, every editor
-// update of the instrument does nothing.
+// every control bound to the parameter). What depends on more than one parameter, on the sound
+// model or on the preset's identity is the editor's follow-up, kept here: the parameter display,
+// the linked operator controls, the waveform selectors' icon sets, the modulation arcs on knobs,
+// the LFO rate controls, the envelope editors (and the view each one last showed), the waveform
+// preview and the preset browser. The instrument owns one (made by MakePelmoraEditorControls,
+// instrument/editor/) from its construction to its destruction and tells it what changed; the
+// follow-up reaches the controls of the open editor, and does what needs no window (the
+// preview's points, forgetting the envelope views of a replaced sound) while none is open.
 //
 // Threads: [main thread] only, like the editor itself.
 
-#include "instrument/editor/PelmoraTags.h" // the controls' tags
+#include "instrument/dsp/GlobalParams.h" // Envelope
 
-// Icon sets of the waveform selectors.
-constexpr int kWaveformIconsNormal = 0;
-constexpr int kWaveformIconsInverted = 11;
+#include <initializer_list>
+#include <memory>
+
+class Pelmora;
+
+namespace plugin::igraphics
+{
+class IGraphics;
+struct EnvelopeView;
+} // namespace plugin::igraphics
+
+// The editor's redraws per second.
+inline constexpr int kEditorFrameRate = 60;
 
 class PelmoraEditorControls
 {
 public:
   virtual ~PelmoraEditorControls() = default;
 
-  // The parameter display shows the last changed parameter's name and value text; redrawn.
-  virtual void ShowParameter(const char* name, const char* valueText) = 0;
-  // Value slot 0 of the control with the tag follows a normalized value (as a value from the
-  // delegate: a control the user is dragging keeps its own).
-  virtual void SetControlValue(int tag, double normalizedValue) = 0;
-  // A waveform selector shows the normal or the inverted icon set; redrawn.
-  virtual void SetWaveformIconOffset(int tag, int offset) = 0;
-  // One modulation slot's (0..3) range on a knob, in normalized units of the amount; the knob
-  // draws the sums of the lower and of the upper bounds over its slots as its arc; redrawn.
-  virtual void SetKnobModulation(int tag, int slot, float lower, float upper) = 0;
-  // Hides (or shows) every control bound to a parameter.
-  virtual void HideControlsOfParam(int paramIdx, bool hide) = 0;
-  // An envelope editor re-reads its envelope from the sound model and redraws.
-  virtual void RefreshEnvelopeEditor(int tag) = 0;
-  // Redraws a control whose data changed outside it (the waveform preview).
-  virtual void RedrawControl(int tag) = 0;
-  // Shows or hides the controls of the keyboard row and below (wheels, keyboard, output section,
-  // version text), which lie outside the window while the keyboard is off.
-  virtual void ShowKeyboardRow(bool show) = 0;
+  // ---- The editor's window
 
-  // The preset browser's caption and the parameter display show a preset's name and category.
-  virtual void ShowPreset(const char* name, const char* category) = 0;
-  // The preset browser selects a position of the flat preset index.
-  virtual void SelectPreset(int index) = 0;
-  // The preset browser rebuilds its menu from the rescanned preset index and selects its first
-  // position (after a save).
+  // Lays the editor out on a new graphics context (the editor delegate's layout function), then
+  // shows the LFO rate controls and the preset's name; the follow-up reaches its controls from
+  // here on.
+  virtual void Open(plugin::igraphics::IGraphics& graphics) = 0;
+  // The graphics context and its controls are gone: frees the editor (its menus and actions).
+  virtual void Close() = 0;
+  // While held, the waveform preview asked for by parameter changes is computed once, when
+  // released (the opening walks every parameter through OnParamChange).
+  virtual void HoldPreview(bool hold) = 0;
+
+  // ---- The follow-up of the instrument's changes
+
+  // One parameter changed for the editor: the parameter display shows it, linked operator
+  // controls, icon sets, the preview and the modulation arcs follow.
+  virtual void OnParamChange(int paramIdx) = 0;
+  // The parameter display shows the parameter's name and its value text with its unit.
+  virtual void ShowParameter(int paramIdx) = 0;
+  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
+  virtual void UpdateKnobModulation(int slot, double amount) = 0;
+  // Recomputes the waveform preview and redraws its control.
+  virtual void UpdateWaveformControl() = 0;
+  // Shows the LFO rate controls that match "LFO Sync": the division when synced, else hertz.
+  virtual void UpdateLfoTempoControls() = 0;
+  // The envelope editors of the listed envelopes re-read the sound model; with no window, their
+  // views are forgotten (the next editor fits them).
+  virtual void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes) = 0;
+  // The preset browser and the parameter display show the current preset's name and category.
+  virtual void UpdateDisplayPresetName() = 0;
+  // The rate controls, the envelope editors and the waveform preview follow the model.
+  virtual void UpdateAllCustomControls() = 0;
+  // A whole sound arrived: every parameter-bound control shows it (the initial sound: at the
+  // defaults, the operator link off, operator A's tab), the browser selects its place in the
+  // preset index, icon sets and modulation arcs follow.
+  virtual void ShowSound(bool initial) = 0;
+  // The view (zoom and scroll) each envelope editor last showed, kept while no editor is open;
+  // unset until an editor has shown the envelope. Null for an envelope outside 0..4.
+  virtual plugin::igraphics::EnvelopeView* GetEnvelopeView(int envelope) = 0;
+
+  // ---- Passed on to an open editor
+
+  // Shows or hides the keyboard row and below.
+  virtual void ShowKeyboardRow(bool show) = 0;
+  // The preset browser rebuilds its menu from the rescanned preset index.
   virtual void RebuildPresetMenu() = 0;
-  // Every parameter-bound control from the first operator control on shows its parameter's
-  // current value (after a whole sound: a preset file, a restored state).
-  virtual void RefreshParameterControls() = 0;
-  // The initial sound in the editor: parameter-bound controls at their defaults, the operator
-  // link switch off, the operator tabs on their first page.
-  virtual void ResetParameterControls() = 0;
-  // A short message of the instrument's (a manual that cannot be opened, a preset that could
-  // not be saved) in the preset display, in place of the parameter shown last.
+  // A short message of the instrument's in the preset display.
   virtual void ShowMessage(const char* text) = 0;
 };
+
+// [main thread] The instrument's editor side (instrument/editor/EditorFollowUp.cpp).
+std::unique_ptr<PelmoraEditorControls> MakePelmoraEditorControls(Pelmora& plug);

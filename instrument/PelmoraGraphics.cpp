@@ -1,14 +1,14 @@
 // The instrument's graphics factory and layout function, stored in the editor delegate. The
 // factory makes the platform's graphics context at the editor's size through the neutral
 // MakeGraphics (the build links the platform that defines it) and gives it the plug-in's
-// identity, under which its resources are looked up; the layout function makes the editor
-// (instrument/editor/PelmoraEditor.h) over each new context.
+// identity, under which its resources are looked up; the layout function has the editor's side
+// (PelmoraEditorControls) lay the editor out on each new context.
 
 #include "instrument/Pelmora.h"
 
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/IGraphicsFactory.h"
-#include "instrument/editor/PelmoraEditor.h"
+#include "instrument/PelmoraEditorControls.h"
 
 using namespace plugin::igraphics;
 
@@ -25,7 +25,7 @@ void Pelmora::SetUpEditor()
     // At the remembered scale: the window opens at the size the host was told.
     IGraphics* pGraphics =
       MakeGraphics(*this, Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard),
-                   pelmora::layout::kFrameRate, mScale);
+                   kEditorFrameRate, mScale);
     pGraphics->SetBundleID(GetBundleID());
     pGraphics->SetAppGroupID(GetAppGroupID());
     pGraphics->SetSharedResourcesSubPath(kSharedResourcesSubPath);
@@ -33,6 +33,6 @@ void Pelmora::SetUpEditor()
   };
   mLayoutFunc = [this](IGraphics* pGraphics)
   {
-    pelmora::editor::PelmoraEditor::Open(*this, *pGraphics);
+    mEditorControls->Open(*pGraphics);
   };
 }

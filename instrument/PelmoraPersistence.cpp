@@ -151,56 +151,21 @@ void Pelmora::ApplySound(const InstrumentState& sound, ESoundSource source)
   }
 
   DropQueuedParamChanges(); // older than this sound
-  ShowSoundInEditor(source);
+  mEditorControls->ShowSound(source == ESoundSource::kInit);
+  UpdateDisplayPresetName();
+  UpdateAllCustomControls();
   if (source == ESoundSource::kPreset || source == ESoundSource::kInit)
     InformHostOfPresetChange();
 }
 
-void Pelmora::ShowSoundInEditor(ESoundSource source)
-{
-  const auto value = [this](int paramIdx)
-  {
-    const plugin::IParam* param = GetParam(paramIdx);
-    return param ? param->Value() : 0.0;
-  };
-  if (mEditorControls)
-  {
-    if (source == ESoundSource::kInit)
-    {
-      SetOperatorLink(false);
-      mEditorControls->ResetParameterControls();
-    }
-    else
-    {
-      mEditorControls->RefreshParameterControls();
-    }
-    if (mPresetIndex >= 0)
-      mEditorControls->SelectPreset(mPresetIndex);
-    for (int op = 0; op < kNumOperators; op++)
-    {
-      const bool inverted = value(OpParamIndex(op, kOpInverse)) >= 0.5;
-      mEditorControls->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform),
-                                             inverted ? kWaveformIconsInverted
-                                                      : kWaveformIconsNormal);
-    }
-    for (int slot = 0; slot < kNumModSlots; slot++)
-      UpdateKnobModulation(slot, value(kParamMod1Amount + kModSlotStride * slot) * 0.01);
-  }
-  UpdateDisplayPresetName();
-  UpdateAllCustomControls();
-}
-
 void Pelmora::UpdateDisplayPresetName()
 {
-  if (mEditorControls)
-    mEditorControls->ShowPreset(mPresetName.Get(), mPresetCategory.Get());
+  mEditorControls->UpdateDisplayPresetName();
 }
 
 void Pelmora::UpdateAllCustomControls()
 {
-  UpdateLfoTempoControls();
-  UpdateEnvelopeControls({kEnvelopeOpA, kEnvelopeOpB, kEnvelopeOpC, kEnvelopeOpD, kEnvelopeMod});
-  UpdateWaveformControl();
+  mEditorControls->UpdateAllCustomControls();
 }
 
 // ---- Preset files
@@ -262,8 +227,7 @@ bool Pelmora::SavePreset(const char* requestedPath)
   ModifyCurrentPreset(name.c_str());
   InformHostOfPresetChange();
   UpdateDisplayPresetName();
-  if (mEditorControls)
-    mEditorControls->RebuildPresetMenu();
+  mEditorControls->RebuildPresetMenu();
   return true;
 }
 
@@ -290,7 +254,7 @@ void Pelmora::SavePreset()
                     [this](const Util_String& file, const Util_String&)
                     {
                       // An empty answer: cancelled, nothing is saved.
-                      if (file.GetLength() > 0 && !SavePreset(file.Get()) && mEditorControls)
+                      if (file.GetLength() > 0 && !SavePreset(file.Get()))
                         mEditorControls->ShowMessage("The preset could not be saved there.");
                     });
 }
@@ -330,8 +294,7 @@ void Pelmora::ToggleKeyboard(bool flip)
   {
     ui->Resize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard), ui->GetDrawScale(),
                true);
-    if (mEditorControls)
-      mEditorControls->ShowKeyboardRow(mShowKeyboard);
+    mEditorControls->ShowKeyboardRow(mShowKeyboard);
   }
   else
     SetScaledEditorSize();
@@ -340,7 +303,7 @@ void Pelmora::ToggleKeyboard(bool flip)
 EManualResult Pelmora::OpenManual() const
 {
   const EManualResult result = ::OpenManual(mSupportPath.Get());
-  if (result != EManualResult::kOpened && mEditorControls)
+  if (result != EManualResult::kOpened)
     mEditorControls->ShowMessage(ManualResultText(result));
   return result;
 }

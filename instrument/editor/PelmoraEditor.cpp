@@ -1,4 +1,4 @@
-// The instrument's way into its editor (PelmoraEditorControls): each update finds its control
+// The follow-up's way into the open editor (EditorWindow): each update finds its control
 // by tag, skips one that is missing (not attached yet, or a different kind), and redraws what it
 // changed without sending anything back to the host.
 
@@ -28,6 +28,11 @@ void ShowParamValues(IControl& control)
       control.SetValueFromDelegate(pParam->GetNormalized(), v);
 }
 } // namespace
+
+PelmoraEditorControls& PelmoraEditor::FollowUp()
+{
+  return mPlug.GetEditorControls();
+}
 
 void PelmoraEditor::ShowParameter(const char* name, const char* valueText)
 {

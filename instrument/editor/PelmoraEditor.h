@@ -1,22 +1,23 @@
 #pragma once
 // PelmoraEditor: the instrument's editor for as long as one graphics context lives.
 //
-// The instrument's layout function makes one over every new context and hands it to the
-// instrument, which owns it from then on and frees it right after the context is gone (so the
-// menus and the functions behind buttons outlive every control that reaches them). It
+// The instrument's editor side (EditorFollowUp) makes one over every new context, owns it from
+// then on and frees it right after the context is gone (so the menus and the functions behind
+// buttons outlive every control that reaches them). It
 //   - attaches every control of the layout tables (PelmoraLayout.h) with its tag, parameter,
 //     look and action (PelmoraLayout.cpp; the operators' controls through
 //     Pelmora::AttachControlsToOpTab, at the end of that file);
 //   - owns the main menu with its "UI Size" submenu and the five envelope copy menus, and runs
 //     what buttons and menus choose (PelmoraMenus.cpp): each menu is a member, made once per
 //     editor and freed once with it; a submenu belongs to the item that holds it;
-//   - is the instrument's way into its controls (PelmoraEditorControls, here): every update
-//     finds its control by tag and skips a control that is missing.
+//   - is the follow-up's way into its controls (EditorWindow, here): every update finds its
+//     control by tag and skips a control that is missing.
 //
 // Threads: [main thread] only, inside the graphics context's events, menus and frames.
 
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/dsp/GlobalParams.h"
+#include "instrument/editor/EditorWindow.h"
 #include "instrument/editor/PelmoraLayout.h"
 #include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
@@ -57,19 +58,15 @@ IFloatValueMouseDragControl* MakeDigitField(const IRECT& bounds, int param, cons
 // The preset display, bound to no parameter, its four texts empty until the editor sets them.
 IParamDisplayControl* MakeParamDisplay(const IRECT& bounds, const ParamDisplayLook& look);
 
-class PelmoraEditor final : public PelmoraEditorControls
+class PelmoraEditor final : public EditorWindow
 {
 public:
-  // Makes the editor over the context, hands it to the instrument and lays the window out.
-  // The instrument's layout function.
-  static void Open(Pelmora& plug, IGraphics& graphics);
-
   PelmoraEditor(Pelmora& plug, IGraphics& graphics);
 
   // Every control, in the tables' order, then the stored scale and keyboard setting.
   void Layout();
 
-  // ---- PelmoraEditorControls
+  // ---- EditorWindow
   void ShowParameter(const char* name, const char* valueText) override;
   void SetControlValue(int tag, double normalizedValue) override;
   void SetWaveformIconOffset(int tag, int offset) override;
@@ -107,6 +104,9 @@ public:
   static int ScaleItemIdx(float scale);
 
 private:
+  // The instrument's editor side, which follows the instrument's changes.
+  PelmoraEditorControls& FollowUp();
+
   // ---- Layout (PelmoraLayout.cpp)
   ISVG Picture(const pictures::EditorPicture& picture);
   std::function<void(int)> HoverFunction();

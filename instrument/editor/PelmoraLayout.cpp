@@ -97,16 +97,6 @@ IParamDisplayControl* MakeParamDisplay(const IRECT& bounds, const ParamDisplayLo
                                   look.fillColor, look.margin);
 }
 
-void PelmoraEditor::Open(Pelmora& plug, IGraphics& graphics)
-{
-  auto editor = std::make_unique<PelmoraEditor>(plug, graphics);
-  PelmoraEditor& self = *editor;
-  // The instrument reaches the editor while the layout runs (the LFO rate knobs, the preset's
-  // name); every update skips the controls not attached yet.
-  plug.SetEditorControls(std::move(editor));
-  self.Layout();
-}
-
 PelmoraEditor::PelmoraEditor(Pelmora& plug, IGraphics& graphics) : mPlug(plug), mGraphics(graphics)
 {
 }
@@ -135,7 +125,6 @@ void PelmoraEditor::Layout()
   AttachRows(kAlgorithmFilterRows);
   AttachRows(kModEnvelopeRows);
   AttachRows(kLfoRows);
-  mPlug.UpdateLfoTempoControls();
   AttachRows(kModMatrixRows);
   AttachRows(kWaveformRows);
   AttachRows(kKeyboardRows);
@@ -151,7 +140,7 @@ void PelmoraEditor::ShowEnvelopeViews()
   for (int e = 0; e < kNumEnvelopes; ++e)
     if (auto* pEnvelope = dynamic_cast<IVMultistageEnvelopeControl*>(
           mGraphics.GetControlWithTag(EnvelopeEditorTag(e))))
-      pEnvelope->KeepViewIn(mPlug.GetEnvelopeView(e));
+      pEnvelope->KeepViewIn(FollowUp().GetEnvelopeView(e));
 }
 
 // ---- Helpers
@@ -166,7 +155,7 @@ std::function<void(int)> PelmoraEditor::HoverFunction()
   // The parameter's name and value with its unit in the preset display.
   return [this](int paramIdx)
   {
-    mPlug.ShowParameterInEditor(paramIdx);
+    FollowUp().ShowParameter(paramIdx);
   };
 }
 
@@ -226,7 +215,6 @@ void PelmoraEditor::AttachRow(const PresetBrowserRow& row)
   RebuildPresetMenu();
   Attach(mPresetBrowser);
   mPlug.ModifyCurrentPreset(mPlug.GetPresetName());
-  mPlug.UpdateDisplayPresetName();
 }
 
 void PelmoraEditor::AttachRow(const ButtonRow& row)

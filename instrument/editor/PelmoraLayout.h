@@ -15,7 +15,6 @@
 // slot within the operator, tag from OperatorControlTag), and attached four times, one set per
 // operator tab.
 
-#include "instrument/PelmoraEditorControls.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/EditorPictures.h"
 #include "instrument/editor/PelmoraTags.h"
@@ -41,7 +40,6 @@ using plugin::igraphics::kKnobStyleFromAnchor;
 using plugin::igraphics::kKnobStyleFromTop;
 using Theme = PelmoraTheme;
 
-inline constexpr int kFrameRate = 60;
 inline constexpr int kKeyboardLowNote = 36;
 inline constexpr int kKeyboardHighNote = 84;
 

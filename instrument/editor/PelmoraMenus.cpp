@@ -189,7 +189,7 @@ void PelmoraEditor::RunAction(EAction action, IControl* pCaller, int envelope)
     mPlug.SetOperatorLink(pCaller->GetValue() >= 0.5);
     break;
   case EAction::kShowLfoRate:
-    mPlug.UpdateLfoTempoControls();
+    FollowUp().UpdateLfoTempoControls();
     break;
   case EAction::kNone:
     break;

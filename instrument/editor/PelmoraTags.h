@@ -13,6 +13,12 @@ constexpr int OperatorControlTag(int op, int slot)
 {
   return 2 + 9 * op + slot;
 }
+// The control of operator A for the slot of operator parameter paramIdx (0..31); -1 for any
+// other index.
+constexpr int OperatorAControlTag(int paramIdx)
+{
+  return paramIdx >= 0 && paramIdx < 32 ? OperatorControlTag(0, paramIdx % 8) : -1;
+}
 // The envelope editor of envelope 0..4 (operators A to D, then the modulation envelope).
 constexpr int EnvelopeEditorTag(int envelope)
 {

@@ -6,6 +6,7 @@
 #include "framework/graphics/controls/ITextEntryControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/PelmoraEditorControls.h"
+#include "instrument/editor/EditorFollowUp.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "tests/support/TestSupport.h"
 
@@ -48,8 +49,19 @@ plugin::InstanceInfo Info()
   return plugin::Vst2InstanceInfo(RecordingHost);
 }
 
+// The "Presets" folder of the instruments made here.
+std::string PresetsPath()
+{
+  return std::string(std::getenv("XDG_DATA_HOME")) + "/Tessvold/Pelmora/Presets";
+}
+
+pelmora::editor::EditorFollowUp& FollowUp(Pelmora& plug)
+{
+  return dynamic_cast<pelmora::editor::EditorFollowUp&>(plug.GetEditorControls());
+}
+
 // Records every editor update as one line of text.
-class RecordingControls : public PelmoraEditorControls
+class RecordingControls : public pelmora::editor::EditorWindow
 {
 public:
   std::vector<std::string> mLog;
@@ -104,7 +116,8 @@ public:
   }
   ~ReadsTheInstrumentWhenRemoved() override
   {
-    if (mPlug.GetDSP().GetTempo() > 0.0 && mPlug.GetGlobalParams().mSampleRate > 0.0f)
+    mPlug.OnIdle(); // reads the engine's tempo
+    if (mPlug.GetGlobalParams().mSampleRate > 0.0f)
       mReads++;
   }
   void Draw(plugin::igraphics::IGraphics&) override {}
@@ -141,7 +154,7 @@ protected:
   {
     auto controls = std::make_unique<RecordingControls>();
     mControls = controls.get();
-    mPlug.SetEditorControls(std::move(controls));
+    FollowUp(mPlug).Attach(std::move(controls));
   }
 
   Pelmora mPlug{Info()};
@@ -187,11 +200,14 @@ TEST(PelmoraSupportFolder, FollowsXdgDataHome)
   const testsupport::TempDir data;
   const std::string home = std::getenv("XDG_DATA_HOME");
   setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
-  const Pelmora plug(Info());
+  {
+    const Pelmora plug(Info()); // writes its settings, makes the "Presets" folder
+  }
   setenv("XDG_DATA_HOME", home.c_str(), 1);
-  EXPECT_EQ(std::string(plug.GetSupportPath()), data / "Tessvold/Pelmora/");
-  EXPECT_EQ(std::string(plug.GetSettingsPath()), data / "Tessvold/Pelmora/settings.ini");
-  EXPECT_EQ(std::string(plug.GetPresetsPath()), data / "Tessvold/Pelmora/Presets");
+  struct stat info;
+  EXPECT_EQ(stat((data / "Tessvold/Pelmora/settings.ini").c_str(), &info), 0);
+  ASSERT_EQ(stat((data / "Tessvold/Pelmora/Presets").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
 TEST_F(PelmoraClass, OperatorLinkCopiesAnEditToAllFourOperatorsWithoutTellingTheHost)
@@ -232,7 +248,7 @@ TEST_F(PelmoraClass, EditorShowsTheParameterAndFollowsTheLink)
 {
   EditorSets(9, 1.0); // no editor: nothing to update
   OpenEditor();
-  mPlug.SetEditorControls(nullptr); // the editor gone
+  FollowUp(mPlug).Attach(nullptr); // the editor gone
   EditorSets(9, 0.0);
 
   OpenEditor();
@@ -345,7 +361,7 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
 {
   HostSets(kParamAlgorithm, 5.0);
   HostSets(2, 3.0);
-  const std::string path = std::string(mPlug.GetPresetsPath()) + "/Tone.preset";
+  const std::string path = PresetsPath() + "/Tone.preset";
   ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
   const int tone = mPlug.GetPresetIndex();
   sHostOpcodes.clear();
@@ -397,7 +413,19 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
     EXPECT_STREQ(program, r.program) << r.road;
     EXPECT_DOUBLE_EQ(Value(kParamAlgorithm), r.algorithm) << r.road;
   }
-  testsupport::TempDir::RunQuietly("rm -rf '" + std::string(mPlug.GetPresetsPath()) + "'/*");
+  testsupport::TempDir::RunQuietly("rm -rf '" + PresetsPath() + "'/*");
+}
+
+// Opening the editor walks every parameter through the editor's follow-up; the waveform
+// preview, which 28 of them change, is computed once.
+TEST_F(PelmoraClass, AnOpeningEditorComputesTheWaveformPreviewOnce)
+{
+  OpenEditor();
+  mPlug.OnUIOpen();
+  const auto& log = mControls->mLog;
+  EXPECT_EQ(std::count(log.begin(), log.end(), "redraw 52"), 1);
+  EXPECT_EQ(log.back(), "redraw 52");
+  EXPECT_TRUE(Contains(log, "display Monophonic Mode = Off")); // every parameter still shown
 }
 
 TEST(PelmoraEditor, DeletedWithItsEditorOpenTheInstanceClosesItFirst)
@@ -487,9 +515,9 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   using namespace plugin::igraphics;
   testsupport::TempDir bin;
   testsupport::ScopedEnv path("PATH", bin.Path());
-  const std::string presets = mPlug.GetPresetsPath();
+  const std::string presets = PresetsPath();
   ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
-  const auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(mPlug.GetEditorControls());
+  auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(FollowUp(mPlug).GetWindow());
   ASSERT_NE(pEditor, nullptr);
   const auto message = [pEditor]
   {
@@ -519,7 +547,7 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   EXPECT_EQ(message(), "The preset could not be saved there.");
 
   // A cancel says nothing; a missing manual does.
-  mPlug.GetEditorControls()->ShowParameter("Gain", "0.0 dB");
+  pEditor->ShowParameter("Gain", "0.0 dB");
   mPlug.SavePreset();
   field.DismissEdit();
   ui.OnTick();

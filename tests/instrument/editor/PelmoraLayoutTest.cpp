@@ -4,6 +4,7 @@
 
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
+#include "instrument/editor/EditorFollowUp.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 #include "instrument/editor/controls/ITVCaptionControl.h"
@@ -60,7 +61,8 @@ struct OpenEditor
     plug = std::make_unique<Pelmora>(plugin::Vst2InstanceInfo(QuietHost));
     open = plug->OpenWindow(nullptr) != nullptr;
     g = plug->GetUI();
-    editor = dynamic_cast<PelmoraEditor*>(plug->GetEditorControls());
+    editor = dynamic_cast<PelmoraEditor*>(
+      dynamic_cast<pelmora::editor::EditorFollowUp&>(plug->GetEditorControls()).GetWindow());
   }
   ~OpenEditor() { plug->CloseWindow(); }
   IControl& Tagged(int tag) { return *g->GetControlWithTag(tag); }
@@ -383,7 +385,7 @@ TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
       for (double value : values)
       {
         pParam->Set(value);
-        e.plug->ShowParameterInEditor(i);
+        e.plug->GetEditorControls().ShowParameter(i);
         fits(Pelmora::TextDisplayLabel, display.GetParamLabel(), display.GetLabelRECT(),
              display.GetShownLabelText(*e.g));
         fits(Pelmora::TextDisplayValue, display.GetParamValue(), display.GetValueRECT(),
