@@ -2,12 +2,14 @@
 // status, and are ended and reaped with their owner.
 
 #include "framework/util/UtilProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -42,6 +44,27 @@ TEST(ChildProcess, InheritsNothingOfTheHostAndIsReapedWithItsOwner)
     pid = std::stoi(sleeper.Output());
   }
   EXPECT_NE(kill(pid, 0), 0); // ended, and no zombie left behind
+}
+
+TEST(FindInPath, TakesTheFirstExecutableFileAndPassesOverEverythingElse)
+{
+  // The same name in every folder of PATH: a file that cannot be executed, a folder, nothing in
+  // a folder that does not exist; the executable file comes last.
+  testsupport::TempDir dir;
+  for (const char* folder : {"plain", "folder", "folder/prog", "found"})
+    ASSERT_EQ(mkdir((dir / folder).c_str(), 0700), 0);
+  for (const char* file : {"plain/prog", "found/prog"})
+    ASSERT_TRUE(testsupport::WriteFile(dir / file, "#!/bin/sh\n"));
+  ASSERT_EQ(chmod((dir / "plain/prog").c_str(), 0600), 0);
+  ASSERT_EQ(chmod((dir / "found/prog").c_str(), 0700), 0);
+  const std::string path = dir / "plain:" + dir / "folder:" + dir / "missing:" + dir / "found";
+  testsupport::ScopedEnv env("PATH", path);
+  EXPECT_EQ(Util_FindInPath("prog"), dir / "found/prog");
+
+  // Once the executable one goes, nothing else is taken for it.
+  ASSERT_EQ(chmod((dir / "found/prog").c_str(), 0600), 0);
+  EXPECT_EQ(Util_FindInPath("prog"), "");
+  EXPECT_EQ(Util_FindInPath(""), "");
 }
 
 } // namespace

@@ -94,6 +94,10 @@ TEST(GlobalParams, PresetEnvelopeStageLimits)
   EXPECT_EQ(envelope.Stage(3).mSamples, 200);
   EXPECT_EQ(envelope.Stage(4).mSamples, 220500);
   EXPECT_FLOAT_EQ(envelope.Stage(2).mIncrement, 1.0f / 220500.0f);
+  // The durations kept (as chunks and files store them) are held to 0 .. 5 s too.
+  const float kept[] = {0.0f, 0.0f, 5000.0f, 0.0f, 5000.0f};
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(envelope.StageMilliseconds(i), kept[i]) << i;
 
   // 100 ms at 48 kHz; the duration reads back as 100 ms.
   preset.stages = {{0.0, 1.0, 100.0}};
@@ -174,6 +178,13 @@ TEST(GlobalParams, SampleRateReachesEveryEnvelopeAndPresetConversion)
     edited.SetStageMilliseconds(0, 50.0f);
     EXPECT_EQ(edited.Stage(0).mSamples, static_cast<int32_t>(s.rate / 20.0f)) << s.rate;
   }
+  // A duration set above 5 s keeps 5 s, in milliseconds as in samples, by either setter.
+  EnvelopeParameter edited(48000.0f);
+  edited.SetStageMilliseconds(0, 20000.0);
+  EXPECT_EQ(edited.StageMilliseconds(0), 5000.0f);
+  edited.SetStage(0, 1.0f, 0.0f, 20000.0);
+  EXPECT_EQ(edited.StageMilliseconds(0), 5000.0f);
+  EXPECT_EQ(edited.Stage(0).mSamples, 240000);
 }
 
 // Two envelopes that differ in every stage; a reader must see one or the other, never a mix.

@@ -51,9 +51,15 @@ TEST(OperatorTabs, OnlyATabPictureSwitchesAndIndicesAreHeldToTheTabs)
     g->OnMouseDown({Point(x, y)});
     g->OnMouseUp({Point(x, y)});
   };
-  // (Which knob a click reaches: the layout's own test.)
+  // Every tab, A last: only its knob shows. (Which knob a click reaches: the layout's own test.)
+  for (int tab : {1, 2, 3, 0})
+  {
+    click(kTabs[tab].MW(), 50.f);
+    EXPECT_EQ(strip->GetSelectedIdx(), tab);
+    for (int op = 0; op < 4; ++op)
+      EXPECT_EQ(knobs[op]->IsHidden(), op != tab) << "tab " << tab << ", knob " << op;
+  }
   click(kTabs[2].MW(), 50.f);
-  EXPECT_TRUE(knobs[0]->IsHidden() && !knobs[2]->IsHidden());
 
   // The selected tab, a gap between pictures and a picture below the strip change nothing and
   // redraw nothing.

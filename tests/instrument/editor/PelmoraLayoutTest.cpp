@@ -435,12 +435,19 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
   EXPECT_EQ(keyboard.GetMinNote(), 72);
   EXPECT_EQ(keyboard.GetMaxNote(), 120);
 
-  // Tab B: its level knob takes the pointer where A's was; A's neither draws nor is hit.
-  e.Click(422, 52);
-  EXPECT_TRUE(e.Tagged(OperatorControlTag(kOpA, kOpLevel)).IsHidden());
-  EXPECT_EQ(e.g->GetMouseControlIdx(451, 111),
-            e.g->GetControlIdx(&e.Tagged(OperatorControlTag(kOpB, kOpLevel))));
-  EXPECT_FALSE(e.Tagged(EnvelopeEditorTag(kEnvelopeOpB)).IsHidden());
+  // Every tab, A last: its level knob takes the pointer where the others' were; theirs neither
+  // draw nor are hit.
+  for (int op : {1, 2, 3, 0})
+  {
+    e.Click(pelmora::layout::kTabRects[op].MW(), 52);
+    for (int other = 0; other < 4; ++other)
+      EXPECT_EQ(e.Tagged(OperatorControlTag(other, kOpLevel)).IsHidden(), other != op)
+        << "tab " << op << ", level of " << other;
+    EXPECT_EQ(e.g->GetMouseControlIdx(451, 111),
+              e.g->GetControlIdx(&e.Tagged(OperatorControlTag(op, kOpLevel))))
+      << "tab " << op;
+    EXPECT_FALSE(e.Tagged(EnvelopeEditorTag(op)).IsHidden()) << "tab " << op;
+  }
 
   e.g->OnMouseOver(815, 100, IMouseMod());
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Filter Cutoff");

@@ -226,33 +226,44 @@ TEST_F(KeyboardRow, HostMidiMovesTheWheelsWithoutEchoingBack)
 
 TEST_F(KeyboardRow, BendRangeMenuSetsThePitchBendRangeParameter)
 {
-  int choice = 3; // "Octave"
+  int choice = 0;
   Recording().mMenuResponder = [&](IPopupMenu& menu) -> IPopupMenu*
   {
     menu.SetChosenItemIdx(choice);
     return choice < 0 ? nullptr : &menu;
   };
-  Click(kPitch, kPitch.MH(), kRight);
-  ASSERT_EQ(Recording().mMenus.size(), 1u);
+  // Every item in turn: its range in one gesture, the "PB RANGE" field following.
+  const int semitones[] = {1, 2, 7, 12};
+  for (choice = 0; choice < 4; ++choice)
+  {
+    mDelegate.mHostLog.clear();
+    Click(kPitch, kPitch.MH(), kRight);
+    const int range = semitones[choice];
+    EXPECT_EQ(mPitch->GetBendRange(), range) << choice;
+    EXPECT_EQ(mDelegate.mHostLog,
+              (std::vector<std::string>{"begin 59", "value 59 " + Fmt(range / 12.0), "end 59"}))
+      << choice;
+    EXPECT_DOUBLE_EQ(mRangeField->GetValue(), range / 12.0) << choice;
+  }
+  ASSERT_EQ(Recording().mMenus.size(), 4u);
   EXPECT_EQ(Recording().mMenus[0].items,
             (std::vector<std::string>{"1 semitone", "*2 semitones", "Fifth", "Octave"}));
-  EXPECT_EQ(mPitch->GetBendRange(), 12);
-  EXPECT_EQ(mDelegate.mHostLog, (std::vector<std::string>{"begin 59", "value 59 1", "end 59"}));
-  EXPECT_EQ(mRangeField->GetValue(), 1.0); // the "PB RANGE" field follows
-  EXPECT_EQ(SentMidi(mDelegate), "");      // neither the press nor its release bends
+  EXPECT_EQ(Recording().mMenus[3].items[2], "*Fifth"); // the range set last time is checked
+  EXPECT_EQ(SentMidi(mDelegate), "");                  // neither a press nor its release bends
 
   // The range set elsewhere is the one checked next time; a dismissed menu changes nothing.
-  mDelegate.GetParam(kBendRangeParam)->Set(7.0);
+  mDelegate.GetParam(kBendRangeParam)->Set(1.0);
   choice = -1;
+  mDelegate.mHostLog.clear();
   Click(kPitch, kPitch.MH(), kRight);
-  EXPECT_EQ(Recording().mMenus[1].items[2], "*Fifth");
-  EXPECT_EQ(mDelegate.GetParam(kBendRangeParam)->Value(), 7.0);
-  EXPECT_EQ(mDelegate.mHostLog.size(), 3u);
+  EXPECT_EQ(Recording().mMenus[4].items[0], "*1 semitone");
+  EXPECT_EQ(mDelegate.GetParam(kBendRangeParam)->Value(), 1.0);
+  EXPECT_TRUE(mDelegate.mHostLog.empty());
 
   // Without the offer-range-menu flag a right press is an ordinary slider press.
   mPitch->SetOfferRangeMenu(false);
   mGraphics->OnMouseDown({Point(kPitch.MW(), kPitch.T + 2.f, kRight)});
-  EXPECT_EQ(Recording().mMenus.size(), 2u);
+  EXPECT_EQ(Recording().mMenus.size(), 5u);
   EXPECT_EQ(SentMidi(mDelegate), "E0 7 125");
 }
 

@@ -241,21 +241,36 @@ TEST_F(TextEntryTest, BrokenUTF8ReadsAsReplacementsAndWideCharactersStayWhole)
 
 TEST_F(TextEntryTest, TheRightButtonMenuIsTheFieldsOwn)
 {
-  Open(kNoParameter, "copy me");
-  g.mMenuResponder = [](IPopupMenu& menu)
+  // Each item on the whole text: what the field and the clipboard hold after it.
+  struct Choice
   {
-    menu.SetChosenItemIdx(1); // Copy
+    const char* field;
+    const char* clip;
+  };
+  const Choice choices[] = {{"", "copy me"}, {"copy me", "copy me"}, {"pasted", "pasted"}};
+  int item = 0;
+  g.mMenuResponder = [&item](IPopupMenu& menu)
+  {
+    menu.SetChosenItemIdx(item);
     return &menu;
   };
-  Click(150.f, 110.f, IMouseMod(false, true));
-  ASSERT_EQ(g.mMenus.size(), 1u);
+  for (item = 0; item < 3; ++item)
+  {
+    Open(kNoParameter, "copy me");
+    g.mClip = "pasted";
+    Click(150.f, 110.f, IMouseMod(false, true));
+    EXPECT_EQ(pEntry->GetStr(), choices[item].field) << item;
+    EXPECT_EQ(g.mClip, choices[item].clip) << item;
+    EXPECT_TRUE(pEntry->EditInProgress());
+    pEntry->CommitEdit();
+  }
+  ASSERT_EQ(g.mMenus.size(), 3u);
   EXPECT_EQ(g.mMenus[0].items, (std::vector<std::string>{"Cut", "Copy", "Paste"}));
   EXPECT_EQ(g.mMenus[0].bounds, IRECT(150.f, 110.f, 150.f, 110.f));
-  EXPECT_EQ(g.mClip, "copy me");
-  EXPECT_TRUE(pEntry->EditInProgress());
 
   // A menu still waiting when its field goes is forgotten with it; the next field's menu is
   // its own.
+  Open(kNoParameter, "first");
   IPopupMenu* pPending = nullptr;
   g.mMenuIsAsync = true;
   g.mMenuResponder = [&](IPopupMenu& menu)

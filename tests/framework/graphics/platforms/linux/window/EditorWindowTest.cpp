@@ -338,6 +338,18 @@ TEST_F(EditorWindowTest, TypesTheLayoutsCharactersAndSharesTheClipboardWithOther
   Idle();
   EXPECT_EQ(ReadClipboard(), "ab\xC3\xA9\xD0\xB6");
 
+  // Another client's UTF-8 text pasted into the name field arrives whole: copied back out, it
+  // is what went in.
+  const std::string utf8 = "Gr\xC3\xB6\xC3\x9F"
+                           "e \xC3\xB7 \xE6\x97\xA5\xE6\x9C\xAC"; // "Größe ÷ 日本"
+  ASSERT_EQ(
+    std::system(
+      ("printf '%s' '" + utf8 + "' | xclip -selection clipboard -i >/dev/null 2>&1").c_str()),
+    0);
+  Xdo("key ctrl+a ctrl+v ctrl+a ctrl+c");
+  Idle();
+  EXPECT_EQ(ReadClipboard(), utf8);
+
   // Another client's text pasted into a numeric field: filtered, then committed.
   ASSERT_EQ(std::system("printf '1x3\\n' | xclip -selection clipboard -i >/dev/null 2>&1"), 0);
   Xdo("key Escape");
