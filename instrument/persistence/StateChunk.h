@@ -24,7 +24,7 @@
 // Threads: [main thread] (the host's chunk calls; never during processing). Allocates.
 
 #include "framework/plugin/IByteChunk.h"
-#include "instrument/InstrumentState.h"
+#include "instrument/persistence/InstrumentState.h"
 
 class StateChunk
 {

@@ -1,4 +1,4 @@
-#include "instrument/Settings.h"
+#include "instrument/persistence/Settings.h"
 
 #include "framework/plugin/IPluginPaths.h"
 #include "framework/util/IniStore.h"
