@@ -1,7 +1,7 @@
 #include "framework/graphics/IGEditorDelegate.h"
 
+#include "framework/core/IByteChunk.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IByteChunk.h"
 
 namespace plugin::igraphics
 {

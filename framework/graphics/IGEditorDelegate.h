@@ -5,7 +5,7 @@
 // height and scale between openings. The plug-in object derives from it; everything here runs
 // on the main thread.
 
-#include "framework/plugin/IEditorDelegate.h"
+#include "framework/core/IEditorDelegate.h"
 
 #include <functional>
 #include <memory>

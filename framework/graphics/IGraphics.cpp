@@ -2,11 +2,11 @@
 
 #include "framework/graphics/IGraphics.h"
 
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IContainerBase.h"
 #include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/controls/IBubbleControl.h"
 #include "framework/graphics/controls/IFPSDisplayControl.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -15,6 +15,7 @@
 // the operations marked "back end" and "platform" below; everything else is the core's.
 // Everything runs on the main thread.
 
+#include "framework/core/IPluginPaths.h"
 #include "framework/graphics/IBitmap.h"
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGraphicsCache.h"
@@ -23,7 +24,6 @@
 #include "framework/graphics/ILayer.h"
 #include "framework/graphics/IPopupMenu.h"
 #include "framework/graphics/IRECTList.h"
-#include "framework/plugin/IPluginPaths.h"
 #include "framework/util/UtilBuffers.h"
 #include "framework/util/UtilString.h"
 
