@@ -10,8 +10,8 @@
 // refused. A control whose press ends re-reads its parameters: values from the plug-in that it
 // ignored while pressed are shown then.
 
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/core/IPluginParameter.h"
-#include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/controls/IFPSDisplayControl.h"
 

@@ -16,7 +16,7 @@
 
 #include "framework/core/IByteChunk.h"
 #include "framework/core/IEditorDelegate.h"
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/plugin/Config.h"
 #include "framework/util/UtilString.h"
 

@@ -1,7 +1,7 @@
 #include "instrument/editor/controls/IWheelControl.h"
 
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/core/IPluginParameter.h"
-#include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
 
 #include <algorithm>
