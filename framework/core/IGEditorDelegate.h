@@ -56,7 +56,7 @@ public:
   IGraphics* GetUI() const { return mGraphics ? mGraphics->GetGraphics() : nullptr; }
 
   // Draws a frame of the open editor and writes it to a PNG file; false without an editor or
-  // when the context cannot draw headless.
+  // when the context cannot draw headless. [main thread] (the host tool's snapshot request)
   bool SaveSnapshotPNG(const char* path);
 
   // Width (int32), height (int32) and draw scale (float32), native byte order.
