@@ -7,7 +7,7 @@
 // The argument is the display scale (1, or 2 for a HiDPI screen). A frame counts until the
 // rasteriser has finished it. "drawn" is the number of controls drawn per frame.
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 
 #include <benchmark/benchmark.h>

@@ -36,7 +36,7 @@ else()
 endif()
 
 file(WRITE ${OUTPUT} "// Generated from ${origin}: do not edit.
-#include \"framework/plugin/IPluginPaths.h\"
+#include \"framework/core/IPluginPaths.h\"
 
 namespace
 {

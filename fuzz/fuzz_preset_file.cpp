@@ -1,7 +1,7 @@
 // Fuzzes the reader of preset files: any text must be refused or decoded into a content that
 // writes back to a file which reads and writes again to the same text.
 
-#include "instrument/PresetFile.h"
+#include "instrument/persistence/PresetFile.h"
 
 #include <cstdint>
 #include <cstdlib>

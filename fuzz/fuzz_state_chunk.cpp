@@ -1,7 +1,7 @@
 // Fuzzes the reader of the instrument's state chunk: any bytes at any of the usual sample rates
 // must be refused or read into a state that writes back, and reads again, without change.
 
-#include "instrument/StateChunk.h"
+#include "instrument/persistence/StateChunk.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -31,14 +31,14 @@
 
 #include "framework/plugin/vst2/IPluginVST2.h"
 #include "framework/util/UtilString.h"
-#include "instrument/DiskPresetManager.h"
-#include "instrument/InstrumentState.h"
 #include "instrument/PelmoraParameters.h"
-#include "instrument/Settings.h"
 #include "instrument/Waveform.h"
 #include "instrument/dsp/GlobalParams.h"
 #include "instrument/editor/PelmoraTheme.h"
 #include "instrument/engine/PelmoraDSP.h"
+#include "instrument/persistence/DiskPresetManager.h"
+#include "instrument/persistence/InstrumentState.h"
+#include "instrument/persistence/Settings.h"
 
 #include <array>
 #include <atomic>

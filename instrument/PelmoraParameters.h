@@ -15,7 +15,7 @@
 // GetParamRange), which limits every value it is given; the rows here add what hosts and the
 // editor need besides.
 
-#include "framework/plugin/IPluginParameter.h"
+#include "framework/core/IPluginParameter.h"
 #include "instrument/engine/EngineParams.h" // the indices (EParam, EOpParam) and ranges
 
 // How a row is declared (each kind is one IParam initialiser).

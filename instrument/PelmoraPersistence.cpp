@@ -6,8 +6,8 @@
 
 #include "framework/graphics/IGraphics.h"
 #include "instrument/PelmoraEditorControls.h"
-#include "instrument/PresetFile.h"
-#include "instrument/StateChunk.h"
+#include "instrument/persistence/PresetFile.h"
+#include "instrument/persistence/StateChunk.h"
 
 #include <algorithm>
 #include <array>

@@ -7,7 +7,7 @@
 //
 // Not to be confused with plugin::IParam::ShapePowCurve, the framework's unipolar curve.
 
-#include "framework/plugin/IPluginParameter.h"
+#include "framework/core/IPluginParameter.h"
 
 class ShapePowCurve : public plugin::IParam::Shape
 {

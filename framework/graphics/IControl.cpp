@@ -1,10 +1,10 @@
 #include "framework/graphics/IControl.h"
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/IPopupMenu.h"
 #include "framework/graphics/controls/IVectorBase.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <chrono>

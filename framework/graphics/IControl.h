@@ -18,10 +18,10 @@
 // set the control reports itself dirty every frame, and the function ends the animation.
 // Everything here runs on the main thread.
 
+#include "framework/core/IKeyPress.h"
+#include "framework/core/IMidiMsg.h"
+#include "framework/core/ParamTuple.h"
 #include "framework/graphics/IGraphicsConstants.h"
-#include "framework/plugin/IKeyPress.h"
-#include "framework/plugin/IMidiMsg.h"
-#include "framework/plugin/ParamTuple.h"
 
 #include <functional>
 #include <initializer_list>

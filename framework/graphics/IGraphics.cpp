@@ -2,11 +2,11 @@
 
 #include "framework/graphics/IGraphics.h"
 
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IContainerBase.h"
-#include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/controls/IBubbleControl.h"
 #include "framework/graphics/controls/IFPSDisplayControl.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +18,9 @@ namespace plugin::igraphics
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
   : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mDelegate(&dlg)
 {
+  // The delegate holds its context as an IEditorContext; it reaches this conversion only
+  // through the base, so it links without the graphics core.
+  InstallConversion([](IGraphics* pGraphics) -> IEditorContext* { return pGraphics; });
   StaticStorage<APIBitmap>::Accessor bitmapLock(BitmapCache());
   BitmapCache().Retain();
   StaticStorage<SVGHolder>::Accessor svgLock(SVGCache());

@@ -15,6 +15,8 @@
 // the operations marked "back end" and "platform" below; everything else is the core's.
 // Everything runs on the main thread.
 
+#include "framework/core/IEditorContext.h"
+#include "framework/core/IPluginPaths.h"
 #include "framework/graphics/IBitmap.h"
 #include "framework/graphics/IControl.h"
 #include "framework/graphics/IGraphicsCache.h"
@@ -23,7 +25,6 @@
 #include "framework/graphics/ILayer.h"
 #include "framework/graphics/IPopupMenu.h"
 #include "framework/graphics/IRECTList.h"
-#include "framework/plugin/IPluginPaths.h"
 #include "framework/util/UtilBuffers.h"
 #include "framework/util/UtilString.h"
 
@@ -58,11 +59,11 @@ using IFileDialogCompletionHandlerFunc =
 using IColorPickerHandlerFunc = std::function<void(const IColor& color)>;
 using IQwertyMidiFunc = std::function<void(const IMidiMsg& msg)>;
 
-class IGraphics
+class IGraphics : public IEditorContext
 {
 public:
   IGraphics(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
-  virtual ~IGraphics();
+  ~IGraphics() override;
 
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
@@ -657,6 +658,23 @@ protected:
   bool mCursorLock = false;
 
 private:
+  // The editor delegate's view of this context (IGraphicsEditorContext.cpp).
+  IGraphics* GetGraphics() override { return this; }
+  void* OpenContextWindow(void* pParent) override;
+  void CloseContextWindow() override;
+  void CancelContextPrompts() override;
+  void CancelContextUserInput() override;
+  void GetContextSize(int& width, int& height, float& drawScale) const override;
+  void ResizeContext(int width, int height, float drawScale) override;
+  void SetContextScreenScale(float scale) override;
+  bool ContextKeyDown(const IKeyPress& key) override;
+  bool ContextKeyUp(const IKeyPress& key) override;
+  void SendValueToControl(int ctrlTag, double normalizedValue) override;
+  void SendMsgToControl(int ctrlTag, int msgTag, int dataSize, const void* pData) override;
+  void SendMidiToControls(const IMidiMsg& msg) override;
+  void SendParamValueToControls(int paramIdx, double normalizedValue) override;
+  bool SaveContextSnapshotPNG(const char* path) override;
+
   // Who holds an open host edit gesture: the press that opened it, until its release or the loss
   // of its capture; or the prompt that press asked for, until the prompt's answer.
   enum class EGestureHolder

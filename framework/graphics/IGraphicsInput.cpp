@@ -10,10 +10,10 @@
 // refused. A control whose press ends re-reads its parameters: values from the plug-in that it
 // ignored while pressed are shown then.
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/controls/IFPSDisplayControl.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <array>

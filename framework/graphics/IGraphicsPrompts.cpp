@@ -3,9 +3,9 @@
 // platform's), remembers who asked, and turns the result back into a normalized value for that
 // control. Only one menu and one text entry are pending at a time.
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>

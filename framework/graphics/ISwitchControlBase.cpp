@@ -1,6 +1,6 @@
 #include "framework/graphics/ISwitchControlBase.h"
 
-#include "framework/plugin/IPluginParameter.h"
+#include "framework/core/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -21,10 +21,10 @@
 // - the roads by which an editor edit reaches the host and the instrument;
 // - the identification of the host by its product name.
 
+#include "framework/core/IPluginTimer.h"
+#include "framework/core/ParamTuple.h"
 #include "framework/plugin/IPluginBase.h"
-#include "framework/plugin/IPluginTimer.h"
 #include "framework/plugin/MpscRing.h"
-#include "framework/plugin/ParamTuple.h"
 #include "framework/plugin/SpscRing.h"
 
 #include <deque>

@@ -14,10 +14,10 @@
 // Readers of host or file data validate before they apply: a chunk, bank or file that fails
 // leaves parameters and slots as they were.
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IByteChunk.h"
+#include "framework/core/IEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/plugin/Config.h"
-#include "framework/plugin/IByteChunk.h"
-#include "framework/plugin/IEditorDelegate.h"
 #include "framework/util/UtilString.h"
 
 #include <functional>

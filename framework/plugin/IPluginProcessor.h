@@ -12,9 +12,9 @@
 // SetBlockSize, which sizes the scratch buffers, runs on the host's main thread while the host is
 // not processing.
 
+#include "framework/core/IMidiMsg.h"
+#include "framework/core/ISysEx.h"
 #include "framework/plugin/Config.h"
-#include "framework/plugin/IMidiMsg.h"
-#include "framework/plugin/ISysEx.h"
 #include "framework/plugin/ITransportInfo.h"
 #include "framework/util/UtilString.h"
 

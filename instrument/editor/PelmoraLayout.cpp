@@ -7,7 +7,6 @@
 #include "framework/graphics/controls/IPanelControl.h"
 #include "framework/graphics/controls/IVKnobControl.h"
 #include "instrument/Pelmora.h"
-#include "instrument/Settings.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 #include "instrument/editor/controls/ITVCaptionControl.h"
 #include "instrument/editor/controls/IVMultistageEnvelopeControl.h"
@@ -16,6 +15,7 @@
 #include "instrument/editor/controls/IValueMouseDragControl.h"
 #include "instrument/editor/controls/IWaveformPanelControl.h"
 #include "instrument/editor/controls/IWheelControl.h"
+#include "instrument/persistence/Settings.h"
 
 #include <vector>
 

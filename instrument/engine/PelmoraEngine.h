@@ -29,7 +29,7 @@
 // Per instance, never shared: the sample rate, the wave-table set held for it, the chorus
 // buffers, the LFO delay and glide lengths, the drift generator.
 
-#include "framework/plugin/IMidiMsg.h"
+#include "framework/core/IMidiMsg.h"
 #include "framework/plugin/synth/LogParamSmooth.h"
 #include "framework/plugin/synth/MidiSynth.h"
 #include "instrument/dsp/GlobalParams.h"

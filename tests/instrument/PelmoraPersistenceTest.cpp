@@ -3,8 +3,8 @@
 // has a support folder of its own.
 
 #include "instrument/Pelmora.h"
-#include "instrument/PresetFile.h"
-#include "instrument/StateChunk.h"
+#include "instrument/persistence/PresetFile.h"
+#include "instrument/persistence/StateChunk.h"
 #include "tests/instrument/PelmoraPluginFixture.h"
 #include "tests/support/TestSupport.h"
 #include "tools/VstHost.h"

@@ -4,8 +4,8 @@
 // folder), each on the colour of the place the editor shows it.
 
 #include "instrument/editor/EditorPictures.h"
+#include "framework/core/IPluginPaths.h"
 #include "framework/graphics/svg/SVGReader.h"
-#include "framework/plugin/IPluginPaths.h"
 #include "instrument/dsp/SimpleOsc.h"
 #include "instrument/dsp/WaveTableOsc.h"
 #include "instrument/editor/PelmoraColors.h"

@@ -1,8 +1,8 @@
 #include "framework/graphics/controls/ITextEntryControl.h"
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IPluginParameter.h"
 #include "framework/util/UtilUTF8.h"
 
 #include <algorithm>

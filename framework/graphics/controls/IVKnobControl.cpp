@@ -1,7 +1,7 @@
 #include "framework/graphics/controls/IVKnobControl.h"
 
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 

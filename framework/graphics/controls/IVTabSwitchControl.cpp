@@ -1,9 +1,9 @@
 #include "framework/graphics/controls/IVTabSwitchControl.h"
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/controls/IVButtonControl.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "framework/graphics/controls/IVValueControl.h"
 
-#include "framework/plugin/IPluginParameter.h"
+#include "framework/core/IPluginParameter.h"
 
 namespace plugin::igraphics
 {

@@ -27,7 +27,7 @@
 // SetMPEEnabled(true). When enabled, a configuration that changes the zones releases every note,
 // so that no note-off can miss a note started under the earlier zones.
 
-#include "framework/plugin/IMidiMsg.h"
+#include "framework/core/IMidiMsg.h"
 #include "framework/plugin/synth/IMidiQueue.h"
 #include "framework/plugin/synth/SynthEventRing.h"
 #include "framework/plugin/synth/SynthVoice.h"

@@ -3,7 +3,6 @@
 
 #include "framework/plugin/vst2/IPluginVST2.h"
 
-#include "framework/graphics/IGraphics.h"
 #include "framework/plugin/vst2/Vst2Vendor.h"
 
 #include <cmath>
@@ -391,7 +390,7 @@ intptr_t IPluginVST2::DispatchInfo(int32_t opCode, int32_t idx, intptr_t value, 
 intptr_t IPluginVST2::VendorSpecific(int32_t idx, intptr_t value, void* ptr, float opt)
 {
   if (idx == kVst2VendorEditorSnapshot)
-    return ptr && GetUI() && GetUI()->SaveSnapshotPNG(static_cast<const char*>(ptr)) ? 1 : 0;
+    return SaveSnapshotPNG(static_cast<const char*>(ptr)) ? 1 : 0;
   const bool inRange = value >= 0 && value < NParams();
   IParam* param = inRange ? GetParam(static_cast<int>(value)) : nullptr;
   if (idx == 7 && ptr) // display text of a normalized value

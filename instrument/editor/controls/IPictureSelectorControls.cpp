@@ -1,8 +1,8 @@
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 
 #include "instrument/editor/controls/TextFit.h"
 
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>

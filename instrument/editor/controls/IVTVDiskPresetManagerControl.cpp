@@ -1,9 +1,9 @@
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 
 #include "framework/graphics/IGraphics.h"
-#include "instrument/DiskPresetManager.h"
 #include "instrument/editor/controls/ITVCaptionControl.h"
 #include "instrument/editor/controls/TextFit.h"
+#include "instrument/persistence/DiskPresetManager.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "instrument/editor/controls/IVTVKeyboardControl.h"
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
 
 #include <algorithm>

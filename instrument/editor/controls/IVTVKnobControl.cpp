@@ -1,7 +1,7 @@
 #include "instrument/editor/controls/IVTVKnobControl.h"
 
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,11 +8,11 @@
 // and the box is aligned in the given bounds by the style. Prompt requests are recorded; a menu
 // is answered by mMenuResponder (by default: cancelled); the clipboard is a string.
 
+#include "framework/core/IGEditorDelegate.h"
+#include "framework/core/IPluginParameter.h"
 #include "framework/graphics/IControl.h"
-#include "framework/graphics/IGEditorDelegate.h"
 #include "framework/graphics/IGraphics.h"
 #include "framework/graphics/controls/IVStyle.h"
-#include "framework/plugin/IPluginParameter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/framework/graphics/GraphicsTestSupport.h"
 
-#include "framework/plugin/IByteChunk.h"
+#include "framework/core/IByteChunk.h"
 
 #include <gtest/gtest.h>
 

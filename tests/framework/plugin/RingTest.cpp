@@ -1,5 +1,5 @@
+#include "framework/core/ParamTuple.h"
 #include "framework/plugin/MpscRing.h"
-#include "framework/plugin/ParamTuple.h"
 #include "framework/plugin/SpscRing.h"
 
 #include <gtest/gtest.h>

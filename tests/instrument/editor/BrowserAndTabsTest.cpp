@@ -4,10 +4,10 @@
 // choice loads and the carets go on from it; the display's rows never invert, a long name is cut
 // at a character, a message stands until the next parameter.
 
-#include "instrument/DiskPresetManager.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/ITabStripControl2.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
+#include "instrument/persistence/DiskPresetManager.h"
 #include "tests/instrument/editor/EditorTestSupport.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
 #include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/controls/ITextEntryControl.h"
 #include "framework/graphics/platforms/linux/ColorPrompt.h"

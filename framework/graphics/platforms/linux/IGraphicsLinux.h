@@ -27,12 +27,12 @@
 //   g.ReadPixels(rgba, w, h) or g.SavePNG("editor.png");  g.CloseWindow();
 // Main thread only.
 
+#include "framework/core/IPluginTimer.h"
 #include "framework/graphics/IGraphicsFactory.h"
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 #include "framework/graphics/platforms/linux/GLSurface.h"
 #include "framework/graphics/platforms/linux/InWindowTooltips.h"
 #include "framework/graphics/platforms/linux/PointerHold.h"
-#include "framework/plugin/IPluginTimer.h"
 
 #include <functional>
 #include <memory>

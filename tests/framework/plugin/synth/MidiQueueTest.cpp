@@ -1,4 +1,4 @@
-#include "framework/plugin/IMidiMsg.h"
+#include "framework/core/IMidiMsg.h"
 #include "framework/plugin/synth/IMidiQueue.h"
 #include "framework/plugin/synth/SynthEventRing.h"
 

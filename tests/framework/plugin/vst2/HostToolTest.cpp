@@ -58,3 +58,15 @@ TEST(HostTool, InfoRenderAndChunks)
   EXPECT_EQ(RunTool({"dance"}, out), 2);
   EXPECT_EQ(RunTool({"render", PELMORA_TEST_PLUGIN, "--rate"}, out), 2);
 }
+
+// The binding asks its delegate for the picture of the open editor (the snapshot call).
+TEST(HostTool, EditorPngWritesWhatTheEditorShows)
+{
+  testsupport::TempDir dir;
+  std::string out;
+  ASSERT_EQ(RunTool({"editor-png", PELMORA_TEST_PLUGIN, "-o", dir / "editor.png"}, out), 0) << out;
+  const std::string png = testsupport::ReadFile(dir / "editor.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  EXPECT_EQ(png.substr(12, 4), "IHDR");
+}

@@ -1,7 +1,6 @@
-#include "framework/graphics/IGEditorDelegate.h"
+#include "framework/core/IGEditorDelegate.h"
 
-#include "framework/graphics/IGraphics.h"
-#include "framework/plugin/IByteChunk.h"
+#include "framework/core/IByteChunk.h"
 
 namespace plugin::igraphics
 {
@@ -24,14 +23,14 @@ void* IGEditorDelegate::OpenWindow(void* pParent)
 {
   if (!mGraphics)
   {
-    mGraphics.reset(CreateGraphics());
+    mGraphics.reset(IEditorContext::Of(CreateGraphics()));
     // A NaN scale counts as set; Resize then keeps the context's own scale.
     if (mGraphics && mLastWidth != 0 && mLastHeight != 0 && mLastScale != 0.f)
-      mGraphics->Resize(mLastWidth, mLastHeight, mLastScale, true);
+      mGraphics->ResizeContext(mLastWidth, mLastHeight, mLastScale);
   }
   if (!mGraphics)
     return nullptr;
-  return mGraphics->OpenWindow(pParent);
+  return mGraphics->OpenContextWindow(pParent);
 }
 
 void IGEditorDelegate::CloseWindow()
@@ -41,18 +40,16 @@ void IGEditorDelegate::CloseWindow()
   mClosing = true;
   // A menu or text field still open ends as cancelled, with its host gestures closed.
   if (mGraphics && !mDestroying)
-    mGraphics->CancelPrompts();
+    mGraphics->CancelContextPrompts();
   OnUIClose();
   if (mGraphics)
   {
-    mLastWidth = mGraphics->Width();
-    mLastHeight = mGraphics->Height();
-    mLastScale = mGraphics->GetDrawScale();
+    mGraphics->GetContextSize(mLastWidth, mLastHeight, mLastScale);
     // A knob held or a menu waiting as the editor closes: the host hears the end of each edit
     // the editor opened, while this delegate can still tell it.
     if (!mDestroying)
-      mGraphics->CancelUserInput();
-    mGraphics->CloseWindow();
+      mGraphics->CancelContextUserInput();
+    mGraphics->CloseContextWindow();
     mGraphics.reset();
   }
   mClosing = false;
@@ -60,52 +57,31 @@ void IGEditorDelegate::CloseWindow()
 
 bool IGEditorDelegate::OnKeyDown(const IKeyPress& key)
 {
-  if (!mGraphics)
-    return false;
-  float x = 0.f, y = 0.f;
-  mGraphics->GetMouseLocation(x, y);
-  return mGraphics->OnKeyDown(x, y, key);
+  return mGraphics && mGraphics->ContextKeyDown(key);
 }
 
 bool IGEditorDelegate::OnKeyUp(const IKeyPress& key)
 {
-  if (!mGraphics)
-    return false;
-  float x = 0.f, y = 0.f;
-  mGraphics->GetMouseLocation(x, y);
-  return mGraphics->OnKeyUp(x, y, key);
+  return mGraphics && mGraphics->ContextKeyUp(key);
 }
 
 void IGEditorDelegate::SendControlValueFromDelegate(int ctrlTag, double normalizedValue)
 {
-  if (!mGraphics)
-    return;
-  IGraphics::ControlPass pass(*mGraphics);
-  if (IControl* pControl = mGraphics->GetControlWithTag(ctrlTag))
-    pControl->SetValueFromDelegate(normalizedValue, 0);
+  if (mGraphics)
+    mGraphics->SendValueToControl(ctrlTag, normalizedValue);
 }
 
 void IGEditorDelegate::SendControlMsgFromDelegate(int ctrlTag, int msgTag, int dataSize,
                                                   const void* pData)
 {
-  if (!mGraphics)
-    return;
-  IGraphics::ControlPass pass(*mGraphics);
-  if (IControl* pControl = mGraphics->GetControlWithTag(ctrlTag))
-    pControl->OnMsgFromDelegate(msgTag, dataSize, pData);
+  if (mGraphics)
+    mGraphics->SendMsgToControl(ctrlTag, msgTag, dataSize, pData);
 }
 
 void IGEditorDelegate::SendMidiMsgFromDelegate(const IMidiMsg& msg)
 {
   if (mGraphics)
-  {
-    mGraphics->ForStandardControlsFunc(
-      [&msg](IControl& control)
-      {
-        if (control.GetWantsMidi())
-          control.OnMidi(msg);
-      });
-  }
+    mGraphics->SendMidiToControls(msg);
   OnMidiMsgUI(msg);
 }
 
@@ -117,15 +93,7 @@ void IGEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double value
     if (!normalized && pParam)
       value = pParam->ToNormalized(value);
     if (normalized || pParam)
-    {
-      mGraphics->ForStandardControlsFunc(
-        [paramIdx, value](IControl& control)
-        {
-          for (int v = 0; v < control.NVals(); ++v)
-            if (control.GetParamIdx(v) == paramIdx)
-              control.SetValueFromDelegate(value, v);
-        });
-    }
+      mGraphics->SendParamValueToControls(paramIdx, value);
   }
   OnParamChangeUI(paramIdx, kDelegate);
 }
@@ -143,7 +111,12 @@ int IGEditorDelegate::UnserializeEditorState(const IByteChunk& chunk, int startP
 void IGEditorDelegate::SetScreenScale(float scale)
 {
   if (mGraphics)
-    mGraphics->SetScreenScale(scale);
+    mGraphics->SetContextScreenScale(scale);
+}
+
+bool IGEditorDelegate::SaveSnapshotPNG(const char* path)
+{
+  return path && mGraphics && mGraphics->SaveContextSnapshotPNG(path);
 }
 
 IGraphics* IGEditorDelegate::CreateGraphics()
@@ -159,11 +132,13 @@ void IGEditorDelegate::LayoutUI(IGraphics* pGraphics)
 
 bool IGEditorDelegate::SerializeEditorSize(IByteChunk& chunk) const
 {
-  const int32_t width = mGraphics ? mGraphics->Width() : mLastWidth;
-  const int32_t height = mGraphics ? mGraphics->Height() : mLastHeight;
-  const float scale = mGraphics ? mGraphics->GetDrawScale() : mLastScale;
-  bool ok = chunk.AppendValue(width) > 0;
-  ok = chunk.AppendValue(height) > 0 && ok;
+  int width = mLastWidth;
+  int height = mLastHeight;
+  float scale = mLastScale;
+  if (mGraphics)
+    mGraphics->GetContextSize(width, height, scale);
+  bool ok = chunk.AppendValue(static_cast<int32_t>(width)) > 0;
+  ok = chunk.AppendValue(static_cast<int32_t>(height)) > 0 && ok;
   ok = chunk.AppendValue(scale) > 0 && ok;
   return ok;
 }
@@ -182,7 +157,7 @@ int IGEditorDelegate::UnserializeEditorSize(const IByteChunk& chunk, int startPo
   if (mGraphics)
   {
     if (width != 0 && height != 0 && scale != 0.f)
-      mGraphics->Resize(width, height, scale, true);
+      mGraphics->ResizeContext(width, height, scale);
   }
   else
   {

@@ -1,6 +1,6 @@
-#include "instrument/Settings.h"
+#include "instrument/persistence/Settings.h"
 
-#include "framework/plugin/IPluginPaths.h"
+#include "framework/core/IPluginPaths.h"
 #include "framework/util/IniStore.h"
 #include "framework/util/UtilProcess.h"
 

@@ -1,4 +1,4 @@
-#include "instrument/PresetFile.h"
+#include "instrument/persistence/PresetFile.h"
 
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "instrument/StateChunk.h"
+#include "instrument/persistence/StateChunk.h"
 
 #include <gtest/gtest.h>
 

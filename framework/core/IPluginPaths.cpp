@@ -1,4 +1,4 @@
-#include "framework/plugin/IPluginPaths.h"
+#include "framework/core/IPluginPaths.h"
 
 #include "framework/util/UtilMutex.h"
 

@@ -1,7 +1,7 @@
-#include "instrument/DiskPresetManager.h"
+#include "instrument/persistence/DiskPresetManager.h"
 
 #include "framework/util/UtilDirScan.h"
-#include "instrument/PresetFile.h"
+#include "instrument/persistence/PresetFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -26,7 +26,7 @@
 //
 // Threads: [main thread]. Allocates and does file I/O.
 
-#include "instrument/InstrumentState.h"
+#include "instrument/persistence/InstrumentState.h"
 
 #include <nlohmann/json_fwd.hpp>
 

@@ -1,4 +1,4 @@
-#include "framework/plugin/IPluginParameter.h"
+#include "framework/core/IPluginParameter.h"
 
 #include <algorithm>
 #include <cmath>

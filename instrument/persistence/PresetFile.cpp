@@ -1,4 +1,4 @@
-#include "instrument/PresetFile.h"
+#include "instrument/persistence/PresetFile.h"
 
 #include <nlohmann/json.hpp>
 

@@ -3,9 +3,11 @@
 // demand through the make-graphics function, fills it through the layout function, forwards
 // values, MIDI and messages from the plug-in to the controls, and remembers the editor's width,
 // height and scale between openings. The plug-in object derives from it; everything here runs
-// on the main thread.
+// on the main thread. It drives the context through IEditorContext, so it (and the plug-in
+// layer above it) links without the graphics core.
 
-#include "framework/plugin/IEditorDelegate.h"
+#include "framework/core/IEditorContext.h"
+#include "framework/core/IEditorDelegate.h"
 
 #include <functional>
 #include <memory>
@@ -51,7 +53,11 @@ public:
   // resize with layout-on-resize call this).
   virtual void LayoutUI(IGraphics* pGraphics);
 
-  IGraphics* GetUI() const { return mGraphics.get(); }
+  IGraphics* GetUI() const { return mGraphics ? mGraphics->GetGraphics() : nullptr; }
+
+  // Draws a frame of the open editor and writes it to a PNG file; false without an editor or
+  // when the context cannot draw headless. [main thread] (the host tool's snapshot request)
+  bool SaveSnapshotPNG(const char* path);
 
   // Width (int32), height (int32) and draw scale (float32), native byte order.
   bool SerializeEditorSize(IByteChunk& chunk) const;
@@ -62,7 +68,7 @@ public:
   LayoutFunc mLayoutFunc;
 
 private:
-  std::unique_ptr<IGraphics> mGraphics;
+  std::unique_ptr<IEditorContext> mGraphics;
   int mLastWidth = 0;
   int mLastHeight = 0;
   float mLastScale = 0.f;

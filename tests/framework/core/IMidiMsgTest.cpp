@@ -1,4 +1,4 @@
-#include "framework/plugin/IMidiMsg.h"
+#include "framework/core/IMidiMsg.h"
 
 #include <gtest/gtest.h>
 

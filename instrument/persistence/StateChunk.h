@@ -23,8 +23,8 @@
 //
 // Threads: [main thread] (the host's chunk calls; never during processing). Allocates.
 
-#include "framework/plugin/IByteChunk.h"
-#include "instrument/InstrumentState.h"
+#include "framework/core/IByteChunk.h"
+#include "instrument/persistence/InstrumentState.h"
 
 class StateChunk
 {

@@ -1,4 +1,4 @@
-#include "framework/plugin/IEditorDelegate.h"
+#include "framework/core/IEditorDelegate.h"
 
 #include <algorithm>
 

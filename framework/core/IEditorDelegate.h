@@ -7,10 +7,10 @@
 //
 // Everything here runs on the main thread unless an operation says otherwise.
 
-#include "framework/plugin/IKeyPress.h"
-#include "framework/plugin/IMidiMsg.h"
-#include "framework/plugin/IPluginParameter.h"
-#include "framework/plugin/ISysEx.h"
+#include "framework/core/IKeyPress.h"
+#include "framework/core/IMidiMsg.h"
+#include "framework/core/IPluginParameter.h"
+#include "framework/core/ISysEx.h"
 
 #include <memory>
 #include <vector>

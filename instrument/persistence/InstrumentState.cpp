@@ -1,4 +1,4 @@
-#include "instrument/InstrumentState.h"
+#include "instrument/persistence/InstrumentState.h"
 
 #include <algorithm>
 #include <cmath>

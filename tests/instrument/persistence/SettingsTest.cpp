@@ -1,4 +1,4 @@
-#include "instrument/Settings.h"
+#include "instrument/persistence/Settings.h"
 
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "instrument/DiskPresetManager.h"
+#include "instrument/persistence/DiskPresetManager.h"
 
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "framework/plugin/IPluginTimer.h"
+#include "framework/core/IPluginTimer.h"
 
 #include <gtest/gtest.h>
 

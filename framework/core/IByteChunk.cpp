@@ -1,4 +1,4 @@
-#include "framework/plugin/IByteChunk.h"
+#include "framework/core/IByteChunk.h"
 
 #include <cstring>
 
