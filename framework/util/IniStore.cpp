@@ -543,16 +543,6 @@ int CopyCut(const char* text, size_t length, char* out, int outSize)
   return static_cast<int>(n);
 }
 
-int HexDigit(char c)
-{
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 } // namespace
 
 // ---- Public interface
@@ -653,8 +643,8 @@ bool GetPrivateProfileStruct(const char* appName, const char* keyName, void* out
   unsigned sum = 0;
   for (int i = 0; i <= size; ++i)
   {
-    const int hi = HexDigit(text[2 * i]);
-    const int lo = HexDigit(text[2 * i + 1]);
+    const int hi = Util_HexDigit(text[2 * i]);
+    const int lo = Util_HexDigit(text[2 * i + 1]);
     if (hi < 0 || lo < 0)
       return false;
     const unsigned byte = static_cast<unsigned>(hi * 16 + lo);

@@ -225,3 +225,14 @@ bool Util_String::AppendFormatted(int maxLen, const char* format, ...)
   va_end(args);
   return ok;
 }
+
+int Util_HexDigit(char c)
+{
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}

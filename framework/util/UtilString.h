@@ -29,6 +29,10 @@ double Util_StrToDouble(const char* text, char** end = nullptr);
 // atof rules in the "C" locale: the leading number of the text, 0.0 when there is none.
 double Util_AtoF(const char* text);
 
+// The value of one hexadecimal digit (0-9, a-f, A-F), or -1 for any other character.
+// [any thread]
+int Util_HexDigit(char c);
+
 // Appends formatted text to the zero-terminated text in buffer (size bytes in all), never
 // writing past it; does nothing when the buffer is already full. [any thread]
 void snprintf_append(char* buffer, size_t size, const char* format, ...) UTIL_PRINTF_FORMAT(3, 4);

@@ -1,5 +1,7 @@
 #include "framework/graphics/platforms/linux/ColorPrompt.h"
 
+#include "framework/util/UtilString.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,17 +16,6 @@ namespace
 bool IsDigit(char c)
 {
   return c >= '0' && c <= '9';
-}
-
-int HexDigit(char c)
-{
-  if (IsDigit(c))
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
 }
 
 void SkipBlanks(const char*& p, const char* end)
@@ -89,7 +80,7 @@ bool ParseHex(const std::string& text, IColor& color)
     int v = 0;
     for (size_t i = 0; i < width; ++i)
     {
-      const int h = HexDigit(text[1 + c * width + i]);
+      const int h = Util_HexDigit(text[1 + c * width + i]);
       if (h < 0)
         return false;
       v = v * 16 + h;

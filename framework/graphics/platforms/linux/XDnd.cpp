@@ -1,6 +1,7 @@
 #include "framework/graphics/platforms/linux/XDnd.h"
 
 #include "framework/graphics/platforms/linux/XErrors.h"
+#include "framework/util/UtilString.h"
 #include "framework/util/UtilUTF8.h"
 
 #include <X11/Xatom.h>
@@ -18,17 +19,6 @@ namespace
 constexpr long kVersion = 5;
 // A list longer than this (in bytes) is refused rather than read.
 constexpr long kMaxListBytes = 1 << 20;
-
-int HexDigit(char c)
-{
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 bool ValidUTF8(const std::string& s)
 {
@@ -85,7 +75,7 @@ bool LocalPath(std::string_view uri, std::string& path)
     }
     if (i + 2 >= rest.size())
       return false;
-    const int hi = HexDigit(rest[i + 1]), lo = HexDigit(rest[i + 2]);
+    const int hi = Util_HexDigit(rest[i + 1]), lo = Util_HexDigit(rest[i + 2]);
     if (hi < 0 || lo < 0 || (hi == 0 && lo == 0))
       return false;
     path += static_cast<char>(hi * 16 + lo);

@@ -162,18 +162,6 @@ protected:
     return parent;
   }
 
-  Window ChildOf(Window parent)
-  {
-    Window root = 0, par = 0, *children = nullptr;
-    unsigned n = 0;
-    Window child = 0;
-    if (XQueryTree(mDisplay, parent, &root, &par, &children, &n) && n > 0)
-      child = children[0];
-    if (children)
-      XFree(children);
-    return child;
-  }
-
   std::string LastDrop()
   {
     return reinterpret_cast<const char*>(

@@ -40,18 +40,6 @@ protected:
     return IColor(255, int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255));
   }
 
-  Window ChildOf(Window parent)
-  {
-    Window root = 0, par = 0, *children = nullptr;
-    unsigned n = 0;
-    Window child = 0;
-    if (XQueryTree(mDisplay, parent, &root, &par, &children, &n) && n > 0)
-      child = children[0];
-    if (children)
-      XFree(children);
-    return child;
-  }
-
   void SendButton(Window w, int type, int x, int y, unsigned state, Time time)
   {
     XEvent e = {};

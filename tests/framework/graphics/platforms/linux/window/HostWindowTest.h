@@ -71,6 +71,19 @@ protected:
     return parent;
   }
 
+  // The editor's window: the first child of the host's window.
+  Window ChildOf(Window parent)
+  {
+    Window root = 0, par = 0, *children = nullptr;
+    unsigned n = 0;
+    Window child = 0;
+    if (XQueryTree(mDisplay, parent, &root, &par, &children, &n) && n > 0)
+      child = children[0];
+    if (children)
+      XFree(children);
+    return child;
+  }
+
   // The editor opened in a new parent window (which has the keys when the host's window should)
   // and drawn; closed, and the parent destroyed.
   Window OpenEditor(bool hostHasKeys = false)
