@@ -13,8 +13,8 @@
 // memory and the driver's own copy to a window is an XPutImage, so the regions are read from the
 // framebuffer and put into the window as X images: the frame is rasterised once and nothing else
 // is drawn. Drawing into the window's back buffer first (a blit, a flush and a wait per copy)
-// cost a third of what a knob's frame costs: each of those wakes all of llvmpipe's threads. The
-// context is then current on the pbuffer, and GL never touches the window.
+// cost about a quarter of what a knob's frame costs: each of those wakes all of llvmpipe's
+// threads. The context is then current on the pbuffer, and GL never touches the window.
 //
 // Other drivers (a GPU, where reading pixels back stalls) blit each region from the off-screen
 // framebuffer into the window's back buffer and copy it from there to the window
