@@ -112,6 +112,9 @@ public:
   // ---- Drawing
   virtual void Draw(IGraphics& g) = 0;
   virtual void DrawPTHighlight(IGraphics& g);
+  // Whether Draw paints every pixel of r (pixel-aligned, within the control's parents) with
+  // opaque paint, whatever lies beneath: a region such a control covers skips what lies behind it.
+  virtual bool IsOpaqueOver(const IRECT& /*r*/) const { return false; }
 
   // ---- Values
   // Binds slot valIdx; throws std::out_of_range for a slot the control does not have.

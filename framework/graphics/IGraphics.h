@@ -79,6 +79,8 @@ public:
   void Draw(IRECTList& rects);
   void Draw(const IRECT& bounds, float scale);
   void DrawControl(IControl* pControl, const IRECT& bounds, float scale);
+  // Whether control paints all of the region bounds opaquely, none of it clipped by a parent.
+  bool CoversRegion(const IControl& control, const IRECT& bounds, float scale) const;
   void PrepareRegion(const IRECT& r);
   void OnGUIIdle();
   // Back end: begins and ends a frame; its BeginFrame calls this base one.

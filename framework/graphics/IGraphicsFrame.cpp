@@ -97,7 +97,35 @@ void IGraphics::Draw(IRECTList& rects)
 void IGraphics::Draw(const IRECT& bounds, float scale)
 {
   BeginRegion(bounds);
-  ForAllControlsFunc([&](IControl& control) { DrawControl(&control, bounds, scale); });
+  // The last control that paints all of the region opaquely hides the controls before it: they
+  // are not drawn (with llvmpipe every pixel shaded costs, and a row of text drawn over a panel
+  // would pay for the panel too).
+  const IControl* pFirst = nullptr;
+  for (size_t i = mControls.size(); i-- > 0 && !pFirst;)
+  {
+    const IControl* pControl = mControls[i].get();
+    if (!IsRemovalPending(pControl) && CoversRegion(*pControl, bounds, scale))
+      pFirst = pControl;
+  }
+  bool drawing = pFirst == nullptr;
+  ForAllControlsFunc(
+    [&](IControl& control)
+    {
+      drawing = drawing || &control == pFirst;
+      if (drawing)
+        DrawControl(&control, bounds, scale);
+    });
+}
+
+bool IGraphics::CoversRegion(const IControl& control, const IRECT& bounds, float scale) const
+{
+  if (control.IsHidden() || !control.IsOpaqueOver(bounds))
+    return false;
+  // Nothing of the region may be clipped away by a parent.
+  for (IControl* pParent = control.GetParent(); pParent; pParent = pParent->GetParent())
+    if (!pParent->GetRECT().GetPadded(kDirtyPadding).GetPixelAligned(scale).Contains(bounds))
+      return false;
+  return true;
 }
 
 void IGraphics::DrawControl(IControl* pControl, const IRECT& bounds, float scale)

@@ -89,6 +89,11 @@ IRECT IFrameLabelControl::GetTitleBarRECT() const
   return IRECT(mRECT.L, mRECT.T, mRECT.R, std::min(mRECT.B, mRECT.T + mTitleBarHeight));
 }
 
+bool IFrameLabelControl::IsOpaqueOver(const IRECT& r) const
+{
+  return mShowFrame && mBGColor.A == 255 && mRECT.Contains(r);
+}
+
 void IFrameLabelControl::Draw(IGraphics& g)
 {
   if (mShowFrame)

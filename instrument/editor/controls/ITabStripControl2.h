@@ -81,6 +81,8 @@ public:
   // The filled, outlined box (when the frame is shown), then the title bar along the top with
   // the title (when the bar is shown; an empty title leaves the bar bare).
   void Draw(IGraphics& g) override;
+  // The box is filled with an opaque colour (when the frame is shown and its colour is opaque).
+  bool IsOpaqueOver(const IRECT& r) const override;
 
   // The title bar: the top titleBarHeight points of the bounds.
   IRECT GetTitleBarRECT() const;

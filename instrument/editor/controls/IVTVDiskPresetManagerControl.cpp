@@ -235,8 +235,12 @@ void IParamDisplayControl::SetDirty(bool triggerAction, int valIdx)
 void IParamDisplayControl::SetPartDirty(const IRECT& r)
 {
   // Glyphs may reach a little beyond their rows: below into the margin, above by a fifth of
-  // the row.
-  const IRECT part(mRECT.L, r.T - r.H() * 0.2f, mRECT.R, r.B + mMargin);
+  // the row. The outline along the box's edge never changes: the part keeps off it (up to two
+  // points of the margin), so that the part's redraw, padded, stays within the opaque box and
+  // draws nothing of what lies behind it.
+  const float keepOff = std::clamp(mMargin, 0.f, 2.f);
+  const IRECT part(mRECT.L + keepOff, r.T - r.H() * 0.2f, mRECT.R - keepOff,
+                   std::min(r.B + mMargin, mRECT.B - keepOff));
   const bool wasDirty = IsDirty();
   const IRECT waiting = mDirtyPart;
   IControl::SetDirty(false);
@@ -314,6 +318,11 @@ void IParamDisplayControl::Draw(IGraphics& g)
   }
   g.DrawText(GetShownLabelText(g), mParamLabel.Get(), GetLabelRECT(), &mBlend);
   g.DrawText(GetShownValueText(g), mParamValue.Get(), GetValueRECT(), &mBlend);
+}
+
+bool IParamDisplayControl::IsOpaqueOver(const IRECT& r) const
+{
+  return mFillColor.A == 255 && mBlend == IBlend() && mRECT.Contains(r);
 }
 
 IText IParamDisplayControl::GetShownLabelText(const IGraphics& g) const

@@ -151,6 +151,8 @@ public:
 
   // The preset's name and category rows cut a text from its end until it fits.
   void Draw(IGraphics& g) override;
+  // Its box is filled with an opaque colour (unless its fill or blend is translucent).
+  bool IsOpaqueOver(const IRECT& r) const override;
   // Any other change redraws all of the display.
   void SetDirty(bool triggerAction = true, int valIdx = kNoValIdx) override;
   IRECT GetDirtyRECT() const override;

@@ -101,6 +101,39 @@ TEST_F(FrameTest, HiddenControlsAreSkippedExceptTheBackground)
   EXPECT_EQ(Filter(g.mLog, "DrawText"), std::vector<std::string>{"DrawText bg 0 0 400 300"});
 }
 
+// What an opaque control covers in a region is not drawn; a region it does not wholly cover
+// (the edge of the box, a hidden box) draws everything.
+TEST_F(FrameTest, ControlsBehindAnOpaqueControlAreNotDrawnWhereItCoversTheRegion)
+{
+  struct OpaqueControl : TestControl
+  {
+    using TestControl::TestControl;
+    bool IsOpaqueOver(const IRECT& r) const override { return mRECT.Contains(r); }
+  };
+  g.AttachControl(new TestControl(IRECT(0, 0, 400, 300), -1, "bg"));
+  auto* pBox = g.AttachControl(new OpaqueControl(IRECT(10, 10, 200, 100), -1, "box"));
+  auto* pInside = g.AttachControl(new TestControl(IRECT(50, 50, 60, 60), -1, "inside"));
+  auto* pOnEdge = g.AttachControl(new TestControl(IRECT(195, 50, 205, 60), -1, "edge"));
+  Tick();
+  const std::vector<std::string> all = {"DrawText bg 0 0 400 300", "DrawText box 10 10 200 100",
+                                        "DrawText inside 50 50 60 60"};
+  for (bool hidden : {false, true})
+  {
+    pBox->Hide(hidden);
+    g.SetAllControlsClean();
+    pInside->SetDirty(false);
+    Tick();
+    const std::vector<std::string> drawn = {hidden ? all[0] : all[1], all[2]};
+    EXPECT_EQ(Filter(g.mLog, "DrawText"), drawn);
+  }
+  pBox->Hide(false);
+  g.SetAllControlsClean();
+  pOnEdge->SetDirty(false);
+  Tick();
+  EXPECT_EQ(Filter(g.mLog, "DrawText"),
+            (std::vector<std::string>{all[0], all[1], "DrawText edge 195 50 205 60"}));
+}
+
 TEST_F(FrameTest, RegionsAreAlignedToDevicePixels)
 {
   g.SetScreenScale(2.f);

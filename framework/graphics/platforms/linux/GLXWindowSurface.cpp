@@ -8,14 +8,21 @@
 // host's process). A 1 x 1 pbuffer keeps the context usable when the window is gone, so GL
 // objects are still deleted in our context and never in whatever the host has current.
 //
-// Showing a frame copies only its dirty regions: each is blitted from the off-screen framebuffer
-// into the window's back buffer and copied from there to the window (GLX_MESA_copy_sub_buffer,
-// which Mesa's drivers offer), so the rest of the window is neither copied nor read back. A
-// buffer swap would show the whole back buffer, whose contents a swap leaves undefined, so
-// without that extension every frame copies the whole framebuffer and swaps. A whole frame (the
-// first, after an Expose or a new framebuffer) is swapped in too, and so is the first frame after
-// the window changed its size: Mesa learns a window's new size at a swap, and a copy of a region
-// sized for another window would fail.
+// Showing a frame copies only its dirty regions, so the rest of the window is neither copied nor
+// read back. With Mesa's software rasterisers (llvmpipe, softpipe) the framebuffer lies in our own
+// memory and the driver's own copy to a window is an XPutImage, so the regions are read from the
+// framebuffer and put into the window as X images: the frame is rasterised once and nothing else
+// is drawn. Drawing into the window's back buffer first (a blit, a flush and a wait per copy)
+// cost about a quarter of what a knob's frame costs: each of those wakes all of llvmpipe's
+// threads. The context is then current on the pbuffer, and GL never touches the window.
+//
+// Other drivers (a GPU, where reading pixels back stalls) blit each region from the off-screen
+// framebuffer into the window's back buffer and copy it from there to the window
+// (GLX_MESA_copy_sub_buffer). A buffer swap would show the whole back buffer, whose contents a
+// swap leaves undefined, so without that extension every frame copies the whole framebuffer and
+// swaps. A whole frame (the first, after an Expose or a new framebuffer) is swapped in too, and so
+// is the first frame after the window changed its size: Mesa learns a window's new size at a
+// swap, and a copy of a region sized for another window would fail.
 
 #include "framework/graphics/platforms/linux/GLSurface.h"
 #include "framework/graphics/platforms/linux/XErrors.h"
@@ -26,7 +33,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace plugin::igraphics
 {
@@ -54,6 +65,15 @@ bool HasExtension(const char* list, const char* name)
   return false;
 }
 
+// Whether the current context draws with one of Mesa's software rasterisers.
+bool IsSoftwareRenderer()
+{
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const std::string_view name = renderer ? renderer : "";
+  return name.find("llvmpipe") != std::string_view::npos ||
+         name.find("softpipe") != std::string_view::npos;
+}
+
 class GLXWindowSurface : public GLSurface
 {
 public:
@@ -75,6 +95,8 @@ public:
         glXDestroyWindow(mDisplay, mGLXWindow);
       if (mBlankCursor)
         XFreeCursor(mDisplay, mBlankCursor);
+      if (mGC)
+        XFreeGC(mDisplay, mGC);
       if (mWindow && !mWindowGone)
         XDestroyWindow(mDisplay, mWindow);
       if (mColormap)
@@ -125,6 +147,8 @@ public:
       XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(std::max(width, 1)),
                     static_cast<unsigned>(std::max(height, 1)), 0, pVisual->depth, InputOutput,
                     pVisual->visual, CWColormap | CWBorderPixel | CWEventMask, &wa);
+    mVisual = pVisual->visual;
+    mDepth = pVisual->depth;
     XFree(pVisual);
     XSync(mDisplay, False);
     if (!mWindow)
@@ -154,6 +178,7 @@ public:
         glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCopySubBufferMESA")));
     mWidth = std::max(width, 1);
     mHeight = std::max(height, 1);
+    mPutImages = CanPutImages();
     XMapWindow(mDisplay, mWindow);
     XFlush(mDisplay);
     return true;
@@ -165,6 +190,8 @@ public:
     mPrevContext = glXGetCurrentContext();
     mPrevDraw = glXGetCurrentDrawable();
     mPrevRead = glXGetCurrentReadDrawable();
+    if (mPutImages)
+      return mPbuffer && glXMakeContextCurrent(mDisplay, mPbuffer, mPbuffer, mContext) == True;
     QuietXErrors quiet(mDisplay);
     // A host may have destroyed its window (and ours with it) without telling us yet.
     XWindowAttributes wa;
@@ -188,6 +215,11 @@ public:
   {
     if (mWindowGone || !fb)
       return;
+    if (mPutImages)
+    {
+      PutImages(fb, width, height, regions);
+      return;
+    }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
@@ -211,6 +243,85 @@ public:
     // Each copy flushes the blits before it (the extension's implicit glFlush).
     for (const PixelRect& r : regions)
       mCopySubBuffer(mDisplay, mGLXWindow, r.x, height - r.y - r.h, r.w, r.h);
+  }
+
+  // Reads each region (all of the framebuffer when there are none) and puts it into the window.
+  void PutImages(unsigned fb, int width, int height, const std::vector<PixelRect>& regions)
+  {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    const std::vector<PixelRect> whole = {{0, 0, width, height}};
+    // The window may be gone before we are told: its errors must not end the host.
+    QuietXErrors quiet(mDisplay);
+    for (const PixelRect& r : regions.empty() ? whole : regions)
+    {
+      const int x0 = std::clamp(r.x, 0, width), y0 = std::clamp(r.y, 0, height);
+      const int w = std::min(r.x + r.w, width) - x0, h = std::min(r.y + r.h, height) - y0;
+      if (w <= 0 || h <= 0)
+        continue;
+      const size_t stride = static_cast<size_t>(w) * 4;
+      mPixels.resize(stride * static_cast<size_t>(h));
+      // GL rows run bottom-up: the region's bottom row is height - y0 - h; the rows are turned
+      // over into the image's top-down order.
+      glReadPixels(x0, height - y0 - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, mPixels.data());
+      mRow.resize(stride);
+      for (int y = 0; y < h / 2; ++y)
+      {
+        char* a = &mPixels[static_cast<size_t>(y) * stride];
+        char* b = &mPixels[static_cast<size_t>(h - 1 - y) * stride];
+        std::memcpy(mRow.data(), a, stride);
+        std::memcpy(a, b, stride);
+        std::memcpy(b, mRow.data(), stride);
+      }
+      XImage* pImage = XCreateImage(mDisplay, mVisual, static_cast<unsigned>(mDepth), ZPixmap, 0,
+                                    mPixels.data(), static_cast<unsigned>(w),
+                                    static_cast<unsigned>(h), 32, static_cast<int>(stride));
+      if (!pImage)
+        continue;
+      XPutImage(mDisplay, mWindow, mGC, pImage, 0, 0, x0, y0, static_cast<unsigned>(w),
+                static_cast<unsigned>(h));
+      pImage->data = nullptr; // the pixels are ours
+      XDestroyImage(pImage);
+    }
+  }
+
+  // Whether frames can reach the window as X images: a software rasteriser, and a window without
+  // alpha whose pixels are 32-bit words 0xXXRRGGBB in our byte order (what BGRA bytes read give).
+  bool CanPutImages()
+  {
+    // Asked on the pbuffer, with whatever the host had current put back after.
+    Display* pPrevDisplay = glXGetCurrentDisplay();
+    const GLXContext prevContext = glXGetCurrentContext();
+    const GLXDrawable prevDraw = glXGetCurrentDrawable(), prevRead = glXGetCurrentReadDrawable();
+    const bool software = mPbuffer &&
+                          glXMakeContextCurrent(mDisplay, mPbuffer, mPbuffer, mContext) == True &&
+                          IsSoftwareRenderer();
+    if (prevContext && pPrevDisplay)
+      glXMakeContextCurrent(pPrevDisplay, prevDraw, prevRead, prevContext);
+    else
+      glXMakeContextCurrent(mDisplay, None, None, nullptr);
+    if (!software || !mVisual || mDepth != 24 || mVisual->c_class != TrueColor ||
+        mVisual->red_mask != 0xff0000 || mVisual->green_mask != 0xff00 ||
+        mVisual->blue_mask != 0xff)
+      return false;
+    const uint32_t one = 1;
+    uint8_t first = 0;
+    std::memcpy(&first, &one, 1);
+    if (ImageByteOrder(mDisplay) != (first == 1 ? LSBFirst : MSBFirst))
+      return false;
+    bool thirtyTwoBits = false;
+    int count = 0;
+    if (XPixmapFormatValues* pFormats = XListPixmapFormats(mDisplay, &count))
+    {
+      for (int i = 0; i < count; ++i)
+        if (pFormats[i].depth == mDepth)
+          thirtyTwoBits = pFormats[i].bits_per_pixel == 32;
+      XFree(pFormats);
+    }
+    if (!thirtyTwoBits)
+      return false;
+    mGC = XCreateGC(mDisplay, mWindow, 0, nullptr);
+    return mGC != nullptr;
   }
 
   void* Handle() override { return reinterpret_cast<void*>(mWindow); }
@@ -306,7 +417,13 @@ private:
   GLXPbuffer mPbuffer = 0;
   GLXContext mContext = nullptr;
   CopySubBufferProc mCopySubBuffer = nullptr; // null: the extension is missing
-  int mWidth = 0;                             // the window's size, as its last ConfigureNotify told
+  bool mPutImages = false;                    // frames reach the window as X images
+  Visual* mVisual = nullptr;                  // the window's
+  int mDepth = 0;
+  GC mGC = nullptr;
+  std::vector<char> mPixels; // a region read back, and a row of it
+  std::vector<char> mRow;
+  int mWidth = 0; // the window's size, as its last ConfigureNotify told
   int mHeight = 0;
   bool mSizeChanged = false; // since the last swap
   bool mWindowGone = false;
