@@ -97,9 +97,6 @@ public:
   IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
   IParamDisplayControl* GetParamDisplay() const { return mParamDisplay; }
   IVTVDiskPresetManagerControl* GetPresetBrowser() const { return mPresetBrowser; }
-  // The number of controls attached before the operator section (reset by the initial sound
-  // from there on).
-  int GetFirstResettableControlIdx() const { return mFirstResettableControlIdx; }
   // The UI-size item for a scale: the one within 0.5 % of it ("100%" for any other scale).
   static int ScaleItemIdx(float scale);
 
@@ -148,7 +145,7 @@ private:
   IParamDisplayControl* mParamDisplay = nullptr; // controls: owned by the graphics context
   IVTVDiskPresetManagerControl* mPresetBrowser = nullptr;
   ITabStripControl2* mTabStrip = nullptr;
-  int mFirstResettableControlIdx = 0;
+  int mFirstResettableControlIdx = 0; // the first control after the top bar: the operator section
 };
 
 } // namespace pelmora::editor

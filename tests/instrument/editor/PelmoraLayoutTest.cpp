@@ -105,7 +105,7 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   // 4 x 10 operator controls, 4 copy buttons, the tab strip; link, algorithm with its two
   // arrows, 5 knobs and the filter caption; 2 mod-envelope, 6 LFO, 20 matrix, the preview, 5 in
   // the keyboard row and 8 right of it.
-  EXPECT_EQ(e.editor->GetFirstResettableControlIdx(), 20);
+  EXPECT_EQ(e.g->GetControlIdx(&e.Tagged(OperatorControlTag(kOpA, kOpWaveform))), 20);
   EXPECT_EQ(e.g->NControls(), 117);
   const Placed placed[] = {
     {kTagOperatorTabs, {12, 42, 491, 63}, -1},
