@@ -92,8 +92,6 @@ public:
   void OnMainMenu(IPopupMenu* pMenu);
   void OnCopyMenu(IPopupMenu* pMenu);
 
-  IPopupMenu& GetMainMenu() { return mMainMenu; }
-  IPopupMenu& GetScaleMenu() { return *mScaleMenu; }
   IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
   IParamDisplayControl* GetParamDisplay() const { return mParamDisplay; }
   IVTVDiskPresetManagerControl* GetPresetBrowser() const { return mPresetBrowser; }

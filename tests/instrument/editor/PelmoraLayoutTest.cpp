@@ -2,6 +2,7 @@
 // its tag and parameter, the window's size from the settings, the menus and what they do, the
 // envelope copy menus, the octave buttons, the tabs, the hover texts and the preset browser.
 
+#include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
 #include "instrument/editor/EditorFollowUp.h"
@@ -71,6 +72,14 @@ struct OpenEditor
     g->OnMouseDown({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
     g->OnMouseUp({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
   }
+  // The menu a click at (x, y) opens: the root of the in-window menu shown then.
+  IPopupMenu& MenuOpenedBy(float x, float y)
+  {
+    Click(x, y);
+    return *dynamic_cast<IPopupMenuControl&>(*g->GetPopupMenuControl()).GetPanel(0)->mMenu;
+  }
+  // The main menu, as the cog at the top bar's right end opens it.
+  IPopupMenu& MainMenu() { return MenuOpenedBy(988, 15); }
   // Chooses the item with the tag in the menu, as the in-window menu answers a click.
   static void Choose(IPopupMenu& menu, int tag)
   {
@@ -186,24 +195,25 @@ TEST(EditorLayout, TheStoredScaleIsCheckedAndTheMainMenuResizesTogglesAndSaves)
     EXPECT_EQ(e.g->Height(), 502);
     EXPECT_FLOAT_EQ(e.g->GetDrawScale(), std::stof(scale));
     const int checked = scale[2] == '8' ? 0 : scale[2] == '9' ? 1 : scale[2] == '1' ? 3 : 2;
-    IPopupMenu& sizes = e.editor->GetScaleMenu();
+    IPopupMenu& sizes = *e.MainMenu().GetItem(4)->GetSubmenu(); // "UI Size"
     for (int i = 0; i < sizes.NItems(); ++i)
       EXPECT_EQ(sizes.GetItem(i)->GetChecked(), i == checked) << scale << " item " << i;
   }
 
   OpenEditor e("[settings]\nscale=1.000000\nshowkeyboard=1\n\n");
-  IPopupMenu& main = e.editor->GetMainMenu();
+  IPopupMenu& main = e.MainMenu();
+  IPopupMenu& sizes = *main.GetItem(4)->GetSubmenu();
   std::string items;
   for (int i = 0; i < main.NItems(); ++i)
     items += std::string(main.GetItem(i)->GetText()) + "/" +
              std::to_string(main.GetItem(i)->GetTag()) + " ";
   EXPECT_EQ(items, "Init Preset/0 /-1 Save Preset.../4 /-1 UI Size/-1 /-1 Toggle Keyboard/8 /-1 "
                    "Open User Manual/9 ");
-  OpenEditor::Choose(e.editor->GetScaleMenu(), 14); // "125%"
+  OpenEditor::Choose(sizes, 14); // "125%"
   EXPECT_FLOAT_EQ(e.g->GetDrawScale(), 1.25f);
   EXPECT_EQ(e.g->WindowWidth(), 1263);
-  EXPECT_TRUE(e.editor->GetScaleMenu().GetItem(4)->GetChecked());
-  EXPECT_FALSE(e.editor->GetScaleMenu().GetItem(2)->GetChecked());
+  EXPECT_TRUE(sizes.GetItem(4)->GetChecked());
+  EXPECT_FALSE(sizes.GetItem(2)->GetChecked());
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")),
             "[settings]\nscale=1.250000\nshowkeyboard=1\n\n");
   OpenEditor::Choose(main, 8); // "Toggle Keyboard"
@@ -246,7 +256,7 @@ TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
         differing += std::abs(row[4 * x + c] - row[c]) > 2;
     EXPECT_EQ(differing, 0) << "scale " << scale;
   }
-  OpenEditor::Choose(e.editor->GetMainMenu(), 8); // "Toggle Keyboard"
+  OpenEditor::Choose(e.MainMenu(), 8); // "Toggle Keyboard"
   for (int tag : {kTagPitchWheel, kTagModWheel, 57})
     EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
 }
