@@ -94,7 +94,6 @@ public:
 
   IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
   IParamDisplayControl* GetParamDisplay() const { return mParamDisplay; }
-  IVTVDiskPresetManagerControl* GetPresetBrowser() const { return mPresetBrowser; }
   // The UI-size item for a scale: the one within 0.5 % of it ("100%" for any other scale).
   static int ScaleItemIdx(float scale);
 

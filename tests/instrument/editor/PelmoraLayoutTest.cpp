@@ -157,7 +157,8 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_TRUE(e.Tagged(kTagLfoRateHz).IsHidden());
   // No preset on disk: the unnamed sound shows the program's name.
   EXPECT_STREQ(e.plug->GetPresetName(), "");
-  EXPECT_STREQ(e.editor->GetPresetBrowser()->GetNameButton()->GetStr(), "Init");
+  EXPECT_STREQ(dynamic_cast<ITextControl&>(*e.g->GetMouseControl(505, 15, false)).GetStr(),
+               "Init"); // the preset browser's name button
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetName(), "Init");
 }
 
@@ -483,11 +484,11 @@ TEST(EditorLayout, ThePresetBrowserLoadsAChoiceFromTheSupportFolder)
   }
   OpenEditor e;
   ASSERT_TRUE(e.open);
-  IVTVDiskPresetManagerControl& browser = *e.editor->GetPresetBrowser();
-  IPopupMenu& lead = *browser.GetMenu().GetItem(0)->GetSubmenu();
+  // The preset's name opens the menu; the in-window menu answers with the chosen submenu.
+  IPopupMenu& lead = *e.MenuOpenedBy(505, 15).GetItem(0)->GetSubmenu();
   EXPECT_STREQ(lead.GetItem(0)->GetText(), "Bright");
   lead.SetChosenItemIdx(0);
-  browser.OnPopupMenuSelection(&lead, 0);
+  e.g->SetControlValueAfterPopupMenu(&lead);
   EXPECT_STREQ(e.plug->GetPresetName(), "Bright");
   EXPECT_DOUBLE_EQ(e.plug->GetParam(kParamGain)->Value(), -6.0);
   EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetCategory(), "Lead");
