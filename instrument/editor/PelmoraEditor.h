@@ -93,7 +93,6 @@ public:
   void OnCopyMenu(IPopupMenu* pMenu);
 
   IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
-  IParamDisplayControl* GetParamDisplay() const { return mParamDisplay; }
   // The UI-size item for a scale: the one within 0.5 % of it ("100%" for any other scale).
   static int ScaleItemIdx(float scale);
 

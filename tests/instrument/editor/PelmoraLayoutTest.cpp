@@ -78,6 +78,11 @@ struct OpenEditor
     Click(x, y);
     return *dynamic_cast<IPopupMenuControl&>(*g->GetPopupMenuControl()).GetPanel(0)->mMenu;
   }
+  // The preset display, found at its place.
+  IParamDisplayControl& Display() const
+  {
+    return dynamic_cast<IParamDisplayControl&>(*g->GetControl(g->GetMouseControlIdx(860, 410)));
+  }
   // The main menu, as the cog at the top bar's right end opens it.
   IPopupMenu& MainMenu() { return MenuOpenedBy(988, 15); }
   // Chooses the item with the tag in the menu, as the in-window menu answers a click.
@@ -159,7 +164,7 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_STREQ(e.plug->GetPresetName(), "");
   EXPECT_STREQ(dynamic_cast<ITextControl&>(*e.g->GetMouseControl(505, 15, false)).GetStr(),
                "Init"); // the preset browser's name button
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetName(), "Init");
+  EXPECT_STREQ(e.Display().GetPresetName(), "Init");
 }
 
 TEST(EditorLayout, EveryControlDrivesItsParameterShowsItOnHoverAndFollowsTheHost)
@@ -175,8 +180,7 @@ TEST(EditorLayout, EveryControlDrivesItsParameterShowsItOnHoverAndFollowsTheHost
     if (!control.IsHidden()) // the pointer over it shows its parameter in the preset display
     {
       e.g->OnMouseOver(control.GetRECT().MW(), control.GetRECT().MH(), IMouseMod());
-      EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), e.plug->GetParam(p)->GetName())
-        << "control " << i;
+      EXPECT_STREQ(e.Display().GetParamLabel(), e.plug->GetParam(p)->GetName()) << "control " << i;
     }
     const double target = e.plug->GetParam(p)->GetNormalized() < 0.5 ? 1.0 : 0.0;
     control.SetValue(target);
@@ -385,7 +389,7 @@ TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
       fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
     }
     // Names, and the values at the ends, the default, the middle and every step of a list.
-    IParamDisplayControl& display = *e.editor->GetParamDisplay();
+    IParamDisplayControl& display = e.Display();
     for (int i = 0; i < kNumParams; ++i)
     {
       plugin::IParam* pParam = e.plug->GetParam(i);
@@ -461,11 +465,11 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
   }
 
   e.g->OnMouseOver(815, 100, IMouseMod());
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Filter Cutoff");
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamValue(), "20000 Hz");
+  EXPECT_STREQ(e.Display().GetParamLabel(), "Filter Cutoff");
+  EXPECT_STREQ(e.Display().GetParamValue(), "20000 Hz");
   e.g->OnMouseOver(27, 58, IMouseMod());
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Operator Link");
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamValue(), "Off");
+  EXPECT_STREQ(e.Display().GetParamLabel(), "Operator Link");
+  EXPECT_STREQ(e.Display().GetParamValue(), "Off");
   e.Click(27, 58);
   EXPECT_TRUE(e.plug->GetOperatorLink());
   // A new editor shows the link as it is.
@@ -491,7 +495,7 @@ TEST(EditorLayout, ThePresetBrowserLoadsAChoiceFromTheSupportFolder)
   e.g->SetControlValueAfterPopupMenu(&lead);
   EXPECT_STREQ(e.plug->GetPresetName(), "Bright");
   EXPECT_DOUBLE_EQ(e.plug->GetParam(kParamGain)->Value(), -6.0);
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetCategory(), "Lead");
+  EXPECT_STREQ(e.Display().GetPresetCategory(), "Lead");
   testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
 }
 
@@ -506,8 +510,7 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
   for (int i = 0; i < e.g->NControls(); ++i)
     if (e.g->GetControl(i)->IsDirty())
       dirty.insert(e.g->GetControl(i));
-  EXPECT_EQ(dirty,
-            (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), e.editor->GetParamDisplay()}));
+  EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), &e.Display()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
 }
 
@@ -824,7 +827,7 @@ TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
     for (int note : {48, 52, 55, 61, 70})
       e.Tagged(kTagKeyboard).OnMidi(IMidiMsg(0, 0x90, static_cast<uint8_t>(note), 100));
     e.Tagged(kTagModWheel).SetValue(0.3);
-    e.editor->GetParamDisplay()->SetPreset("A Very Long Evolving Pad Name", "Pads");
+    e.Display().SetPreset("A Very Long Evolving Pad Name", "Pads");
     e.g->OnMouseOver(815, 100, IMouseMod());
 
     auto& ui = static_cast<IGraphicsLinux&>(*e.g);
