@@ -5,7 +5,6 @@
 #include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
-#include "instrument/editor/EditorFollowUp.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 #include "instrument/editor/controls/ITVCaptionControl.h"
@@ -32,7 +31,6 @@
 #include <vector>
 
 using namespace plugin::igraphics;
-using pelmora::editor::PelmoraEditor;
 
 namespace
 {
@@ -62,8 +60,6 @@ struct OpenEditor
     plug = std::make_unique<Pelmora>(plugin::Vst2InstanceInfo(QuietHost));
     open = plug->OpenWindow(nullptr) != nullptr;
     g = plug->GetUI();
-    editor = dynamic_cast<PelmoraEditor*>(
-      dynamic_cast<pelmora::editor::EditorFollowUp&>(plug->GetEditorControls()).GetWindow());
   }
   ~OpenEditor() { plug->CloseWindow(); }
   IControl& Tagged(int tag) { return *g->GetControlWithTag(tag); }
@@ -85,19 +81,20 @@ struct OpenEditor
   }
   // The main menu, as the cog at the top bar's right end opens it.
   IPopupMenu& MainMenu() { return MenuOpenedBy(988, 15); }
-  // Chooses the item with the tag in the menu, as the in-window menu answers a click.
-  static void Choose(IPopupMenu& menu, int tag)
+  // Chooses the item with the tag in the menu, as the in-window menu answers a click, and
+  // closes the menu.
+  void Choose(IPopupMenu& menu, int tag)
   {
     for (int i = 0; i < menu.NItems(); ++i)
       if (menu.GetItem(i)->GetTag() == tag)
         menu.SetChosenItemIdx(i);
     menu.ExecFunction();
+    g->CancelPrompts();
   }
 
   std::unique_ptr<Pelmora> plug;
   bool open = false;
   IGraphics* g = nullptr;
-  PelmoraEditor* editor = nullptr;
 };
 
 struct Placed
@@ -112,7 +109,7 @@ struct Placed
 TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
 {
   OpenEditor e;
-  ASSERT_TRUE(e.open && e.editor);
+  ASSERT_TRUE(e.open);
   EXPECT_EQ(e.g->Width(), 1011);
   EXPECT_EQ(e.g->Height(), 601);
   // The background, 8 frames, 11 top-bar controls (the browser's three buttons among them);
@@ -214,26 +211,26 @@ TEST(EditorLayout, TheStoredScaleIsCheckedAndTheMainMenuResizesTogglesAndSaves)
              std::to_string(main.GetItem(i)->GetTag()) + " ";
   EXPECT_EQ(items, "Init Preset/0 /-1 Save Preset.../4 /-1 UI Size/-1 /-1 Toggle Keyboard/8 /-1 "
                    "Open User Manual/9 ");
-  OpenEditor::Choose(sizes, 14); // "125%"
+  e.Choose(sizes, 14); // "125%"
   EXPECT_FLOAT_EQ(e.g->GetDrawScale(), 1.25f);
   EXPECT_EQ(e.g->WindowWidth(), 1263);
   EXPECT_TRUE(sizes.GetItem(4)->GetChecked());
   EXPECT_FALSE(sizes.GetItem(2)->GetChecked());
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")),
             "[settings]\nscale=1.250000\nshowkeyboard=1\n\n");
-  OpenEditor::Choose(main, 8); // "Toggle Keyboard"
+  e.Choose(main, 8); // "Toggle Keyboard"
   EXPECT_EQ(e.g->Height(), 502);
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")),
             "[settings]\nscale=1.250000\nshowkeyboard=0\n\n");
-  OpenEditor::Choose(main, 8);
+  e.Choose(main, 8);
   EXPECT_EQ(e.g->Height(), 601);
 
   // A menu answered without a chosen item, or no menu at all, does nothing.
   testsupport::WriteFile(SupportPath("settings.ini"), "untouched");
   main.SetChosenItemIdx(-1);
-  e.editor->OnMainMenu(&main);
-  e.editor->OnMainMenu(nullptr);
-  e.editor->OnCopyMenu(nullptr);
+  main.ExecFunction();
+  main.GetFunction()(nullptr);
+  e.MenuOpenedBy(30, 179).GetFunction()(nullptr); // operator A's copy menu
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")), "untouched");
 }
 
@@ -261,7 +258,7 @@ TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
         differing += std::abs(row[4 * x + c] - row[c]) > 2;
     EXPECT_EQ(differing, 0) << "scale " << scale;
   }
-  OpenEditor::Choose(e.MainMenu(), 8); // "Toggle Keyboard"
+  e.Choose(e.MainMenu(), 8); // "Toggle Keyboard"
   for (int tag : {kTagPitchWheel, kTagModWheel, 57})
     EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
 }
@@ -425,14 +422,15 @@ TEST(EditorLayout, CopyMenusCopyTheEnvelopeAndRefreshItsEditors)
       dynamic_cast<IVMultistageEnvelopeControl&>(e.Tagged(EnvelopeEditorTag(envelope)));
     return editor.GetShownEnvelope().Stage(1).mEndLevel;
   };
-  OpenEditor::Choose(e.editor->GetCopyMenu(kEnvelopeOpA), 4); // to all operator envelopes
+  e.Choose(e.MenuOpenedBy(30, 179), 4); // operator A's cog: to all operator envelopes
   for (int envelope : {kEnvelopeOpB, kEnvelopeOpC, kEnvelopeOpD})
   {
     EXPECT_FLOAT_EQ(model.GetEnvelope(envelope)->Get().Stage(1).mEndLevel, 0.25f) << envelope;
     EXPECT_FLOAT_EQ(shown(envelope), 0.25f) << "editor of hidden tab " << envelope;
   }
   EXPECT_NE(shown(kEnvelopeMod), 0.25f);
-  OpenEditor::Choose(e.editor->GetCopyMenu(kEnvelopeOpC), 13); // "Copy C to Mod Env"
+  e.Click(pelmora::layout::kTabRects[kOpC].MW(), 52);
+  e.Choose(e.MenuOpenedBy(30, 179), 13); // "Copy C to Mod Env"
   EXPECT_FLOAT_EQ(shown(kEnvelopeMod), 0.25f);
 }
 
