@@ -118,10 +118,12 @@ TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
                  browser->RebuildMenu(presets, 3);
                  graphics.AttachControl(browser);
                }));
-  auto click = [&](const IControl* pButton)
+  // The three buttons, by where they lie: the carets 24 wide at the ends, the name between.
+  constexpr float kLeft = 367.f, kName = 505.f, kRight = 643.f;
+  auto click = [&](float x)
   {
-    g.OnMouseDown({Point(pButton->GetRECT().MW(), 15.f)});
-    g.OnMouseUp({Point(pButton->GetRECT().MW(), 15.f)});
+    g.OnMouseDown({Point(x, 15.f)});
+    g.OnMouseUp({Point(x, 15.f)});
   };
 
   // Folders first, empty ones left out; the flat list is the manager's flat index.
@@ -139,10 +141,10 @@ TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
             "Bass[Sub[Wob] Deep] Empty[] Hollow[Inner[]] Pads[Warm] Lead");
 
   // From the last to the first and back, then one more back.
-  EXPECT_EQ(browser->GetNameButton()->GetRECT(), IRECT(379, 3, 631, 27));
-  click(browser->GetRightArrow());
-  click(browser->GetLeftArrow());
-  click(browser->GetLeftArrow());
+  EXPECT_EQ(g.GetControl(g.GetMouseControlIdx(kName, 15.f))->GetRECT(), IRECT(379, 3, 631, 27));
+  click(kRight);
+  click(kLeft);
+  click(kLeft);
   EXPECT_EQ(loaded, (std::vector<int>{0, 3, 2}));
 
   // "Bass" > "Deep" from the menu under the name (the answer comes with the submenu holding it);
@@ -153,14 +155,14 @@ TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
     pBass->SetChosenItemIdx(1);
     return pBass;
   };
-  click(browser->GetNameButton());
-  click(browser->GetRightArrow());
+  click(kName);
+  click(kRight);
   EXPECT_EQ(g.mMenus.at(0).bounds, IRECT(379, 3, 631, 27));
   EXPECT_EQ(loaded, (std::vector<int>{0, 3, 2, 1, 2}));
 
   // Dismissed: nothing happens. An item of another menu: not found, nothing loaded.
   g.mMenuResponder = nullptr;
-  click(browser->GetNameButton());
+  click(kName);
   EXPECT_EQ(browser->GetCurrentIdx(), 2);
   IPopupMenu stranger("", 0, false, {"Lead"});
   stranger.SetChosenItemIdx(0);
