@@ -81,7 +81,6 @@ public:
 
   // The name button shows a preset's name (null or empty: nothing).
   void SetPresetName(const char* name);
-  IPopupMenu& GetMenu() { return mMenu; }
   int NFlatItems() const { return static_cast<int>(mFlatItems.size()); }
   const IPopupMenu::Item* GetFlatItem(int idx) const;
 
