@@ -28,8 +28,6 @@ public:
 
   // Takes the open editor's window (null: none); the one before it is freed.
   void Attach(std::unique_ptr<EditorWindow> window);
-  // The open editor's window; null while none is open.
-  EditorWindow* GetWindow() const { return mWindow.get(); }
 
   // ---- PelmoraEditorControls
   void Open(plugin::igraphics::IGraphics& graphics) override;

@@ -82,6 +82,10 @@ public:
   void ResetParameterControls() override;
   void ShowMessage(const char* text) override;
 
+  // The UI-size item for a scale: the one within 0.5 % of it ("100%" for any other scale).
+  static int ScaleItemIdx(float scale);
+
+private:
   // ---- What the controls call (PelmoraMenus.cpp)
   // The hover function of the operator-link switch: "Operator Link", "On" or "Off".
   void ShowOperatorLink();
@@ -91,19 +95,8 @@ public:
   // the chosen item's tag names. A menu without a chosen item does nothing.
   void OnMainMenu(IPopupMenu* pMenu);
   void OnCopyMenu(IPopupMenu* pMenu);
-
-  IPopupMenu& GetMainMenu() { return mMainMenu; }
-  IPopupMenu& GetScaleMenu() { return *mScaleMenu; }
   IPopupMenu& GetCopyMenu(int envelope) { return mCopyMenus[static_cast<size_t>(envelope)]; }
-  IParamDisplayControl* GetParamDisplay() const { return mParamDisplay; }
-  IVTVDiskPresetManagerControl* GetPresetBrowser() const { return mPresetBrowser; }
-  // The number of controls attached before the operator section (reset by the initial sound
-  // from there on).
-  int GetFirstResettableControlIdx() const { return mFirstResettableControlIdx; }
-  // The UI-size item for a scale: the one within 0.5 % of it ("100%" for any other scale).
-  static int ScaleItemIdx(float scale);
 
-private:
   // The instrument's editor side, which follows the instrument's changes.
   PelmoraEditorControls& FollowUp();
 
@@ -148,7 +141,7 @@ private:
   IParamDisplayControl* mParamDisplay = nullptr; // controls: owned by the graphics context
   IVTVDiskPresetManagerControl* mPresetBrowser = nullptr;
   ITabStripControl2* mTabStrip = nullptr;
-  int mFirstResettableControlIdx = 0;
+  int mFirstResettableControlIdx = 0; // the first control after the top bar: the operator section
 };
 
 } // namespace pelmora::editor

@@ -7,7 +7,7 @@
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/PelmoraEditorControls.h"
 #include "instrument/editor/EditorFollowUp.h"
-#include "instrument/editor/PelmoraEditor.h"
+#include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -517,13 +517,13 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   testsupport::ScopedEnv path("PATH", bin.Path());
   const std::string presets = PresetsPath();
   ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
-  auto* pEditor = dynamic_cast<pelmora::editor::PelmoraEditor*>(FollowUp(mPlug).GetWindow());
-  ASSERT_NE(pEditor, nullptr);
-  const auto message = [pEditor]
-  {
-    return std::string(pEditor->GetParamDisplay()->GetMessage());
-  };
   auto& ui = *static_cast<IGraphicsLinux*>(mPlug.GetUI());
+  const auto message = [&ui] // the preset display's, found at its place
+  {
+    return std::string(
+      dynamic_cast<IParamDisplayControl&>(*ui.GetControl(ui.GetMouseControlIdx(860, 410)))
+        .GetMessage());
+  };
   auto& field = *static_cast<ITextEntryControl*>(ui.GetTextEntryControl());
   auto type = [&](const char* text)
   {
@@ -547,7 +547,7 @@ TEST_F(PelmoraClass, SavePresetAsksInTheEditorAndWhatFailsIsShownThere)
   EXPECT_EQ(message(), "The preset could not be saved there.");
 
   // A cancel says nothing; a missing manual does.
-  pEditor->ShowParameter("Gain", "0.0 dB");
+  FollowUp(mPlug).ShowParameter(kParamGain);
   mPlug.SavePreset();
   field.DismissEdit();
   ui.OnTick();

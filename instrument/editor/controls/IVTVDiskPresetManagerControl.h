@@ -81,11 +81,6 @@ public:
 
   // The name button shows a preset's name (null or empty: nothing).
   void SetPresetName(const char* name);
-  // The three buttons, once attached (null before).
-  ITextControl* GetNameButton() const { return mNameButton; }
-  ITextControl* GetLeftArrow() const { return mLeftArrow; }
-  ITextControl* GetRightArrow() const { return mRightArrow; }
-  IPopupMenu& GetMenu() { return mMenu; }
   int NFlatItems() const { return static_cast<int>(mFlatItems.size()); }
   const IPopupMenu::Item* GetFlatItem(int idx) const;
 

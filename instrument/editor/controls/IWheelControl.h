@@ -61,9 +61,6 @@ public:
   void Draw(IGraphics& g) override;
 
   bool IsPitchWheel() const { return mController == kPitchWheel; }
-  // Semitones: the constructor's value, the last menu choice, or (with a bend-range
-  // parameter) that parameter's value when the menu last opened.
-  int GetBendRange() const { return mBendRange; }
   // The message for the wheel's current position.
   IMidiMsg MakeMidiMsg() const;
 
@@ -81,6 +78,8 @@ private:
   void SetBendRangeParam(int semitones);
 
   IPopupMenu mMenu;
+  // Semitones: the constructor's value, the last menu choice, or (with a bend-range
+  // parameter) that parameter's value when the menu last opened.
   int mBendRange;
   int mController;
   int mBendRangeParamIdx;

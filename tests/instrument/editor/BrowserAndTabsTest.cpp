@@ -108,41 +108,58 @@ TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
   TestDelegate delegate;
   std::vector<int> loaded;
   IVTVDiskPresetManagerControl* browser = nullptr;
-  auto& g = *static_cast<RecordingGraphics*>(
-    OpenEditor(delegate,
-               [&](IGraphics& graphics)
-               {
-                 browser = new IVTVDiskPresetManagerControl(
-                   IRECT(355, 3, 655, 27), kNoParameter, [&](int idx) { loaded.push_back(idx); },
-                   24.f, "<", ">", DEFAULT_TEXT, DEFAULT_TEXT, COLOR_BLACK);
-                 browser->RebuildMenu(presets, 3);
-                 graphics.AttachControl(browser);
-               }));
-  auto click = [&](const IControl* pButton)
+  auto& g = *static_cast<RecordingGraphics*>(OpenEditor(
+    delegate,
+    [&](IGraphics& graphics)
+    {
+      browser = new IVTVDiskPresetManagerControl(
+        IRECT(355, 3, 655, 27), kNoParameter, [&](int idx) { loaded.push_back(idx); }, 24.f, "<",
+        ">", DEFAULT_TEXT, DEFAULT_TEXT, COLOR_BLACK);
+      browser->RebuildMenu(presets, 3);
+      graphics.AttachControl(browser);
+      auto* pKeeping =
+        new IVTVDiskPresetManagerControl(IRECT(355, 30, 655, 54), kNoParameter, nullptr, 24.f, "",
+                                         "", DEFAULT_TEXT, DEFAULT_TEXT, COLOR_BLACK, true);
+      pKeeping->RebuildMenu(presets, 0);
+      graphics.AttachControl(pKeeping);
+    }));
+  // The three buttons, by where they lie: the carets 24 wide at the ends, the name between.
+  constexpr float kLeft = 367.f, kName = 505.f, kRight = 643.f;
+  auto click = [&](float x, float y = 15.f)
   {
-    g.OnMouseDown({Point(pButton->GetRECT().MW(), 15.f)});
-    g.OnMouseUp({Point(pButton->GetRECT().MW(), 15.f)});
+    g.OnMouseDown({Point(x, y)});
+    g.OnMouseUp({Point(x, y)});
+  };
+  // The menu a click on a name opens, dismissed.
+  auto menuOf = [&](float y)
+  {
+    std::string outline;
+    g.mMenuResponder = [&](IPopupMenu& menu) -> IPopupMenu*
+    {
+      outline = Outline(menu);
+      return nullptr;
+    };
+    click(kName, y);
+    g.mMenuResponder = nullptr;
+    return outline;
   };
 
   // Folders first, empty ones left out; the flat list is the manager's flat index.
-  EXPECT_EQ(Outline(browser->GetMenu()), "Bass[Sub[Wob] Deep] Pads[Warm] Lead");
+  EXPECT_EQ(menuOf(15.f), "Bass[Sub[Wob] Deep] Pads[Warm] Lead");
   ASSERT_EQ(browser->NFlatItems(), presets.NumPresets());
   for (int i = 0; i < browser->NFlatItems(); ++i)
   {
     EXPECT_EQ(browser->GetFlatItem(i)->GetTag(), i);
     EXPECT_STREQ(browser->GetFlatItem(i)->GetText(), presets.GetPreset(i)->mName.Get());
   }
-  IVTVDiskPresetManagerControl keeping(IRECT(), kNoParameter, nullptr, 24.f, "", "", DEFAULT_TEXT,
-                                       DEFAULT_TEXT, COLOR_BLACK, true);
-  keeping.RebuildMenu(presets, 0);
-  EXPECT_EQ(Outline(keeping.GetMenu()),
-            "Bass[Sub[Wob] Deep] Empty[] Hollow[Inner[]] Pads[Warm] Lead");
+  // The browser below it keeps empty folders.
+  EXPECT_EQ(menuOf(42.f), "Bass[Sub[Wob] Deep] Empty[] Hollow[Inner[]] Pads[Warm] Lead");
 
   // From the last to the first and back, then one more back.
-  EXPECT_EQ(browser->GetNameButton()->GetRECT(), IRECT(379, 3, 631, 27));
-  click(browser->GetRightArrow());
-  click(browser->GetLeftArrow());
-  click(browser->GetLeftArrow());
+  EXPECT_EQ(g.GetControl(g.GetMouseControlIdx(kName, 15.f))->GetRECT(), IRECT(379, 3, 631, 27));
+  click(kRight);
+  click(kLeft);
+  click(kLeft);
   EXPECT_EQ(loaded, (std::vector<int>{0, 3, 2}));
 
   // "Bass" > "Deep" from the menu under the name (the answer comes with the submenu holding it);
@@ -153,14 +170,14 @@ TEST(PresetBrowser, MirrorsTheTreeAndLoadsWhatTheCaretsAndTheMenuChoose)
     pBass->SetChosenItemIdx(1);
     return pBass;
   };
-  click(browser->GetNameButton());
-  click(browser->GetRightArrow());
-  EXPECT_EQ(g.mMenus.at(0).bounds, IRECT(379, 3, 631, 27));
+  click(kName);
+  click(kRight);
+  EXPECT_EQ(g.mMenus.back().bounds, IRECT(379, 3, 631, 27));
   EXPECT_EQ(loaded, (std::vector<int>{0, 3, 2, 1, 2}));
 
   // Dismissed: nothing happens. An item of another menu: not found, nothing loaded.
   g.mMenuResponder = nullptr;
-  click(browser->GetNameButton());
+  click(kName);
   EXPECT_EQ(browser->GetCurrentIdx(), 2);
   IPopupMenu stranger("", 0, false, {"Lead"});
   stranger.SetChosenItemIdx(0);

@@ -2,9 +2,9 @@
 // its tag and parameter, the window's size from the settings, the menus and what they do, the
 // envelope copy menus, the octave buttons, the tabs, the hover texts and the preset browser.
 
+#include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
-#include "instrument/editor/EditorFollowUp.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/controls/IPictureSelectorControls.h"
 #include "instrument/editor/controls/ITVCaptionControl.h"
@@ -31,7 +31,6 @@
 #include <vector>
 
 using namespace plugin::igraphics;
-using pelmora::editor::PelmoraEditor;
 
 namespace
 {
@@ -61,8 +60,6 @@ struct OpenEditor
     plug = std::make_unique<Pelmora>(plugin::Vst2InstanceInfo(QuietHost));
     open = plug->OpenWindow(nullptr) != nullptr;
     g = plug->GetUI();
-    editor = dynamic_cast<PelmoraEditor*>(
-      dynamic_cast<pelmora::editor::EditorFollowUp&>(plug->GetEditorControls()).GetWindow());
   }
   ~OpenEditor() { plug->CloseWindow(); }
   IControl& Tagged(int tag) { return *g->GetControlWithTag(tag); }
@@ -71,19 +68,33 @@ struct OpenEditor
     g->OnMouseDown({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
     g->OnMouseUp({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
   }
-  // Chooses the item with the tag in the menu, as the in-window menu answers a click.
-  static void Choose(IPopupMenu& menu, int tag)
+  // The menu a click at (x, y) opens: the root of the in-window menu shown then.
+  IPopupMenu& MenuOpenedBy(float x, float y)
+  {
+    Click(x, y);
+    return *dynamic_cast<IPopupMenuControl&>(*g->GetPopupMenuControl()).GetPanel(0)->mMenu;
+  }
+  // The preset display, found at its place.
+  IParamDisplayControl& Display() const
+  {
+    return dynamic_cast<IParamDisplayControl&>(*g->GetControl(g->GetMouseControlIdx(860, 410)));
+  }
+  // The main menu, as the cog at the top bar's right end opens it.
+  IPopupMenu& MainMenu() { return MenuOpenedBy(988, 15); }
+  // Chooses the item with the tag in the menu, as the in-window menu answers a click, and
+  // closes the menu.
+  void Choose(IPopupMenu& menu, int tag)
   {
     for (int i = 0; i < menu.NItems(); ++i)
       if (menu.GetItem(i)->GetTag() == tag)
         menu.SetChosenItemIdx(i);
     menu.ExecFunction();
+    g->CancelPrompts();
   }
 
   std::unique_ptr<Pelmora> plug;
   bool open = false;
   IGraphics* g = nullptr;
-  PelmoraEditor* editor = nullptr;
 };
 
 struct Placed
@@ -98,14 +109,14 @@ struct Placed
 TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
 {
   OpenEditor e;
-  ASSERT_TRUE(e.open && e.editor);
+  ASSERT_TRUE(e.open);
   EXPECT_EQ(e.g->Width(), 1011);
   EXPECT_EQ(e.g->Height(), 601);
   // The background, 8 frames, 11 top-bar controls (the browser's three buttons among them);
   // 4 x 10 operator controls, 4 copy buttons, the tab strip; link, algorithm with its two
   // arrows, 5 knobs and the filter caption; 2 mod-envelope, 6 LFO, 20 matrix, the preview, 5 in
   // the keyboard row and 8 right of it.
-  EXPECT_EQ(e.editor->GetFirstResettableControlIdx(), 20);
+  EXPECT_EQ(e.g->GetControlIdx(&e.Tagged(OperatorControlTag(kOpA, kOpWaveform))), 20);
   EXPECT_EQ(e.g->NControls(), 117);
   const Placed placed[] = {
     {kTagOperatorTabs, {12, 42, 491, 63}, -1},
@@ -148,8 +159,9 @@ TEST(EditorLayout, AttachesEveryControlAtItsPlaceWithItsTagAndParameter)
   EXPECT_TRUE(e.Tagged(kTagLfoRateHz).IsHidden());
   // No preset on disk: the unnamed sound shows the program's name.
   EXPECT_STREQ(e.plug->GetPresetName(), "");
-  EXPECT_STREQ(e.editor->GetPresetBrowser()->GetNameButton()->GetStr(), "Init");
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetName(), "Init");
+  EXPECT_STREQ(dynamic_cast<ITextControl&>(*e.g->GetMouseControl(505, 15, false)).GetStr(),
+               "Init"); // the preset browser's name button
+  EXPECT_STREQ(e.Display().GetPresetName(), "Init");
 }
 
 TEST(EditorLayout, EveryControlDrivesItsParameterShowsItOnHoverAndFollowsTheHost)
@@ -165,8 +177,7 @@ TEST(EditorLayout, EveryControlDrivesItsParameterShowsItOnHoverAndFollowsTheHost
     if (!control.IsHidden()) // the pointer over it shows its parameter in the preset display
     {
       e.g->OnMouseOver(control.GetRECT().MW(), control.GetRECT().MH(), IMouseMod());
-      EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), e.plug->GetParam(p)->GetName())
-        << "control " << i;
+      EXPECT_STREQ(e.Display().GetParamLabel(), e.plug->GetParam(p)->GetName()) << "control " << i;
     }
     const double target = e.plug->GetParam(p)->GetNormalized() < 0.5 ? 1.0 : 0.0;
     control.SetValue(target);
@@ -186,39 +197,40 @@ TEST(EditorLayout, TheStoredScaleIsCheckedAndTheMainMenuResizesTogglesAndSaves)
     EXPECT_EQ(e.g->Height(), 502);
     EXPECT_FLOAT_EQ(e.g->GetDrawScale(), std::stof(scale));
     const int checked = scale[2] == '8' ? 0 : scale[2] == '9' ? 1 : scale[2] == '1' ? 3 : 2;
-    IPopupMenu& sizes = e.editor->GetScaleMenu();
+    IPopupMenu& sizes = *e.MainMenu().GetItem(4)->GetSubmenu(); // "UI Size"
     for (int i = 0; i < sizes.NItems(); ++i)
       EXPECT_EQ(sizes.GetItem(i)->GetChecked(), i == checked) << scale << " item " << i;
   }
 
   OpenEditor e("[settings]\nscale=1.000000\nshowkeyboard=1\n\n");
-  IPopupMenu& main = e.editor->GetMainMenu();
+  IPopupMenu& main = e.MainMenu();
+  IPopupMenu& sizes = *main.GetItem(4)->GetSubmenu();
   std::string items;
   for (int i = 0; i < main.NItems(); ++i)
     items += std::string(main.GetItem(i)->GetText()) + "/" +
              std::to_string(main.GetItem(i)->GetTag()) + " ";
   EXPECT_EQ(items, "Init Preset/0 /-1 Save Preset.../4 /-1 UI Size/-1 /-1 Toggle Keyboard/8 /-1 "
                    "Open User Manual/9 ");
-  OpenEditor::Choose(e.editor->GetScaleMenu(), 14); // "125%"
+  e.Choose(sizes, 14); // "125%"
   EXPECT_FLOAT_EQ(e.g->GetDrawScale(), 1.25f);
   EXPECT_EQ(e.g->WindowWidth(), 1263);
-  EXPECT_TRUE(e.editor->GetScaleMenu().GetItem(4)->GetChecked());
-  EXPECT_FALSE(e.editor->GetScaleMenu().GetItem(2)->GetChecked());
+  EXPECT_TRUE(sizes.GetItem(4)->GetChecked());
+  EXPECT_FALSE(sizes.GetItem(2)->GetChecked());
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")),
             "[settings]\nscale=1.250000\nshowkeyboard=1\n\n");
-  OpenEditor::Choose(main, 8); // "Toggle Keyboard"
+  e.Choose(main, 8); // "Toggle Keyboard"
   EXPECT_EQ(e.g->Height(), 502);
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")),
             "[settings]\nscale=1.250000\nshowkeyboard=0\n\n");
-  OpenEditor::Choose(main, 8);
+  e.Choose(main, 8);
   EXPECT_EQ(e.g->Height(), 601);
 
   // A menu answered without a chosen item, or no menu at all, does nothing.
   testsupport::WriteFile(SupportPath("settings.ini"), "untouched");
   main.SetChosenItemIdx(-1);
-  e.editor->OnMainMenu(&main);
-  e.editor->OnMainMenu(nullptr);
-  e.editor->OnCopyMenu(nullptr);
+  main.ExecFunction();
+  main.GetFunction()(nullptr);
+  e.MenuOpenedBy(30, 179).GetFunction()(nullptr); // operator A's copy menu
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")), "untouched");
 }
 
@@ -246,7 +258,7 @@ TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
         differing += std::abs(row[4 * x + c] - row[c]) > 2;
     EXPECT_EQ(differing, 0) << "scale " << scale;
   }
-  OpenEditor::Choose(e.editor->GetMainMenu(), 8); // "Toggle Keyboard"
+  e.Choose(e.MainMenu(), 8); // "Toggle Keyboard"
   for (int tag : {kTagPitchWheel, kTagModWheel, 57})
     EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
 }
@@ -374,7 +386,7 @@ TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
       fits(IText(14.f, COLOR_WHITE), str, box, Envelope::ReadOutText(*e.g, str, box, COLOR_WHITE));
     }
     // Names, and the values at the ends, the default, the middle and every step of a list.
-    IParamDisplayControl& display = *e.editor->GetParamDisplay();
+    IParamDisplayControl& display = e.Display();
     for (int i = 0; i < kNumParams; ++i)
     {
       plugin::IParam* pParam = e.plug->GetParam(i);
@@ -410,14 +422,15 @@ TEST(EditorLayout, CopyMenusCopyTheEnvelopeAndRefreshItsEditors)
       dynamic_cast<IVMultistageEnvelopeControl&>(e.Tagged(EnvelopeEditorTag(envelope)));
     return editor.GetShownEnvelope().Stage(1).mEndLevel;
   };
-  OpenEditor::Choose(e.editor->GetCopyMenu(kEnvelopeOpA), 4); // to all operator envelopes
+  e.Choose(e.MenuOpenedBy(30, 179), 4); // operator A's cog: to all operator envelopes
   for (int envelope : {kEnvelopeOpB, kEnvelopeOpC, kEnvelopeOpD})
   {
     EXPECT_FLOAT_EQ(model.GetEnvelope(envelope)->Get().Stage(1).mEndLevel, 0.25f) << envelope;
     EXPECT_FLOAT_EQ(shown(envelope), 0.25f) << "editor of hidden tab " << envelope;
   }
   EXPECT_NE(shown(kEnvelopeMod), 0.25f);
-  OpenEditor::Choose(e.editor->GetCopyMenu(kEnvelopeOpC), 13); // "Copy C to Mod Env"
+  e.Click(pelmora::layout::kTabRects[kOpC].MW(), 52);
+  e.Choose(e.MenuOpenedBy(30, 179), 13); // "Copy C to Mod Env"
   EXPECT_FLOAT_EQ(shown(kEnvelopeMod), 0.25f);
 }
 
@@ -450,11 +463,11 @@ TEST(EditorLayout, OctaveButtonsTabsAndHoverWorkThroughThePointer)
   }
 
   e.g->OnMouseOver(815, 100, IMouseMod());
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Filter Cutoff");
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamValue(), "20000 Hz");
+  EXPECT_STREQ(e.Display().GetParamLabel(), "Filter Cutoff");
+  EXPECT_STREQ(e.Display().GetParamValue(), "20000 Hz");
   e.g->OnMouseOver(27, 58, IMouseMod());
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamLabel(), "Operator Link");
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetParamValue(), "Off");
+  EXPECT_STREQ(e.Display().GetParamLabel(), "Operator Link");
+  EXPECT_STREQ(e.Display().GetParamValue(), "Off");
   e.Click(27, 58);
   EXPECT_TRUE(e.plug->GetOperatorLink());
   // A new editor shows the link as it is.
@@ -473,14 +486,14 @@ TEST(EditorLayout, ThePresetBrowserLoadsAChoiceFromTheSupportFolder)
   }
   OpenEditor e;
   ASSERT_TRUE(e.open);
-  IVTVDiskPresetManagerControl& browser = *e.editor->GetPresetBrowser();
-  IPopupMenu& lead = *browser.GetMenu().GetItem(0)->GetSubmenu();
+  // The preset's name opens the menu; the in-window menu answers with the chosen submenu.
+  IPopupMenu& lead = *e.MenuOpenedBy(505, 15).GetItem(0)->GetSubmenu();
   EXPECT_STREQ(lead.GetItem(0)->GetText(), "Bright");
   lead.SetChosenItemIdx(0);
-  browser.OnPopupMenuSelection(&lead, 0);
+  e.g->SetControlValueAfterPopupMenu(&lead);
   EXPECT_STREQ(e.plug->GetPresetName(), "Bright");
   EXPECT_DOUBLE_EQ(e.plug->GetParam(kParamGain)->Value(), -6.0);
-  EXPECT_STREQ(e.editor->GetParamDisplay()->GetPresetCategory(), "Lead");
+  EXPECT_STREQ(e.Display().GetPresetCategory(), "Lead");
   testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
 }
 
@@ -495,8 +508,7 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
   for (int i = 0; i < e.g->NControls(); ++i)
     if (e.g->GetControl(i)->IsDirty())
       dirty.insert(e.g->GetControl(i));
-  EXPECT_EQ(dirty,
-            (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), e.editor->GetParamDisplay()}));
+  EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), &e.Display()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
 }
 
@@ -813,7 +825,7 @@ TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
     for (int note : {48, 52, 55, 61, 70})
       e.Tagged(kTagKeyboard).OnMidi(IMidiMsg(0, 0x90, static_cast<uint8_t>(note), 100));
     e.Tagged(kTagModWheel).SetValue(0.3);
-    e.editor->GetParamDisplay()->SetPreset("A Very Long Evolving Pad Name", "Pads");
+    e.Display().SetPreset("A Very Long Evolving Pad Name", "Pads");
     e.g->OnMouseOver(815, 100, IMouseMod());
 
     auto& ui = static_cast<IGraphicsLinux&>(*e.g);

@@ -239,7 +239,7 @@ TEST_F(KeyboardRow, BendRangeMenuSetsThePitchBendRangeParameter)
     mDelegate.mHostLog.clear();
     Click(kPitch, kPitch.MH(), kRight);
     const int range = semitones[choice];
-    EXPECT_EQ(mPitch->GetBendRange(), range) << choice;
+    EXPECT_EQ(mDelegate.GetParam(kBendRangeParam)->Value(), range) << choice;
     EXPECT_EQ(mDelegate.mHostLog,
               (std::vector<std::string>{"begin 59", "value 59 " + Fmt(range / 12.0), "end 59"}))
       << choice;
