@@ -91,11 +91,29 @@ struct OpenEditor
     menu.ExecFunction();
     g->CancelPrompts();
   }
+  // The controls marked dirty, in the order of the list.
+  std::vector<const IControl*> Dirty() const
+  {
+    std::vector<const IControl*> dirty;
+    for (int i = 0; i < g->NControls(); ++i)
+      if (g->GetControl(i)->IsDirty())
+        dirty.push_back(g->GetControl(i));
+    return dirty;
+  }
 
   std::unique_ptr<Pelmora> plug;
   bool open = false;
   IGraphics* g = nullptr;
 };
+
+// The largest difference of any channel between two frames of one size.
+int WorstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+  int worst = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
+  return worst;
+}
 
 struct Placed
 {
@@ -504,11 +522,9 @@ TEST(EditorLayout, AKnobDragRedrawsOnlyTheKnobAndTheParameterDisplay)
   e.g->OnMouseDown({IMouseInfo{815, 111, 0.f, 0.f, IMouseMod(true)}}); // "CUTOFF"
   e.g->SetAllControlsClean();
   e.g->OnMouseDrag({IMouseInfo{815, 112, 0.f, 1.f, IMouseMod(true)}});
-  std::set<const IControl*> dirty;
-  for (int i = 0; i < e.g->NControls(); ++i)
-    if (e.g->GetControl(i)->IsDirty())
-      dirty.insert(e.g->GetControl(i));
-  EXPECT_EQ(dirty, (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), &e.Display()}));
+  const std::vector<const IControl*> dirty = e.Dirty();
+  EXPECT_EQ(std::set<const IControl*>(dirty.begin(), dirty.end()),
+            (std::set<const IControl*>{&e.Tagged(kTagCutoffKnob), &e.Display()}));
   e.g->OnMouseUp({IMouseInfo{815, 112, 0.f, 0.f, IMouseMod(true)}});
 }
 
@@ -528,10 +544,7 @@ TEST(EditorLayout, DirtyRegionFramesLeaveWhatAWholeRedrawDraws)
     ASSERT_TRUE(g.ReadFrame(partial, w, h));
     ASSERT_TRUE(g.RenderFrame());
     ASSERT_TRUE(g.ReadFrame(whole, w, h));
-    int worst = 0;
-    for (size_t i = 0; i < whole.size(); ++i)
-      worst = std::max(worst, std::abs(int(partial[i]) - int(whole[i])));
-    EXPECT_LE(worst, 2) << step;
+    EXPECT_LE(WorstDifference(partial, whole), 2) << step;
   };
   g.OnMouseOver(815, 100, IMouseMod()); // "CUTOFF"
   expectWhole("hover");
@@ -573,10 +586,7 @@ TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
     for (float x = 2.f; x < g.Width(); x += 5.f)
     {
       g.OnMouseOver(x, y, IMouseMod());
-      std::vector<const IControl*> dirty;
-      for (int i = 0; i < g.NControls(); ++i)
-        if (g.GetControl(i)->IsDirty())
-          dirty.push_back(g.GetControl(i));
+      const std::vector<const IControl*> dirty = e.Dirty();
       if (dirty.empty())
         continue;
       g.OnTick();
@@ -616,10 +626,8 @@ TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
     pControl->SetDirty(false);
     g.OnTick();
     ASSERT_TRUE(g.ReadFrame(after, w, h));
-    int worst = 0;
-    for (size_t p = 0; p < after.size(); ++p)
-      worst = std::max(worst, std::abs(int(after[p]) - int(before[p])));
-    EXPECT_LE(worst, 2) << typeid(*pControl).name() << " " << i << " hovered";
+    EXPECT_LE(WorstDifference(after, before), 2)
+      << typeid(*pControl).name() << " " << i << " hovered";
   }
   std::string all;
   for (const std::string& one : silent)
