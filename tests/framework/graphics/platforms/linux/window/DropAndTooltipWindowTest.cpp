@@ -168,20 +168,9 @@ protected:
       mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, kProbeLastDrop));
   }
 
-  bool PixelIs(Window window, int x, int y, int r, int g, int b)
-  {
-    XSync(mDisplay, False);
-    XImage* image = XGetImage(mDisplay, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image)
-      return false;
-    const unsigned long p = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return std::abs(int((p >> 16) & 255) - r) <= 3 && std::abs(int((p >> 8) & 255) - g) <= 3 &&
-           std::abs(int(p & 255) - b) <= 3;
-  }
-
   static constexpr int kLeft = 37;
   static constexpr int kTop = 23;
+  static constexpr plugin::igraphics::IColor kTipPanel{255, 36, 39, 48};
 };
 
 TEST_F(DropAndTooltipWindowTest, FilesDroppedByAnotherClientReachTheControlUnderThePointer)
@@ -229,13 +218,13 @@ TEST_F(DropAndTooltipWindowTest, ATooltipShowsWhereThePointerRestsAndAClickHides
   const Window parent = OpenGallery();
   // The vector knob (its parameter's name as tooltip); the tooltip's panel below the pointer.
   const int panelX = 63, panelY = 115;
-  EXPECT_FALSE(PixelIs(parent, panelX, panelY, 36, 39, 48));
+  EXPECT_FALSE(Near(PixelOf(parent, panelX, panelY), kTipPanel));
   Xdo("mousemove " + std::to_string(kLeft + 56) + " " + std::to_string(kTop + 84));
   Idle(40); // 0.8 s
-  EXPECT_TRUE(PixelIs(parent, panelX, panelY, 36, 39, 48));
+  EXPECT_TRUE(Near(PixelOf(parent, panelX, panelY), kTipPanel));
   Xdo("click 1");
   Idle(3);
-  EXPECT_FALSE(PixelIs(parent, panelX, panelY, 36, 39, 48));
+  EXPECT_FALSE(Near(PixelOf(parent, panelX, panelY), kTipPanel));
   CloseEditor(parent);
 }
 

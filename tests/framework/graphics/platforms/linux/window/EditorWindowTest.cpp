@@ -29,17 +29,6 @@ class EditorWindowTest : public plugin::test::HostWindowTest
 protected:
   EditorWindowTest() : HostWindowTest(PELMORA_TEST_PLUGIN) {}
 
-  IColor PixelOf(Window window, int x, int y)
-  {
-    XSync(mDisplay, False);
-    XImage* image = XGetImage(mDisplay, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image)
-      return IColor(0, 0, 0, 0);
-    const unsigned long p = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return IColor(255, int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255));
-  }
-
   void SendButton(Window w, int type, int x, int y, unsigned state, Time time)
   {
     XEvent e = {};
@@ -137,11 +126,6 @@ protected:
   }
 
   intptr_t Probe(int what) { return mPlugin.Dispatch(kVst2EffVendorSpecific, kProbe, what); }
-
-  static bool Near(const IColor& a, const IColor& b)
-  {
-    return std::abs(a.R - b.R) <= 3 && std::abs(a.G - b.G) <= 3 && std::abs(a.B - b.B) <= 3;
-  }
 };
 
 TEST_F(EditorWindowTest, ShowsItsPixelsAndTurnsAClickAndADragIntoOneGesture)

@@ -4,6 +4,7 @@
 // (xdotool through the XTEST extension) while the host makes its idle calls; closed, and the
 // parent destroyed.
 
+#include "framework/graphics/IGraphicsStructs.h"
 #include "tools/VstHost.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,22 @@ protected:
     if (children)
       XFree(children);
     return child;
+  }
+
+  // The colour of a pixel of the window (transparent black when it cannot be read).
+  igraphics::IColor PixelOf(Window window, int x, int y)
+  {
+    XSync(mDisplay, False);
+    XImage* image = XGetImage(mDisplay, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+      return igraphics::IColor(0, 0, 0, 0);
+    const unsigned long p = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return igraphics::IColor(255, int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255));
+  }
+  static bool Near(const igraphics::IColor& a, const igraphics::IColor& b)
+  {
+    return std::abs(a.R - b.R) <= 3 && std::abs(a.G - b.G) <= 3 && std::abs(a.B - b.B) <= 3;
   }
 
   // The editor opened in a new parent window (which has the keys when the host's window should)
