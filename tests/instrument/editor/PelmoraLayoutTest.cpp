@@ -277,7 +277,7 @@ TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
     EXPECT_EQ(differing, 0) << "scale " << scale;
   }
   e.Choose(e.MainMenu(), 8); // "Toggle Keyboard"
-  for (int tag : {kTagPitchWheel, kTagModWheel, 57})
+  for (int tag : {kTagPitchWheel, kTagModWheel, kTagKeyboard})
     EXPECT_FALSE(e.Tagged(tag).IsHidden()) << tag;
 }
 
