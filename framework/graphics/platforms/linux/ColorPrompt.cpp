@@ -1,11 +1,11 @@
 #include "framework/graphics/platforms/linux/ColorPrompt.h"
 
+#include "framework/graphics/platforms/linux/FilePrompt.h"
 #include "framework/util/UtilString.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 namespace plugin::igraphics
 {
@@ -142,25 +142,9 @@ bool ColorPrompt::Open(const std::string& title, unsigned long parentWindow)
   char hex[8];
   std::snprintf(hex, sizeof(hex), "#%02x%02x%02x", std::clamp(mProposed.R, 0, 255),
                 std::clamp(mProposed.G, 0, 255), std::clamp(mProposed.B, 0, 255));
-  const std::string window = std::to_string(parentWindow);
-  std::vector<std::string> args;
-  std::string program = Util_FindInPath("zenity");
-  if (!program.empty())
-  {
-    args = {"zenity", "--color-selection", "--title=" + title, std::string("--color=") + hex};
-    if (parentWindow)
-      args.push_back("--attach=" + window);
-  }
-  else if (!(program = Util_FindInPath("kdialog")).empty())
-  {
-    args = {"kdialog", "--getcolor", "--default", hex, "--title", title};
-    if (parentWindow)
-    {
-      args.push_back("--attach");
-      args.push_back(window);
-    }
-  }
-  return !program.empty() && mDialog.Start(program, args);
+  return StartDesktopDialog(
+    mDialog, {"zenity", "--color-selection", "--title=" + title, std::string("--color=") + hex},
+    {"kdialog", "--getcolor", "--default", hex, "--title", title}, parentWindow);
 }
 
 ColorPrompt::EState ColorPrompt::Poll()

@@ -163,6 +163,24 @@ bool FilePrompt::Open(unsigned long parentWindow)
 
 // ---- The desktop's dialog
 
+bool StartDesktopDialog(Util_ChildProcess& dialog, std::vector<std::string> zenityArgs,
+                        std::vector<std::string> kdialogArgs, unsigned long parentWindow)
+{
+  const std::string window = std::to_string(parentWindow);
+  if (const std::string zenity = Util_FindInPath("zenity"); !zenity.empty())
+  {
+    if (parentWindow)
+      zenityArgs.push_back("--attach=" + window);
+    return dialog.Start(zenity, zenityArgs);
+  }
+  const std::string kdialog = Util_FindInPath("kdialog");
+  if (kdialog.empty())
+    return false;
+  if (parentWindow)
+    kdialogArgs.insert(kdialogArgs.end(), {"--attach", window});
+  return dialog.Start(kdialog, kdialogArgs);
+}
+
 bool FilePrompt::OpenDialog(unsigned long parentWindow)
 {
   const bool save = mRequest.action == EFileAction::kSave;
@@ -171,40 +189,24 @@ bool FilePrompt::OpenDialog(unsigned long parentWindow)
     proposed += WithExtension(mRequest.name);
   const std::string title = save ? "Save As" : "Open";
   const std::string pattern = mRequest.ext.empty() ? std::string("*") : "*." + mRequest.ext;
-  const std::string window = std::to_string(parentWindow);
 
-  std::vector<std::string> args;
-  std::string program = Util_FindInPath("zenity");
-  if (!program.empty())
+  std::vector<std::string> zenity = {"zenity", "--file-selection", "--title=" + title};
+  if (save)
   {
-    args = {"zenity", "--file-selection", "--title=" + title};
-    if (save)
-    {
-      args.push_back("--save");
-      args.push_back("--confirm-overwrite");
-    }
-    if (!proposed.empty())
-      args.push_back("--filename=" + proposed);
-    if (!mRequest.ext.empty())
-      args.push_back("--file-filter=" + mRequest.ext + " files | " + pattern);
-    if (parentWindow)
-      args.push_back("--attach=" + window);
+    zenity.push_back("--save");
+    zenity.push_back("--confirm-overwrite");
   }
-  else if (!(program = Util_FindInPath("kdialog")).empty())
-  {
-    args = {"kdialog",
-            save ? "--getsavefilename" : "--getopenfilename",
-            proposed.empty() ? std::string(".") : proposed,
-            pattern,
-            "--title",
-            title};
-    if (parentWindow)
-    {
-      args.push_back("--attach");
-      args.push_back(window);
-    }
-  }
-  return !program.empty() && mDialog.Start(program, args);
+  if (!proposed.empty())
+    zenity.push_back("--filename=" + proposed);
+  if (!mRequest.ext.empty())
+    zenity.push_back("--file-filter=" + mRequest.ext + " files | " + pattern);
+  std::vector<std::string> kdialog = {"kdialog",
+                                      save ? "--getsavefilename" : "--getopenfilename",
+                                      proposed.empty() ? std::string(".") : proposed,
+                                      pattern,
+                                      "--title",
+                                      title};
+  return StartDesktopDialog(mDialog, std::move(zenity), std::move(kdialog), parentWindow);
 }
 
 // ---- The in-window name field

@@ -26,9 +26,16 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace plugin::igraphics
 {
+
+// Starts the desktop's dialog in dialog: zenity with zenityArgs or, without zenity, kdialog with
+// kdialogArgs (each list beginning with the program's name), made transient for parentWindow
+// when it is not 0. False when neither program is installed or it could not start.
+bool StartDesktopDialog(Util_ChildProcess& dialog, std::vector<std::string> zenityArgs,
+                        std::vector<std::string> kdialogArgs, unsigned long parentWindow);
 
 class IFileNamePromptControl;
 

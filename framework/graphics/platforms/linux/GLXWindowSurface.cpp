@@ -186,21 +186,24 @@ public:
 
   bool MakeCurrent() override
   {
-    mPrevDisplay = glXGetCurrentDisplay();
-    mPrevContext = glXGetCurrentContext();
-    mPrevDraw = glXGetCurrentDrawable();
-    mPrevRead = glXGetCurrentReadDrawable();
     if (mPutImages)
-      return mPbuffer && glXMakeContextCurrent(mDisplay, mPbuffer, mPbuffer, mContext) == True;
+      return MakeCurrentOn(mPbuffer);
     QuietXErrors quiet(mDisplay);
     // A host may have destroyed its window (and ours with it) without telling us yet.
     XWindowAttributes wa;
     if (!mWindowGone && !XGetWindowAttributes(mDisplay, mWindow, &wa))
       mWindowGone = true;
-    const GLXDrawable drawable = mWindowGone ? mPbuffer : mGLXWindow;
-    if (!drawable)
-      return false;
-    return glXMakeContextCurrent(mDisplay, drawable, drawable, mContext) == True;
+    return MakeCurrentOn(mWindowGone ? mPbuffer : mGLXWindow);
+  }
+
+  // Makes the context current on drawable, keeping what was current for Release.
+  bool MakeCurrentOn(GLXDrawable drawable)
+  {
+    mPrevDisplay = glXGetCurrentDisplay();
+    mPrevContext = glXGetCurrentContext();
+    mPrevDraw = glXGetCurrentDrawable();
+    mPrevRead = glXGetCurrentReadDrawable();
+    return drawable && glXMakeContextCurrent(mDisplay, drawable, drawable, mContext) == True;
   }
 
   void Release() override
@@ -290,16 +293,8 @@ public:
   bool CanPutImages()
   {
     // Asked on the pbuffer, with whatever the host had current put back after.
-    Display* pPrevDisplay = glXGetCurrentDisplay();
-    const GLXContext prevContext = glXGetCurrentContext();
-    const GLXDrawable prevDraw = glXGetCurrentDrawable(), prevRead = glXGetCurrentReadDrawable();
-    const bool software = mPbuffer &&
-                          glXMakeContextCurrent(mDisplay, mPbuffer, mPbuffer, mContext) == True &&
-                          IsSoftwareRenderer();
-    if (prevContext && pPrevDisplay)
-      glXMakeContextCurrent(pPrevDisplay, prevDraw, prevRead, prevContext);
-    else
-      glXMakeContextCurrent(mDisplay, None, None, nullptr);
+    const bool software = MakeCurrentOn(mPbuffer) && IsSoftwareRenderer();
+    Release();
     if (!software || !mVisual || mDepth != 24 || mVisual->c_class != TrueColor ||
         mVisual->red_mask != 0xff0000 || mVisual->green_mask != 0xff00 ||
         mVisual->blue_mask != 0xff)

@@ -98,26 +98,19 @@ void InWindowTooltips::HideBox()
     Box()->Hide(true);
 }
 
-void InWindowTooltips::Update()
+bool InWindowTooltips::Update()
 {
-  mTips.clear();
   const auto* pMenu = dynamic_cast<const IInWindowPopupMenu*>(mGraphics.GetPopupMenuControl());
   if (pMenu && pMenu->GetExpanded())
   {
     HideBox();
-    return;
+    return false;
   }
   if (!mGraphics.TooltipsEnabled())
-    return;
+    return false;
   if (!Box())
     mGraphics.AttachTooltipControl(new TooltipControl());
-  mGraphics.ForStandardControlsFunc(
-    [this](IControl& control)
-    {
-      const IRECT& r = control.GetTargetRECT();
-      if (!control.IsHidden() && control.GetTooltip()[0] && !r.Empty())
-        mTips.push_back({r, control.GetTooltip()});
-    });
+  return true;
 }
 
 void InWindowTooltips::PointerMoved(float x, float y, bool buttonHeld, double nowMs)
@@ -153,21 +146,28 @@ void InWindowTooltips::Tick(double nowMs)
   if (!Due(nowMs))
     return;
   mArmed = false; // one tooltip per rest
-  Update();
-  const auto front =
-    std::find_if(mTips.rbegin(), mTips.rend(),
-                 [this](const Tip& tip) { return tip.rect.Contains(mRestX, mRestY); });
-  TooltipControl* pBox = Box();
-  if (front == mTips.rend() || !pBox || pBox->Dismissed())
+  TooltipControl* pBox = Update() ? Box() : nullptr;
+  if (!pBox || pBox->Dismissed())
     return;
-  mShownTarget = front->rect;
-  pBox->ShowAt(mGraphics, front->text.c_str(), mRestX, mRestY, mGraphics.GetBounds());
+  // The front-most (last) visible control with a tooltip whose target holds the rest position.
+  const IControl* pFront = nullptr;
+  mGraphics.ForStandardControlsFunc(
+    [this, &pFront](IControl& control)
+    {
+      const IRECT& r = control.GetTargetRECT();
+      if (!control.IsHidden() && control.GetTooltip()[0] && !r.Empty() &&
+          r.Contains(mRestX, mRestY))
+        pFront = &control;
+    });
+  if (!pFront)
+    return;
+  mShownTarget = pFront->GetTargetRECT();
+  pBox->ShowAt(mGraphics, pFront->GetTooltip(), mRestX, mRestY, mGraphics.GetBounds());
 }
 
 void InWindowTooltips::Reset()
 {
   HideBox();
-  mTips.clear();
   mArmed = false;
 }
 

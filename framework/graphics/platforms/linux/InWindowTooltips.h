@@ -2,10 +2,9 @@
 // Tooltips drawn inside the editor window, as the menus and the text field are (Linux gives a
 // plug-in's child window no tooltips of its own).
 //
-// While tooltips are enabled, Update (the context's UpdateTooltips) registers the target
-// rectangle and text of every visible control with a non-empty tooltip and rectangle, and none
-// while the popup menu is expanded. The window's pointer events feed PointerMoved and
-// PointerLeft; once the pointer has rested kRestMs over a registered rectangle (and no menu is
+// A control shows a tooltip while tooltips are enabled, it is visible and its tooltip and target
+// rectangle are not empty. The window's pointer events feed PointerMoved and PointerLeft; once
+// the pointer has rested kRestMs over such a control's target rectangle (and no menu is
 // expanded), Tick shows the front-most such control's text in a small box near the pointer,
 // kept inside the editor. The box is the context's tooltip control (attached by Update while
 // tooltips are enabled, so an editor that never enables them has none): moving off the rectangle,
@@ -14,14 +13,13 @@
 // again only after the pointer has moved and rested again.
 //
 // Nothing is drawn while no tooltip shows: the box is a hidden control, and a tick that is not
-// due (see Due) needs no frame. The registrations are read again each time the pointer comes to
-// rest, so a control hidden, moved or given another tooltip since the last Update is shown as it
-// is now. Editor points throughout; times in milliseconds of a steady clock. Main thread only.
+// due (see Due) needs no frame. The controls are read each time the pointer comes to rest, so a
+// control hidden, moved or given another tooltip since the last Update is shown as it is now.
+// Editor points throughout; times in milliseconds of a steady clock. Main thread only.
 
 #include "framework/graphics/IControl.h"
 
 #include <string>
-#include <vector>
 
 namespace plugin::igraphics
 {
@@ -62,9 +60,9 @@ public:
 
   explicit InWindowTooltips(IGraphics& graphics) : mGraphics(graphics) {}
 
-  // Re-reads the registrations (the context's UpdateTooltips); hides the box while a menu is
-  // expanded.
-  void Update();
+  // The context's UpdateTooltips: attaches the box while tooltips are enabled and hides it while
+  // a menu is expanded. Whether a tooltip may show now.
+  bool Update();
   // The pointer moved to (x, y) without a button held (buttonHeld: a drag, which shows none).
   void PointerMoved(float x, float y, bool buttonHeld, double nowMs);
   void PointerLeft();
@@ -72,27 +70,20 @@ public:
   bool Due(double nowMs) const { return mArmed && nowMs - mRestSince >= kRestMs; }
   // From each tick of the redraw timer: shows the tooltip once it is due.
   void Tick(double nowMs);
-  // Hides the box and forgets the registrations (the editor closing).
+  // Hides the box and forgets the rest (the editor closing).
   void Reset();
   bool Showing() const;
 
 private:
-  struct Tip
-  {
-    IRECT rect;
-    std::string text;
-  };
-
   TooltipControl* Box() const;
   void HideBox();
 
   IGraphics& mGraphics;
-  std::vector<Tip> mTips;
   bool mArmed = false;
   float mRestX = 0.f;
   float mRestY = 0.f;
   double mRestSince = 0.0;
-  IRECT mShownTarget; // the registered rectangle whose text the box shows
+  IRECT mShownTarget; // the target rectangle of the control whose text the box shows
 };
 
 } // namespace plugin::igraphics

@@ -1,6 +1,7 @@
 #include "framework/graphics/platforms/linux/XDnd.h"
 
 #include "framework/graphics/platforms/linux/XErrors.h"
+#include "framework/graphics/platforms/linux/XProperty.h"
 #include "framework/util/UtilString.h"
 #include "framework/util/UtilUTF8.h"
 
@@ -256,21 +257,11 @@ void XDropTarget::OnData(const XEvent& event)
   if (!mAwaitingData)
     return;
   std::vector<std::string> paths;
-  if (event.xselection.property != None)
-  {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* pData = nullptr;
-    const int result =
-      XGetWindowProperty(mDisplay, mWindow, mProperty, 0, kMaxListBytes / 4, True, AnyPropertyType,
-                         &type, &format, &count, &remaining, &pData);
-    // Whole, in one piece, as bytes (a transfer in pieces, INCR, is refused).
-    if (result == Success && pData && format == 8 && remaining == 0 && type == mURIList)
-      LocalPathsFromURIList(std::string_view(reinterpret_cast<const char*>(pData), count), paths);
-    if (pData)
-      XFree(pData);
-  }
+  Atom type = None;
+  std::string list;
+  if (event.xselection.property != None &&
+      TakeByteProperty(mDisplay, mWindow, mProperty, kMaxListBytes, type, list) && type == mURIList)
+    LocalPathsFromURIList(list, paths);
   const int x = mX, y = mY;
   SendFinished(!paths.empty());
   Forget();

@@ -1,6 +1,7 @@
 #include "framework/graphics/platforms/linux/XSession.h"
 
 #include "framework/graphics/platforms/linux/XErrors.h"
+#include "framework/graphics/platforms/linux/XProperty.h"
 #include "framework/util/UtilUTF8.h"
 
 #include <X11/Xatom.h>
@@ -82,11 +83,11 @@ std::string PrintableOnly(const char* data, size_t size)
   return out;
 }
 
-std::string Latin1ToUTF8(const unsigned char* data, size_t size)
+std::string Latin1ToUTF8(const std::string& latin1)
 {
   std::string out;
-  for (size_t i = 0; i < size; ++i)
-    AppendUTF8(out, data[i]);
+  for (const char c : latin1)
+    AppendUTF8(out, static_cast<unsigned char>(c));
   return out;
 }
 
@@ -111,7 +112,6 @@ XSession::XSession(_XDisplay* pDisplay, unsigned long window) : mDisplay(pDispla
   mClipboardAtom = XInternAtom(mDisplay, "CLIPBOARD", False);
   mUTF8Atom = XInternAtom(mDisplay, "UTF8_STRING", False);
   mTargetsAtom = XInternAtom(mDisplay, "TARGETS", False);
-  mIncrAtom = XInternAtom(mDisplay, "INCR", False);
   mPropertyAtom = XInternAtom(mDisplay, "PELMORA_CLIPBOARD", False);
 }
 
@@ -390,20 +390,14 @@ bool XSession::GetClipboard(std::string& text)
     if (reply.xselection.property == None)
       continue; // refused: try the next form
     Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* pData = nullptr;
-    const int result =
-      XGetWindowProperty(mDisplay, mWindow, mPropertyAtom, 0, LONG_MAX / 4, True, AnyPropertyType,
-                         &type, &format, &count, &remaining, &pData);
-    const bool usable = result == Success && pData && format == 8 && type != mIncrAtom &&
-                        (type == mUTF8Atom || type == XA_STRING);
-    if (usable)
-      text = type == mUTF8Atom ? std::string(reinterpret_cast<const char*>(pData), count)
-                               : Latin1ToUTF8(pData, count);
-    if (pData)
-      XFree(pData);
-    return usable && !text.empty();
+    std::string bytes;
+    if (!TakeByteProperty(mDisplay, mWindow, mPropertyAtom, LONG_MAX, type, bytes))
+      return false;
+    if (type == mUTF8Atom)
+      text = std::move(bytes);
+    else if (type == XA_STRING)
+      text = Latin1ToUTF8(bytes);
+    return !text.empty();
   }
   return false;
 }

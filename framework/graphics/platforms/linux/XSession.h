@@ -79,7 +79,6 @@ private:
   unsigned long mClipboardAtom = 0;
   unsigned long mUTF8Atom = 0;
   unsigned long mTargetsAtom = 0;
-  unsigned long mIncrAtom = 0;
   unsigned long mPropertyAtom = 0;
   std::string mClipText;
 };

@@ -1,0 +1,25 @@
+#include "framework/graphics/platforms/linux/XProperty.h"
+
+namespace plugin::igraphics
+{
+
+bool TakeByteProperty(Display* pDisplay, Window window, Atom property, long maxBytes, Atom& type,
+                      std::string& bytes)
+{
+  bytes.clear();
+  type = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* pData = nullptr;
+  const int result =
+    XGetWindowProperty(pDisplay, window, property, 0, maxBytes / 4, True, AnyPropertyType, &type,
+                       &format, &count, &remaining, &pData);
+  const bool whole = result == Success && pData && format == 8 && remaining == 0;
+  if (whole)
+    bytes.assign(reinterpret_cast<const char*>(pData), count);
+  if (pData)
+    XFree(pData);
+  return whole;
+}
+
+} // namespace plugin::igraphics
