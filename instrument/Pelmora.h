@@ -202,7 +202,7 @@ private:
   // The one road for a whole sound, whatever brings it: stores the envelopes and every
   // parameter value, takes the preset's identity (a sound with a place in the preset index, or
   // the initial sound, names the current program), then tells the engine once (every
-  // parameter), the editor once (every control and display, the waveform preview computed once;
+  // parameter), an open editor once (every control and display, the waveform preview computed once;
   // the initial sound also turns the operator link off and shows operator A), and the host once
   // (its update-display call: re-read the parameters and the program name) when the change came
   // from the plug-in itself, the user's preset or initial sound. The host's own chunk or

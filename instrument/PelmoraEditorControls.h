@@ -9,8 +9,9 @@
 // the LFO rate controls, the envelope editors (and the view each one last showed), the waveform
 // preview and the preset browser. The instrument owns one (made by MakePelmoraEditorControls,
 // instrument/editor/) from its construction to its destruction and tells it what changed; the
-// follow-up reaches the controls of the open editor, and does what needs no window (the
-// preview's points, forgetting the envelope views of a replaced sound) while none is open.
+// follow-up reaches the controls of the open editor, and does what needs no window (forgetting
+// the envelope views of a replaced sound) while none is open; the waveform preview is computed
+// only for an open editor (its opening computes it).
 //
 // Threads: [main thread] only, like the editor itself.
 
