@@ -135,16 +135,6 @@ void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
   mEditorControls->OnParamChange(paramIdx);
 }
 
-void Pelmora::UpdateKnobModulation(int slot, double amount)
-{
-  mEditorControls->UpdateKnobModulation(slot, amount);
-}
-
-void Pelmora::UpdateWaveformControl()
-{
-  mEditorControls->UpdateWaveformControl();
-}
-
 void Pelmora::UpdateLfoTempoControls()
 {
   mEditorControls->UpdateLfoTempoControls();

@@ -124,10 +124,6 @@ public:
   static int GetOperatorAControlTag(int paramIdx);
 
   // The editor's follow-up (PelmoraEditorControls): each passes the call on.
-  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
-  void UpdateKnobModulation(int slot, double amount);
-  // Recomputes the waveform preview and redraws its control.
-  void UpdateWaveformControl();
   // Shows the LFO rate controls that match "LFO Sync": the division when synced, else hertz.
   void UpdateLfoTempoControls();
   // The envelope editors of the listed envelopes re-read the sound model.
@@ -206,7 +202,7 @@ private:
   // The one road for a whole sound, whatever brings it: stores the envelopes and every
   // parameter value, takes the preset's identity (a sound with a place in the preset index, or
   // the initial sound, names the current program), then tells the engine once (every
-  // parameter), the editor once (every control and display, the waveform preview computed once;
+  // parameter), an open editor once (every control and display, the waveform preview computed once;
   // the initial sound also turns the operator link off and shows operator A), and the host once
   // (its update-display call: re-read the parameters and the program name) when the change came
   // from the plug-in itself, the user's preset or initial sound. The host's own chunk or

@@ -9,8 +9,9 @@
 // the LFO rate controls, the envelope editors (and the view each one last showed), the waveform
 // preview and the preset browser. The instrument owns one (made by MakePelmoraEditorControls,
 // instrument/editor/) from its construction to its destruction and tells it what changed; the
-// follow-up reaches the controls of the open editor, and does what needs no window (the
-// preview's points, forgetting the envelope views of a replaced sound) while none is open.
+// follow-up reaches the controls of the open editor, and does what needs no window (forgetting
+// the envelope views of a replaced sound) while none is open; the waveform preview is computed
+// only for an open editor (its opening computes it).
 //
 // Threads: [main thread] only, like the editor itself.
 
@@ -54,10 +55,6 @@ public:
   virtual void OnParamChange(int paramIdx) = 0;
   // The parameter display shows the parameter's name and its value text with its unit.
   virtual void ShowParameter(int paramIdx) = 0;
-  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
-  virtual void UpdateKnobModulation(int slot, double amount) = 0;
-  // Recomputes the waveform preview and redraws its control.
-  virtual void UpdateWaveformControl() = 0;
   // Shows the LFO rate controls that match "LFO Sync": the division when synced, else hertz.
   virtual void UpdateLfoTempoControls() = 0;
   // The envelope editors of the listed envelopes re-read the sound model; with no window, their

@@ -129,14 +129,14 @@ void Pelmora::ApplySound(const InstrumentState& sound, ESoundSource source)
 {
   for (int e = 0; e < kNumEnvelopes; e++)
     mGlobalParams->GetEnvelope(e)->Set(sound.mEnvelopes[static_cast<size_t>(e)]);
+  // Each parameter stores its value (stepped and clamped like any value) and the engine gets it
+  // as stored; a whole sound never follows the operator link.
   for (int i = 0; i < kNumParams; i++)
   {
     if (plugin::IParam* param = GetParam(i))
-      param->Set(sound.mParams[static_cast<size_t>(i)]); // stepped and clamped like any value
-  }
-  // The engine: every parameter's own value (a whole sound never follows the operator link).
-  for (int i = 0; i < kNumParams; i++)
+      param->Set(sound.mParams[static_cast<size_t>(i)]);
     ApplyParam(i, false);
+  }
 
   mPresetIndex = sound.mIndex;
   mPresetName.Set(sound.mName.c_str());

@@ -218,9 +218,11 @@ void EditorFollowUp::UpdateWaveformControl()
     mPreviewAsked = true;
     return;
   }
+  // With no window nobody sees the preview: the next window's opening computes it.
+  if (!mWindow)
+    return;
   mPlug.GetWaveform().Update();
-  if (mWindow)
-    mWindow->RedrawControl(kTagWaveformPreview);
+  mWindow->RedrawControl(kTagWaveformPreview);
 }
 
 void EditorFollowUp::UpdateLfoTempoControls()

@@ -6,8 +6,8 @@
 // and the open editor itself (PelmoraEditor, or any EditorWindow), which it owns from its layout
 // until its graphics context is gone. Every follow-up of a change reads the parameters, the
 // operator link and the preset's identity from the instrument and updates the open editor's
-// controls by tag; with no window it only computes the waveform preview (which the next window
-// shows) and forgets the envelope views of a replaced sound.
+// controls by tag; with no window it only forgets the envelope views of a replaced sound (the
+// waveform preview is computed when the next window opens).
 //
 // Threads: [main thread] only.
 
@@ -35,8 +35,6 @@ public:
   void HoldPreview(bool hold) override;
   void OnParamChange(int paramIdx) override;
   void ShowParameter(int paramIdx) override;
-  void UpdateKnobModulation(int slot, double amount) override;
-  void UpdateWaveformControl() override;
   void UpdateLfoTempoControls() override;
   void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes) override;
   void UpdateDisplayPresetName() override;
@@ -48,6 +46,11 @@ public:
   void ShowMessage(const char* text) override;
 
 private:
+  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
+  void UpdateKnobModulation(int slot, double amount);
+  // Recomputes the waveform preview and redraws its control: once when HoldPreview ends, never
+  // while no window is open.
+  void UpdateWaveformControl();
   // A parameter's value; 0 for an index outside the table.
   double Value(int paramIdx) const;
 

@@ -370,7 +370,7 @@ void IVMultistageEnvelopeControl::DrawTimeGrid(IGraphics& g)
     lineStep = NextStep(lineStep);
   // Labels stand at least their widest text and a gap apart: the widest is the one furthest
   // right in view (the longest number).
-  const IText text(12.f, mFrameColor, "Roboto-Regular");
+  const IText text = TimeLabelText();
   char label[24];
   std::snprintf(label, sizeof(label), "%lims",
                 static_cast<long>(std::floor((mTimeOffset + gr.W()) / unit)) * 100);
@@ -406,10 +406,14 @@ IRECT IVMultistageEnvelopeControl::TimeLabelBounds(const IGraphics& g, const cha
                                                    float x) const
 {
   IRECT measured;
-  const float halfWidth =
-    0.5f * g.MeasureText(IText(12.f, mFrameColor, "Roboto-Regular"), label, measured);
+  const float halfWidth = 0.5f * g.MeasureText(TimeLabelText(), label, measured);
   const float middle = mGraphRect.MH();
   return IRECT(x - halfWidth, middle - kLabelHalfHeight, x + halfWidth, middle + kLabelHalfHeight);
+}
+
+IText IVMultistageEnvelopeControl::TimeLabelText() const
+{
+  return IText(12.f, mFrameColor, "Roboto-Regular");
 }
 
 bool IVMultistageEnvelopeControl::OverlapsDrawnHandle(const IRECT& r) const

@@ -151,6 +151,8 @@ private:
   void StoreView();
 
   void DrawTimeGrid(IGraphics& g);
+  // The style of the grid's time labels.
+  IText TimeLabelText() const;
   void DrawEnvelope(IGraphics& g);
   void DrawReadOut(IGraphics& g);
   void DrawHandles(IGraphics& g);
