@@ -135,6 +135,16 @@ void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
   mEditorControls->OnParamChange(paramIdx);
 }
 
+void Pelmora::UpdateKnobModulation(int slot, double amount)
+{
+  mEditorControls->UpdateKnobModulation(slot, amount);
+}
+
+void Pelmora::UpdateWaveformControl()
+{
+  mEditorControls->UpdateWaveformControl();
+}
+
 void Pelmora::UpdateLfoTempoControls()
 {
   mEditorControls->UpdateLfoTempoControls();

@@ -124,6 +124,10 @@ public:
   static int GetOperatorAControlTag(int paramIdx);
 
   // The editor's follow-up (PelmoraEditorControls): each passes the call on.
+  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
+  void UpdateKnobModulation(int slot, double amount);
+  // Recomputes the waveform preview and redraws its control.
+  void UpdateWaveformControl();
   // Shows the LFO rate controls that match "LFO Sync": the division when synced, else hertz.
   void UpdateLfoTempoControls();
   // The envelope editors of the listed envelopes re-read the sound model.

@@ -55,6 +55,10 @@ public:
   virtual void OnParamChange(int paramIdx) = 0;
   // The parameter display shows the parameter's name and its value text with its unit.
   virtual void ShowParameter(int paramIdx) = 0;
+  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
+  virtual void UpdateKnobModulation(int slot, double amount) = 0;
+  // Recomputes the waveform preview and redraws its control; nothing while no window is open.
+  virtual void UpdateWaveformControl() = 0;
   // Shows the LFO rate controls that match "LFO Sync": the division when synced, else hertz.
   virtual void UpdateLfoTempoControls() = 0;
   // The envelope editors of the listed envelopes re-read the sound model; with no window, their

@@ -35,6 +35,8 @@ public:
   void HoldPreview(bool hold) override;
   void OnParamChange(int paramIdx) override;
   void ShowParameter(int paramIdx) override;
+  void UpdateKnobModulation(int slot, double amount) override;
+  void UpdateWaveformControl() override;
   void UpdateLfoTempoControls() override;
   void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes) override;
   void UpdateDisplayPresetName() override;
@@ -46,11 +48,6 @@ public:
   void ShowMessage(const char* text) override;
 
 private:
-  // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
-  void UpdateKnobModulation(int slot, double amount);
-  // Recomputes the waveform preview and redraws its control: once when HoldPreview ends, never
-  // while no window is open.
-  void UpdateWaveformControl();
   // A parameter's value; 0 for an index outside the table.
   double Value(int paramIdx) const;
 
