@@ -12,10 +12,9 @@ namespace plugin::igraphics
 namespace
 {
 
-constexpr float kStepDistance = 10.f;       // points of drag per step
-constexpr double kStepsPerPoint = 0.1;      // 1 / kStepDistance
-constexpr double kFineStepsPerPoint = 0.01; // with Shift or Ctrl
-constexpr float kMarkInset = 2.f;           // first digit-pair mark, from the field's left edge
+constexpr float kStepDistance = 10.f;      // points of drag per step
+constexpr float kFineStepDistance = 100.f; // with Shift or Ctrl
+constexpr float kMarkInset = 2.f;          // first digit-pair mark, from the field's left edge
 constexpr IBlend kMarkBlend(EBlend::kDefault, 0.4f);
 
 } // namespace
@@ -185,18 +184,26 @@ void IFloatValueMouseDragControl::OnMouseDown(float x, float y, const IMouseMod&
 void IFloatValueMouseDragControl::OnMouseDrag(float /*x*/, float /*y*/, float /*dX*/, float dY,
                                               const IMouseMod& mod)
 {
-  const double perPoint = IsFineControl(mod, false) ? kFineStepsPerPoint : kStepsPerPoint;
-  mDragAccum -= dY;
-  const double n = std::trunc(perPoint * mDragAccum);
   const IParam* pParam = GetParam(0);
-  if (n == 0.0 || mDigitStep <= 0.0 || !pParam)
+  if (mDigitStep <= 0.0 || !pParam)
     return;
-
+  const float perStep = IsFineControl(mod, false) ? kFineStepDistance : kStepDistance;
+  mDragAccum -= dY;
+  // Whole steps go to the value and the rest of the distance stays pending, so the steps follow
+  // the distance dragged however the pointer's motion was split into events (queued motion
+  // arrives as one movement).
+  const double n = std::trunc(static_cast<double>(mDragAccum) / perStep);
   // FromNormalized and ToNormalized snap a stepped parameter and clamp to its bounds.
-  double value = pParam->FromNormalized(GetValue(0));
-  value = pParam->Constrain(value + n * mDigitStep);
-  mDragAccum = 0.f;
-  SetValue(pParam->ToNormalized(value), 0);
+  const double from = pParam->FromNormalized(GetValue(0));
+  const double to = pParam->Constrain(from + n * mDigitStep);
+  mDragAccum -= static_cast<float>(n) * perStep;
+  // At a bound the drag beyond it is swallowed, pending distance included: a drag turning back
+  // moves the value at once.
+  if ((mDragAccum > 0.f && to >= pParam->GetMax()) || (mDragAccum < 0.f && to <= pParam->GetMin()))
+    mDragAccum = 0.f;
+  if (n == 0.0)
+    return;
+  SetValue(pParam->ToNormalized(to), 0);
   SetDirty(true);
 }
 

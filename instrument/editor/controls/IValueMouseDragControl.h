@@ -9,8 +9,10 @@
 //   A press on a digit chooses the decimal place that dragging changes, the right-hand digit of
 //   the clicked pair (I = 2, F = 4: steps of 1, 0.01 and 0.0001), and steps the value once, up in
 //   the upper half of the box and down in the lower. Dragging then steps by that place: one step
-//   per 10 points (100 with Shift or Ctrl), upward raising the value; partial distance carries
-//   over from event to event within a drag. A press on the point only chooses the place.
+//   per 10 points (100 with Shift or Ctrl), upward raising the value. The distance left over
+//   from a step carries on to the next event, so a drag steps by the distance dragged however
+//   its motion is split into events; at a bound, what the drag pushes beyond it is dropped, so
+//   that turning back moves the value at once. A press on the point only chooses the place.
 //
 // Layout, with row height h and inset i: the value box is the top h points, the value text is
 // inset i at both sides, the caption is the bottom h points; the whole field takes the pointer.
@@ -98,7 +100,8 @@ protected:
   int mFracDigits;
   Util_String mFormat;
   double mDigitStep = 0.01;
-  float mDragAccum = 0.f; // drag distance, in points (upward positive), not yet stepped
+  float mDragAccum = 0.f; // drag distance, in points (upward positive), not yet stepped:
+                          // less than a step, and never pointing beyond a bound the value is at
 };
 
 } // namespace plugin::igraphics

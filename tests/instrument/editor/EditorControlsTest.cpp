@@ -11,6 +11,9 @@
 #include "instrument/editor/controls/IWaveformPanelControl.h"
 #include "tests/instrument/editor/EditorTestSupport.h"
 
+#include <algorithm>
+#include <string>
+
 using namespace plugin;
 using namespace plugin::igraphics;
 using namespace plugin::igraphics::test;
@@ -155,19 +158,29 @@ TEST_F(FieldTest, DigitsInCellsAndClicksThatStepOnePlace)
 
 TEST_F(FieldTest, DraggingStepsEveryTenPointsInOneGesture)
 {
-  Ratio();
-  g.OnMouseDown({Point(135, 75, IMouseMod(true))}); // the integer pair: 2
-  Drag(60, -25.f);                                  // two steps, 5 points dropped
-  EXPECT_NEAR(ParamValue(2), 4.0, 1e-9);
-  for (int i = 0; i < 25; ++i)
-    Drag(60, -1.f); // two steps, 5 points pending
-  Drag(60, -5.f);
-  EXPECT_NEAR(ParamValue(2), 7.0, 1e-9);
+  IFloatValueMouseDragControl* pRatio = Ratio();
+  // 45 points up are four steps of the place chosen (the point: 0.01) and 5 points pending,
+  // whether they come in one event or split as queued motion arrives; 5 points more make a
+  // fifth step.
+  for (const float part : {45.f, 25.f, 8.f, 1.f})
+  {
+    SCOPED_TRACE(part);
+    SetParam(*pRatio, 10.0);
+    g.OnMouseDown({Point(150, 75, IMouseMod(true))});
+    for (float dragged = 0.f; dragged < 45.f; dragged += part)
+      Drag(60, -std::min(part, 45.f - dragged));
+    EXPECT_NEAR(ParamValue(2), 10.04, 1e-9);
+    Drag(60, -5.f);
+    EXPECT_NEAR(ParamValue(2), 10.05, 1e-9);
+    g.OnMouseUp({Point(150, 60, IMouseMod(true))});
+  }
+  delegate.mHostLog.clear();
+  g.OnMouseDown({Point(135, 75, IMouseMod(true))}); // the integer pair: 11.05
   const IMouseMod shift(true, false, true);
   Drag(60, -99.f, shift);
-  EXPECT_NEAR(ParamValue(2), 7.0, 1e-9);
+  EXPECT_NEAR(ParamValue(2), 11.05, 1e-9);
   Drag(60, -1.f, shift);
-  EXPECT_NEAR(ParamValue(2), 8.0, 1e-9);
+  EXPECT_NEAR(ParamValue(2), 12.05, 1e-9);
   g.OnMouseUp({Point(135, 60, IMouseMod(true))});
   EXPECT_EQ(Gestures(), (Lines{"begin 2", "end 2"}));
 
@@ -176,7 +189,7 @@ TEST_F(FieldTest, DraggingStepsEveryTenPointsInOneGesture)
   Click(135, 75);
   g.OnMouseDblClick(135, 75, IMouseMod(true));
   g.OnMouseUp({Point(135, 75, IMouseMod(true))});
-  EXPECT_NEAR(ParamValue(2), 10.0, 1e-9);
+  EXPECT_NEAR(ParamValue(2), 14.05, 1e-9);
   EXPECT_EQ(Gestures(), (Lines{"begin 2", "end 2", "begin 2", "end 2"}));
 
   // Distance left from a drag downwards does not swallow the next click's step.
@@ -184,7 +197,32 @@ TEST_F(FieldTest, DraggingStepsEveryTenPointsInOneGesture)
   Drag(80, 5.f);
   g.OnMouseUp({Point(150, 80, IMouseMod(true))});
   Click(135, 75);
-  EXPECT_NEAR(ParamValue(2), 11.0, 1e-9);
+  EXPECT_NEAR(ParamValue(2), 15.05, 1e-9);
+}
+
+TEST_F(FieldTest, AtABoundTheDragBeyondItIsDroppedAndTurningBackAnswersAtOnce)
+{
+  IFloatValueMouseDragControl* pRatio = Ratio(); // 0..32
+  struct Case
+  {
+    double start;
+    float up; // 1: towards the top, -1: towards the bottom
+    double bound;
+  };
+  for (const Case c : {Case{31.95, 1.f, 32.0}, Case{0.05, -1.f, 0.0}})
+    for (const float part : {57.f, 1.f})
+    {
+      SCOPED_TRACE(std::to_string(c.bound) + ", in parts of " + std::to_string(part));
+      SetParam(*pRatio, c.start);
+      g.OnMouseDown({Point(150, 75, IMouseMod(true))}); // steps of 0.01
+      // Five steps reach the bound; 7 points more push beyond it.
+      for (float dragged = 0.f; dragged < 57.f; dragged += part)
+        Drag(60, -c.up * std::min(part, 57.f - dragged));
+      EXPECT_NEAR(ParamValue(2), c.bound, 1e-9);
+      Drag(60, c.up * 10.f);
+      EXPECT_NEAR(ParamValue(2), c.bound - c.up * 0.01, 1e-9);
+      g.OnMouseUp({Point(150, 60, IMouseMod(true))});
+    }
 }
 
 TEST_F(FieldTest, TypedValueAndTheIntegerField)

@@ -1,10 +1,14 @@
 // Pelmora.so's editor in a host window, under Xvfb: loaded through the host tool's code, opened
 // in a plain X11 parent, and driven with real X input (xdotool through the XTEST extension) as a
 // user would: a tab switched, a knob turned, the main menu opened and a UI size picked, a key of
-// the on-screen keyboard played; then closed.
+// the on-screen keyboard played; then closed. The digit fields dragged with the pointer hidden
+// step by the distance dragged, whether the moves come one or many per idle call and from a
+// relative or an absolute device (XTEST).
 
 #include "tests/framework/graphics/platforms/linux/window/HostWindowTest.h"
 #include "tests/support/TestSupport.h"
+
+#include <X11/extensions/XTest.h>
 
 #include <cmath>
 #include <vector>
@@ -16,6 +20,8 @@ testsupport::TempHome sHome; // the plug-in's settings and presets stay in a tem
 
 constexpr int kParamOpALevel = 7;
 constexpr int kParamOpBLevel = 15;
+constexpr int kParamOpARatio = 2;  // 0..32
+constexpr int kParamOpAOffset = 3; // 0..9999 Hz
 
 class PelmoraWindowTest : public plugin::test::HostWindowTest
 {
@@ -74,6 +80,36 @@ protected:
       y = bottom + 2;
     }
     return centres;
+  }
+
+  // A press at (x, y), the pointer moved distance pixels up (down when negative) a pixel at a
+  // time, movesPerIdle moves between two idle calls, by a relative device or an absolute one;
+  // then released.
+  void HeldDrag(int x, int y, int distance, int movesPerIdle, bool absolute)
+  {
+    XTestFakeMotionEvent(mDisplay, -1, x, y, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
+    XSync(mDisplay, False);
+    Idle(1);
+    const int up = distance < 0 ? -1 : 1;
+    for (int moved = 0; moved < std::abs(distance);)
+    {
+      for (int i = 0; i < movesPerIdle && moved < std::abs(distance); ++i)
+      {
+        ++moved;
+        if (absolute)
+          XTestFakeMotionEvent(mDisplay, -1, x, y - up * moved, CurrentTime);
+        else
+          XTestFakeRelativeMotionEvent(mDisplay, 0, -up, CurrentTime);
+      }
+      XSync(mDisplay, False);
+      Idle(1);
+    }
+    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
   }
 
   Window mParent = 0;
@@ -145,6 +181,46 @@ TEST_F(PelmoraWindowTest, ATabAKnobAUISizeAndAKeyWithRealXInput)
   Idle();
   EXPECT_GT(energy, 1e-3) << "no note reached the output";
 
+  CloseEditor(mParent);
+}
+
+// Operator A's RATIO dragged 70 points up and OFFSET 165 points down, each pressed on its decimal
+// point (which steps nothing and picks steps of 0.01): a step for every 10 points dragged, so 7
+// and 16 steps, however the moves were batched. The long drag runs far enough for the hidden
+// pointer to be moved back on the way.
+TEST_F(PelmoraWindowTest, DigitFieldsStepByTheDistanceDraggedWhateverTheBatchingAndTheDevice)
+{
+  constexpr double kPointsPerStep = 10.0;
+  constexpr double kStep = 0.01;
+  struct Field
+  {
+    const char* name;
+    int paramIdx;
+    double max; // the range starts at 0
+    int x;      // the decimal point's cell, in the value box
+    int y;
+    double start;
+    int distance; // upwards
+  };
+  const Field fields[] = {{"RATIO", kParamOpARatio, 32.0, 150, 81, 1.0, 70},
+                          {"OFFSET", kParamOpAOffset, 9999.0, 168, 122, 100.0, -165}};
+  struct Way
+  {
+    bool absolute;
+    int movesPerIdle;
+  };
+  mParent = OpenEditor();
+  for (const Way way : {Way{false, 1}, Way{false, 8}, Way{false, 32}, Way{true, 1}, Way{true, 32}})
+    for (const Field& field : fields) // one field between two presses of the other: no double click
+    {
+      SCOPED_TRACE(std::string(field.name) + (way.absolute ? ", absolute, " : ", relative, ") +
+                   std::to_string(way.movesPerIdle) + " moves per idle call");
+      mPlugin.Effect()->setParameter(mPlugin.Effect(), field.paramIdx,
+                                     static_cast<float>(field.start / field.max));
+      HeldDrag(field.x, field.y, field.distance, way.movesPerIdle, way.absolute);
+      const double steps = std::trunc(field.distance / kPointsPerStep);
+      EXPECT_NEAR(Param(field.paramIdx) * field.max, field.start + steps * kStep, kStep / 10.0);
+    }
   CloseEditor(mParent);
 }
 
