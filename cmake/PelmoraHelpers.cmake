@@ -37,13 +37,14 @@ function(pelmora_test name)
 endfunction()
 
 # pelmora_test_cases(<target> [TIMEOUT <seconds>] [XVFB <width>x<height>x<depth>]
-#                    [ENVIRONMENT <VAR=value>...])
+#                    [ENVIRONMENT <VAR=value>...] [SECOND_RUN <name> <VAR=value>...])
 # Registers every case of a GoogleTest executable as its own CTest test, <target>.<Suite>.<Case>,
 # each run in its own process in the calling build folder, so that a crash fails only its case.
 # The cases are listed when the executable is built. TIMEOUT (default 600) holds for each case;
-# XVFB runs each case under an X server of its own with that screen.
+# XVFB runs each case under an X server of its own with that screen. SECOND_RUN registers every
+# case once more, as <target>_<name>.<Suite>.<Case>, with the further variables set.
 function(pelmora_test_cases target)
-  cmake_parse_arguments(ARG "" "TIMEOUT;XVFB" "ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;XVFB" "ENVIRONMENT;SECOND_RUN" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
   endif()
@@ -58,16 +59,26 @@ function(pelmora_test_cases target)
     set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
       "${CMAKE_SOURCE_DIR}/tests/support/xvfb-run-test.sh;${ARG_XVFB}")
   endif()
-  gtest_discover_tests(${target} TEST_PREFIX "${target}." WORKING_DIRECTORY
-                       ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT ${ARG_TIMEOUT})
-  if(ARG_ENVIRONMENT)
+  _pelmora_discover(${target} ${target} ${ARG_TIMEOUT} "${ARG_ENVIRONMENT}")
+  if(ARG_SECOND_RUN)
+    list(POP_FRONT ARG_SECOND_RUN name)
+    set(environment ${ARG_ENVIRONMENT} ${ARG_SECOND_RUN})
+    _pelmora_discover(${target} ${target}_${name} ${ARG_TIMEOUT} "${environment}")
+  endif()
+endfunction()
+
+# The cases of target registered as <prefix>.<Suite>.<Case>, with the environment (a list).
+function(_pelmora_discover target prefix timeout environment)
+  gtest_discover_tests(${target} TEST_PREFIX "${prefix}." TEST_LIST ${prefix}_TESTS
+                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT ${timeout})
+  if(environment)
     # The discovered names are known only when CTest reads the list, and a list value does not
     # pass through gtest_discover_tests' PROPERTIES: a file CTest reads after the list sets it.
-    set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake")
+    set(file "${CMAKE_CURRENT_BINARY_DIR}/${prefix}_environment.cmake")
     file(WRITE ${file}
-         "foreach(test IN LISTS ${target}_TESTS)\n"
-         "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT [==[${ARG_ENVIRONMENT}]==])\n"
+         "foreach(test IN LISTS ${prefix}_TESTS)\n"
+         "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT [==[${environment}]==])\n"
          "endforeach()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
   endif()

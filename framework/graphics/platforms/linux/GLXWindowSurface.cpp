@@ -23,6 +23,10 @@
 // swaps. A whole frame (the first, after an Expose or a new framebuffer) is swapped in too, and so
 // is the first frame after the window changed its size: Mesa learns a window's new size at a
 // swap, and a copy of a region sized for another window would fail.
+//
+// The window tests run under Xvfb, whose renderer is a software one: the environment variable
+// PELMORA_TEST_NO_X_IMAGES (set and not "0"), read when the window opens, turns the X images off
+// so that they also try the copy through the back buffer.
 
 #include "framework/graphics/platforms/linux/GLSurface.h"
 #include "framework/graphics/platforms/linux/XErrors.h"
@@ -35,6 +39,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -72,6 +77,13 @@ bool IsSoftwareRenderer()
   const std::string_view name = renderer ? renderer : "";
   return name.find("llvmpipe") != std::string_view::npos ||
          name.find("softpipe") != std::string_view::npos;
+}
+
+// Whether a test asked for frames to reach the window through GL even with a software renderer.
+bool XImagesTurnedOff()
+{
+  const char* value = std::getenv("PELMORA_TEST_NO_X_IMAGES");
+  return value && *value && std::string_view(value) != "0";
 }
 
 class GLXWindowSurface : public GLSurface
@@ -178,7 +190,7 @@ public:
         glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCopySubBufferMESA")));
     mWidth = std::max(width, 1);
     mHeight = std::max(height, 1);
-    mPutImages = CanPutImages();
+    mPutImages = !XImagesTurnedOff() && CanPutImages();
     XMapWindow(mDisplay, mWindow);
     XFlush(mDisplay);
     return true;
