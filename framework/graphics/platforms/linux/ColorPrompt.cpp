@@ -160,11 +160,10 @@ bool ColorPrompt::Open(const std::string& title, unsigned long parentWindow)
   char hex[8];
   std::snprintf(hex, sizeof(hex), "#%02x%02x%02x", std::clamp(mProposed.R, 0, 255),
                 std::clamp(mProposed.G, 0, 255), std::clamp(mProposed.B, 0, 255));
-  return StartDesktopDialog(mDialog,
-                            {"zenity", "--color-selection", "--title=" + title,
-                             "--color=" + ProposedRGBA(mProposed)},
-                            {"kdialog", "--getcolor", "--default", hex, "--title", title},
-                            parentWindow);
+  return StartDesktopDialog(
+    mDialog,
+    {"zenity", "--color-selection", "--title=" + title, "--color=" + ProposedRGBA(mProposed)},
+    {"kdialog", "--getcolor", "--default", hex, "--title", title}, parentWindow);
 }
 
 ColorPrompt::EState ColorPrompt::Poll()

@@ -87,16 +87,16 @@ private:
   unsigned long mRoot = 0; // the root window of mWindow's screen
   TakesFilesFunc mTakesFiles;
   DropFunc mOnDrop;
-  unsigned long mSource = 0; // the window of the drag in progress (0: none)
-  unsigned long mWatched = 0;  // the source window whose StructureNotify events are selected
-  long mWatchedMask = 0;       // the events this connection had selected on it before
+  unsigned long mSource = 0;  // the window of the drag in progress (0: none)
+  unsigned long mWatched = 0; // the source window whose StructureNotify events are selected
+  long mWatchedMask = 0;      // the events this connection had selected on it before
   int mVersion = 0;
   bool mEnterPending = false; // an XdndEnter that PrepareDrag has not prepared yet
   bool mManyTypes = false;    // the enter's types are in the source's XdndTypeList property
   bool mOffersList = false;
   bool mAwaitingData = false;
   bool mPositionPending = false; // a position came that Settle has not answered yet
-  int mRootX = 0; // the newest position, on the root window
+  int mRootX = 0;                // the newest position, on the root window
   int mRootY = 0;
   int mX = 0; // the last position settled, in window pixels
   int mY = 0;

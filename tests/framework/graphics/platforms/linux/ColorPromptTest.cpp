@@ -98,8 +98,7 @@ TEST_F(ColorPromptFixture, TheDesktopChooserAnswersAndTheSwatchTakesTheColour)
         Chooser{"zenity", "rgba(12,200,34,0.25)\n",
                 "--color-selection\n--title=Choose a color\n--color=rgba(1,2,3,0.501961)\n",
                 IColor(64, 12, 200, 34)},
-        Chooser{"kdialog", "#0cc822\n",
-                "--getcolor\n--default\n#010203\n--title\nChoose a color\n",
+        Chooser{"kdialog", "#0cc822\n", "--getcolor\n--default\n#010203\n--title\nChoose a color\n",
                 IColor(255, 12, 200, 34)}})
   {
     SCOPED_TRACE(chooser.answer);
@@ -163,11 +162,10 @@ TEST(ColorPromptAnswer, ReadsEveryFormTheChoosersPrintAndNothingElse)
 
 TEST(ColorPromptAnswer, ZenityIsOfferedTheAlphaItGivesBack)
 {
-  for (const auto& [color, text] :
-       {std::pair{IColor(128, 1, 2, 3), "rgba(1,2,3,0.501961)"},
-        std::pair{IColor(0, 255, 0, 10), "rgba(255,0,10,0)"},
-        std::pair{IColor(255, 0, 0, 0), "rgba(0,0,0,1)"},
-        std::pair{IColor(64, 32, 192, 64), "rgba(32,192,64,0.25098)"}})
+  for (const auto& [color, text] : {std::pair{IColor(128, 1, 2, 3), "rgba(1,2,3,0.501961)"},
+                                    std::pair{IColor(0, 255, 0, 10), "rgba(255,0,10,0)"},
+                                    std::pair{IColor(255, 0, 0, 0), "rgba(0,0,0,1)"},
+                                    std::pair{IColor(64, 32, 192, 64), "rgba(32,192,64,0.25098)"}})
     EXPECT_EQ(ColorPrompt::ProposedRGBA(color), text);
   // Every alpha comes back as it went.
   for (int alpha = 0; alpha <= 255; ++alpha)
@@ -192,8 +190,8 @@ TEST_F(ColorPromptFixture, ADialogOpenWhenTheEditorClosesEndsWithWhatItStarted)
   // The stand-in starts a helper of its own, tells both their ids, and waits.
   const std::string pids = mDir / "pids";
   ASSERT_TRUE(WriteFile(mDir / "bin/zenity", "#!/bin/sh\n/bin/sleep 600 &\necho \"$$ $!\" > '" +
-                                               pids + ".new'\n/bin/mv '" + pids + ".new' '" +
-                                               pids + "'\nwait\n"));
+                                               pids + ".new'\n/bin/mv '" + pids + ".new' '" + pids +
+                                               "'\nwait\n"));
   chmod((mDir / "bin/zenity").c_str(), 0700);
   // Both dialogs: the colour chooser and the file dialog.
   for (int kind = 0; kind < 2; ++kind)

@@ -262,8 +262,8 @@ TEST(LinuxTooltips, RestStartsAtTheLastOfSeveralMovesAndAMoveBackToThePointerIsN
 
   // Moves over the vector knob, then the SVG knob, each sooner than the rest time: the tooltip
   // waits for a whole rest after the last, and shows for where the last put the pointer.
-  const std::pair<float, float> moves[] = {{44.f, 84.f}, {50.f, 84.f}, {56.f, 90.f},
-                                           {150.f, 94.f}, {152.f, 94.f}};
+  const std::pair<float, float> moves[] = {
+    {44.f, 84.f}, {50.f, 84.f}, {56.f, 90.f}, {150.f, 94.f}, {152.f, 94.f}};
   for (const auto& [x, y] : moves)
   {
     editor.Rest(x, y, InWindowTooltips::kRestMs - 100.0);
