@@ -356,7 +356,7 @@ TEST_F(DropAndTooltipWindowTest, AFloodOfPositionsCostsABoundedNumberOfServerCal
   }
   ASSERT_TRUE(source.Listen(nullptr).accepted) << calls << " idle calls";
   // Each idle call answers the newest position it read, with one translation and one status.
-  EXPECT_LE(most, 16) << total << " requests in " << calls << " idle calls";
+  EXPECT_LE(most, 30) << total << " requests in " << calls << " idle calls";
   EXPECT_LE(source.Listen(nullptr).statuses, calls);
 
   // The drop lands where the newest position was.
