@@ -20,6 +20,7 @@
 // watched (StructureNotify) from its XdndEnter on: when it is destroyed the drag is forgotten, so
 // that no late answer goes to a window id that the server may have handed to another client.
 // Main thread only.
+
 #include <functional>
 #include <string>
 #include <string_view>
