@@ -92,6 +92,8 @@ public:
   // The context has closed the press's host edit gestures and shown the pointer again; it then
   // re-reads the control's parameters.
   virtual void OnMouseCaptureLost() {}
+  // Files dropped on the control (local paths); they reach only a control that takes files
+  // (SetTakesFiles).
   virtual void OnDrop(const char* /*str*/) {}
   virtual void OnDropMultiple(const std::vector<const char*>& paths);
   virtual void OnRescale() {}
@@ -227,6 +229,10 @@ public:
   bool GetIgnoreMouse() const { return mIgnoreMouse; }
   bool GetWantsMidi() const { return mWantsMidi; }
   void SetWantsMidi(bool wants) { mWantsMidi = wants; }
+  // Whether files dropped on the control reach it (off by default): the platform tells a drag
+  // source that a drop is welcome only over such a control.
+  bool GetTakesFiles() const { return mTakesFiles; }
+  void SetTakesFiles(bool takes) { mTakesFiles = takes; }
   bool GetWantsMultiTouch() const { return mWantsMultiTouch; }
   void SetWantsMultiTouch(bool wants) { mWantsMultiTouch = wants; }
   bool GetPromptShowsParamLabel() const { return mPromptShowsParamLabel; }
@@ -252,6 +258,7 @@ protected:
   bool mMouseEventsWhenDisabled = false;
   bool mIgnoreMouse = false;
   bool mWantsMidi = false;
+  bool mTakesFiles = false;
   bool mWantsMultiTouch = false;
   bool mPromptShowsParamLabel = false;
   bool mMouseIsOver = false;

@@ -548,8 +548,13 @@ public:
   void OnMouseOut();
   bool OnKeyDown(float x, float y, const IKeyPress& key);
   bool OnKeyUp(float x, float y, const IKeyPress& key);
-  void OnDrop(const char* str, float x, float y);
-  void OnDropMultiple(const std::vector<const char*>& paths, float x, float y);
+  // Files dropped at (x, y) reach the control there when it takes files (ControlTakesFilesAt);
+  // true when they did.
+  bool OnDrop(const char* str, float x, float y);
+  bool OnDropMultiple(const std::vector<const char*>& paths, float x, float y);
+  // Whether the control that a drop at (x, y) would reach takes files: a visible control that
+  // the pointer would hit there, with its takes-files flag set. Asks nothing of the platform.
+  bool ControlTakesFilesAt(float x, float y);
   void OnAppearanceChanged(EUIAppearance appearance);
 
   IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false,

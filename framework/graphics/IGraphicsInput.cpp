@@ -361,18 +361,28 @@ void IGraphics::OnMouseWheel(float x, float y, const IMouseMod& mod, float delta
     pControl->OnMouseWheel(x, y, mod, delta);
 }
 
-void IGraphics::OnDrop(const char* str, float x, float y)
+bool IGraphics::ControlTakesFilesAt(float x, float y)
 {
-  ControlPass pass(*this);
-  if (IControl* pControl = GetMouseControl(x, y, false))
-    pControl->OnDrop(str);
+  const IControl* pControl = GetMouseControl(x, y, false);
+  return pControl && pControl->GetTakesFiles() && !pControl->IsHidden();
 }
 
-void IGraphics::OnDropMultiple(const std::vector<const char*>& paths, float x, float y)
+bool IGraphics::OnDrop(const char* str, float x, float y)
 {
   ControlPass pass(*this);
-  if (IControl* pControl = GetMouseControl(x, y, false))
-    pControl->OnDropMultiple(paths);
+  if (!ControlTakesFilesAt(x, y))
+    return false;
+  GetMouseControl(x, y, false)->OnDrop(str);
+  return true;
+}
+
+bool IGraphics::OnDropMultiple(const std::vector<const char*>& paths, float x, float y)
+{
+  ControlPass pass(*this);
+  if (!ControlTakesFilesAt(x, y))
+    return false;
+  GetMouseControl(x, y, false)->OnDropMultiple(paths);
+  return true;
 }
 
 bool IGraphics::OnMouseOver(float x, float y, const IMouseMod& mod)

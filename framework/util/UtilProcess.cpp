@@ -109,7 +109,11 @@ bool Util_ChildProcess::Start(const std::string& program, const std::vector<std:
   sigaddset(&defaults, SIGPIPE);
   sigaddset(&defaults, SIGCHLD);
   posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A process group of its own (setpgid in the child, the child its leader), so that Stop ends
+  // whatever it started as well.
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);
@@ -183,19 +187,22 @@ void Util_ChildProcess::Stop()
   CloseOutput();
   if (!Running())
     return;
-  kill(mPid, SIGTERM);
+  // The whole group: the child and whatever it started (a dialog's helpers).
+  kill(-mPid, SIGTERM);
+  // Waited for without reaping it: while the child is not reaped its id stays ours, and so does
+  // its group's, so the SIGKILL below reaches no stranger.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-  int status = 0;
-  pid_t got = 0;
-  while ((got = waitpid(mPid, &status, WNOHANG)) == 0 &&
-         std::chrono::steady_clock::now() < deadline)
+  siginfo_t info = {};
+  int got = 0;
+  while ((got = waitid(P_PID, static_cast<id_t>(mPid), &info, WEXITED | WNOHANG | WNOWAIT)) == 0 &&
+         info.si_pid == 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  // Taken by the host (ECHILD): the id may be another's by now.
   if (got == 0)
+    kill(-mPid, SIGKILL);
+  int status = 0;
+  while (waitpid(mPid, &status, 0) < 0 && errno == EINTR)
   {
-    kill(mPid, SIGKILL);
-    while (waitpid(mPid, &status, 0) < 0 && errno == EINTR)
-    {
-    }
   }
   mPid = 0;
 }

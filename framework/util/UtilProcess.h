@@ -12,8 +12,10 @@
 //     waitpid(WNOHANG), so a caller polls from its idle timer while the host runs on. A host that
 //     ignores SIGCHLD, or reaps every child itself, leaves no status to fetch: the child then
 //     counts as ended once its output is closed, with an unknown status.
-// Destroying a Util_ChildProcess whose child still runs ends the child (SIGTERM, then SIGKILL
-// after a grace period of 100 ms) and reaps it: nothing outlives its owner as a zombie.
+// The child leads a process group of its own. Destroying a Util_ChildProcess whose child still
+// runs ends the group, the child and whatever it started (SIGTERM, then after a grace period of
+// at most 100 ms for the child SIGKILL to whatever is left), and reaps the child: nothing
+// outlives its owner, as a zombie or as an orphan.
 //
 // Threads: [main thread] (any one thread per object).
 

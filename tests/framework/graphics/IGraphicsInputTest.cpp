@@ -300,3 +300,57 @@ TEST_F(InputTest, CornerResizerDragScalesTheEditor)
   g.OnMouseUp({Point(780, 870, IMouseMod(true))});
   EXPECT_FALSE(g.GetResizingInProcess());
 }
+
+namespace
+{
+
+// Records the files dropped on it.
+class DropControl : public TestControl
+{
+public:
+  using TestControl::TestControl;
+  void OnDrop(const char* str) override { mEvents.push_back(std::string("drop ") + str); }
+  void OnDropMultiple(const std::vector<const char*>& paths) override
+  {
+    mEvents.push_back("drop " + std::to_string(paths.size()));
+  }
+};
+
+} // namespace
+
+TEST_F(InputTest, DropsReachOnlyAControlThatTakesFiles)
+{
+  auto* pWell = new DropControl(IRECT(0, 0, 100, 100), -1, "well");
+  auto* pOver = new DropControl(IRECT(50, 50, 150, 150), -1, "over");
+  g.AttachControl(pWell);
+  g.AttachControl(pOver);
+  EXPECT_FALSE(pWell->GetTakesFiles()); // off unless the control says so
+  pWell->SetTakesFiles(true);
+  const std::vector<const char*> two = {"/a", "/b"};
+
+  // (point, whether the well takes the drop): the well itself; the control over it, which
+  // takes no files; empty space.
+  const std::tuple<float, float, bool> points[] = {
+    {20, 20, true}, {60, 60, false}, {300, 300, false}};
+  for (const auto& [x, y, takes] : points)
+  {
+    pWell->mEvents.clear();
+    EXPECT_EQ(g.ControlTakesFilesAt(x, y), takes) << x;
+    EXPECT_EQ(g.OnDrop("/a", x, y), takes) << x;
+    EXPECT_EQ(g.OnDropMultiple(two, x, y), takes) << x;
+    const std::vector<std::string> delivered = {"drop /a", "drop 2"};
+    EXPECT_EQ(pWell->mEvents, takes ? delivered : std::vector<std::string>()) << x;
+    EXPECT_TRUE(pOver->mEvents.empty()) << x;
+  }
+
+  // Where the pointer would not reach it, the well takes nothing either.
+  for (int rule = 0; rule < 3; ++rule)
+  {
+    pWell->Hide(rule == 0);
+    pWell->SetIgnoreMouse(rule == 1);
+    pWell->SetDisabled(rule == 2);
+    EXPECT_FALSE(g.ControlTakesFilesAt(20, 20)) << rule;
+    EXPECT_FALSE(g.OnDrop("/a", 20, 20)) << rule;
+  }
+  EXPECT_TRUE(pWell->mEvents.empty());
+}

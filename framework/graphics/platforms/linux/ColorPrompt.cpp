@@ -90,6 +90,7 @@ bool ParseHex(const std::string& text, IColor& color)
   color.R = channels[0];
   color.G = channels[1];
   color.B = channels[2];
+  color.A = 255;
   return true;
 }
 
@@ -116,8 +117,7 @@ bool ParseFunction(const std::string& text, IColor& color)
   color.R = channels[0];
   color.G = channels[1];
   color.B = channels[2];
-  if (alpha)
-    color.A = static_cast<int>(std::lround(a * 255.0));
+  color.A = static_cast<int>(std::lround(a * 255.0));
   return true;
 }
 
@@ -137,13 +137,32 @@ bool ColorPrompt::ParseColor(const std::string& text, IColor& color)
   return ok;
 }
 
+std::string ColorPrompt::ProposedRGBA(const IColor& color)
+{
+  // The alpha as a fraction 0..1 with at most six decimals and none trailing, written the same
+  // in every locale.
+  const int micro = static_cast<int>(std::lround(std::clamp(color.A, 0, 255) * 1e6 / 255.0));
+  int fraction = micro % 1000000, digits = 6;
+  for (; fraction != 0 && fraction % 10 == 0; --digits)
+    fraction /= 10;
+  const int r = std::clamp(color.R, 0, 255), g = std::clamp(color.G, 0, 255),
+            b = std::clamp(color.B, 0, 255);
+  char text[64];
+  if (fraction == 0)
+    std::snprintf(text, sizeof(text), "rgba(%d,%d,%d,%d)", r, g, b, micro / 1000000);
+  else
+    std::snprintf(text, sizeof(text), "rgba(%d,%d,%d,0.%0*d)", r, g, b, digits, fraction);
+  return text;
+}
+
 bool ColorPrompt::Open(const std::string& title, unsigned long parentWindow)
 {
   char hex[8];
   std::snprintf(hex, sizeof(hex), "#%02x%02x%02x", std::clamp(mProposed.R, 0, 255),
                 std::clamp(mProposed.G, 0, 255), std::clamp(mProposed.B, 0, 255));
   return StartDesktopDialog(
-    mDialog, {"zenity", "--color-selection", "--title=" + title, std::string("--color=") + hex},
+    mDialog,
+    {"zenity", "--color-selection", "--title=" + title, "--color=" + ProposedRGBA(mProposed)},
     {"kdialog", "--getcolor", "--default", hex, "--title", title}, parentWindow);
 }
 

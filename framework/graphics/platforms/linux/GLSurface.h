@@ -41,7 +41,8 @@ public:
                        const std::vector<PixelRect>& regions) = 0;
   // The handle returned to the host (the X window id, or this surface when headless).
   virtual void* Handle() = 0;
-  // Window surfaces: the X events waiting, one call each; false when the window is gone.
+  // Window surfaces: the X events waiting when the call begins (a few thousand at most), one
+  // call each; false when the window is gone. Events that arrive meanwhile wait for the next call.
   virtual bool PumpEvents(const std::function<void(const _XEvent&)>& /*handler*/) { return true; }
   // Window surfaces: whether X events are waiting (asked without waiting for any).
   virtual bool HasPendingEvents() { return false; }

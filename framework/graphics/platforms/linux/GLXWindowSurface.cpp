@@ -50,6 +50,9 @@ namespace plugin::igraphics
 namespace
 {
 
+// The most X events one idle call reads: a busy user makes a few dozen per frame.
+constexpr int kMaxEventsPerPump = 4096;
+
 using CreateContextAttribsProc = GLXContext (*)(Display*, GLXFBConfig, GLXContext, Bool,
                                                 const int*);
 using CopySubBufferProc = void (*)(Display*, GLXDrawable, int, int, int, int);
@@ -340,7 +343,14 @@ public:
 
   bool PumpEvents(const std::function<void(const XEvent&)>& handler) override
   {
-    while (HasPendingEvents())
+    // What was queued when the call began, and no more than kMaxEventsPerPump: events that the
+    // handling brings in (read while waiting for a reply), or a client flooding the window, wait
+    // for the next call, so that one idle call of the host never runs on and on.
+    // (A handler may take events out of the queue itself: the queue is asked again, without
+    // reading, before each.)
+    int count = mWindowGone ? 0 : XEventsQueued(mDisplay, QueuedAfterFlush);
+    for (count = std::min(count, kMaxEventsPerPump);
+         count > 0 && !mWindowGone && XEventsQueued(mDisplay, QueuedAlready) > 0; --count)
     {
       XEvent event;
       XNextEvent(mDisplay, &event);

@@ -74,6 +74,7 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
     mX = std::make_unique<XSession>(mSurface->XDisplay(), mSurface->XWindow());
     mDropTarget = std::make_unique<XDropTarget>(
       mSurface->XDisplay(), mSurface->XWindow(),
+      [this](int x, int y) { return ControlTakesFilesAt(ToPoints(x), ToPoints(y)); },
       [this](const std::vector<std::string>& paths, int x, int y) { DeliverDrop(paths, x, y); });
   }
   ActivateGLContext();
@@ -216,6 +217,8 @@ void IGraphicsLinux::OnTick()
   // The context is current through the events too: a control may load a bitmap on a click.
   ActivateGLContext();
   mSurface->PumpEvents([this](const XEvent& event) { HandleXEvent(event); });
+  if (mDropTarget)
+    mDropTarget->Settle();
   mTooltips.Tick(now);
   PollFilePrompt();
   PollColorPrompt();

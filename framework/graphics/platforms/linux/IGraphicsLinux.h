@@ -19,8 +19,8 @@
 // timer. The folder prompt answers as cancelled.
 //
 // Tooltips are drawn inside the window too (InWindowTooltips.h), for layouts that enable them.
-// A window takes file drops from other X clients (XDnd.h): one file reaches OnDrop, several
-// OnDropMultiple, at the drop's position in editor points.
+// A window takes file drops from other X clients (XDnd.h) where a control takes files: one file
+// reaches OnDrop, several OnDropMultiple, at the drop's position in editor points.
 //
 // Rendering to pixels without any window (tests, the host tool):
 //   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();

@@ -75,8 +75,15 @@ void TooltipControl::Draw(IGraphics& g)
   g.DrawFastDropShadow(panel, mRECT, 1.5f, kRoundness, kShadow);
   g.FillRoundRect(kTipPanel, panel, kRoundness);
   g.DrawRoundRect(kTipFrame, panel.GetPadded(-0.5f), kRoundness);
-  g.PathClipRegion(panel.GetPadded(-1.f));
-  g.DrawText(kTipText, mText.c_str(), panel.GetPadded(kPadX, 0.f, -kPadX, 0.f));
+  const IRECT area = panel.GetPadded(kPadX, 0.f, -kPadX, 0.f);
+  // A text wider than the box (wider than the editor) keeps its beginning: it starts at the
+  // box's left and its end is cut, short of the frame.
+  IText text = kTipText;
+  IRECT measured;
+  if (g.MeasureText(text, mText.c_str(), measured) > area.W())
+    text.mAlign = EAlign::kNear;
+  g.PathClipRegion(panel.GetPadded(1.f, 1.f, -kPadX / 2.f, -1.f));
+  g.DrawText(text, mText.c_str(), area);
 }
 
 // ---- Registrations and the pointer's rest
@@ -115,11 +122,19 @@ bool InWindowTooltips::Update()
 
 void InWindowTooltips::PointerMoved(float x, float y, bool buttonHeld, double nowMs)
 {
+  const bool moved = !mPointerKnown || x != mPointerX || y != mPointerY;
+  mPointerKnown = true;
+  mPointerX = x;
+  mPointerY = y;
   if (buttonHeld)
   {
     mArmed = false;
     return;
   }
+  // A motion to where the pointer already is (it was hidden or shown, or moved back to where a
+  // click held it) is no move: it neither starts a rest nor brings back a dismissed tooltip.
+  if (!moved)
+    return;
   // Moving inside the rectangle whose tooltip shows keeps it; anything else starts a new rest.
   if (Showing())
   {
@@ -137,6 +152,7 @@ void InWindowTooltips::PointerMoved(float x, float y, bool buttonHeld, double no
 
 void InWindowTooltips::PointerLeft()
 {
+  mPointerKnown = false;
   mArmed = false;
   HideBox();
 }
@@ -168,6 +184,7 @@ void InWindowTooltips::Tick(double nowMs)
 void InWindowTooltips::Reset()
 {
   HideBox();
+  mPointerKnown = false;
   mArmed = false;
 }
 

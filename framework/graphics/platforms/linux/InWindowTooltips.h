@@ -10,7 +10,8 @@
 // tooltips are enabled, so an editor that never enables them has none): moving off the rectangle,
 // the pointer leaving the window, a menu expanding or Reset (the editor closing) hide it here; a
 // press, the wheel or a key hide it in the context, whichever road they come by. A hidden box shows
-// again only after the pointer has moved and rested again.
+// again only after the pointer has moved and rested again; a motion event to the point where the
+// pointer already is (the pointer hidden, shown, or put back where a click held it) is no move.
 //
 // Nothing is drawn while no tooltip shows: the box is a hidden control, and a tick that is not
 // due (see Due) needs no frame. The controls are read each time the pointer comes to rest, so a
@@ -33,7 +34,8 @@ public:
   TooltipControl();
 
   // Shows text in a box below and to the right of the pointer at (x, y) (above it, or moved
-  // left, where it would leave bounds), kept inside bounds; a text wider than bounds is cut.
+  // left, where it would leave bounds), kept inside bounds; a text wider than bounds keeps its
+  // beginning and is cut at its end.
   void ShowAt(IGraphics& g, const char* text, float x, float y, const IRECT& bounds);
   // Hiding (by the tracker, or by the context on a press, the wheel, a key) also marks the box
   // dismissed, shown or not, until the tracker clears the mark on the pointer's next move: an
@@ -79,6 +81,9 @@ private:
   void HideBox();
 
   IGraphics& mGraphics;
+  bool mPointerKnown = false; // where the last motion put the pointer (until it leaves)
+  float mPointerX = 0.f;
+  float mPointerY = 0.f;
   bool mArmed = false;
   float mRestX = 0.f;
   float mRestY = 0.f;

@@ -42,6 +42,10 @@ std::string HostName()
 // The decoded path of one file URI; false when it is not a local file or is malformed.
 bool LocalPath(std::string_view uri, std::string& path)
 {
+  // A raw control byte has no place in a URI (a NUL would cut the path short as a C string).
+  for (const char c : uri)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return false;
   constexpr std::string_view kScheme = "file:";
   if (uri.size() < kScheme.size())
     return false;
@@ -112,8 +116,22 @@ bool LocalPathsFromURIList(std::string_view list, std::vector<std::string>& path
 
 // ---- The drop target
 
-XDropTarget::XDropTarget(Display* pDisplay, unsigned long window, DropFunc onDrop)
-  : mDisplay(pDisplay), mWindow(window), mOnDrop(std::move(onDrop))
+namespace
+{
+
+bool IsStructureEvent(int type)
+{
+  return type == DestroyNotify || type == ConfigureNotify || type == MapNotify ||
+         type == UnmapNotify || type == ReparentNotify || type == GravityNotify ||
+         type == CirculateNotify;
+}
+
+} // namespace
+
+XDropTarget::XDropTarget(Display* pDisplay, unsigned long window, TakesFilesFunc takesFiles,
+                         DropFunc onDrop)
+  : mDisplay(pDisplay), mWindow(window), mTakesFiles(std::move(takesFiles)),
+    mOnDrop(std::move(onDrop))
 {
   auto atom = [pDisplay](const char* name)
   {
@@ -131,6 +149,8 @@ XDropTarget::XDropTarget(Display* pDisplay, unsigned long window, DropFunc onDro
   mActionCopy = atom("XdndActionCopy");
   mURIList = atom("text/uri-list");
   mProperty = atom("XDND_DROPPED_URIS");
+  XWindowAttributes wa;
+  mRoot = XGetWindowAttributes(mDisplay, mWindow, &wa) ? wa.root : DefaultRootWindow(mDisplay);
   const long version = kVersion;
   XChangeProperty(mDisplay, mWindow, mAware, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&version), 1);
@@ -140,6 +160,7 @@ XDropTarget::~XDropTarget()
 {
   if (mAwaitingData)
     SendFinished(false);
+  EndDrag();
 }
 
 bool XDropTarget::HandleEvent(const XEvent& event)
@@ -149,6 +170,19 @@ bool XDropTarget::HandleEvent(const XEvent& event)
   {
     OnData(event);
     return true;
+  }
+  if (mWatched && IsStructureEvent(event.type) && event.xany.window == mWatched)
+  {
+    // Events this connection selected on the window for its own reasons go on.
+    const bool ours = !(mWatchedMask & StructureNotifyMask);
+    if (event.type == DestroyNotify && event.xdestroywindow.window == mWatched)
+    {
+      // Gone: nothing more is sent to its id, which the server may give to another client.
+      if (mSource == mWatched)
+        Forget();
+      mWatched = 0;
+    }
+    return ours;
   }
   if (event.type != ClientMessage || event.xclient.format != 32)
     return false;
@@ -162,7 +196,7 @@ bool XDropTarget::HandleEvent(const XEvent& event)
   else if (type == mLeave)
   {
     if (static_cast<unsigned long>(event.xclient.data.l[0]) == mSource && !mAwaitingData)
-      Forget();
+      EndDrag();
   }
   else
     return false;
@@ -177,19 +211,56 @@ void XDropTarget::OnEnter(const XEvent& event)
   Forget();
   mSource = static_cast<unsigned long>(event.xclient.data.l[0]);
   mVersion = static_cast<int>((static_cast<unsigned long>(event.xclient.data.l[1]) >> 24) & 0xFF);
-  mOffersList = OffersURIList(event);
+  // Up to three types come in the message; more are a property of the source's window, read
+  // when the drag is prepared.
+  mManyTypes = event.xclient.data.l[1] & 1;
+  for (int i = 2; i < 5 && !mManyTypes; ++i)
+    mOffersList = mOffersList || static_cast<Atom>(event.xclient.data.l[i]) == mURIList;
+  mEnterPending = true;
 }
 
-bool XDropTarget::OffersURIList(const XEvent& enter)
+bool XDropTarget::PrepareDrag()
 {
-  if (!(enter.xclient.data.l[1] & 1))
+  if (!mEnterPending)
+    return mSource != 0;
+  mEnterPending = false;
+  Watch(mSource);
+  if (mWatched != mSource)
   {
-    for (int i = 2; i < 5; ++i)
-      if (static_cast<Atom>(enter.xclient.data.l[i]) == mURIList)
-        return true;
+    Forget(); // the source's window is gone
     return false;
   }
-  // More than three types: the list is a property of the source's window.
+  if (mManyTypes)
+    mOffersList = TypeListOffersURIList();
+  return true;
+}
+
+void XDropTarget::Watch(unsigned long window)
+{
+  if (window == mWatched)
+    return;
+  if (mWatched)
+  {
+    QuietXErrors quiet(mDisplay); // it may be gone
+    XSelectInput(mDisplay, mWatched, mWatchedMask);
+  }
+  mWatched = 0;
+  mWatchedMask = 0;
+  if (!window)
+    return;
+  QuietXErrors quiet(mDisplay);
+  XWindowAttributes wa;
+  if (!XGetWindowAttributes(mDisplay, window, &wa))
+    return;
+  XSelectInput(mDisplay, window, wa.your_event_mask | StructureNotifyMask);
+  if (quiet.Failed())
+    return;
+  mWatched = window;
+  mWatchedMask = wa.your_event_mask;
+}
+
+bool XDropTarget::TypeListOffersURIList()
+{
   QuietXErrors quiet(mDisplay);
   Atom type = None;
   int format = 0;
@@ -211,26 +282,36 @@ bool XDropTarget::OffersURIList(const XEvent& enter)
 
 void XDropTarget::OnPosition(const XEvent& event)
 {
+  // Only remembered: a newer position of the same drag makes this one cost nothing.
   const auto source = static_cast<unsigned long>(event.xclient.data.l[0]);
   if (source != mSource || mAwaitingData)
     return;
   const auto xy = static_cast<unsigned long>(event.xclient.data.l[2]);
-  const int rootX = static_cast<int>((xy >> 16) & 0xFFFF), rootY = static_cast<int>(xy & 0xFFFF);
+  mRootX = static_cast<int>((xy >> 16) & 0xFFFF);
+  mRootY = static_cast<int>(xy & 0xFFFF);
+  mPositionPending = true;
+}
+
+void XDropTarget::Settle()
+{
+  if (!mSource || mAwaitingData || !PrepareDrag() || !mPositionPending)
+    return;
+  mPositionPending = false;
   Window child = 0;
   int x = 0, y = 0;
   bool onScreen = false;
   {
     QuietXErrors quiet(mDisplay);
-    XWindowAttributes wa;
-    onScreen = XGetWindowAttributes(mDisplay, mWindow, &wa) &&
-               XTranslateCoordinates(mDisplay, wa.root, mWindow, rootX, rootY, &x, &y, &child);
+    onScreen = XTranslateCoordinates(mDisplay, mRoot, mWindow, mRootX, mRootY, &x, &y, &child);
   }
   if (onScreen)
   {
     mX = x;
     mY = y;
   }
-  SendStatus(mOffersList && onScreen);
+  // Asked of the graphics core, not of the server.
+  mOverTaker = mOffersList && onScreen && mTakesFiles && mTakesFiles(mX, mY);
+  SendStatus(mOverTaker);
 }
 
 void XDropTarget::OnDrop(const XEvent& event)
@@ -238,10 +319,14 @@ void XDropTarget::OnDrop(const XEvent& event)
   const auto source = static_cast<unsigned long>(event.xclient.data.l[0]);
   if (source != mSource || mAwaitingData)
     return;
-  if (!mOffersList)
+  // The positions before the drop are answered first; the drop lands on the newest.
+  Settle();
+  if (!mSource)
+    return;
+  if (!mOverTaker)
   {
     SendFinished(false);
-    Forget();
+    EndDrag();
     return;
   }
   // Asked for now, answered later (a SelectionNotify): nothing here waits for the source.
@@ -263,10 +348,12 @@ void XDropTarget::OnData(const XEvent& event)
       TakeByteProperty(mDisplay, mWindow, mProperty, kMaxListBytes, type, list) && type == mURIList)
     LocalPathsFromURIList(list, paths);
   const int x = mX, y = mY;
-  SendFinished(!paths.empty());
-  Forget();
+  // Asked again: the editor may have changed since the position was answered.
+  const bool delivered = !paths.empty() && mTakesFiles && mTakesFiles(x, y);
+  SendFinished(delivered);
+  EndDrag();
   // Last, from a copy: what the drop does may close the editor and this target with it.
-  if (const DropFunc onDrop = mOnDrop; onDrop && !paths.empty())
+  if (const DropFunc onDrop = mOnDrop; onDrop && delivered)
     onDrop(paths, x, y);
 }
 
@@ -305,8 +392,18 @@ void XDropTarget::Forget()
 {
   mSource = 0;
   mVersion = 0;
+  mEnterPending = false;
+  mManyTypes = false;
   mOffersList = false;
   mAwaitingData = false;
+  mPositionPending = false;
+  mOverTaker = false;
+}
+
+void XDropTarget::EndDrag()
+{
+  Forget();
+  Watch(0);
 }
 
 } // namespace plugin::igraphics

@@ -240,9 +240,96 @@ TEST(LinuxTooltips, ShowAfterTheRestInsideTheEditorAndHideOnEveryDismissingInput
         EXPECT_FALSE(editor.Showing());
         g.CancelPrompts();
         g.OnTick();
+        editor.Send(MotionNotify, 300.f, 470.f); // off the last target, for the next rest there
       }
     }
   }
+}
+
+TEST(LinuxTooltips, RestStartsAtTheLastOfSeveralMovesAndAMoveBackToThePointerIsNoMove)
+{
+  Editor editor(1.f, true);
+  if (!editor.Open())
+    GTEST_SKIP() << "no headless OpenGL context";
+  SteppedClockGraphics& g = editor.mGraphics;
+
+  // The box a single rest at (152, 94) shows: the reference for the moves below.
+  editor.Rest(152.f, 94.f, InWindowTooltips::kRestMs);
+  ASSERT_TRUE(editor.Showing());
+  const IRECT single = editor.Box()->GetRECT();
+  editor.Rest(300.f, 470.f, 2000.0); // off every target
+  ASSERT_FALSE(editor.Showing());
+
+  // Moves over the vector knob, then the SVG knob, each sooner than the rest time: the tooltip
+  // waits for a whole rest after the last, and shows for where the last put the pointer.
+  const std::pair<float, float> moves[] = {
+    {44.f, 84.f}, {50.f, 84.f}, {56.f, 90.f}, {150.f, 94.f}, {152.f, 94.f}};
+  for (const auto& [x, y] : moves)
+  {
+    editor.Rest(x, y, InWindowTooltips::kRestMs - 100.0);
+    EXPECT_FALSE(editor.Showing()) << x;
+  }
+  g.mNow += 99.0;
+  g.OnTick();
+  EXPECT_FALSE(editor.Showing());
+  g.mNow += 1.0;
+  g.OnTick();
+  ASSERT_TRUE(editor.Showing());
+  EXPECT_EQ(editor.Box()->GetText(), std::string("Resonance"));
+  EXPECT_EQ(editor.Box()->GetRECT(), single) << Fmt(editor.Box()->GetRECT());
+
+  // A plain click hides it. The knob shows the pointer again where it was: a motion to the
+  // point where the pointer already is, which brings nothing back, however long it rests.
+  editor.Send(ButtonPress, 152.f, 94.f, Button1);
+  editor.Send(ButtonRelease, 152.f, 94.f, Button1);
+  g.OnTick();
+  EXPECT_FALSE(editor.Showing());
+  for (int i = 0; i < 3; ++i)
+  {
+    editor.Rest(152.f, 94.f, 2000.0);
+    EXPECT_FALSE(editor.Showing());
+  }
+  // A move of one pixel is a move: a new rest shows it again.
+  editor.Rest(153.f, 94.f, InWindowTooltips::kRestMs);
+  EXPECT_TRUE(editor.Showing());
+  // So is coming back into the window where the pointer left it.
+  editor.Send(LeaveNotify, 0.f, 0.f);
+  EXPECT_FALSE(editor.Showing());
+  editor.Rest(153.f, 94.f, InWindowTooltips::kRestMs);
+  EXPECT_TRUE(editor.Showing());
+}
+
+TEST(LinuxTooltips, ATooltipWiderThanTheEditorKeepsItsBeginning)
+{
+  Editor editor(1.f, true);
+  if (!editor.Open())
+    GTEST_SKIP() << "no headless OpenGL context";
+  // The corner control at the top left, given tooltips about twice as wide as the editor.
+  IControl* pCorner = editor.mGraphics.GetMouseControl(5.f, 5.f, false);
+  ASSERT_NE(pCorner, nullptr);
+  // The pixels of the box's first 60 points for a tooltip text.
+  auto beginning = [&](const std::string& tip)
+  {
+    pCorner->SetTooltip(tip.c_str());
+    editor.Rest(300.f, 470.f, 10.0);
+    editor.Rest(5.f, 5.f, InWindowTooltips::kRestMs);
+    EXPECT_TRUE(editor.Showing());
+    const IRECT panel = editor.Box()->GetPanel();
+    EXPECT_GT(panel.W(), 900.f);
+    const Image frame = editor.Frame();
+    std::vector<IColor> pixels;
+    for (int y = editor.Px(panel.T + 2.f); y < editor.Px(panel.B - 2.f); ++y)
+      for (int x = editor.Px(panel.L + 2.f); x < editor.Px(panel.L + 60.f); ++x)
+        pixels.push_back(frame.At(x, y));
+    return pixels;
+  };
+  const std::string tail(220, 'a'), otherTail(220, 'b');
+  const auto first = beginning("Begin here, then " + tail);
+  // The same beginning with another end shows the same; another beginning does not.
+  EXPECT_TRUE(first == beginning("Begin here, then " + otherTail));
+  const Image shown = editor.Frame();
+  WritePNG("tooltip-wide.png", shown.rgba, shown.w, shown.h);
+  EXPECT_FALSE(first == beginning("Other here, then " + tail));
 }
 
 } // namespace

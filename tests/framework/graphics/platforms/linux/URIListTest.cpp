@@ -39,6 +39,16 @@ TEST(URIList, LocalFilesAreDecodedAndAnythingElseRefusesTheWholeList)
     {"/tmp/a.wav", {}},      // not a URI
     {"# only a comment\r\n", {}},
     {"", {}},
+    // Raw control bytes inside a URI refuse the list; their escapes are decoded.
+    {std::string("file:///etc/passwd\0.wav", 23), {}},
+    {"file:///a\rb.wav\r\n", {}},
+    {"file:///a\x01.wav", {}},
+    {"file:///a\x1b[31m.wav", {}},
+    {"file:///a\tb", {}},
+    {"file:///a\x7f", {}},
+    {"file:///ok.wav\r\nfile:///a\x1f", {}},
+    {"file:///a%0Db%1B%7F%09 c~", {"/a\rb\x1b\x7f\t c~"}},
+    {"# a comment may hold \x01\r\nfile:///\xC3\xA9", {"/\xC3\xA9"}},
   };
   for (const Case& c : cases)
   {

@@ -21,7 +21,10 @@ class DropWell : public IControl
 {
 public:
   using ReportFunc = std::function<void(const std::string& report)>;
-  DropWell(const IRECT& bounds, ReportFunc report) : IControl(bounds), mReport(std::move(report)) {}
+  DropWell(const IRECT& bounds, ReportFunc report) : IControl(bounds), mReport(std::move(report))
+  {
+    SetTakesFiles(true);
+  }
 
   void Draw(IGraphics& g) override
   {

@@ -7,14 +7,16 @@
 #include "tests/framework/graphics/platforms/linux/window/HostWindowTest.h"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/record.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace
 {
 
-// A drag source on its own X connection: offers text/uri-list, drags it to a point of the
-// target window, drops it there and serves the data when the target asks.
+// A drag source on its own X connection: offers text/uri-list, drags it to points of the target
+// window, drops it there and serves the data when the target asks (or, unwilling, never).
 class XdndSource
 {
 public:
@@ -35,12 +37,15 @@ public:
     mSelection = atom("XdndSelection");
     mCopy = atom("XdndActionCopy");
     mURIList = atom("text/uri-list");
+    XSync(mDisplay, False);
   }
   ~XdndSource()
   {
     XDestroyWindow(mDisplay, mWindow);
     XCloseDisplay(mDisplay);
   }
+
+  Window Id() const { return mWindow; }
 
   // The XDND version the target's window announces (0: not a drop target).
   long TargetVersion(Window target)
@@ -59,49 +64,79 @@ public:
     return version;
   }
 
-  struct Outcome
+  // What the target answered so far.
+  struct Heard
   {
-    bool accepted = false; // the status answered to the position
-    bool finished = false; // the drop was answered
-    bool succeeded = false;
+    int statuses = 0;
+    bool accepted = false; // the last status
+    int finished = 0;
+    bool succeeded = false; // the last XdndFinished
+    int requests = 0;       // the target asked for the data
   };
 
-  // Drags data to (rootX, rootY) over target and drops it; idle runs the host's idle calls
-  // while the source waits for the answers.
-  Outcome Drop(Window target, int rootX, int rootY, const std::string& data,
-               const std::function<void()>& idle)
+  void Enter(Window target)
   {
-    Outcome outcome;
     XSetSelectionOwner(mDisplay, mSelection, mWindow, CurrentTime);
     Send(target, mEnter, 5L << 24, static_cast<long>(mURIList), 0, 0);
+    XFlush(mDisplay);
+  }
+  // Sent without waiting for the answer to the one before (a flood when called in a loop).
+  void Position(Window target, int rootX, int rootY)
+  {
     Send(target, mPosition, 0, (long(rootX) << 16) | rootY, CurrentTime, static_cast<long>(mCopy));
-    bool dropped = false;
-    for (int round = 0; round < 150 && !outcome.finished; ++round)
+  }
+  void SendDrop(Window target)
+  {
+    Send(target, mDrop, 0, CurrentTime, 0, 0);
+    XFlush(mDisplay);
+  }
+  // Reads the answers that came; serves the data with data unless it is null.
+  const Heard& Listen(const std::string* pData)
+  {
+    XFlush(mDisplay);
+    while (XPending(mDisplay))
     {
-      idle();
-      while (XPending(mDisplay))
+      XEvent e;
+      XNextEvent(mDisplay, &e);
+      if (e.type == ClientMessage && e.xclient.message_type == mStatus)
       {
-        XEvent e;
-        XNextEvent(mDisplay, &e);
-        if (e.type == ClientMessage && e.xclient.message_type == mStatus)
-        {
-          outcome.accepted = e.xclient.data.l[1] & 1;
-          if (!dropped)
-            Send(target, mDrop, 0, CurrentTime, 0, 0);
-          dropped = true;
-        }
-        else if (e.type == ClientMessage && e.xclient.message_type == mFinished)
-        {
-          outcome.finished = true;
-          outcome.succeeded = e.xclient.data.l[1] & 1;
-        }
-        else if (e.type == SelectionRequest)
-        {
-          Serve(e.xselectionrequest, data);
-        }
+        ++mHeard.statuses;
+        mHeard.accepted = e.xclient.data.l[1] & 1;
+      }
+      else if (e.type == ClientMessage && e.xclient.message_type == mFinished)
+      {
+        ++mHeard.finished;
+        mHeard.succeeded = e.xclient.data.l[1] & 1;
+      }
+      else if (e.type == SelectionRequest)
+      {
+        ++mHeard.requests;
+        if (pData)
+          Serve(e.xselectionrequest, *pData);
       }
     }
-    return outcome;
+    return mHeard;
+  }
+
+  // Drags data to (rootX, rootY) over target and drops it once the position is answered; idle
+  // runs the host's idle calls while the source waits for the answers.
+  Heard Drop(Window target, int rootX, int rootY, const std::string& data,
+             const std::function<void()>& idle)
+  {
+    mHeard = {};
+    Enter(target);
+    Position(target, rootX, rootY);
+    XFlush(mDisplay);
+    bool dropped = false;
+    for (int round = 0; round < 150 && mHeard.finished == 0; ++round)
+    {
+      idle();
+      Listen(&data);
+      if (mHeard.statuses > 0 && !dropped)
+        SendDrop(target);
+      dropped = dropped || mHeard.statuses > 0;
+    }
+    return mHeard;
   }
 
 private:
@@ -118,7 +153,6 @@ private:
     e.xclient.data.l[3] = l3;
     e.xclient.data.l[4] = l4;
     XSendEvent(mDisplay, target, False, NoEventMask, &e);
-    XFlush(mDisplay);
   }
 
   void Serve(const XSelectionRequestEvent& request, const std::string& data)
@@ -143,7 +177,75 @@ private:
 
   Display* mDisplay = nullptr;
   Window mWindow = 0;
+  Heard mHeard;
   Atom mAware, mEnter, mPosition, mStatus, mDrop, mFinished, mSelection, mCopy, mURIList;
+};
+
+// Counts the requests one X client sends to the server (the client that owns a window), seen by
+// the server's RECORD extension on connections of its own.
+class RequestCounter
+{
+public:
+  explicit RequestCounter(Window ofClient)
+  {
+    mControl = XOpenDisplay(nullptr);
+    mData = XOpenDisplay(nullptr);
+    int major = 0, minor = 0;
+    if (!mControl || !mData || !XRecordQueryVersion(mControl, &major, &minor))
+      return;
+    XRecordRange* pRange = XRecordAllocRange();
+    pRange->core_requests.first = 1;
+    pRange->core_requests.last = 127;
+    pRange->ext_requests.ext_major.first = 128;
+    pRange->ext_requests.ext_major.last = 255;
+    pRange->ext_requests.ext_minor.first = 0;
+    pRange->ext_requests.ext_minor.last = 65535;
+    XRecordClientSpec client = ofClient;
+    mContext = XRecordCreateContext(mControl, 0, &client, 1, &pRange, 1);
+    XFree(pRange);
+    XSync(mControl, False);
+    mReady = mContext && XRecordEnableContextAsync(mData, mContext, Intercept,
+                                                   reinterpret_cast<XPointer>(&mCount));
+    XSync(mControl, False);
+  }
+  ~RequestCounter()
+  {
+    if (mReady)
+    {
+      XRecordDisableContext(mControl, mContext);
+      XSync(mControl, False);
+      XRecordProcessReplies(mData);
+    }
+    if (mContext)
+      XRecordFreeContext(mControl, mContext);
+    if (mData)
+      XCloseDisplay(mData);
+    if (mControl)
+      XCloseDisplay(mControl);
+  }
+  bool Ready() const { return mReady; }
+  // The requests seen since the last call.
+  long Take()
+  {
+    XRecordProcessReplies(mData);
+    const long n = mCount;
+    mCount = 0;
+    return n;
+  }
+
+private:
+  static void Intercept(XPointer pCount, XRecordInterceptData* pData)
+  {
+    if (pData->category == XRecordFromClient)
+      ++*reinterpret_cast<long*>(pCount);
+    XRecordFreeData(pData);
+  }
+
+  Display* mControl = nullptr;
+  Display* mData = nullptr;
+  XRecordContext mContext = 0;
+  bool mReady = false;
+  long mCount = 0;
 };
 
 class DropAndTooltipWindowTest : public plugin::test::HostWindowTest
@@ -185,31 +287,118 @@ TEST_F(DropAndTooltipWindowTest, FilesDroppedByAnotherClientReachTheControlUnder
     Idle(1);
   };
 
-  // (600, 540) in the editor: the gallery's drop well.
+  // (600, 540) in the editor: the gallery's drop well, which takes files; (56, 84) the vector
+  // knob and (300, 470) empty panel, which take none.
   struct Case
   {
     const char* list;
-    bool takes;
-    const char* delivered; // what the well reports after the drop
+    int x;
+    int y;
+    bool accepted;     // the status answered to the position
+    bool succeeded;    // the XdndFinished answered to the drop
+    const char* shown; // what the well reports after the drop
   };
+  const char* const kTwo = "OnDropMultiple 600 540 /tmp/a.wav|/tmp/caf\xC3\xA9.wav";
   const Case cases[] = {
-    {"file:///tmp/pelmora%20drop/one.wav\r\n", true, "OnDrop 600 540 /tmp/pelmora drop/one.wav"},
-    {"# two files\r\nfile:///tmp/a.wav\r\nfile://localhost/tmp/caf%C3%A9.wav\r\n", true,
-     "OnDropMultiple 600 540 /tmp/a.wav|/tmp/caf\xC3\xA9.wav"},
-    // Refused, and nothing delivered: the well still shows the drop before.
-    {"http://example.com/a.wav\r\n", false,
-     "OnDropMultiple 600 540 /tmp/a.wav|/tmp/caf\xC3\xA9.wav"},
-    {"file:///tmp/b%2\r\n", false, "OnDropMultiple 600 540 /tmp/a.wav|/tmp/caf\xC3\xA9.wav"},
+    {"file:///tmp/pelmora%20drop/one.wav\r\n", 600, 540, true, true,
+     "OnDrop 600 540 /tmp/pelmora drop/one.wav"},
+    {"# two files\r\nfile:///tmp/a.wav\r\nfile://localhost/tmp/caf%C3%A9.wav\r\n", 600, 540, true,
+     true, kTwo},
+    // Refused, and nothing delivered: the well still shows the drop before. A list is judged at
+    // the drop; a point where no control takes files at once.
+    {"http://example.com/a.wav\r\n", 600, 540, true, false, kTwo},
+    {"file:///tmp/b%2\r\n", 600, 540, true, false, kTwo},
+    {"file:///tmp/c.wav\r\n", 56, 84, false, false, kTwo},
+    {"file:///tmp/c.wav\r\n", 300, 470, false, false, kTwo},
   };
   for (const Case& c : cases)
   {
-    SCOPED_TRACE(c.list);
-    const auto outcome = source.Drop(child, kLeft + 600, kTop + 540, c.list, idle);
-    EXPECT_TRUE(outcome.accepted); // the type is taken; the list is judged at the drop
-    EXPECT_TRUE(outcome.finished);
-    EXPECT_EQ(outcome.succeeded, c.takes);
-    EXPECT_EQ(LastDrop(), c.delivered);
+    SCOPED_TRACE(std::string(c.list) + " at " + std::to_string(c.x));
+    const auto heard = source.Drop(child, kLeft + c.x, kTop + c.y, c.list, idle);
+    EXPECT_EQ(heard.accepted, c.accepted);
+    EXPECT_EQ(heard.finished, 1);
+    EXPECT_EQ(heard.succeeded, c.succeeded);
+    EXPECT_EQ(heard.requests, c.accepted ? 1 : 0); // the data is asked for over the well only
+    EXPECT_EQ(LastDrop(), c.shown);
   }
+  CloseEditor(parent);
+}
+
+TEST_F(DropAndTooltipWindowTest, AFloodOfPositionsCostsABoundedNumberOfServerCallsPerIdleCall)
+{
+  const Window parent = OpenGallery();
+  const Window child = ChildOf(parent);
+  ASSERT_NE(child, 0u);
+  RequestCounter counter(child);
+  if (!counter.Ready())
+    GTEST_SKIP() << "the X server has no RECORD extension";
+  XdndSource source;
+  source.Enter(child);
+  Idle(2);
+  counter.Take();
+  // 20,000 positions sent without waiting for answers, sweeping over the editor where no control
+  // takes files, the newest over the drop well.
+  constexpr int kFlood = 20000;
+  for (int i = 0; i < kFlood - 1; ++i)
+    source.Position(child, kLeft + 20 + i % 400, kTop + 300 + i % 150);
+  source.Position(child, kLeft + 620, kTop + 530);
+  source.Listen(nullptr);
+  // Idle calls until the newest position is answered.
+  long most = 0, total = 0;
+  int calls = 0;
+  for (; calls < 200 && !source.Listen(nullptr).accepted; ++calls)
+  {
+    Idle(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const long requests = counter.Take();
+    most = std::max(most, requests);
+    total += requests;
+  }
+  ASSERT_TRUE(source.Listen(nullptr).accepted) << calls << " idle calls";
+  // Each idle call answers the newest position it read, with one translation and one status.
+  EXPECT_LE(most, 30) << total << " requests in " << calls << " idle calls";
+  EXPECT_LE(source.Listen(nullptr).statuses, calls);
+
+  // The drop lands where the newest position was.
+  source.SendDrop(child);
+  const std::string list = "file:///tmp/flood.wav\r\n";
+  for (int i = 0; i < 100 && source.Listen(&list).finished == 0; ++i)
+    Idle(1);
+  EXPECT_TRUE(source.Listen(&list).succeeded);
+  EXPECT_EQ(LastDrop(), "OnDrop 620 530 /tmp/flood.wav");
+  CloseEditor(parent);
+}
+
+TEST_F(DropAndTooltipWindowTest, ASourceGoneAfterItsDropHearsNothingAtItsWindowIdsNextOwner)
+{
+  const Window parent = OpenGallery();
+  const Window child = ChildOf(parent);
+  ASSERT_NE(child, 0u);
+  Window first = 0;
+  {
+    // Drops over the well, and is gone (its client with it) without giving the data.
+    XdndSource gone;
+    first = gone.Id();
+    gone.Enter(child);
+    gone.Position(child, kLeft + 600, kTop + 540);
+    for (int i = 0; i < 50 && gone.Listen(nullptr).statuses == 0; ++i)
+      Idle(1);
+    gone.SendDrop(child);
+    for (int i = 0; i < 50 && gone.Listen(nullptr).requests == 0; ++i)
+      Idle(1);
+    ASSERT_EQ(gone.Listen(nullptr).requests, 1);
+  }
+  Idle(3);
+  // The next client is given the same ids: its window is the old source's.
+  XdndSource next;
+  ASSERT_EQ(next.Id(), first);
+  next.Enter(child);
+  next.Position(child, kLeft + 600, kTop + 540);
+  for (int i = 0; i < 50 && next.Listen(nullptr).statuses == 0; ++i)
+    Idle(1);
+  Idle(3);
+  EXPECT_TRUE(next.Listen(nullptr).accepted);
+  EXPECT_EQ(next.Listen(nullptr).finished, 0) << "an answer to the old source's drop";
   CloseEditor(parent);
 }
 
@@ -224,6 +413,9 @@ TEST_F(DropAndTooltipWindowTest, ATooltipShowsWhereThePointerRestsAndAClickHides
   EXPECT_TRUE(Near(PixelOf(parent, panelX, panelY), kTipPanel));
   Xdo("click 1");
   Idle(3);
+  EXPECT_FALSE(Near(PixelOf(parent, panelX, panelY), kTipPanel));
+  // The pointer did not move: the tooltip stays away, however long it rests.
+  Idle(40);
   EXPECT_FALSE(Near(PixelOf(parent, panelX, panelY), kTipPanel));
   CloseEditor(parent);
 }
