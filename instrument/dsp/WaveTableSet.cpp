@@ -69,6 +69,17 @@ bool SeriesChangesBetween(int waveform, int fewer, int more)
   return false;
 }
 
+// factor, reduced where needed so that no sample of samples * factor lies beyond full scale.
+double WithinFullScale(const std::vector<double>& samples, double factor)
+{
+  double peak = 0.0;
+  for (double v : samples)
+  {
+    peak = std::max(peak, std::fabs(v * factor));
+  }
+  return peak > WaveTableSet::kFullScale ? factor * (WaveTableSet::kFullScale / peak) : factor;
+}
+
 // Writes samples * factor as (value, delta) pairs; deltas come from the rounded values, so that
 // value + delta is the next value.
 void StoreTable(float* table, const std::vector<double>& samples, double factor)
@@ -201,7 +212,7 @@ void WaveTableSet::BuildSeries(int waveform)
       }
       scale = 0.999 / peak;
     }
-    const double factor = scale * SeriesSign(waveform);
+    const double factor = WithinFullScale(imag, scale * SeriesSign(waveform));
     float* table = NewTable();
     StoreTable(table, imag, factor);
     mTables[waveform][level] = table;
@@ -254,7 +265,7 @@ void WaveTableSet::BuildGated(int waveform, const std::vector<double>& shape)
     }
     Fft(N, real.data(), imag.data());
     float* table = NewTable();
-    StoreTable(table, real, 1.0 / N);
+    StoreTable(table, real, WithinFullScale(real, 1.0 / N));
     mTables[waveform][level] = table;
   }
 }

@@ -17,6 +17,15 @@
 // W7 and W8), band-limited per level by cutting their spectrum at H_k. Levels whose spectrum does
 // not change share one table.
 //
+// Every level of a series waveform shares level 0's scale (peak 0.999 there), so that a partial
+// keeps its amplitude from level to level; but no level of any waveform peaks above kFullScale.
+// The voice clamps each operator's output at full scale, and a table beyond it would be clipped
+// into partials that fold below the band limit. A level that would peak higher is scaled down to
+// peak at full scale: the square's levels with few harmonics (with one, a sine carrying the
+// square's whole fundamental, 4/pi of its height), the saw's levels just below the richest at high
+// rates (whose 8192 samples catch less of the overshoot at the edge than the levels with fewer
+// harmonics do), and a few levels of the gated shapes, whose cut spectrum ripples above 1.
+//
 // A set is immutable once built. Acquire() hands out one shared set per integer sample rate,
 // building it under a mutex when no one holds it yet; each engine instance keeps its own
 // reference, so two instances at different rates, or one whose rate changes while another
@@ -36,6 +45,7 @@ public:
   static constexpr int kMaxHarmonics = kTableSize / 2;
   static constexpr int kNumWaveforms = 11;
   static constexpr double kLowestTopFrequency = 40.0; // level 0's top; doubles per level
+  static constexpr double kFullScale = 1.0;           // no table sample lies beyond +-kFullScale
 
   enum EWaveform : int
   {

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <limits>
 #include <numbers>
+#include <string>
 #include <vector>
 
 namespace
@@ -156,25 +158,101 @@ TEST(WaveTableSet, OneSharedSetPerIntegerRate)
   EXPECT_EQ(WaveTableSet::Sample(saw, 100), first);
 }
 
+// The harmonics each level keeps, from the rate alone: with c = trunc(rate / 60 + 0.5), level k
+// keeps min(c / 2^k, 4096) (integer halving), and levels are made while that is at least 1.
+std::vector<int> LevelHarmonics(double rate)
+{
+  const int c = static_cast<int>(std::trunc(std::trunc(rate) / 60.0 + 0.5));
+  std::vector<int> harmonics;
+  for (int h = c; h >= 1 && harmonics.size() < 13; h /= 2)
+  {
+    harmonics.push_back(std::min(h, 4096));
+  }
+  return harmonics;
+}
+
+// |a_j / a_1| of a series waveform's harmonic j: saw 1/j; square 1/j and triangle 1/j^2 for odd
+// j; TX W2 0.19, 0.03 and 0.01 at 3, 5 and 7.
+double SeriesRatio(int waveform, int j)
+{
+  const bool odd = j % 2 != 0;
+  switch (waveform)
+  {
+  case WaveTableSet::kSaw:
+    return 1.0 / j;
+  case WaveTableSet::kSquare:
+    return odd ? 1.0 / j : 0.0;
+  case WaveTableSet::kTriangle:
+    return odd ? 1.0 / (static_cast<double>(j) * j) : 0.0;
+  default:
+    return j == 1 ? 1.0 : j == 3 ? 0.19 : j == 5 ? 0.03 : j == 7 ? 0.01 : 0.0;
+  }
+}
+
 TEST(WaveTableSet, NoHarmonicAboveEachLevelsLimit)
 {
-  for (double rate : {44100.0, 96000.0})
+  for (double rate : {44100.0, 48000.0, 96000.0})
   {
     const auto set = WaveTableSet::Acquire(rate);
+    const std::vector<int> limits = LevelHarmonics(rate);
+    ASSERT_EQ(set->NumLevels(), static_cast<int>(limits.size())) << rate;
     for (int waveform = 0; waveform < WaveTableSet::kNumWaveforms; ++waveform)
     {
+      const bool series = waveform >= WaveTableSet::kSaw && waveform <= WaveTableSet::kTx2;
+      double levelZeroFundamental = 0.0;
+      const float* transformed = nullptr; // levels that share a table share its transform
+      std::vector<double> amplitude;
       for (int level = 0; level < set->NumLevels(); ++level)
       {
-        const std::vector<double> amplitude = Harmonics(set->Table(waveform, level));
+        const std::string where = "rate " + std::to_string(static_cast<int>(rate)) + " waveform " +
+                                  std::to_string(waveform) + " level " + std::to_string(level);
+        const float* table = set->Table(waveform, level);
+        if (table != transformed)
+        {
+          amplitude = Harmonics(table);
+          transformed = table;
+        }
+        const int limit = limits[static_cast<size_t>(level)];
         double above = 0.0;
-        for (int j = set->Harmonics(level) + 1; j <= N / 2; ++j)
+        for (int j = limit + 1; j <= N / 2; ++j)
         {
           above = std::max(above, amplitude[static_cast<size_t>(j)]);
         }
         // -140 dB: float rounding stays near 3e-9, while a shape with a 1/j^2 tail, left
         // uncut, still has about 1e-6 just above level 0's limit.
-        EXPECT_LT(above, 1e-7) << "rate " << rate << " waveform " << waveform << " level " << level;
-        EXPECT_GT(amplitude[1], 0.1) << "waveform " << waveform << " keeps its fundamental";
+        EXPECT_LT(above, 1e-7) << where;
+        const double fundamental = amplitude[1];
+        EXPECT_GT(fundamental, 0.1) << where << " keeps its fundamental";
+        // The voice clamps an operator at full scale: a table beyond it would be clipped.
+        double peak = 0.0;
+        for (int n = 0; n < N; ++n)
+        {
+          peak = std::max(peak, std::fabs(static_cast<double>(WaveTableSet::Sample(table, n))));
+        }
+        EXPECT_LE(peak, 1.0) << where;
+        if (!series)
+        {
+          continue;
+        }
+        // Every harmonic up to the limit, in the series' proportions.
+        for (int j = 2; j <= limit; ++j)
+        {
+          ASSERT_NEAR(amplitude[static_cast<size_t>(j)], SeriesRatio(waveform, j) * fundamental,
+                      1e-6)
+            << where << " harmonic " << j;
+        }
+        // Level 0 peaks at 0.999; the others keep its fundamental unless that would take them
+        // beyond full scale, where they peak at full scale.
+        if (level == 0)
+        {
+          levelZeroFundamental = fundamental;
+          EXPECT_NEAR(peak, 0.999, 1e-6) << where;
+          continue;
+        }
+        EXPECT_LE(fundamental, levelZeroFundamental + 1e-6) << where;
+        EXPECT_TRUE(std::fabs(fundamental - levelZeroFundamental) < 1e-6 || peak > 1.0 - 1e-6)
+          << where << ": fundamental " << fundamental << " against " << levelZeroFundamental
+          << ", peak " << peak;
       }
     }
   }

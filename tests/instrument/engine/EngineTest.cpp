@@ -31,9 +31,17 @@ TEST(Engine, ParameterConversions)
   EXPECT_FLOAT_EQ(engine.params.Depth(kOpD, kOpD), -3000.0f);
   dsp.SetParam(kParamFilterResonance, 100);
   EXPECT_FLOAT_EQ(dsp.GetResonance(), 1.0f);
-  dsp.SetParam(kParamFilterType, 4);
-  dsp.SetParam(kParamFilterType, 9); // the voices keep rendering the last valid type
-  EXPECT_EQ(dsp.GetFilterType(), 4);
+  // Six filter types, 0..5: the voices keep rendering the last valid type for any other value,
+  // the first ones outside the list included.
+  for (int valid : {4, 5, 0})
+  {
+    dsp.SetParam(kParamFilterType, valid);
+    for (double outside : {6.0, 9.0, -1.0})
+    {
+      dsp.SetParam(kParamFilterType, outside);
+      EXPECT_EQ(dsp.GetFilterType(), valid) << outside;
+    }
+  }
   dsp.SetParam(kParamAlgorithm, 11); // stored; routed as algorithm "1"
   EXPECT_EQ(engine.params.mAlgorithm, 11);
   EXPECT_FLOAT_EQ(engine.params.Depth(kOpB, kOpA), 16384.0f);
