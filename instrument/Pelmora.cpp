@@ -125,6 +125,37 @@ void Pelmora::ApplyParam(int paramIdx, bool followLink)
 
 // ---- Editor side: passed on to the editor's follow-up
 
+namespace
+{
+// What a parameter's change needs of the editor beyond the parameter display, the linked operator
+// controls and the waveform selector's icons, which every change gets.
+enum class EFollowUp
+{
+  kNone,
+  kWaveformPreview, // the drawn cycle depends on the parameter
+  kModulationArcs,  // one of a modulation slot's source, destination and amount
+  kLfoRateControls, // "LFO Sync": which rate control shows
+};
+
+constexpr EFollowUp FollowUpOf(int paramIdx)
+{
+  if (paramIdx >= 0 && paramIdx < kParamAlgorithm)
+  {
+    const int slot = paramIdx % kOpParamCount;
+    // The velocity settings do not change the drawn cycle.
+    return slot == kOpVelocityToFreq || slot == kOpVelocitySense ? EFollowUp::kNone
+                                                                 : EFollowUp::kWaveformPreview;
+  }
+  if (paramIdx <= kParamFmAmount) // algorithm, feedback, FM amount
+    return EFollowUp::kWaveformPreview;
+  if (paramIdx >= kParamMod1Source && paramIdx < kParamMod1Source + kNumModSlots * kModSlotStride)
+    return EFollowUp::kModulationArcs;
+  if (paramIdx == kParamLfoSync)
+    return EFollowUp::kLfoRateControls;
+  return EFollowUp::kNone;
+}
+} // namespace
+
 int Pelmora::GetOperatorAControlTag(int paramIdx)
 {
   return OperatorAControlTag(paramIdx);
@@ -133,6 +164,29 @@ int Pelmora::GetOperatorAControlTag(int paramIdx)
 void Pelmora::OnParamChangeUI(int paramIdx, plugin::EParamSource)
 {
   mEditorControls->OnParamChange(paramIdx);
+  switch (FollowUpOf(paramIdx))
+  {
+  case EFollowUp::kWaveformPreview:
+    UpdateWaveformControl();
+    break;
+  case EFollowUp::kModulationArcs:
+  {
+    const int slot = (paramIdx - kParamMod1Source) / kModSlotStride;
+    UpdateKnobModulation(slot, ModulationAmount(slot));
+    break;
+  }
+  case EFollowUp::kLfoRateControls:
+    UpdateLfoTempoControls();
+    break;
+  case EFollowUp::kNone:
+    break;
+  }
+}
+
+double Pelmora::ModulationAmount(int slot) const
+{
+  const IParam* amount = GetParam(kParamMod1Amount + kModSlotStride * slot);
+  return amount ? amount->Value() * 0.01 : 0.0;
 }
 
 void Pelmora::UpdateKnobModulation(int slot, double amount)

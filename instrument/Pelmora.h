@@ -78,7 +78,10 @@ public:
   // state, which brings every parameter's own value, never does.
   void OnParamChange(int paramIdx, plugin::EParamSource source, int sampleOffset) override;
   void OnParamChange(int paramIdx) override;
-  // [main thread] A change that concerns the editor; the source is not used.
+  // [main thread] A change that concerns the editor; the source is not used. The editor's
+  // follow-up shows the parameter (display, linked operator controls, icon sets); what else the
+  // change needs is chosen here: the waveform preview, a modulation slot's arcs or the LFO rate
+  // controls, through the Update functions below.
   void OnParamChangeUI(int paramIdx, plugin::EParamSource source) override;
   // [main thread] No message is handled.
   bool OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData) override;
@@ -123,7 +126,8 @@ public:
   // The tag of operator A's control for the slot of an operator parameter; -1 above 31.
   static int GetOperatorAControlTag(int paramIdx);
 
-  // The editor's follow-up (PelmoraEditorControls): each passes the call on.
+  // What the editor's follow-up (PelmoraEditorControls) does for a change, chosen by
+  // OnParamChangeUI and ApplySound: each passes the call on.
   // Refreshes the arcs of one modulation slot (0..3); amount in -1..1.
   void UpdateKnobModulation(int slot, double amount);
   // Recomputes the waveform preview and redraws its control.
@@ -142,6 +146,8 @@ public:
   // the preset's identity (an index of -1 or more keeps the chunk's name and index; below -1
   // the first preset file's envelopes and identity with the chunk's parameter values).
   int UnserializeState(const plugin::IByteChunk& chunk, int startPos) override;
+  // Where the state at startPos ends, or -1 when UnserializeState would refuse it; reads only.
+  int CheckState(const plugin::IByteChunk& chunk, int startPos) const override;
   // The initial sound, named "Init", index -1, through ApplySound (the user's): the program is
   // named "Init" and the host told.
   void InitPreset();
@@ -206,16 +212,19 @@ private:
   // The one road for a whole sound, whatever brings it: stores the envelopes and every
   // parameter value, takes the preset's identity (a sound with a place in the preset index, or
   // the initial sound, names the current program), then tells the engine once (every
-  // parameter), an open editor once (every control and display, the waveform preview computed once;
-  // the initial sound also turns the operator link off and shows operator A), and the host once
-  // (its update-display call: re-read the parameters and the program name) when the change came
-  // from the plug-in itself, the user's preset or initial sound. The host's own chunk or
-  // program is not announced back: the host made that change and reads what it needs itself.
-  // Parameter changes queued for the editor before the sound are dropped. Never the audio
-  // thread.
+  // parameter), an open editor once (every control and display, the waveform preview computed
+  // once; the initial sound also turns the operator link off and shows operator A), and, when
+  // the change came from the plug-in itself (the user's preset or initial sound), the host: one
+  // automation call for each parameter whose value changed (hosts that re-read nothing on the
+  // update-display call keep their copy of the values right so) and then one update-display
+  // call (the program name). The host's own chunk or program is not announced back: the host
+  // made that change and reads what it needs itself. Parameter changes queued for the editor
+  // before the sound are dropped. [main thread] Never the audio thread.
   void ApplySound(const InstrumentState& sound, ESoundSource source);
 
   void ApplyParam(int paramIdx, bool followLink);
+  // A modulation slot's (0..3) amount in -1..1.
+  double ModulationAmount(int slot) const;
   void InitParameter();
   void LoadSettings();
   // The editor's size in pixels at the remembered scale, for the host's size query.

@@ -50,8 +50,9 @@ public:
 
   // ---- The follow-up of the instrument's changes
 
-  // One parameter changed for the editor: the parameter display shows it, linked operator
-  // controls, icon sets, the preview and the modulation arcs follow.
+  // One parameter changed for the editor: the parameter display shows it, and for an operator
+  // parameter the linked operator controls and the waveform icon sets follow. What else a change
+  // needs (preview, arcs, rate controls) the instrument chooses and asks for below.
   virtual void OnParamChange(int paramIdx) = 0;
   // The parameter display shows the parameter's name and its value text with its unit.
   virtual void ShowParameter(int paramIdx) = 0;
@@ -66,11 +67,9 @@ public:
   virtual void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes) = 0;
   // The preset browser and the parameter display show the current preset's name and category.
   virtual void UpdateDisplayPresetName() = 0;
-  // The rate controls, the envelope editors and the waveform preview follow the model.
-  virtual void UpdateAllCustomControls() = 0;
   // A whole sound arrived: every parameter-bound control shows it (the initial sound: at the
   // defaults, the operator link off, operator A's tab), the browser selects its place in the
-  // preset index, icon sets and modulation arcs follow.
+  // preset index, the icon sets follow.
   virtual void ShowSound(bool initial) = 0;
   // The view (zoom and scroll) each envelope editor last showed, kept while no editor is open;
   // unset until an editor has shown the envelope. Null for an envelope outside 0..4.

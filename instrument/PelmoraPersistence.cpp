@@ -106,6 +106,12 @@ int Pelmora::UnserializeState(const IByteChunk& chunk, int startPos)
   return end;
 }
 
+int Pelmora::CheckState(const IByteChunk& chunk, int startPos) const
+{
+  auto sound = std::make_unique<InstrumentState>();
+  return StateChunk::Read(chunk, startPos, ModelSampleRate(), *sound);
+}
+
 void Pelmora::OnRestoreState() {}
 
 void Pelmora::InitPreset()
@@ -131,10 +137,15 @@ void Pelmora::ApplySound(const InstrumentState& sound, ESoundSource source)
     mGlobalParams->GetEnvelope(e)->Set(sound.mEnvelopes[static_cast<size_t>(e)]);
   // Each parameter stores its value (stepped and clamped like any value) and the engine gets it
   // as stored; a whole sound never follows the operator link.
+  std::array<bool, kNumParams> changed{};
   for (int i = 0; i < kNumParams; i++)
   {
     if (plugin::IParam* param = GetParam(i))
+    {
+      const double before = param->Value();
       param->Set(sound.mParams[static_cast<size_t>(i)]);
+      changed[static_cast<size_t>(i)] = param->Value() != before;
+    }
     ApplyParam(i, false);
   }
 
@@ -152,10 +163,20 @@ void Pelmora::ApplySound(const InstrumentState& sound, ESoundSource source)
 
   DropQueuedParamChanges(); // older than this sound
   mEditorControls->ShowSound(source == ESoundSource::kInit);
+  for (int slot = 0; slot < kNumModSlots; slot++)
+    UpdateKnobModulation(slot, ModulationAmount(slot));
   UpdateDisplayPresetName();
   UpdateAllCustomControls();
   if (source == ESoundSource::kPreset || source == ESoundSource::kInit)
+  {
+    // Outside any edit gesture: the plug-in, not the user at the host, moved the values.
+    for (int i = 0; i < kNumParams; i++)
+    {
+      if (changed[static_cast<size_t>(i)])
+        InformHostOfParamChange(i, GetParam(i)->GetNormalized());
+    }
     InformHostOfPresetChange();
+  }
 }
 
 void Pelmora::UpdateDisplayPresetName()
@@ -165,7 +186,9 @@ void Pelmora::UpdateDisplayPresetName()
 
 void Pelmora::UpdateAllCustomControls()
 {
-  mEditorControls->UpdateAllCustomControls();
+  UpdateLfoTempoControls();
+  UpdateEnvelopeControls({kEnvelopeOpA, kEnvelopeOpB, kEnvelopeOpC, kEnvelopeOpD, kEnvelopeMod});
+  UpdateWaveformControl();
 }
 
 // ---- Preset files

@@ -1,5 +1,7 @@
 #include "framework/plugin/IPluginBase.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,6 +33,23 @@ int Decimal(int packed)
 void VersionStr(int packed, Util_String& str)
 {
   str.SetFormatted(32, "v%d.%d.%d", (packed >> 16) & 0xFFFF, (packed >> 8) & 0xFF, packed & 0xFF);
+}
+
+// Reads a bank record's name (a 32-bit length, then that many bytes) at pos into name, cut to a
+// slot's field; answers the position after it, or -1 when it runs past the chunk's end or its
+// length is negative (corrupt data, never a backward jump).
+int ReadSlotName(const IByteChunk& chunk, int pos, char (&name)[IPreset::kMaxNameLen + 1])
+{
+  int32_t n = 0;
+  if (pos + 4 > chunk.Size() || chunk.ReadValue(n, pos) < 0 || n < 0)
+    return -1;
+  const int64_t end = static_cast<int64_t>(pos) + 4 + n;
+  if (end > chunk.Size())
+    return -1;
+  const int keep = std::min<int>(n, IPreset::kMaxNameLen);
+  std::memcpy(name, chunk.Data() + pos + 4, static_cast<size_t>(keep));
+  name[keep] = '\0';
+  return static_cast<int>(end);
 }
 } // namespace
 
@@ -114,6 +133,20 @@ int IPluginBase::UnserializeParams(const IByteChunk& chunk, int startPos)
   }
   OnParamReset(kPresetRecall);
   return pos;
+}
+
+int IPluginBase::CheckState(const IByteChunk& chunk, int startPos) const
+{
+  const int64_t end = static_cast<int64_t>(startPos) +
+                      static_cast<int64_t>(sizeof(double)) * static_cast<int64_t>(NParams());
+  return startPos >= 0 && end <= chunk.Size() ? static_cast<int>(end) : -1;
+}
+
+int IPluginBase::UnserializeState(const IByteChunk& chunk, int startPos)
+{
+  if (CheckState(chunk, startPos) < 0)
+    return -1; // a short block would set some parameters and not others
+  return UnserializeParams(chunk, startPos);
 }
 
 void IPluginBase::DefaultParamValues()
@@ -437,61 +470,46 @@ bool IPluginBase::SerializePresets(IByteChunk& chunk) const
 
 int IPluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
 {
-  int pos = startPos;
-  char name[IPreset::kMaxNameLen + 1] = "";
-  for (const auto& preset : mPresets)
+  // What each slot reads: its name, its flag and where its state lies in the chunk.
+  struct SlotRecord
   {
-    if (pos < 0)
-      break;
-    int32_t n = 0;
-    if (pos + 4 > chunk.Size())
-    {
-      pos = -1;
-    }
-    else
-    {
-      chunk.ReadValue(n, pos);
-      const int64_t end = static_cast<int64_t>(pos) + 4 + n;
-      if (n == 0)
-      {
-        name[0] = '\0';
-        pos += 4;
-      }
-      else if (n < 0)
-      {
-        pos = -1; // a negative length: corrupt data, never a backward jump
-      }
-      else if (end <= chunk.Size())
-      {
-        // Names longer than the slot's field are cut to its 255 characters.
-        const int keep = std::min<int>(n, IPreset::kMaxNameLen);
-        std::memcpy(name, chunk.Data() + pos + 4, static_cast<size_t>(keep));
-        name[keep] = '\0';
-        pos = static_cast<int>(end);
-      }
-      else
-      {
-        pos = -1; // the name runs past the end
-      }
-    }
-    preset->SetName(name);
+    char name[IPreset::kMaxNameLen + 1];
+    bool initialized;
+    int stateStart;
+    int stateEnd;
+  };
+  std::vector<SlotRecord> records;
+  records.reserve(mPresets.size());
+  int pos = startPos;
+  for (int slot = 0; slot < NPresets() && pos >= 0; slot++)
+  {
+    SlotRecord record{};
+    pos = ReadSlotName(chunk, pos, record.name);
     if (pos >= 0 && pos < chunk.Size())
-    {
-      preset->mInitialized = chunk.Data()[pos] != 0;
-      pos++;
-    }
+      record.initialized = chunk.Data()[pos++] != 0;
     else
-    {
       pos = -1;
-    }
-    if (preset->mInitialized)
+    if (record.initialized)
     {
-      pos = UnserializeState(chunk, pos);
-      if (pos >= 1)
-      {
-        preset->mChunk.Clear();
-        SerializeState(preset->mChunk);
-      }
+      record.stateStart = pos;
+      pos = record.stateEnd = CheckState(chunk, pos);
+    }
+    records.push_back(record);
+  }
+  if (pos < 0)
+    return -1;
+
+  for (size_t i = 0; i < records.size(); i++)
+  {
+    IPreset& preset = *mPresets[i];
+    const SlotRecord& record = records[i];
+    preset.SetName(record.name);
+    preset.mInitialized = record.initialized;
+    if (record.initialized)
+    {
+      preset.mChunk.Clear();
+      preset.mChunk.AppendBytes(chunk.Data() + record.stateStart,
+                                record.stateEnd - record.stateStart);
     }
   }
   RestorePreset(mCurrentPresetIdx);

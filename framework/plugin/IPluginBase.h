@@ -7,7 +7,7 @@
 //   with no count and no header (the reader relies on the parameter count);
 // - bank records (after the 8-byte chunk header): per slot a 32-bit name length n, n name bytes,
 //   one initialized byte and, for an initialized slot, its state bytes with no length (so a
-//   reader must parse each slot with UnserializeState, which answers where it stopped);
+//   reader must parse each slot with CheckState, which answers where it stopped);
 // - FXP/FXB files: the big-endian VST2 program and bank file layouts ("CcnK" with "FPCh" /
 //   "FxCk" programs and "FBCh" / "FxBk" banks).
 //
@@ -73,14 +73,17 @@ public:
   // Virtual operations added by this layer, in this order.
   virtual void InformHostOfParameterDetailsChange() {}
   virtual bool SerializeState(IByteChunk& chunk) const { return SerializeParams(chunk); }
-  virtual int UnserializeState(const IByteChunk& chunk, int startPos)
-  {
-    return UnserializeParams(chunk, startPos);
-  }
+  // Applies the whole state at startPos and answers the position after it, or refuses it
+  // (answering -1) and changes nothing. Default: the parameter block, once CheckState took it.
+  virtual int UnserializeState(const IByteChunk& chunk, int startPos);
   virtual bool SerializeVST3CtrlrState(IByteChunk&) const { return true; }
   virtual int UnserializeVST3CtrlrState(const IByteChunk&, int startPos) { return startPos; }
   virtual void InformHostOfPresetChange() {}
   virtual void OnPresetsModified() {}
+  // Reads the state at startPos without applying it: the position after it, or -1 when
+  // UnserializeState would refuse it. Default: a whole parameter block. A plug-in with its own
+  // state layout overrides it with UnserializeState.
+  virtual int CheckState(const IByteChunk& chunk, int startPos) const;
 
   // Parameters as a whole.
   bool SerializeParams(IByteChunk& chunk) const;
@@ -127,6 +130,10 @@ public:
   const char* GetPresetName(int idx) const;
   void ModifyCurrentPreset(const char* name = nullptr);
   bool SerializePresets(IByteChunk& chunk) const;
+  // Reads the bank's slot records whole, each slot's state checked (CheckState), before anything
+  // changes: a bank that fails anywhere answers -1 and changes nothing. Otherwise the slots take
+  // their names, flags and state bytes, and the current slot's state is applied once
+  // (RestorePreset); answers the position after the last record.
   int UnserializePresets(const IByteChunk& chunk, int startPos);
 
   // A copy of everything a failed restore could touch: the slots and the current state.

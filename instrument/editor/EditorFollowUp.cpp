@@ -128,50 +128,27 @@ void EditorFollowUp::OnParamChange(int paramIdx)
   if (!mWindow || !param)
     return;
   ShowParameter(paramIdx);
+  if (paramIdx >= kParamAlgorithm)
+    return;
 
-  const double value = param->Value();
-  if (paramIdx < kParamAlgorithm && mPlug.GetOperatorLink())
+  // An operator parameter: with the link on, the same control of every operator shows the value;
+  // an inversion switch sets its operator's (or, linked, every operator's) waveform icons.
+  const int slot = paramIdx % kOpParamCount;
+  const bool linked = mPlug.GetOperatorLink();
+  if (linked)
   {
-    const int slot = paramIdx % kOpParamCount;
     const double normalized = param->GetNormalized();
     for (int op = 0; op < kNumOperators; op++)
       mWindow->SetControlValue(OperatorControlTag(op, slot), normalized);
-    if (slot == kOpInverse)
+  }
+  if (slot == kOpInverse)
+  {
+    const int icons = IconsFor(param->Value());
+    for (int op = 0; op < kNumOperators; op++)
     {
-      for (int op = 0; op < kNumOperators; op++)
-        mWindow->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform), IconsFor(value));
+      if (linked || op == paramIdx / kOpParamCount)
+        mWindow->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform), icons);
     }
-  }
-
-  if (paramIdx < kParamAlgorithm)
-  {
-    switch (paramIdx % kOpParamCount)
-    {
-    case kOpInverse:
-      mWindow->SetWaveformIconOffset(OperatorControlTag(paramIdx / kOpParamCount, kOpWaveform),
-                                     IconsFor(value));
-      UpdateWaveformControl();
-      break;
-    case kOpWaveform:
-    case kOpRatio:
-    case kOpOffset:
-    case kOpPhase:
-    case kOpLevel:
-      UpdateWaveformControl();
-      break;
-    default:
-      break; // velocity settings do not change the drawn cycle
-    }
-  }
-  else if (paramIdx <= kParamFmAmount)
-  {
-    UpdateWaveformControl(); // algorithm, feedback, FM amount
-  }
-  else if (paramIdx >= kParamMod1Source &&
-           paramIdx < kParamMod1Source + kNumModSlots * kModSlotStride)
-  {
-    const int slot = (paramIdx - kParamMod1Source) / kModSlotStride;
-    UpdateKnobModulation(slot, Value(kParamMod1Amount + kModSlotStride * slot) * 0.01);
   }
 }
 
@@ -260,13 +237,6 @@ void EditorFollowUp::UpdateDisplayPresetName()
     mWindow->ShowPreset(mPlug.GetPresetName(), mPlug.GetPresetCategory());
 }
 
-void EditorFollowUp::UpdateAllCustomControls()
-{
-  UpdateLfoTempoControls();
-  UpdateEnvelopeControls({kEnvelopeOpA, kEnvelopeOpB, kEnvelopeOpC, kEnvelopeOpD, kEnvelopeMod});
-  UpdateWaveformControl();
-}
-
 void EditorFollowUp::ShowSound(bool initial)
 {
   if (!mWindow)
@@ -285,8 +255,6 @@ void EditorFollowUp::ShowSound(bool initial)
   for (int op = 0; op < kNumOperators; op++)
     mWindow->SetWaveformIconOffset(OperatorControlTag(op, kOpWaveform),
                                    IconsFor(Value(OpParamIndex(op, kOpInverse))));
-  for (int slot = 0; slot < kNumModSlots; slot++)
-    UpdateKnobModulation(slot, Value(kParamMod1Amount + kModSlotStride * slot) * 0.01);
 }
 
 // ---- Passed on

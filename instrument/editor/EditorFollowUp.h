@@ -40,7 +40,6 @@ public:
   void UpdateLfoTempoControls() override;
   void UpdateEnvelopeControls(std::initializer_list<Envelope> envelopes) override;
   void UpdateDisplayPresetName() override;
-  void UpdateAllCustomControls() override;
   void ShowSound(bool initial) override;
   plugin::igraphics::EnvelopeView* GetEnvelopeView(int envelope) override;
   void ShowKeyboardRow(bool show) override;

@@ -114,21 +114,15 @@ public:
   void PublishRouting();
 
   // Inspection.
-  GlobalParams& GetParams() { return mParams; }
   double GetSampleRate() const { return mSampleRate; }
   int NVoices() const { return static_cast<int>(mVoices.size()); }
   PelmoraVoice& GetVoice(int index) { return *mVoices[static_cast<size_t>(index)]; }
-  plugin::MidiSynth& GetMidiSynth() { return mSynth; }
   const Chorus& GetChorus(int stage) const { return *mChorus[static_cast<size_t>(stage)]; }
-  bool IsChorusOn(int stage) const { return mChorusOn[static_cast<size_t>(stage)]; }
   double GetSmootherTarget(int channel) const { return mSmoother.GetTarget(channel); }
-  double GetLfoFreeRate() const { return mLfoFreeRate; }
-  double GetLfoDivision() const { return mLfoDivision; }
   int GetGlideSamples() const { return mContext.mGlideSamples; }
   int GetFilterType() const { return mFilterType; } // the type the voices render, 0..5
   float GetResonance() const { return mResonance; } // 0..1
   double GetMaxCutoff() const { return mContext.mSettings.mMaxCutoff; }
-  const SubBlockSettings& GetSettings() const { return mContext.mSettings; }
 
 private:
   template <typename Change>

@@ -3,8 +3,11 @@
 
 #include "tests/instrument/PelmoraPluginFixture.h"
 
+#include "instrument/engine/EngineParams.h"
+
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 namespace
 {
@@ -107,6 +110,81 @@ TEST_F(PelmoraPlugin, ThePropertiesRecordNamesEveryParameterAndTheLabelCallKeeps
     ASSERT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, i, 0, &props), 1) << i;
     EXPECT_STREQ(props.label, kExpected[i].name) << i;
     EXPECT_EQ(mPlug.ParamLabel(i), kExpected[i].label) << i;
+  }
+}
+
+// Hosts send every value in 0..1 and read from the properties record which of its fields hold
+// what. A record claiming an integer range (flag 2) or an integer step (flag 8) has Ardour and
+// qtractor send values in the parameter's own units (50 for "Operator B Level" at 50) and store
+// them rounded to 0 or 1. Steps are given in 0..1 units (flag 4): one step from any value of a
+// whole-number parameter lands on its next value.
+TEST_F(PelmoraPlugin, ThePropertiesRecordStepsInTheUnitsHostsSend)
+{
+  // The parameters that are not whole numbers, with their step in their own units; 0 for those
+  // shaped (cutoff, LFO rate and delay, modulation amounts), which have no even step in 0..1.
+  std::map<int, double> fractional = {{36, 0.0}, {37, 1.0}, {40, 0.0}, {44, 0.0}, {47, 0.0},
+                                      {50, 0.0}, {53, 0.0}, {56, 0.0}, {60, 1.0}, {61, 0.5}};
+  for (int op = 0; op < 4; op++)
+    fractional.insert({{8 * op + 2, 0.0001}, {8 * op + 3, 0.01}}); // ratio, offset
+  AEffect* e = mPlug.Effect();
+  auto properties = [this](int index)
+  {
+    Vst2ParameterProperties props{};
+    EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, index, 0, &props), 1) << index;
+    return props;
+  };
+  // Worked values: one step from the default.
+  const struct
+  {
+    int index;
+    float step;
+    const char* before;
+    const char* after;
+  } worked[] = {
+    {59, 1.0f / 12.0f, "2", "3"},                        // Pitchbend Range 0..12
+    {35, 0.2f, "Lowpass 6 db/Oct", "Lowpass 12 db/Oct"}, // Filter Type, six types
+    {15, 0.01f, "0", "1"},                               // Operator B Level 0..100
+    {61, 0.5f / 94.0f, "0.0", "0.5"},                    // Gain -70..24 dB by 0.5
+    {60, 1.0f / 500.0f, "0", "1"},                       // Note Glide Time 0..500 ms
+  };
+  for (const auto& w : worked)
+  {
+    EXPECT_FLOAT_EQ(properties(w.index).stepFloat, w.step) << w.index;
+    EXPECT_EQ(mPlug.ParamDisplay(w.index), w.before) << w.index;
+    e->setParameter(e, w.index, e->getParameter(e, w.index) + w.step);
+    EXPECT_EQ(mPlug.ParamDisplay(w.index), w.after) << w.index;
+  }
+
+  for (int i = 0; i < 64; i++)
+  {
+    const Vst2ParameterProperties props = properties(i);
+    EXPECT_EQ(props.flags & (2 | 8), 0) << i << ": an integer range or step";
+    const std::string display = kExpected[i].display;
+    EXPECT_EQ(props.flags & 1, display == "Off" || display == "On" ? 1 : 0) << i;
+    const ParamRange range = GetParamRange(i);
+    const double span = range.mMax - range.mMin;
+    const auto found = fractional.find(i);
+    const double ownStep = found == fractional.end() ? 1.0 : found->second;
+    if (ownStep == 0.0)
+    {
+      EXPECT_EQ(props.flags & 4, 0) << i << ": a step for a shaped parameter";
+      continue;
+    }
+    ASSERT_EQ(props.flags & 4, 4) << i;
+    EXPECT_FLOAT_EQ(props.stepFloat, static_cast<float>(ownStep / span)) << i;
+    EXPECT_EQ(props.largeStepFloat, props.stepFloat) << i;
+    if (found != fractional.end())
+      continue;
+    // A host stepping from the lowest value walks every whole value up to the highest.
+    e->setParameter(e, i, 0.0f);
+    int missed = -1;
+    for (int k = 1; k <= static_cast<int>(span) && missed < 0; k++)
+    {
+      e->setParameter(e, i, e->getParameter(e, i) + props.stepFloat);
+      if (std::fabs(e->getParameter(e, i) - k / span) > 1e-6)
+        missed = k;
+    }
+    EXPECT_EQ(missed, -1) << i << ": step " << missed << " from the lowest value went astray";
   }
 }
 

@@ -11,6 +11,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -34,11 +35,14 @@ namespace
 testsupport::TempHome sHome;
 
 std::vector<int32_t> sHostOpcodes;
-std::vector<std::string> sSizeRequests; // "width x height" of each window size request
+std::vector<std::pair<int32_t, float>> sAutomated; // parameter and value of each automate call
+std::vector<std::string> sSizeRequests;            // "width x height" of each window size request
 
-intptr_t RecordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t value, void*, float)
+intptr_t RecordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t value, void*, float opt)
 {
   sHostOpcodes.push_back(opcode);
+  if (opcode == kVst2HostAutomate)
+    sAutomated.emplace_back(index, opt);
   if (opcode == kVst2HostSizeWindow)
     sSizeRequests.push_back(std::to_string(index) + "x" + std::to_string(value));
   return 0;
@@ -310,13 +314,16 @@ TEST_F(PelmoraClass, ModulationArcsFollowSourceDestinationAndAmount)
 TEST_F(PelmoraClass, RateControlsAndEnvelopeEditorsFollowTheModel)
 {
   OpenEditor();
-  mPlug.UpdateLfoTempoControls(); // synced by default: the division shows
-  EditorSets(42, 0.0);
-  mPlug.UpdateLfoTempoControls();
+  // "LFO Sync" switched by the host (its automation reaches the open editor through the
+  // delegate) or in the editor: the rate control that matches shows.
+  HostSets(kParamLfoSync, 0.0);
+  mPlug.SendParameterValueFromDelegate(kParamLfoSync, 0.0, false);
+  EditorSets(kParamLfoSync, 1.0);
   mPlug.UpdateEnvelopeControls({kEnvelopeOpB, kEnvelopeMod});
   EXPECT_EQ(mControls->mLog,
-            (std::vector<std::string>{"hide 40 1", "hide 41 0", "display LFO Sync = Off",
-                                      "hide 40 0", "hide 41 1", "envelope 19", "envelope 46"}));
+            (std::vector<std::string>{"display LFO Sync = Off", "hide 40 0", "hide 41 1",
+                                      "display LFO Sync = On", "hide 40 1", "hide 41 0",
+                                      "envelope 19", "envelope 46"}));
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(31), 9);
   EXPECT_EQ(Pelmora::GetOperatorAControlTag(32), -1);
 }
@@ -354,13 +361,16 @@ TEST_F(PelmoraClass, InitPresetResetsSoundAndEditorAndARestoreShowsItsPreset)
   EXPECT_STREQ(mPlug.GetPresetName(0), "Warm");
 }
 
-// A whole sound (a preset file, the initial sound, the host's chunk) reaches the editor once, the
-// waveform preview computed once; the host is asked to re-read the plug-in once after the
-// plug-in's own changes, and never after its own chunk.
+// A whole sound (a preset file, the initial sound, the host's chunk, bank or program) reaches the
+// editor once: the controls refreshed once, the waveform preview computed once, the five envelope
+// editors refitted once each. The plug-in's own changes reach the host: an automate call for each
+// parameter that changed, none for the others, and one update-display call; the host's own
+// restores and the start-up preset reach it not at all. A refused chunk changes nothing, and a
+// saved preset changes no value (only the program's name).
 TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHost)
 {
   HostSets(kParamAlgorithm, 5.0);
-  HostSets(2, 3.0);
+  HostSets(2, 3.0); // "Operator A Ratio"
   const std::string path = PresetsPath() + "/Tone.preset";
   ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
   const int tone = mPlug.GetPresetIndex();
@@ -370,49 +380,171 @@ TEST_F(PelmoraClass, AWholeSoundIsShownOnceAndOnlyThePluginsOwnChangesReachTheHo
     EXPECT_STREQ(starting.GetPresetName(), "Tone");
   }
   EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay), 0);
+  EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostAutomate), 0);
   AEffect* e = &mPlug.GetAEffect();
-  void* data = nullptr;
-  const intptr_t size = Pelmora::VSTDispatcher(e, kVst2EffGetChunk, 1, 0, &data, 0.0f);
-  const std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  auto dispatch = [e](int32_t opcode, int32_t index, intptr_t value, void* ptr)
+  {
+    return Pelmora::VSTDispatcher(e, opcode, index, value, ptr, 0.0f);
+  };
+  auto getChunk = [&](int index)
+  {
+    void* data = nullptr;
+    const intptr_t size = dispatch(kVst2EffGetChunk, index, 0, &data);
+    return std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  };
+  auto setChunk = [&](int index, std::vector<uint8_t> chunk)
+  {
+    return dispatch(kVst2EffSetChunk, index, static_cast<intptr_t>(chunk.size()), chunk.data());
+  };
+  const std::vector<uint8_t> program = getChunk(1);
+  const std::vector<uint8_t> bank = getChunk(0);
+  const std::vector<uint8_t> cut(program.begin(), program.end() - 3);
   OpenEditor();
   const struct
   {
     const char* road;
+    std::function<void()> before;
     std::function<void()> change;
-    int hostCalls;
-    const char* program;
+    int shown;       // refreshes of the controls, and waveform previews; five times as many refits
+    int hostDisplay; // update-display calls
+    std::vector<std::pair<int32_t, float>> automated;
+    const char* programName;
     double algorithm;
   } roads[] = {
-    {"preset file", [&] { EXPECT_TRUE(mPlug.LoadPreset(tone)); }, 1, "Tone", 5.0},
-    {"initial sound", [&] { mPlug.InitPreset(); }, 1, "Init", 0.0},
-    {"host chunk",
+    {"preset file",
      [&]
      {
-       EXPECT_EQ(Pelmora::VSTDispatcher(e, kVst2EffSetChunk, 1, size,
-                                        const_cast<uint8_t*>(chunk.data()), 0.0f),
-                 1);
+       HostSets(kParamAlgorithm, 2.0);
+       HostSets(7, 40.0); // "Operator A Level"
      },
-     0, "Tone", 5.0},
+     [&] { EXPECT_TRUE(mPlug.LoadPreset(tone)); },
+     1,
+     1,
+     {{7, 1.0f}, {32, 5.0f / 7.0f}},
+     "Tone",
+     5.0},
+    {"initial sound",
+     [] {},
+     [&] { mPlug.InitPreset(); },
+     1,
+     1,
+     {{2, 1.0f / 32.0f}, {32, 0.0f}},
+     "Init",
+     0.0},
+    {"host program chunk",
+     [] {},
+     [&] { EXPECT_EQ(setChunk(1, program), 1); },
+     1,
+     0,
+     {},
+     "Tone",
+     5.0},
+    {"host bank chunk",
+     [&] { mPlug.InitPreset(); },
+     [&] { EXPECT_EQ(setChunk(0, bank), 1); },
+     1,
+     0,
+     {},
+     "Tone",
+     5.0},
+    {"host program (the one program, current: kept as it is)",
+     [&] { HostSets(kParamAlgorithm, 3.0); },
+     [&] { dispatch(kVst2EffSetProgram, 0, 0, nullptr); },
+     0,
+     0,
+     {},
+     "Tone",
+     3.0},
+    {"refused chunk",
+     [&] { HostSets(kParamAlgorithm, 3.0); },
+     [&] { EXPECT_EQ(setChunk(1, cut), 0); },
+     0,
+     0,
+     {},
+     "Tone",
+     3.0},
+    {"saved preset",
+     [] {},
+     [&] { EXPECT_TRUE(mPlug.SavePreset((PresetsPath() + "/Tone 2.preset").c_str())); },
+     0,
+     1,
+     {},
+     "Tone 2",
+     3.0},
   };
   for (const auto& r : roads)
   {
+    r.before();
     mControls->mLog.clear();
     sHostOpcodes.clear();
+    sAutomated.clear();
     r.change();
     const auto& log = mControls->mLog;
-    EXPECT_EQ(std::count(log.begin(), log.end(), "redraw 52"), 1) << r.road;
-    EXPECT_EQ(std::count(log.begin(), log.end(), "refresh") +
-                std::count(log.begin(), log.end(), "reset"),
-              1)
-      << r.road;
-    EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay),
-              r.hostCalls)
-      << r.road;
-    char program[kVst2MaxProgNameLen] = {};
-    Pelmora::VSTDispatcher(e, kVst2EffGetProgramName, 0, 0, program, 0.0f);
-    EXPECT_STREQ(program, r.program) << r.road;
+    auto logged = [&log](const char* line)
+    {
+      return std::count(log.begin(), log.end(), line);
+    };
+    EXPECT_EQ(logged("redraw 52"), r.shown) << r.road;
+    EXPECT_EQ(logged("refresh") + logged("reset"), r.shown) << r.road;
+    int refits = 0;
+    for (const char* envelope :
+         {"envelope 10", "envelope 19", "envelope 28", "envelope 37", "envelope 46"})
+      refits += static_cast<int>(logged(envelope) == r.shown);
+    EXPECT_EQ(refits, 5) << r.road;
+    auto calls = [](int32_t opcode)
+    {
+      return std::count(sHostOpcodes.begin(), sHostOpcodes.end(), opcode);
+    };
+    EXPECT_EQ(calls(kVst2HostUpdateDisplay), r.hostDisplay) << r.road;
+    EXPECT_EQ(calls(kVst2HostBeginEdit) + calls(kVst2HostEndEdit), 0) << r.road;
+    std::sort(sAutomated.begin(), sAutomated.end());
+    EXPECT_EQ(sAutomated, r.automated) << r.road;
+    char name[kVst2MaxProgNameLen] = {};
+    dispatch(kVst2EffGetProgramName, 0, 0, name);
+    EXPECT_STREQ(name, r.programName) << r.road;
     EXPECT_DOUBLE_EQ(Value(kParamAlgorithm), r.algorithm) << r.road;
   }
+
+  // With the editor closed, a refused chunk keeps each envelope's zoom and scroll for the next
+  // editor; a sound taken forgets them (the next editor fits the new envelopes).
+  FollowUp(mPlug).Attach(nullptr);
+  for (int envelope = 0; envelope < kNumEnvelopes; envelope++)
+    *FollowUp(mPlug).GetEnvelopeView(envelope) = {2.0f, 30.0f};
+  EXPECT_EQ(setChunk(1, cut), 0);
+  for (int envelope = 0; envelope < kNumEnvelopes; envelope++)
+    EXPECT_TRUE(FollowUp(mPlug).GetEnvelopeView(envelope)->IsSet()) << envelope;
+  EXPECT_EQ(setChunk(1, program), 1);
+  EXPECT_FALSE(FollowUp(mPlug).GetEnvelopeView(kEnvelopeMod)->IsSet());
+  testsupport::TempDir::RunQuietly("rm -rf '" + PresetsPath() + "'/*");
+}
+
+// A preset file may list fewer than the 64 parameters: those it lists take its values, the others
+// keep theirs. The host hears of exactly the parameters whose value the load changed.
+TEST_F(PelmoraClass, AShortPresetFileSetsWhatItListsAndTheHostHearsOfEachChange)
+{
+  HostSets(44, 250.0); // "LFO Delay" and "Pitchbend Range", beyond what the file lists
+  HostSets(59, 7.0);
+  const std::string path = PresetsPath() + "/Short.preset";
+  ASSERT_TRUE(mPlug.SavePreset(path.c_str()));
+  nlohmann::json file = nlohmann::json::parse(testsupport::ReadFile(path));
+  nlohmann::json& listed = file["parameter"];
+  listed.erase(listed.begin() + 40, listed.end());
+  listed[2]["value"] = 2.5; // "Operator A Ratio", 1 before
+  listed[15]["value"] = 50; // "Operator B Level", 0 before
+  listed[35]["value"] = 3;  // "Filter Type", 0 before
+  ASSERT_TRUE(testsupport::WriteFile(path, file.dump(2)));
+  sHostOpcodes.clear();
+  sAutomated.clear();
+  ASSERT_TRUE(mPlug.LoadPreset(mPlug.GetPresetIndex()));
+  EXPECT_DOUBLE_EQ(Value(2), 2.5);
+  EXPECT_DOUBLE_EQ(Value(15), 50.0);
+  EXPECT_DOUBLE_EQ(Value(35), 3.0);
+  EXPECT_DOUBLE_EQ(Value(44), 250.0);
+  EXPECT_DOUBLE_EQ(Value(59), 7.0);
+  std::sort(sAutomated.begin(), sAutomated.end());
+  EXPECT_EQ(sAutomated,
+            (std::vector<std::pair<int32_t, float>>{{2, 2.5f / 32.0f}, {15, 0.5f}, {35, 0.6f}}));
+  EXPECT_EQ(std::count(sHostOpcodes.begin(), sHostOpcodes.end(), kVst2HostUpdateDisplay), 1);
   testsupport::TempDir::RunQuietly("rm -rf '" + PresetsPath() + "'/*");
 }
 

@@ -215,23 +215,17 @@ intptr_t IPluginVST2::DispatchParameter(int32_t opCode, int32_t idx, void* ptr)
     if (!ptr)
       return 0;
     auto* props = static_cast<Vst2ParameterProperties*>(ptr);
-    switch (param->Type())
+    // Hosts send every value in 0..1 (setParameter), so the record claims no integer range and no
+    // integer step: hosts would take them as the range and the step of the values they send. A
+    // step is given in those 0..1 units, the parameter's own step over its range: from any value
+    // of a whole-number parameter it lands on the next one (the value received is snapped). A
+    // shaped parameter moves unevenly in 0..1 and gets no step.
+    props->flags = param->Type() == IParam::kTypeBool ? kVst2ParamIsSwitch : 0;
+    if (dynamic_cast<const IParam::ShapeLinear*>(param->GetShape()) && param->GetRange() > 0.0)
     {
-    case IParam::kTypeInt:
-    case IParam::kTypeEnum:
-      props->flags = kVst2ParamUsesIntStep | kVst2ParamUsesIntMinMax;
-      props->minInteger = static_cast<int32_t>(param->GetMin());
-      props->maxInteger = static_cast<int32_t>(param->GetMax());
-      props->stepInteger = props->largeStepInteger = 1;
-      break;
-    case IParam::kTypeBool:
-      props->flags = kVst2ParamIsSwitch;
-      break;
-    default:
-      props->flags = kVst2ParamUsesFloatStep;
+      props->flags |= kVst2ParamUsesFloatStep;
       props->stepFloat = props->smallStepFloat = props->largeStepFloat =
-        static_cast<float>(param->GetStep());
-      break;
+        static_cast<float>(param->GetStep() / param->GetRange());
     }
     // Hosts show this field as the parameter's name (the unit is the label call's answer).
     CopyToHost(props->label, param->GetName(), sizeof(props->label));

@@ -67,21 +67,17 @@ intptr_t IPluginVST2::SetChunk(int32_t idx, intptr_t size, const void* ptr)
     pos = 8;
   }
 
-  // Validate first, then apply: a restore that fails puts back what was there.
+  // The readers take a state or a bank whole or refuse it changing nothing, so a refusal needs
+  // nothing put back; a bank applies its current program's sound once.
   if (isBank && pos == 8 && version >= kFrameworkVersion)
   {
-    if (!UnserializeOrRollBack([&] { return UnserializePresets(chunk, pos); }))
+    if (UnserializePresets(chunk, pos) < 0)
       return 0;
     OnRestoreState();
     return 1;
   }
-  IByteChunk previous;
-  SerializeState(previous);
   if (UnserializeState(chunk, pos) < 0)
-  {
-    UnserializeState(previous, 0);
     return 0;
-  }
   ModifyCurrentPreset();
   OnRestoreState();
   return 1;

@@ -269,13 +269,14 @@ extern "C"
     char future[48];
   } Vst2PinProperties;
 
-  /* Parameter properties (kVst2EffGetParameterProperties): 152 bytes. */
+  /* Parameter properties (kVst2EffGetParameterProperties): 152 bytes. The flags say which
+     fields hosts may read. */
   enum EVst2ParamPropertyFlags
   {
-    kVst2ParamIsSwitch = 1,
-    kVst2ParamUsesFloatStep = 4,
-    kVst2ParamUsesIntStep = 2,
-    kVst2ParamUsesIntMinMax = 8
+    kVst2ParamIsSwitch = 1,         /* two states, off and on */
+    kVst2ParamUsesIntegerRange = 2, /* minInteger..maxInteger is the parameter's range */
+    kVst2ParamUsesFloatStep = 4,    /* stepFloat, smallStepFloat, largeStepFloat hold steps */
+    kVst2ParamUsesIntegerStep = 8   /* stepInteger, largeStepInteger hold steps in that range */
   };
 
   typedef struct Vst2ParameterProperties

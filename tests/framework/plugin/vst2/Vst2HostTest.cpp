@@ -124,17 +124,30 @@ TEST_F(Vst2Fixture, ParameterTextsStayInsideTheHostsBuffers)
   EXPECT_EQ(mPlug.ProgramNameIndexed(1, &answer), "");
   EXPECT_EQ(answer, 0);
 
+  // Steps in the 0..1 units of the values hosts send (flag 4), never an integer range (flag 2) or
+  // an integer step (flag 8); a switch is flag 1; a shaped parameter has no step.
+  const struct
+  {
+    int index;
+    int flags;
+    float step;
+  } properties[] = {
+    {kParamVoices, 4, 1.0f / 15.0f},                         // 1..16
+    {kParamMode, 4, 1.0f / 3.0f},                            // four texts
+    {kParamSwitch, 5, 1.0f},         {kParamGain, 4, 0.01f}, // 0..1 by 0.01
+    {kParamCutoff, 0, 0.0f},                                 // logarithmic
+  };
+  for (const auto& p : properties)
+  {
+    Vst2ParameterProperties props{};
+    EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, p.index, 0, &props), 1);
+    EXPECT_EQ(props.flags, p.flags) << p.index;
+    EXPECT_FLOAT_EQ(props.stepFloat, p.step) << p.index;
+    EXPECT_FLOAT_EQ(props.largeStepFloat, p.step) << p.index;
+  }
   Vst2ParameterProperties props{};
   EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, kParamVoices, 0, &props), 1);
-  EXPECT_EQ(props.flags, 10);
-  EXPECT_EQ(props.minInteger, 1);
-  EXPECT_EQ(props.maxInteger, 16);
   EXPECT_STREQ(props.label, "Voices");
-  EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, kParamSwitch, 0, &props), 1);
-  EXPECT_EQ(props.flags, 1);
-  EXPECT_EQ(mPlug.Dispatch(kVst2EffGetParameterProperties, kParamGain, 0, &props), 1);
-  EXPECT_EQ(props.flags, 4);
-  EXPECT_FLOAT_EQ(props.stepFloat, 0.01f);
 
   EXPECT_EQ(mPlug.Dispatch(kVst2EffCanBeAutomated, kParamGain), 1);
   EXPECT_EQ(mPlug.Dispatch(kVst2EffCanBeAutomated, kParamLocked), 0);
