@@ -1,20 +1,26 @@
 -- Drives Ardour 7 headless (ardour7-lua, the dummy audio back end) for scripts/host-check.sh.
---   HC_MODE=create: a new session with one MIDI track carrying Pelmora; each checked parameter
---                   is set through Ardour's own automation control, at the host value that
---                   Ardour's generic slider gives for the slider position; then the session is
---                   saved.
---   HC_MODE=reopen: the saved session is loaded again and saved as the snapshot "reopened".
+--   HC_MODE=create: a new session with one MIDI track carrying Pelmora; each parameter of
+--                   HC_PARAMS is set through Ardour's own automation control, at the value that
+--                   Ardour's generic slider gives for the slider position; each of HC_AUTOMATE
+--                   gets an automation lane in "Play" holding that value, and the transport
+--                   rolls for a moment; then the session is saved.
+--   HC_MODE=reopen: the saved session is loaded again, the transport rolls for a moment and
+--                   the session is saved as the snapshot "reopened".
 -- Either way each checked parameter's row is printed as
 --   HC <index> <slider> <value sent> <Ardour's lower> <Ardour's upper> <plug-in's value 0..1>
 -- (the value sent is "-" on reopening; the plug-in's value is what Ardour reads back from it).
--- HC_DIR is the session folder, HC_ID the plug-in's unique id, HC_PARAMS "index:slider ...".
+-- HC_DIR is the session folder, HC_ID the plug-in's unique id, HC_PARAMS and HC_AUTOMATE
+-- "index:slider ...".
 
 local mode = os.getenv("HC_MODE")
 local dir = os.getenv("HC_DIR")
 local id = os.getenv("HC_ID")
 local params = {}
-for index, slider in string.gmatch(os.getenv("HC_PARAMS"), "(%d+):([%d.]+)") do
-  params[#params + 1] = {index = tonumber(index), slider = tonumber(slider)}
+for _, var in ipairs({"HC_PARAMS", "HC_AUTOMATE"}) do
+  for index, slider in string.gmatch(os.getenv(var) or "", "(%d+):([%d.]+)") do
+    params[#params + 1] = {index = tonumber(index), slider = tonumber(slider),
+                           automate = var == "HC_AUTOMATE"}
+  end
 end
 
 AudioEngine:set_backend("None (Dummy)", "", "")
@@ -28,23 +34,22 @@ else
 end
 assert(session, "no session")
 
-local insert
+local proc
 if mode == "create" then
   local midi = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
   local stereo = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
   local tracks = session:new_midi_track(midi, stereo, true, ARDOUR.PluginInfo(), nil, nil, 1,
                                         "Synth", ARDOUR.PresentationInfo.max_order,
                                         ARDOUR.TrackMode.Normal, true)
-  local proc = ARDOUR.LuaAPI.new_plugin(session, id, ARDOUR.PluginType.LXVST, "")
+  proc = ARDOUR.LuaAPI.new_plugin(session, id, ARDOUR.PluginType.LXVST, "")
   assert(not proc:isnil(), "Ardour did not find the plug-in " .. id)
   assert(tracks:front():add_processor_by_index(proc, 0, nil, true) == 0, "plug-in not added")
-  insert = proc:to_insert()
 else
   local track = session:route_by_name("Synth")
   assert(not track:isnil(), "no track Synth in the reopened session")
-  insert = track:nth_plugin(0):to_insert()
+  proc = track:nth_plugin(0)
 end
-local plugin = insert:plugin(0)
+local insert = proc:to_insert()
 
 -- Ardour's generic slider: a position 0..1 across the control's range, snapped to whole
 -- numbers for an integer control, the upper value from the middle on for a switch.
@@ -59,20 +64,41 @@ local function HostValueAt(desc, slider)
   return v
 end
 
-for _, p in ipairs(params) do
+local function Control(index)
   local control = insert:to_automatable():automation_control(
-    Evoral.Parameter(ARDOUR.AutomationType.PluginAutomation, 0, p.index), false)
-  assert(not control:isnil(), "no automation control for parameter " .. p.index)
-  local desc = control:desc()
-  local sent = "-"
-  if mode == "create" then
-    local value = HostValueAt(desc, p.slider)
-    control:set_value(value, PBD.GroupControlDisposition.NoGroup)
-    sent = string.format("%.6g", value)
+    Evoral.Parameter(ARDOUR.AutomationType.PluginAutomation, 0, index), false)
+  assert(not control:isnil(), "no automation control for parameter " .. index)
+  return control
+end
+
+local sent = {}
+if mode == "create" then
+  for _, p in ipairs(params) do
+    local control = Control(p.index)
+    local value = HostValueAt(control:desc(), p.slider)
+    sent[p.index] = string.format("%.6g", value)
+    if p.automate then
+      -- One point at the start: the lane holds the value wherever the playhead is.
+      local _, list = ARDOUR.LuaAPI.plugin_automation(proc, p.index)
+      list:add(Temporal.timepos_t(0), value, false, true)
+      control:set_automation_state(ARDOUR.AutoState.Play)
+    else
+      control:set_value(value, PBD.GroupControlDisposition.NoGroup)
+    end
   end
+end
+
+-- Automation reaches the plug-in while the transport rolls.
+session:request_roll(ARDOUR.TransportRequestSource.TRS_UI)
+ARDOUR.LuaAPI.usleep(500000)
+session:request_stop(false, false, ARDOUR.TransportRequestSource.TRS_UI)
+ARDOUR.LuaAPI.usleep(200000)
+
+for _, p in ipairs(params) do
+  local desc = Control(p.index):desc()
   local held = ARDOUR.LuaAPI.get_plugin_insert_param(insert, p.index, false)
-  print(string.format("HC %d %.6f %s %.6g %.6g %.6f", p.index, p.slider, sent, desc.lower,
-                      desc.upper, held))
+  print(string.format("HC %d %.6f %s %.6g %.6g %.6f", p.index, p.slider, sent[p.index] or "-",
+                      desc.lower, desc.upper, held))
 end
 
 if mode == "create" then

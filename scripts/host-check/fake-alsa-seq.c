@@ -11,7 +11,10 @@
 #include <string.h>
 #include <unistd.h>
 
-enum { kClientId = 128 };
+enum
+{
+  kClientId = 128
+};
 
 static char sFakeSeq[64];
 static int sNextPort = 0;
@@ -252,8 +255,7 @@ int snd_seq_poll_descriptors_count(snd_seq_t* seq, short events)
   return 1;
 }
 
-int snd_seq_poll_descriptors(snd_seq_t* seq, struct pollfd* pfds, unsigned int space,
-                             short events)
+int snd_seq_poll_descriptors(snd_seq_t* seq, struct pollfd* pfds, unsigned int space, short events)
 {
   (void)seq;
   if (space < 1)

@@ -35,18 +35,21 @@ from xml.sax.saxutils import escape
 HERE = os.path.dirname(os.path.abspath(__file__))
 PLUGIN_ID = 1349283186  # 'Plmr'
 
-# Ardour: (index, name, slider position 0..1, expected display, what the row tries).
+# Ardour: (index, name, slider position 0..1, expected display, what the row tries, how it is
+# set: through the control, as a user's generic slider does, or by an automation lane).
 # The slider position is where the parameter's expected value sits in its range:
 # (value - min) / (max - min), for Filter Cutoff through its cubic shape.
 ARDOUR_CHECKS = [
-    (15, "Operator B Level", 0.03, "3", "whole number, a small drag"),
-    (59, "Pitchbend Range", 7 / 12, "7", "whole number 0..12"),
-    (13, "Operator B Velocity > Frequency", 0.7, "40", "whole number -100..100"),
-    (35, "Filter Type", 0.8, "Highpass 12 db/Oct", "list of 6"),
-    (41, "LFO Rate", 12 / 15, "1/16", "synced rate, list of 16"),
-    (37, "Filter Resonance", 0.25, "25", "float"),
-    (36, "Filter Cutoff", 0.5, "2526", "float, cubic shape"),
-    (57, "Chorus Stage I", 1.0, "On", "switch"),
+    (15, "Operator B Level", 0.03, "3", "whole number, a small drag", "control"),
+    (59, "Pitchbend Range", 7 / 12, "7", "whole number 0..12", "control"),
+    (13, "Operator B Velocity > Frequency", 0.7, "40", "whole number -100..100", "control"),
+    (35, "Filter Type", 0.8, "Highpass 12 db/Oct", "list of 6", "control"),
+    (41, "LFO Rate", 12 / 15, "1/16", "synced rate, list of 16", "control"),
+    (37, "Filter Resonance", 0.25, "25", "float", "control"),
+    (36, "Filter Cutoff", 0.5, "2526", "float, cubic shape", "control"),
+    (57, "Chorus Stage I", 1.0, "On", "switch", "control"),
+    (23, "Operator C Level", 0.4, "40", "whole number", "automation"),
+    (26, "Operator D Ratio", 2 / 32, "2.0000", "float", "automation"),
 ]
 
 # qtractor: (index, name, value in the session or None to keep the default, expected display,
@@ -188,13 +191,14 @@ def CheckArdour(plugin, chunks, work, env):
         raise HostError("Ardour's VST scanner failed:\n" + Tail(os.path.join(work, "ardour-scan.log")))
 
     session_dir = os.path.join(work, "ardour-session")
-    params = " ".join("%d:%.9f" % (c[0], c[2]) for c in ARDOUR_CHECKS)
+    params = {how: " ".join("%d:%.9f" % (c[0], c[2]) for c in ARDOUR_CHECKS if c[5] == how)
+              for how in ("control", "automation")}
     lua = os.path.join(HERE, "ardour-session.lua")
     results = {}
     for mode in ("create", "reopen"):
         log = os.path.join(work, "ardour-%s.log" % mode)
         lua_env = dict(ardour_env, HC_MODE=mode, HC_DIR=session_dir, HC_ID=str(PLUGIN_ID),
-                       HC_PARAMS=params)
+                       HC_PARAMS=params["control"], HC_AUTOMATE=params["automation"])
         rc = RunLogged(["ardour7-lua", lua], log, lua_env, 180)
         results[mode] = ParseArdourRows(log)
         if rc != 0 or len(results[mode]) != len(ARDOUR_CHECKS):
@@ -205,22 +209,23 @@ def CheckArdour(plugin, chunks, work, env):
     held = chunks.Displays(set_chunk)
     reopened = chunks.Displays(re_chunk)
 
-    header = ["parameter", "kind", "slider", "Ardour's range", "Ardour sends", "session stores",
-              "plug-in holds", "after reopen", "expected", "result"]
+    header = ["parameter", "kind", "set by", "slider", "Ardour's range", "Ardour sends",
+              "session stores", "plug-in holds", "after reopen", "expected", "result"]
     rows = []
     failures = 0
-    for index, name, slider, expected, kind in ARDOUR_CHECKS:
+    for index, name, slider, expected, kind, how in ARDOUR_CHECKS:
         r = results["create"][index]
         now = DisplayOf(held, index, name)
         after = DisplayOf(reopened, index, name)
         ok = now == expected and after == expected
         failures += 0 if ok else 1
-        rows.append([name, kind, "%.3f" % slider, "%s..%s" % (r["lower"], r["upper"]), r["sent"],
+        rows.append([name, kind, how, "%.3f" % slider, "%s..%s" % (r["lower"], r["upper"]), r["sent"],
                      set_stored.get(index, "?"), now, after, expected, "PASS" if ok else "FAIL"])
     Log(FormatTable(header, rows))
-    Log("slider: the position on Ardour's generic slider; Ardour sends: the value Ardour's "
-        "control gives the plug-in for it;\nsession stores: the control's value in the saved "
-        "session; plug-in holds / after reopen: decoded from the chunk Ardour saved.")
+    Log("set by: Ardour's control (as its generic slider does) or an automation lane in Play, "
+        "the transport rolling;\nslider: the position on Ardour's generic slider; Ardour sends: "
+        "the value Ardour gives the plug-in for it;\nsession stores: the control's value in the "
+        "saved session; plug-in holds / after reopen: decoded from the chunk Ardour saved.")
     return failures
 
 

@@ -2,7 +2,7 @@
  * does) and prints the command line it answers. Used by scripts/host-check.sh to make
  * qtractor save without driving its windows.
  *
- *   jack-session-save CLIENT DIRECTORY [quit]
+ *   jack-session-save CLIENT DIRECTORY [quit]     (CLIENT "" asks every client)
  *
  * DIRECTORY must end in a slash; "quit" asks the client to quit after saving. Exits 0 when the
  * client answered without a save error.
@@ -27,7 +27,8 @@ int main(int argc, char** argv)
     fprintf(stderr, "jack-session-save: no JACK server\n");
     return 1;
   }
-  jack_session_command_t* replies = jack_session_notify(client, argv[1][0] ? argv[1] : NULL, type, argv[2]);
+  jack_session_command_t* replies =
+    jack_session_notify(client, argv[1][0] ? argv[1] : NULL, type, argv[2]);
   int answered = 0;
   int failed = 0;
   for (jack_session_command_t* r = replies; r && r->uuid; r++)
