@@ -33,7 +33,7 @@ for f in "$plugin" "$host_tool"; do
   fi
 done
 
-packages=(ardour qtractor jackd2 xvfb xauth gcc libc6-dev libasound2-dev libjack-jackd2-dev
+packages=(ardour qtractor jackd2 xvfb xauth xdotool x11-utils gcc libc6-dev libasound2-dev libjack-jackd2-dev
   python3)
 missing=()
 for p in "${packages[@]}"; do
