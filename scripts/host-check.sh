@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks Pelmora's parameters in two real Linux hosts, headless: Ardour 7 and qtractor.
-# Not part of CI (.ci/run): it installs and drives whole hosts and takes a minute or two.
+# Not part of CI (.ci/run): it installs and drives whole hosts (under Xvfb where needed).
 #
 #   scripts/build.sh release -j3          # once: Pelmora.so and the host tool
 #   scripts/host-check.sh [PLUGIN.so]     # default: build/release/instrument/Pelmora.so
@@ -11,14 +11,18 @@
 # have no /dev/snd/seq, without which qtractor's engine does not start) and a client of JACK's
 # session protocol that has qtractor save and quit.
 #
-# Ardour 7 (ardour7-lua, dummy audio back end): a MIDI track with the plug-in; one parameter of
-# each kind is set through Ardour's own automation control at the value Ardour's generic slider
-# gives; the session is saved, reopened and saved again.
-# qtractor (Xvfb, JACK's dummy driver): a session with the plug-in and parameter values is
-# opened, saved, reopened from that save and saved again.
+# 1. Ardour 7 headless (ardour7-lua, dummy audio back end): a MIDI track with the plug-in; one
+#    parameter of each kind is set through Ardour's own automation control at the value Ardour's
+#    generic slider gives, two more by automation lanes; the session is saved, reopened, saved.
+# 2. Ardour 7's window (Xvfb, JACK's dummy driver): that session is opened, the plug-in's editor
+#    is opened from the mixer strip, its "Init Preset" is chosen and Ardour saves: the values
+#    Ardour saves beside the chunk must be the new sound's.
+# 3. qtractor (Xvfb, JACK's dummy driver): a session with the plug-in and parameter values is
+#    opened, saved, reopened from that save and saved again.
 # What the plug-in holds is decoded from the chunk each host saved (pelmora-host load-chunk).
-# Prints a table per host; exits 1 when a row fails, 2 when a host cannot be driven.
-# Logs and sessions stay in the work folder it names (/tmp/pelmora-host-check.*).
+# Prints a table per check; exits 1 when a row fails, 2 when a host cannot be driven.
+# Logs and sessions stay in the work folder it names (/tmp/pelmora-host-check.*). About 35 s
+# once the hosts are installed.
 #
 # PELMORA_HOST overrides the host tool (default: build/release/tools/pelmora-host).
 set -euo pipefail
