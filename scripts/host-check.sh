@@ -37,8 +37,11 @@ for f in "$plugin" "$host_tool"; do
   fi
 done
 
-packages=(ardour qtractor jackd2 xvfb xauth xdotool x11-utils gcc libc6-dev libasound2-dev libjack-jackd2-dev
-  python3)
+packages=(
+  ardour qtractor jackd2                                  # the hosts, JACK for the windowed ones
+  xvfb xauth xdotool x11-utils                            # their X server and the pointer
+  gcc libc6-dev libasound2-dev libjack-jackd2-dev python3 # the helpers and the driver
+)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
