@@ -408,15 +408,16 @@ TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
   for (const auto& call : mPlugin.Calls())
     if (call.opcode == kVst2HostSizeWindow)
       requests += std::to_string(call.index) + "x" + std::to_string(call.value) + " ";
-  EXPECT_EQ(requests, "1516x901 ");
+  // 1516.5 x 901.5 pixels, rounded up: the last half pixel of the layout is shown, not cut.
+  EXPECT_EQ(requests, "1517x902 ");
   XWindowAttributes child = {};
   XGetWindowAttributes(mDisplay, ChildOf(parent), &child);
-  EXPECT_EQ(child.width, 1516);
-  EXPECT_EQ(child.height, 901);
+  EXPECT_EQ(child.width, 1517);
+  EXPECT_EQ(child.height, 902);
 
   // The host grows its window as asked: the new frame buffer is drawn whole, the slider (half
   // filled) at 1.5 times its size, the background out to the new corner.
-  XResizeWindow(mDisplay, parent, 1516, 901);
+  XResizeWindow(mDisplay, parent, 1517, 902);
   XSync(mDisplay, False);
   Idle();
   const float y = kTestPlugSliderBounds.MH() * 1.5f;
