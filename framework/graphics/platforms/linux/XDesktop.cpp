@@ -234,10 +234,13 @@ void XDesktop::ReadTheme()
   mHasTheme = false;
   mDark = false;
   std::vector<uint8_t> bytes;
+  if (mOwner)
+  {
+    QuietXErrors quiet(mDisplay); // the last owner may be gone already
+    XSelectInput(mDisplay, mOwner, NoEventMask);
+  }
   {
     QuietXErrors quiet(mDisplay); // the owner may go at any moment
-    if (mOwner)
-      XSelectInput(mDisplay, mOwner, NoEventMask);
     // Held while the owner is found and watched, so that it cannot go unnoticed in between.
     XGrabServer(mDisplay);
     mOwner = XGetSelectionOwner(mDisplay, mSelectionAtom);

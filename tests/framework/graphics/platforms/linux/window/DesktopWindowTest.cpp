@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -203,7 +204,7 @@ TEST_F(DesktopWindowTest, TheDisplayScaleComesFromXftDpiAtOpeningAndWhenItChange
 }
 
 // A small XSETTINGS manager of the test's own, on its own connection: it owns the selection
-// _XSETTINGS_S0 and keeps its settings in _XSETTINGS_SETTINGS of its window.
+// _XSETTINGS_S0 with a window of its own and keeps its settings in _XSETTINGS_SETTINGS there.
 class SettingsManager
 {
 public:
@@ -213,13 +214,10 @@ public:
     mSelection = XInternAtom(mDisplay, "_XSETTINGS_S0", False);
     mSettings = XInternAtom(mDisplay, "_XSETTINGS_SETTINGS", False);
   }
-  ~SettingsManager()
-  {
-    Quit();
-    XCloseDisplay(mDisplay);
-  }
+  ~SettingsManager() { XCloseDisplay(mDisplay); }
 
-  // Takes the selection, with the theme given, and tells the clients (MANAGER).
+  // Takes the selection with a new window (whoever had it), with the theme given, and tells
+  // the clients (MANAGER).
   void Start(const std::string& theme, bool bigEndian)
   {
     mWindow = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 1, 1, 0, 0, 0);
@@ -279,11 +277,10 @@ public:
                     static_cast<int>(d.size()));
     XSync(mDisplay, False);
   }
+  // The owner's window goes, and the selection with it.
   void Quit()
   {
-    if (mWindow)
-      XDestroyWindow(mDisplay, mWindow);
-    mWindow = 0;
+    XDestroyWindow(mDisplay, mWindow);
     XSync(mDisplay, False);
   }
 
@@ -293,33 +290,30 @@ private:
   Atom mSelection, mSettings;
 };
 
+// The gallery hears the desktop's appearance when it opens, and each time it changes: by a new
+// theme, a new owner (its data most significant byte first), the owner's going, and settings
+// that cannot be read (no theme: light).
 TEST_F(DesktopWindowTest, TheDesktopsThemeReachesTheGalleryAtOpeningAndWhenItChanges)
 {
   SettingsManager manager;
   manager.Start("Adwaita-dark", false);
   ASSERT_EQ(mPlugin.Dispatch(kVst2EffVendorSpecific, kSelectLayout, kLayoutGallery), 1);
   const Window parent = OpenEditor();
-  EXPECT_EQ(Probe(kProbeAppearance), 1); // dark, heard at opening
-  EXPECT_EQ(Probe(kProbeAppearanceCalls), 1);
-
-  manager.SetTheme("Adwaita", false); // the settings change
-  Idle();
-  EXPECT_EQ(Probe(kProbeAppearance), 0);
-  EXPECT_EQ(Probe(kProbeAppearanceCalls), 2);
-
-  manager.Quit(); // no theme is light: nothing changed
-  Idle();
-  EXPECT_EQ(Probe(kProbeAppearanceCalls), 2);
-  manager.Start("Yaru-DARK-blue", true); // a new owner, its data most significant byte first
-  Idle();
-  EXPECT_EQ(Probe(kProbeAppearance), 1);
-  EXPECT_EQ(Probe(kProbeAppearanceCalls), 3);
-
-  // Settings cut short: no theme is read from them, so the look is light again.
-  manager.SetData({0, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 1, 0, 13, 0, 'N', 'e', 't'});
-  Idle();
-  EXPECT_EQ(Probe(kProbeAppearance), 0);
-  EXPECT_EQ(Probe(kProbeAppearanceCalls), 4);
+  std::vector<intptr_t> heard = {Probe(kProbeAppearance)};
+  auto change = [&](const std::function<void()>& what)
+  {
+    what();
+    Idle();
+    heard.push_back(Probe(kProbeAppearance));
+  };
+  change([&] { manager.SetTheme("Adwaita", false); });
+  change([&] { manager.Start("Yaru-DARK-blue", true); });
+  change([&] { manager.Quit(); });
+  change([&] { manager.Start("Adwaita-dark", false); });
+  change([&] { manager.SetData({0, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 1, 0, 13, 0, 'N', 'e', 't'}); });
+  // Dark at opening, then light, dark, light, dark, light.
+  EXPECT_EQ(heard, (std::vector<intptr_t>{1, 0, 1, 0, 1, 0}));
+  EXPECT_EQ(Probe(kProbeAppearanceCalls), 6);
   CloseEditor(parent);
 }
 
