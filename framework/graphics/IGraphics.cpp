@@ -16,8 +16,7 @@ namespace plugin::igraphics
 {
 
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-  : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mWantedDrawScale(scale),
-    mDelegate(&dlg)
+  : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mWantedDrawScale(scale), mDelegate(&dlg)
 {
   // The delegate holds its context as an IEditorContext; it reaches this conversion only
   // through the base, so it links without the graphics core.
@@ -597,7 +596,8 @@ void IGraphics::SetScreenScale(float scale)
     if (mCornerResizer)
       mCornerResizer->OnRescale();
   }
-  PlatformResize(mDelegate->EditorResizeFromUI(PlatformWindowWidth(), PlatformWindowHeight(), true));
+  PlatformResize(
+    mDelegate->EditorResizeFromUI(PlatformWindowWidth(), PlatformWindowHeight(), true));
   ForAllControlsFunc([](IControl& control) { control.OnRescale(); });
   SetAllControlsDirty();
   DrawResize();

@@ -66,7 +66,7 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
   if (NControls() > 0)
     RemoveAllControls();
   mSurface = pParent ? CreateWindowSurface(reinterpret_cast<unsigned long>(pParent),
-                                            PlatformWindowWidth(), PlatformWindowHeight())
+                                           PlatformWindowWidth(), PlatformWindowHeight())
                      : CreateHeadlessSurface();
   if (!mSurface)
     return nullptr;
@@ -79,7 +79,8 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
     mShapes = std::make_unique<XPointerShapes>(mSurface->XDisplay(), mSurface->XWindow());
     mShownCursor = ECursor::kArrow;
     mShapes->Show(mShownCursor); // not the host's pointer: ours from the start
-    mDesktop = std::make_unique<XDesktop>(mSurface->XDisplay(), DefaultScreen(mSurface->XDisplay()));
+    mDesktop =
+      std::make_unique<XDesktop>(mSurface->XDisplay(), DefaultScreen(mSurface->XDisplay()));
     // The desktop's display scale, before the layout: the host is asked for the window's size in
     // pixels as a UI size asks for it, and the draw scale is fitted to the screen.
     SetScreenScale(mDesktop->DisplayScale());
@@ -220,9 +221,8 @@ void IGraphicsLinux::FollowDesktop(int changed)
 {
   if (changed & XDesktop::kScaleChanged)
     SetScreenScale(mDesktop->DisplayScale());
-  const EUIAppearance appearance = mDesktop->HasTheme() && mDesktop->DarkTheme()
-                                     ? EUIAppearance::kDark
-                                     : EUIAppearance::kLight;
+  const EUIAppearance appearance =
+    mDesktop->HasTheme() && mDesktop->DarkTheme() ? EUIAppearance::kDark : EUIAppearance::kLight;
   if ((changed & XDesktop::kThemeChanged) && appearance != mAppearance)
   {
     mAppearance = appearance;

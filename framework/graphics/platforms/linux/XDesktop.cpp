@@ -39,9 +39,8 @@ bool ReadByteProperty(Display* pDisplay, Window window, Atom property, Atom want
   int format = 0;
   unsigned long count = 0, remaining = 0;
   unsigned char* pData = nullptr;
-  const int result =
-    XGetWindowProperty(pDisplay, window, property, 0, kMaxPropertyBytes / 4, False, wantedType,
-                       &type, &format, &count, &remaining, &pData);
+  const int result = XGetWindowProperty(pDisplay, window, property, 0, kMaxPropertyBytes / 4, False,
+                                        wantedType, &type, &format, &count, &remaining, &pData);
   const bool whole = result == Success && pData && format == 8 && remaining == 0 &&
                      (wantedType == AnyPropertyType || type == wantedType);
   if (whole)
@@ -114,8 +113,8 @@ bool XftDpiFromResources(std::string_view resources, double& dpi)
     const std::string_view value = Trimmed(line.substr(colon + 1));
     double v = 0.0;
     const auto [rest, error] = std::from_chars(value.data(), value.data() + value.size(), v);
-    found = error == std::errc() && rest == value.data() + value.size() && std::isfinite(v) &&
-            v > 0.0;
+    found =
+      error == std::errc() && rest == value.data() + value.size() && std::isfinite(v) && v > 0.0;
     if (found)
       dpi = v;
   }
@@ -196,8 +195,7 @@ XDesktop::XDesktop(_XDisplay* pDisplay, int screen) : mDisplay(pDisplay)
 {
   mRoot = RootWindow(mDisplay, screen);
   mResourceManagerAtom = XInternAtom(mDisplay, "RESOURCE_MANAGER", False);
-  mSelectionAtom =
-    XInternAtom(mDisplay, ("_XSETTINGS_S" + std::to_string(screen)).c_str(), False);
+  mSelectionAtom = XInternAtom(mDisplay, ("_XSETTINGS_S" + std::to_string(screen)).c_str(), False);
   mSettingsAtom = XInternAtom(mDisplay, "_XSETTINGS_SETTINGS", False);
   mManagerAtom = XInternAtom(mDisplay, "MANAGER", False);
   {
@@ -221,11 +219,10 @@ void XDesktop::ReadDisplayScale()
 {
   std::vector<uint8_t> bytes;
   double dpi = 0.0;
-  const bool read = ReadByteProperty(mDisplay, mRoot, mResourceManagerAtom, XA_STRING, bytes) &&
-                    XftDpiFromResources(std::string_view(reinterpret_cast<const char*>(
-                                                           bytes.data()),
-                                                         bytes.size()),
-                                        dpi);
+  const bool read =
+    ReadByteProperty(mDisplay, mRoot, mResourceManagerAtom, XA_STRING, bytes) &&
+    XftDpiFromResources(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                        dpi);
   mDisplayScale = read ? DisplayScaleOfDpi(dpi) : 1.f;
 }
 

@@ -83,8 +83,8 @@ TEST(PointerHold, CountsEveryMovementOnceWhateverTheBatchingTheDeviceAndTheStart
         for (const int batch : {1, 8, 32})
         {
           SCOPED_TRACE(std::string(dir.dx ? "diagonal" : "down") + ", start at " +
-                       std::to_string(startY) + (absolute ? ", absolute" : "") +
-                       ", batches of " + std::to_string(batch));
+                       std::to_string(startY) + (absolute ? ", absolute" : "") + ", batches of " +
+                       std::to_string(batch));
           // An absolute device can go no further than the screen's edge.
           int distance = kDistance;
           if (absolute)

@@ -97,8 +97,8 @@ void TestPlug::LayoutGallery(IGraphics* pGraphics)
   g.AttachControl(new IURLControl(kGalleryLinkBounds, "pelmora.invalid", "https://pelmora.invalid",
                                   small, COLOR_TRANSPARENT, IColor(255, 255, 190, 120),
                                   IColor(255, 120, 160, 255)));
-  auto* pAppearance = new ITextControl(kGalleryAppearanceBounds, "Appearance: not heard", small,
-                                       COLOR_TRANSPARENT);
+  auto* pAppearance =
+    new ITextControl(kGalleryAppearanceBounds, "Appearance: not heard", small, COLOR_TRANSPARENT);
   g.AttachControl(pAppearance);
   g.SetUIAppearanceChangedFunc(
     [this, pAppearance](EUIAppearance appearance)

@@ -93,8 +93,8 @@ protected:
   void SetResources(const std::string& text)
   {
     XChangeProperty(mDisplay, DefaultRootWindow(mDisplay),
-                    XInternAtom(mDisplay, "RESOURCE_MANAGER", False), XA_STRING, 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
+                    XInternAtom(mDisplay, "RESOURCE_MANAGER", False), XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()),
                     static_cast<int>(text.size()));
     XSync(mDisplay, False);
   }
@@ -310,7 +310,10 @@ TEST_F(DesktopWindowTest, TheDesktopsThemeReachesTheGalleryAtOpeningAndWhenItCha
   change([&] { manager.Start("Yaru-DARK-blue", true); });
   change([&] { manager.Quit(); });
   change([&] { manager.Start("Adwaita-dark", false); });
-  change([&] { manager.SetData({0, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 1, 0, 13, 0, 'N', 'e', 't'}); });
+  change(
+    [&] {
+      manager.SetData({0, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 1, 0, 13, 0, 'N', 'e', 't'});
+    });
   // Dark at opening, then light, dark, light, dark, light.
   EXPECT_EQ(heard, (std::vector<intptr_t>{1, 0, 1, 0, 1, 0}));
   EXPECT_EQ(Probe(kProbeAppearanceCalls), 6);
