@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace plugin::igraphics
 {
@@ -138,6 +139,8 @@ bool ThemeNameFromXSettings(const std::vector<uint8_t>& data, std::string& name)
   uint32_t count = 0, unused = 0;
   if (!reader.Skip(4) || !reader.Card(4, unused) || !reader.Card(4, count))
     return false;
+  // Handed out only when the whole data is read.
+  std::string theme;
   bool found = false;
   for (uint32_t i = 0; i < count; ++i)
   {
@@ -159,7 +162,7 @@ bool ThemeNameFromXSettings(const std::vector<uint8_t>& data, std::string& name)
         return false;
       if (settingName == "Net/ThemeName")
       {
-        name.assign(value);
+        theme.assign(value);
         found = true;
       }
       break;
@@ -171,8 +174,8 @@ bool ThemeNameFromXSettings(const std::vector<uint8_t>& data, std::string& name)
       return false;
     }
   }
-  if (!found)
-    name.clear();
+  if (found)
+    name = std::move(theme);
   return found;
 }
 

@@ -34,7 +34,7 @@ bool XftDpiFromResources(std::string_view resources, double& dpi);
 // The display scale of an Xft.dpi value (dpi / 96, kept within 0.5 to 4); 1 for none.
 float DisplayScaleOfDpi(double dpi);
 // The string Net/ThemeName from XSETTINGS data (the manager's _XSETTINGS_SETTINGS property);
-// false when it is missing or the data is malformed anywhere.
+// false, with name emptied, when it is missing or the data is malformed anywhere.
 bool ThemeNameFromXSettings(const std::vector<uint8_t>& data, std::string& name);
 // Whether a theme's name says it is dark ("dark" in any case anywhere in it).
 bool IsDarkThemeName(std::string_view name);
