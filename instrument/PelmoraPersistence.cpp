@@ -38,9 +38,10 @@ void Pelmora::LoadSettings()
 
 void Pelmora::SetScaledEditorSize()
 {
-  // As the graphics context sizes its window: points times the scale, truncated.
-  SetEditorSize(static_cast<int>(Settings::kEditorWidth * mScale),
-                static_cast<int>(Settings::EditorHeight(mShowKeyboard) * mScale));
+  // As the graphics context sizes its window: points times the scale, rounded up.
+  using plugin::igraphics::IGraphics;
+  SetEditorSize(IGraphics::ScaledPixels(Settings::kEditorWidth, mScale),
+                IGraphics::ScaledPixels(Settings::EditorHeight(mShowKeyboard), mScale));
 }
 
 void Pelmora::LoadInitialPreset()
@@ -315,8 +316,8 @@ void Pelmora::ToggleKeyboard(bool flip)
   }
   if (plugin::igraphics::IGraphics* ui = GetUI())
   {
-    ui->Resize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard), ui->GetDrawScale(),
-               true);
+    ui->Resize(Settings::kEditorWidth, Settings::EditorHeight(mShowKeyboard),
+               ui->GetWantedDrawScale(), true);
     mEditorControls->ShowKeyboardRow(mShowKeyboard);
   }
   else

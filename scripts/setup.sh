@@ -15,7 +15,7 @@ packages=(
   # fonts
   fonts-roboto-unhinted fonts-fork-awesome
   # window and render tests
-  xvfb xauth xdotool xclip libxtst-dev librsvg2-dev
+  xvfb xauth xdotool xclip libxtst-dev libxfixes-dev librsvg2-dev
   ca-certificates
 )
 

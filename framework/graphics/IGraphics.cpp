@@ -16,7 +16,7 @@ namespace plugin::igraphics
 {
 
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-  : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mDelegate(&dlg)
+  : mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mWantedDrawScale(scale), mDelegate(&dlg)
 {
   // The delegate holds its context as an IEditorContext; it reaches this conversion only
   // through the base, so it links without the graphics core.
@@ -533,13 +533,37 @@ void IGraphics::SetControlBounds(IControl* pControl, const IRECT& r)
 
 // ---- Size and scale
 
+int IGraphics::ScaledPixels(int points, double scale)
+{
+  const double pixels = std::ceil(points * scale - 1e-3);
+  // A broken scale (not a number, or far beyond any screen) gives no size rather than a wrap.
+  return pixels >= 0.0 && pixels < 1e6 ? static_cast<int>(pixels) : 0;
+}
+
+int IGraphics::PlatformWindowWidth() const
+{
+  return ScaledPixels(mWidth, double(mDrawScale) * GetPlatformWindowScale());
+}
+
+int IGraphics::PlatformWindowHeight() const
+{
+  return ScaledPixels(mHeight, double(mDrawScale) * GetPlatformWindowScale());
+}
+
+float IGraphics::FitDrawScale(int w, int h, float scale) const
+{
+  // A screen too small for the smallest scale gets a window larger than itself.
+  return std::max(std::min(scale, GetPlatformMaxDrawScale(w, h)), mMinScale);
+}
+
 void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
 {
   mDelegate->ConstrainEditorResize(w, h);
   // A scale that is not a number (from broken editor state) keeps the current one.
   if (!std::isfinite(scale))
-    scale = mDrawScale;
-  scale = std::clamp(scale, mMinScale, mMaxScale);
+    scale = mWantedDrawScale;
+  mWantedDrawScale = std::clamp(scale, mMinScale, mMaxScale);
+  scale = FitDrawScale(w, h, mWantedDrawScale);
 
   if (w == mWidth && h == mHeight && scale == mDrawScale)
     return;
@@ -551,9 +575,7 @@ void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
   if (mCornerResizer)
     mCornerResizer->OnRescale();
 
-  const float windowScale = GetPlatformWindowScale();
-  PlatformResize(mDelegate->EditorResizeFromUI(static_cast<int>(WindowWidth() * windowScale),
-                                               static_cast<int>(WindowHeight() * windowScale),
+  PlatformResize(mDelegate->EditorResizeFromUI(PlatformWindowWidth(), PlatformWindowHeight(),
                                                needsPlatformResize));
   ForAllControlsFunc([](IControl& control) { control.OnResize(); });
   SetAllControlsDirty();
@@ -566,10 +588,16 @@ void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
 void IGraphics::SetScreenScale(float scale)
 {
   mScreenScale = scale;
-  const float windowScale = GetPlatformWindowScale();
-  PlatformResize(mDelegate->EditorResizeFromUI(static_cast<int>(WindowWidth() * windowScale),
-                                               static_cast<int>(WindowHeight() * windowScale),
-                                               true));
+  const float drawScale = FitDrawScale(mWidth, mHeight, mWantedDrawScale);
+  if (drawScale != mDrawScale)
+  {
+    ReleaseMouseCapture();
+    mDrawScale = drawScale;
+    if (mCornerResizer)
+      mCornerResizer->OnRescale();
+  }
+  PlatformResize(
+    mDelegate->EditorResizeFromUI(PlatformWindowWidth(), PlatformWindowHeight(), true));
   ForAllControlsFunc([](IControl& control) { control.OnRescale(); });
   SetAllControlsDirty();
   DrawResize();

@@ -29,6 +29,7 @@
 #include "framework/util/UtilString.h"
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <type_traits>
 #include <unordered_map>
@@ -373,6 +374,12 @@ public:
   virtual bool PlatformSupportsMultiTouch() const { return false; }
   // The factor by which window sizes are multiplied before they reach the plug-in.
   virtual float GetPlatformWindowScale() const { return 1.f; }
+  // The largest draw scale at which a window of w x h points fits the platform's screen (at
+  // the current screen scale); no limit by default.
+  virtual float GetPlatformMaxDrawScale(int /*w*/, int /*h*/) const
+  {
+    return std::numeric_limits<float>::infinity();
+  }
   // Resizes the view to the window size (width x draw scale, height x draw scale).
   virtual void PlatformResize(bool /*parentHasResized*/) {}
   // The back end recreates its frame buffers for the new size and scale.
@@ -505,16 +512,32 @@ public:
   IControl* GetTooltipControl() const { return mTooltipControl.get(); }
 
   // ======== Size and scale
+  // Points times a scale as whole pixels, rounded up, so that a layout's last partial row or
+  // column of pixels is drawn rather than cut (601 points at 80 % are 481 pixels, not 480). A
+  // product within a thousandth of a whole number is that number: float scales such as 0.8 and
+  // 1.1 are not exact.
+  static int ScaledPixels(int points, double scale);
+  // The window takes w x h points at the draw scale asked for, or at the largest draw scale at
+  // which it fits the platform's screen when that is smaller (the scale asked for is kept, and
+  // comes back when the screen allows it).
   void Resize(int w, int h, float scale, bool needsPlatformResize = true);
+  // The display's scale (pixels per point at draw scale 1); the draw scale asked for is fitted
+  // to the screen again at the new scale.
   void SetScreenScale(float scale);
   void SetScaleConstraints(float lo, float hi);
   void SetLayoutOnResize(bool layoutOnResize) { mLayoutOnResize = layoutOnResize; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
-  int WindowWidth() const { return static_cast<int>(mWidth * mDrawScale); }
-  int WindowHeight() const { return static_cast<int>(mHeight * mDrawScale); }
+  // The window's size in points at the draw scale, and in the pixels of the platform's window
+  // (times the platform window scale), each rounded up (ScaledPixels).
+  int WindowWidth() const { return ScaledPixels(mWidth, mDrawScale); }
+  int WindowHeight() const { return ScaledPixels(mHeight, mDrawScale); }
+  int PlatformWindowWidth() const;
+  int PlatformWindowHeight() const;
   int FPS() const { return mFPS; }
   float GetDrawScale() const { return mDrawScale; }
+  // The draw scale last asked for (Resize); the draw scale is smaller while the screen is.
+  float GetWantedDrawScale() const { return mWantedDrawScale; }
   float GetScreenScale() const { return mScreenScale; }
   IRECT GetBounds() const { return IRECT(0.f, 0.f, float(mWidth), float(mHeight)); }
 
@@ -665,6 +688,10 @@ protected:
   bool mCursorLock = false;
 
 private:
+  // The draw scale asked for, lowered to the largest at which w x h points fit the screen (never
+  // below the smallest draw scale).
+  float FitDrawScale(int w, int h, float scale) const;
+
   // The editor delegate's view of this context (IGraphicsEditorContext.cpp).
   IGraphics* GetGraphics() override { return this; }
   void* OpenContextWindow(void* pParent) override;
@@ -777,6 +804,7 @@ private:
   int mFPS;
   float mScreenScale = 1.f;
   float mDrawScale;
+  float mWantedDrawScale;
 
   std::vector<EGestureType> mRegisteredGestures;
   IRECTList mGestureRegions;

@@ -30,7 +30,8 @@ void IGraphics::GetContextSize(int& width, int& height, float& drawScale) const
 {
   width = Width();
   height = Height();
-  drawScale = GetDrawScale();
+  // The scale asked for: the next window is fitted to its screen afresh.
+  drawScale = GetWantedDrawScale();
 }
 
 void IGraphics::ResizeContext(int width, int height, float drawScale)

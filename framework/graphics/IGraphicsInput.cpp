@@ -420,6 +420,7 @@ void IGraphics::HideTooltip()
 
 void IGraphics::OnAppearanceChanged(EUIAppearance appearance)
 {
+  ControlPass pass(*this); // the function may restyle, attach or remove controls
   if (mAppearanceChangedFunc)
     mAppearanceChangedFunc(appearance);
 }

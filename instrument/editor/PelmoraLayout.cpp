@@ -128,7 +128,7 @@ void PelmoraEditor::Layout()
   AttachRows(kModMatrixRows);
   AttachRows(kWaveformRows);
   AttachRows(kKeyboardRows);
-  mPlug.Resize(g.GetDrawScale()); // again, at the scale the window has now
+  mPlug.Resize(g.GetWantedDrawScale()); // again, at the scale the window has now
   AttachRows(kOutputRows);
   ShowKeyboardRow(mPlug.GetShowKeyboard());
   ShowEnvelopeViews();

@@ -406,12 +406,12 @@ TEST_F(Persistence, SettingsAreReadAtStartAndRewrittenExactly)
   Pelmora plug(Info());
   EXPECT_EQ(plug.GetScale(), 1.5f);
   EXPECT_FALSE(plug.GetShowKeyboard());
-  // The host's size query answers in pixels at the stored scale.
-  EXPECT_EQ(plug.GetEditorWidth(), 1516);
+  // The host's size query answers in pixels at the stored scale, rounded up (1516.5 x 753).
+  EXPECT_EQ(plug.GetEditorWidth(), 1517);
   EXPECT_EQ(plug.GetEditorHeight(), 753);
   EXPECT_EQ(ReadFile(file), "[settings]\nscale=1.500000\nshowkeyboard=0\n\n");
   plug.ToggleKeyboard(true);
-  EXPECT_EQ(plug.GetEditorHeight(), 901);
+  EXPECT_EQ(plug.GetEditorHeight(), 902); // 901.5
   EXPECT_EQ(ReadFile(file), "[settings]\nscale=1.500000\nshowkeyboard=1\n\n");
   EXPECT_EQ(plug.OpenManual(), EManualResult::kManualMissing);
 }

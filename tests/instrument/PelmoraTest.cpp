@@ -695,10 +695,10 @@ TEST_F(PelmoraClass, AUISizeReachesTheHostTheWindowAndTheFrameBuffer)
 {
   sSizeRequests.clear();
   mPlug.Resize(1.25f); // closed: only the size the host reads when it opens the editor
-  EXPECT_EQ(mPlug.GetEditorWidth(), 1263);
+  EXPECT_EQ(mPlug.GetEditorWidth(), 1264); // 1263.75, rounded up
   ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
   auto& ui = *static_cast<plugin::igraphics::IGraphicsLinux*>(mPlug.GetUI());
-  EXPECT_EQ(ui.WindowWidth(), 1263);
+  EXPECT_EQ(ui.WindowWidth(), 1264);
   mPlug.Resize(2.f);
   mPlug.ToggleKeyboard(true);
   mPlug.Resize(1.f);
@@ -708,5 +708,52 @@ TEST_F(PelmoraClass, AUISizeReachesTheHostTheWindowAndTheFrameBuffer)
   ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(rgba, w, h));
   EXPECT_EQ(std::to_string(w) + "x" + std::to_string(h), "1011x502");
   mPlug.ToggleKeyboard(true);
+  mPlug.CloseWindow();
+}
+
+// Pixels are layout points x UI size x display scale, rounded up: at every UI size and at
+// display scales 1 and 2 the host is asked for that size, its rectangle says it, the frame has
+// it, and the layout reaches the frame's last row (at 80 %, 601 points are 480.8 pixels: 481
+// rows, the last covered to 0.8). settings.ini keeps the UI size alone.
+TEST_F(PelmoraClass, EveryUISizeAtBothDisplayScalesShowsTheWholeLayout)
+{
+  const std::string settings =
+    std::string(std::getenv("XDG_DATA_HOME")) + "/Tessvold/Pelmora/settings.ini";
+  ASSERT_NE(mPlug.OpenWindow(nullptr), nullptr) << "no headless OpenGL context";
+  auto& ui = *static_cast<plugin::igraphics::IGraphicsLinux*>(mPlug.GetUI());
+  for (const double display : {1.0, 2.0})
+  {
+    ui.SetScreenScale(static_cast<float>(display));
+    for (const double size : {0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0}) // the "UI Size" menu
+    {
+      SCOPED_TRACE("UI size " + std::to_string(size) + ", display scale " +
+                   std::to_string(display));
+      sSizeRequests.clear();
+      mPlug.Resize(static_cast<float>(size));
+      const double exactHeight = 601.0 * size * display;
+      const int w = static_cast<int>(std::ceil(1011.0 * size * display));
+      const int h = static_cast<int>(std::ceil(exactHeight));
+      const std::string wanted = std::to_string(w) + "x" + std::to_string(h);
+      ASSERT_FALSE(sSizeRequests.empty());
+      EXPECT_EQ(sSizeRequests.back(), wanted);
+      EXPECT_EQ(std::to_string(mPlug.GetEditorWidth()) + "x" +
+                  std::to_string(mPlug.GetEditorHeight()),
+                wanted);
+      std::vector<uint8_t> rgba;
+      int fw = 0, fh = 0;
+      ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(rgba, fw, fh));
+      ASSERT_EQ(std::to_string(fw) + "x" + std::to_string(fh), wanted);
+      // The last row is the layout's, covered as far as the layout reaches into it.
+      const double covered = exactHeight - (h - 1);
+      const uint8_t* row = &rgba[static_cast<size_t>(h - 1) * static_cast<size_t>(w) * 4];
+      for (int x = 0; x < w; x += 7)
+        ASSERT_NEAR(row[4 * x + 3], 255.0 * covered, 8.0) << "x " << x;
+      ASSERT_TRUE(mPlug.SaveSettings());
+      char line[32];
+      std::snprintf(line, sizeof(line), "scale=%f\n", size);
+      EXPECT_NE(testsupport::ReadFile(settings).find(line), std::string::npos);
+    }
+  }
+  mPlug.Resize(1.f);
   mPlug.CloseWindow();
 }

@@ -204,8 +204,10 @@ unsigned IGraphicsNanoVG::MainFramebuffer() const
 
 bool IGraphicsNanoVG::CreateMainFramebuffer()
 {
-  const int w = std::max(1, static_cast<int>(std::ceil(WindowWidth() * GetScreenScale())));
-  const int h = std::max(1, static_cast<int>(std::ceil(WindowHeight() * GetScreenScale())));
+  // Every pixel the layout touches, its last partial row and column too.
+  const double scale = double(GetDrawScale()) * GetScreenScale();
+  const int w = std::max(1, ScaledPixels(Width(), scale));
+  const int h = std::max(1, ScaledPixels(Height(), scale));
   if (mMainFB && w == mFBWidth && h == mFBHeight)
     return true;
   if (mMainFB)

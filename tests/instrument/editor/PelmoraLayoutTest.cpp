@@ -231,7 +231,7 @@ TEST(EditorLayout, TheStoredScaleIsCheckedAndTheMainMenuResizesTogglesAndSaves)
                    "Open User Manual/9 ");
   e.Choose(sizes, 14); // "125%"
   EXPECT_FLOAT_EQ(e.g->GetDrawScale(), 1.25f);
-  EXPECT_EQ(e.g->WindowWidth(), 1263);
+  EXPECT_EQ(e.g->WindowWidth(), 1264); // 1263.75, rounded up
   EXPECT_TRUE(sizes.GetItem(4)->GetChecked());
   EXPECT_FALSE(sizes.GetItem(2)->GetChecked());
   EXPECT_EQ(testsupport::ReadFile(SupportPath("settings.ini")),

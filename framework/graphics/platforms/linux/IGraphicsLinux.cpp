@@ -6,7 +6,9 @@
 #include "framework/graphics/platforms/linux/ColorPrompt.h"
 #include "framework/graphics/platforms/linux/FilePrompt.h"
 #include "framework/graphics/platforms/linux/PNGWriter.h"
+#include "framework/graphics/platforms/linux/XDesktop.h"
 #include "framework/graphics/platforms/linux/XDnd.h"
+#include "framework/graphics/platforms/linux/XPointerShapes.h"
 #include "framework/graphics/platforms/linux/XSession.h"
 
 #include <X11/Xlib.h>
@@ -63,9 +65,8 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
   // A context opened again lays its controls out afresh.
   if (NControls() > 0)
     RemoveAllControls();
-  const int pw = static_cast<int>(std::ceil(WindowWidth() * GetScreenScale()));
-  const int ph = static_cast<int>(std::ceil(WindowHeight() * GetScreenScale()));
-  mSurface = pParent ? CreateWindowSurface(reinterpret_cast<unsigned long>(pParent), pw, ph)
+  mSurface = pParent ? CreateWindowSurface(reinterpret_cast<unsigned long>(pParent),
+                                           PlatformWindowWidth(), PlatformWindowHeight())
                      : CreateHeadlessSurface();
   if (!mSurface)
     return nullptr;
@@ -76,6 +77,14 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
       mSurface->XDisplay(), mSurface->XWindow(),
       [this](int x, int y) { return ControlTakesFilesAt(ToPoints(x), ToPoints(y)); },
       [this](const std::vector<std::string>& paths, int x, int y) { DeliverDrop(paths, x, y); });
+    mShapes = std::make_unique<XPointerShapes>(mSurface->XDisplay(), mSurface->XWindow());
+    mShownCursor = ECursor::kArrow;
+    mShapes->Show(mShownCursor); // not the host's pointer: ours from the start
+    mDesktop =
+      std::make_unique<XDesktop>(mSurface->XDisplay(), DefaultScreen(mSurface->XDisplay()));
+    // The desktop's display scale, before the layout: the host is asked for the window's size in
+    // pixels as a UI size asks for it, and the draw scale is fitted to the screen.
+    SetScreenScale(mDesktop->DisplayScale());
   }
   ActivateGLContext();
   const bool ready = mGLReady && InitDrawing() && PrepareFramebuffer();
@@ -88,6 +97,12 @@ void* IGraphicsLinux::OpenWindow(void* pParent)
     GetDelegate()->LayoutUI(this);
     UpdateTooltips();
     SetAllControlsDirty();
+    // The desktop's theme, when it publishes one, for a layout that follows the appearance.
+    if (mDesktop && mDesktop->HasTheme())
+    {
+      mAppearance = mDesktop->DarkTheme() ? EUIAppearance::kDark : EUIAppearance::kLight;
+      OnAppearanceChanged(mAppearance);
+    }
   }
   DeactivateGLContext();
   if (!ready)
@@ -123,6 +138,8 @@ void IGraphicsLinux::CloseWindow()
   mGLDepth = 0;
   // A drop still waiting for its data is refused while the connection is open.
   mDropTarget.reset();
+  mDesktop.reset();
+  mShapes.reset();
   // The session first: it gives the focus back while its window still exists.
   mX.reset();
   mSurface.reset();
@@ -189,8 +206,29 @@ void IGraphicsLinux::PlatformResize(bool)
 {
   if (!mSurface)
     return;
-  mSurface->Resize(static_cast<int>(std::ceil(WindowWidth() * GetScreenScale())),
-                   static_cast<int>(std::ceil(WindowHeight() * GetScreenScale())));
+  mSurface->Resize(PlatformWindowWidth(), PlatformWindowHeight());
+}
+
+float IGraphicsLinux::GetPlatformMaxDrawScale(int w, int h) const
+{
+  int screenWidth = 0, screenHeight = 0;
+  if (!mSurface || w <= 0 || h <= 0 || !mSurface->ScreenSize(screenWidth, screenHeight))
+    return IGraphicsNanoVG::GetPlatformMaxDrawScale(w, h);
+  const double scale = GetScreenScale();
+  return static_cast<float>(std::min(screenWidth / (w * scale), screenHeight / (h * scale)));
+}
+
+void IGraphicsLinux::FollowDesktop(int changed)
+{
+  if (changed & XDesktop::kScaleChanged)
+    SetScreenScale(mDesktop->DisplayScale());
+  const EUIAppearance appearance =
+    mDesktop->HasTheme() && mDesktop->DarkTheme() ? EUIAppearance::kDark : EUIAppearance::kLight;
+  if ((changed & XDesktop::kThemeChanged) && appearance != mAppearance)
+  {
+    mAppearance = appearance;
+    OnAppearanceChanged(appearance);
+  }
 }
 
 void IGraphicsLinux::DrawDirty()
@@ -287,6 +325,20 @@ void IGraphicsLinux::GetMouseLocation(float& x, float& y) const
   y = mMouseY;
 }
 
+ECursor IGraphicsLinux::SetMouseCursor(ECursor cursorType)
+{
+  const ECursor previous = IGraphicsNanoVG::SetMouseCursor(cursorType);
+  // Shown at once unless the pointer is hidden (then when it shows again); a shape shown already
+  // costs the server nothing.
+  if (cursorType != mShownCursor)
+  {
+    mShownCursor = cursorType;
+    if (mShapes && !mCursorHidden)
+      mShapes->Show(cursorType);
+  }
+  return previous;
+}
+
 void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
 {
   if (hide == mCursorHidden)
@@ -314,6 +366,8 @@ void IGraphicsLinux::HideMouseCursor(bool hide, bool lock)
   if (mSurface)
   {
     mSurface->SetPointerHidden(false);
+    if (mShapes)
+      mShapes->Show(mShownCursor);
     if (mCursorLock)
       WarpPointerTo(mCursorHoldX, mCursorHoldY);
   }

@@ -22,6 +22,12 @@
 // A window takes file drops from other X clients (XDnd.h) where a control takes files: one file
 // reaches OnDrop, several OnDropMultiple, at the drop's position in editor points.
 //
+// A window follows the desktop (XDesktop.h): its display scale (Xft.dpi) is the screen scale,
+// so the window's pixels are layout points x draw scale x display scale (the host is asked for
+// them as a UI size asks), and a draw scale too large for the screen is lowered to the largest
+// that fits; the desktop's theme reaches OnAppearanceChanged when the window opens and when it
+// changes. The pointer takes the shapes of the X cursor font (XPointerShapes.h).
+//
 // Rendering to pixels without any window (tests, the host tool):
 //   IGraphicsLinux g(delegate, w, h);  g.OpenWindow(nullptr);  g.RenderFrame();
 //   g.ReadPixels(rgba, w, h) or g.SavePNG("editor.png");  g.CloseWindow();
@@ -42,6 +48,8 @@ namespace plugin::igraphics
 {
 
 class XSession;
+class XDesktop;
+class XPointerShapes;
 
 class FilePrompt;
 class ColorPrompt;
@@ -62,6 +70,12 @@ public:
   void* GetWindow() override { return mSurface ? mSurface->Handle() : nullptr; }
   bool IsHeadless() const { return mSurface && mSurface->IsHeadless(); }
   void PlatformResize(bool parentHasResized) override;
+  // Window sizes are pixels: points x draw scale x the display's scale.
+  float GetPlatformWindowScale() const override { return GetScreenScale(); }
+  // The largest draw scale at which the window fits the X screen (no limit headless).
+  float GetPlatformMaxDrawScale(int w, int h) const override;
+  // The desktop's theme as last read (light while it publishes none).
+  EUIAppearance GetUIAppearance() const override { return mAppearance; }
   // Our GL context current (nested calls count); the host's put back by the last Deactivate.
   void ActivateGLContext() override;
   void DeactivateGLContext() override;
@@ -83,6 +97,8 @@ public:
   // again where it was hidden. Headless, only the state is kept.
   void HideMouseCursor(bool hide = true, bool lock = true) override;
   void MoveMouseCursor(float x, float y) override;
+  // The shape shows over the window (unless the pointer is hidden: then once it shows again).
+  ECursor SetMouseCursor(ECursor cursorType = ECursor::kArrow) override;
   void ForceEndUserEdit() override {}
 
   // ---- Clipboard, dialogs, prompts
@@ -161,12 +177,18 @@ private:
   void FollowPointerForTooltips(const union _XEvent& event);
   // Files dropped on the window at (x, y) window pixels.
   void DeliverDrop(const std::vector<std::string>& paths, int x, int y);
+  // The desktop changed its scale or theme (XDesktop::EChange values).
+  void FollowDesktop(int changed);
 
   GLSurfacePtr mSurface;
   std::unique_ptr<XSession> mX;
   std::unique_ptr<Timer> mTimer;
   std::unique_ptr<FilePrompt> mFilePrompt;
   std::unique_ptr<XDropTarget> mDropTarget;
+  std::unique_ptr<XDesktop> mDesktop;
+  std::unique_ptr<XPointerShapes> mShapes;
+  ECursor mShownCursor = ECursor::kArrow; // the shape the window shows while the pointer does
+  EUIAppearance mAppearance = EUIAppearance::kLight;
   InWindowTooltips mTooltips{*this};
   IFileDialogCompletionHandlerFunc mFilePromptCompletion;
   std::unique_ptr<ColorPrompt> mColorPrompt;

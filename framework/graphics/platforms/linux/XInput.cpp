@@ -5,6 +5,7 @@
 // keyboard layout.
 
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
+#include "framework/graphics/platforms/linux/XDesktop.h"
 #include "framework/graphics/platforms/linux/XDnd.h"
 #include "framework/graphics/platforms/linux/XSession.h"
 #include "framework/util/UtilUTF8.h"
@@ -217,6 +218,12 @@ void IGraphicsLinux::HandleXEvent(const XEvent& event)
   // Drops first: their selection answer is not the clipboard's.
   if (mDropTarget && mDropTarget->HandleEvent(event))
     return;
+  if (mDesktop)
+    if (const int changed = mDesktop->HandleEvent(event))
+    {
+      FollowDesktop(changed);
+      return;
+    }
   FollowPointerForTooltips(event);
   if (XSession* pX = X())
   {

@@ -159,8 +159,8 @@ TEST_F(PelmoraWindowTest, ATabAKnobAUISizeAndAKeyWithRealXInput)
       width = call.index;
       height = static_cast<int>(call.value);
     }
-  EXPECT_EQ(width, 1263); // 1011 x 601 points at 125 %
-  EXPECT_EQ(height, 751);
+  EXPECT_EQ(width, 1264); // 1011 x 601 points at 125 %, rounded up: 1263.75 x 751.25
+  EXPECT_EQ(height, 752);
   XResizeWindow(mDisplay, mParent, static_cast<unsigned>(width), static_cast<unsigned>(height));
   XSync(mDisplay, False);
   Idle();

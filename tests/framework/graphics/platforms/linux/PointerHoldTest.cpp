@@ -2,7 +2,8 @@
 // batches before the editor reads them, and a warp takes effect only once the server has carried
 // it out, after the events already made. Whatever the batching, the device and where the drag
 // starts (in the middle of the screen, or near its edge, where the pointer must go back at once),
-// the movements add up to the distance moved.
+// and whether it moves straight down or diagonally, the movements add up to the distance moved
+// on both axes.
 
 #include "framework/graphics/platforms/linux/PointerHold.h"
 
@@ -70,46 +71,56 @@ private:
 
 TEST(PointerHold, CountsEveryMovementOnceWhateverTheBatchingTheDeviceAndTheStart)
 {
-  constexpr int kDistance = 600; // straight down, past several warps
-  for (const int startY : {400, 20})
-    for (const bool absolute : {false, true})
-      for (const int batch : {1, 8, 32})
-      {
-        SCOPED_TRACE("start at " + std::to_string(startY) + (absolute ? ", absolute" : "") +
-                     ", batches of " + std::to_string(batch));
-        // An absolute device can go no further than the screen's edge.
-        const int distance = absolute ? std::min(kDistance, 799 - startY) : kDistance;
-        ModelServer server(500, startY, absolute);
-        PointerHold hold;
-        hold.Begin(500, startY);
-        int sumX = 0, sumY = 0, warps = 0;
-        for (int moved = 0; moved < distance;)
+  constexpr int kDistance = 600; // down, or down and right, past several warps
+  struct Direction
+  {
+    int dx;
+    int dy;
+  };
+  for (const Direction dir : {Direction{0, 1}, Direction{1, 1}})
+    for (const int startY : {400, 20})
+      for (const bool absolute : {false, true})
+        for (const int batch : {1, 8, 32})
         {
-          for (int i = 0; i < batch && moved < distance; ++i, ++moved)
-            server.DeviceMove(0, 1);
-          for (const Event& e : server.TakeEvents())
+          SCOPED_TRACE(std::string(dir.dx ? "diagonal" : "down") + ", start at " +
+                       std::to_string(startY) + (absolute ? ", absolute" : "") + ", batches of " +
+                       std::to_string(batch));
+          // An absolute device can go no further than the screen's edge.
+          int distance = kDistance;
+          if (absolute)
+            distance = std::min({distance, 799 - startY, dir.dx ? 999 - 500 : distance});
+          ModelServer server(500, startY, absolute);
+          PointerHold hold;
+          hold.Begin(500, startY);
+          int sumX = 0, sumY = 0, warps = 0;
+          for (int moved = 0; moved < distance;)
           {
-            int dx = 0, dy = 0;
-            hold.Move(e.serial, e.x, e.y, dx, dy);
-            sumX += dx;
-            sumY += dy;
-            int x = 0, y = 0;
-            if (hold.WantsWarp(ModelServer::kScreen, x, y))
+            for (int i = 0; i < batch && moved < distance; ++i, ++moved)
+              server.DeviceMove(dir.dx, dir.dy);
+            for (const Event& e : server.TakeEvents())
             {
-              hold.Warped(server.SendWarp(x, y), x, y);
-              ++warps;
+              int dx = 0, dy = 0;
+              hold.Move(e.serial, e.x, e.y, dx, dy);
+              sumX += dx;
+              sumY += dy;
+              int x = 0, y = 0;
+              if (hold.WantsWarp(ModelServer::kScreen, x, y))
+              {
+                hold.Warped(server.SendWarp(x, y), x, y);
+                ++warps;
+              }
             }
+            server.CarryOut();
           }
-          server.CarryOut();
+          EXPECT_EQ(sumX, dir.dx * distance);
+          EXPECT_EQ(sumY, distance);
+          // A mouse goes back as often as it strays; a tablet once, which shows what it is, and
+          // its moves after that count from where it is on both axes.
+          if (absolute)
+            EXPECT_EQ(warps, 1);
+          else
+            EXPECT_GE(warps, 3);
         }
-        EXPECT_EQ(sumX, 0);
-        EXPECT_EQ(sumY, distance);
-        // A mouse goes back as often as it strays; a tablet once, which shows what it is.
-        if (absolute)
-          EXPECT_EQ(warps, 1);
-        else
-          EXPECT_GE(warps, 3);
-      }
 }
 
 } // namespace

@@ -161,6 +161,12 @@ intptr_t TestPlug::VSTVendorSpecific(int32_t idx, intptr_t value, void* ptr, flo
     return GetUI() && GetUI()->GetPopupMenuControl() && GetUI()->GetTextEntryControl();
   case kProbeLastDrop:
     return reinterpret_cast<intptr_t>(mLastDrop.c_str());
+  case kProbeAppearance:
+    return mAppearance;
+  case kProbeAppearanceCalls:
+    return mAppearanceCalls;
+  case kProbeKnobDragX:
+    return std::lround(mKnobDragX * 1000.0);
   default:
     return -1;
   }

@@ -66,6 +66,10 @@ enum EProbe
   kProbeInWindowPrompts, // 1 when the editor has its in-window text field and menu
   kProbeLastDrop,        // the last drop on the gallery's well: a const char*, valid until the
                          // next drop: "OnDrop x y path" or "OnDropMultiple x y path|path|..."
+  kProbeAppearance,      // the gallery's last appearance heard: -1 none yet, 0 light, 1 dark
+  kProbeAppearanceCalls, // how many appearance changes the gallery heard
+  kProbeKnobDragX,       // the horizontal movement the plain knob's last drag received, in
+                         // thousandths of a point
 };
 
 plugin::Config TestPlugConfig();
@@ -82,7 +86,8 @@ constexpr plugin::igraphics::IRECT kTestPlugNameBounds(100.f, 260.f, 460.f, 292.
 // A size button: a click switches the editor between scale 1 and scale 1.5.
 constexpr plugin::igraphics::IRECT kTestPlugZoomBounds(520.f, 100.f, 600.f, 140.f);
 // A plain knob bound to "Cutoff": a relative drag with the pointer hidden, gearing 4, measured
-// against these bounds (100 points up sweep a quarter).
+// against these bounds (100 points up sweep a quarter). It follows the vertical movement and
+// adds up the horizontal one (kProbeKnobDragX).
 constexpr plugin::igraphics::IRECT kTestPlugKnobBounds(820.f, 300.f, 900.f, 400.f);
 
 class TestPlug : public plugin::IPluginVST2
@@ -121,6 +126,9 @@ public:
   std::atomic<int> mLayout{kLayoutPlain}; // chosen before the editor opens
   std::atomic<uint64_t> mGalleryActions{0};
   std::string mLastDrop; // [main thread]
+  std::atomic<int> mAppearance{-1};
+  std::atomic<int> mAppearanceCalls{0};
+  double mKnobDragX = 0.0; // [main thread]
 
 private:
   // Sets the graphics factory and the layout (TestPlugEditor.cpp).

@@ -56,17 +56,34 @@ public:
   }
 };
 
-// The knob's value as the height of a bar.
+// The knob's value as the height of a bar; each drag's horizontal movement is added up in
+// dragX.
 class TestKnob : public IKnobControlBase
 {
 public:
-  TestKnob(const IRECT& bounds, int paramIdx) : IKnobControlBase(bounds, paramIdx) {}
+  TestKnob(const IRECT& bounds, int paramIdx, double& dragX)
+    : IKnobControlBase(bounds, paramIdx), mDragX(dragX)
+  {
+  }
   void Draw(IGraphics& g) override
   {
     g.FillRect(IColor(255, 60, 60, 70), mRECT);
     const float y = mRECT.B - static_cast<float>(GetValue()) * mRECT.H();
     g.FillRect(kTestPlugSliderFill, IRECT(mRECT.L, y, mRECT.R, mRECT.B));
   }
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override
+  {
+    mDragX = 0.0;
+    IKnobControlBase::OnMouseDown(x, y, mod);
+  }
+  void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override
+  {
+    mDragX += dX;
+    IKnobControlBase::OnMouseDrag(x, y, dX, dY, mod);
+  }
+
+private:
+  double& mDragX;
 };
 
 class TestNameField : public ITextControl
@@ -116,7 +133,7 @@ void TestPlug::SetUpEditor()
     }
     pGraphics->AttachControl(new TestPanel(pGraphics->GetBounds()));
     pGraphics->AttachControl(new TestSlider(kTestPlugSliderBounds, kParamGain));
-    pGraphics->AttachControl(new TestKnob(kTestPlugKnobBounds, kParamCutoff));
+    pGraphics->AttachControl(new TestKnob(kTestPlugKnobBounds, kParamCutoff, mKnobDragX));
     const IText caption(16.f, IColor(255, 230, 232, 240), "Roboto-Regular", EAlign::kCenter,
                         EVAlign::kMiddle, 0.f, IColor(255, 18, 20, 28), IColor(255, 240, 242, 248));
     const IColor captionBG(255, 52, 56, 70);

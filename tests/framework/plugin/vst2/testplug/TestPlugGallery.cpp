@@ -3,6 +3,7 @@
 // parameter), sent to it from the editor's idle call on the main thread. Tooltips are on (each
 // control bound to a parameter shows the parameter's name), and a well takes dropped files.
 
+#include "framework/graphics/controls/ITextControl.h"
 #include "tests/framework/plugin/vst2/testplug/GalleryLayout.h"
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 
@@ -94,6 +95,23 @@ void TestPlug::LayoutGallery(IGraphics* pGraphics)
     new DropWell(kGalleryDropWell, [this](const std::string& report) { mLastDrop = report; }));
   g.EnableTooltips(true);
   g.AssignParamNameToolTips();
+
+  const IText small(13.f, IColor(255, 190, 196, 208), "Roboto-Regular", EAlign::kNear);
+  g.AttachControl(new IURLControl(kGalleryLinkBounds, "pelmora.invalid", "https://pelmora.invalid",
+                                  small, COLOR_TRANSPARENT, IColor(255, 255, 190, 120),
+                                  IColor(255, 120, 160, 255)));
+  auto* pAppearance =
+    new ITextControl(kGalleryAppearanceBounds, "Appearance: not heard", small, COLOR_TRANSPARENT);
+  g.AttachControl(pAppearance);
+  g.SetUIAppearanceChangedFunc(
+    [this, pAppearance](EUIAppearance appearance)
+    {
+      mAppearance = appearance == EUIAppearance::kDark ? 1 : 0;
+      ++mAppearanceCalls;
+      pAppearance->SetStr(appearance == EUIAppearance::kDark ? "Appearance: dark"
+                                                             : "Appearance: light");
+    });
+  g.AttachCornerResizer();
 }
 
 void TestPlug::FeedGalleryMeter()

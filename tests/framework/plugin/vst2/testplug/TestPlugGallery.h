@@ -51,6 +51,12 @@ enum EGalleryTag
 // Beside the gallery, in the room it leaves, a well that takes files dropped on the editor and
 // shows their names (the probe kProbeLastDrop tells what reached it).
 constexpr plugin::igraphics::IRECT kGalleryDropWell(440.f, 496.f, 990.f, 590.f);
+// A link (the pointer over it is the pointing hand) and a line that shows the desktop's
+// appearance as the editor last heard of it (the probes kProbeAppearance and
+// kProbeAppearanceCalls tell it too). The corner resizer sits in the bottom-right corner, 20
+// points square.
+constexpr plugin::igraphics::IRECT kGalleryLinkBounds(840.f, 370.f, 990.f, 396.f);
+constexpr plugin::igraphics::IRECT kGalleryAppearanceBounds(840.f, 410.f, 990.f, 436.f);
 
 // In layout order.
 constexpr GalleryItem kGalleryItems[] = {

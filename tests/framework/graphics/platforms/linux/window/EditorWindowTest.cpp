@@ -6,7 +6,8 @@
 // The plug-in's library gallery is opened the same way and every control in it clicked. A UI
 // size asks the host for the new window size, and the window and frame buffer follow. A knob
 // dragged with the pointer hidden follows the distance the pointer moved, once, whether the
-// moves come one or many per idle call and from a relative or an absolute device (XTEST).
+// moves come one or many per idle call and from a relative or an absolute device (XTEST), on
+// both axes and wherever the host's window lies on the screen.
 
 #include "tests/framework/plugin/vst2/testplug/TestPlug.h"
 // After the plug-in's headers: Xlib's macros (None, Bool, ...) would break them.
@@ -408,15 +409,16 @@ TEST_F(EditorWindowTest, AUISizeAsksTheHostAndTheWindowAndFrameBufferFollow)
   for (const auto& call : mPlugin.Calls())
     if (call.opcode == kVst2HostSizeWindow)
       requests += std::to_string(call.index) + "x" + std::to_string(call.value) + " ";
-  EXPECT_EQ(requests, "1516x901 ");
+  // 1516.5 x 901.5 pixels, rounded up: the last half pixel of the layout is shown, not cut.
+  EXPECT_EQ(requests, "1517x902 ");
   XWindowAttributes child = {};
   XGetWindowAttributes(mDisplay, ChildOf(parent), &child);
-  EXPECT_EQ(child.width, 1516);
-  EXPECT_EQ(child.height, 901);
+  EXPECT_EQ(child.width, 1517);
+  EXPECT_EQ(child.height, 902);
 
   // The host grows its window as asked: the new frame buffer is drawn whole, the slider (half
   // filled) at 1.5 times its size, the background out to the new corner.
-  XResizeWindow(mDisplay, parent, 1516, 901);
+  XResizeWindow(mDisplay, parent, 1517, 902);
   XSync(mDisplay, False);
   Idle();
   const float y = kTestPlugSliderBounds.MH() * 1.5f;
@@ -477,6 +479,68 @@ TEST_F(EditorWindowTest, AKnobFollowsThePointersMovementOnceWhateverTheBatchingA
                   &winY, &mask);
     EXPECT_EQ(rootX, x);
     EXPECT_EQ(rootY, y);
+  }
+  CloseEditor(parent);
+}
+
+// The host's window need not sit at the screen's corner: at (1000, -200) the knob lies at the
+// screen's top right, and the hidden pointer must be moved back before it meets an edge there.
+// A diagonal drag moves the knob by its vertical movement and hands the horizontal movement on
+// as well (the knob adds it up), whether the moves come one or many per idle call, from a mouse
+// or from a tablet (which goes on from where its pen is after a move-back).
+TEST_F(EditorWindowTest, AHeldDragCountsBothAxesWhereverTheHostWindowLies)
+{
+  constexpr int kLeft = 1000, kTop = -200, kDistance = 160;
+  const Window parent = OpenEditor();
+  XMoveWindow(mDisplay, parent, kLeft, kTop);
+  XSync(mDisplay, False);
+  Idle();
+  struct Way
+  {
+    bool absolute;
+    int movesPerIdle;
+    int x; // where the drag starts in the window: 110 pixels under the screen's top for the
+    int y; // mouse, nearer than its move-backs' distance; a tablet must stay on the screen
+  };
+  for (const Way way : {Way{false, 1, 822, 310}, Way{false, 8, 836, 310}, Way{false, 32, 850, 310},
+                        Way{true, 1, 864, 380}, Way{true, 32, 878, 380}})
+  {
+    SCOPED_TRACE((way.absolute ? "absolute, " : "relative, ") + std::to_string(way.movesPerIdle) +
+                 " moves per idle call");
+    mPlugin.Effect()->setParameter(mPlugin.Effect(), kParamCutoff, 0.3f);
+    XTestFakeMotionEvent(mDisplay, -1, kLeft + way.x, kTop + way.y, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
+    XSync(mDisplay, False);
+    Idle(1);
+    for (int moved = 0; moved < kDistance;)
+    {
+      for (int i = 0; i < way.movesPerIdle && moved < kDistance; ++i)
+      {
+        ++moved;
+        if (way.absolute)
+          XTestFakeMotionEvent(mDisplay, -1, kLeft + way.x + moved, kTop + way.y - moved,
+                               CurrentTime);
+        else
+          XTestFakeRelativeMotionEvent(mDisplay, 1, -1, CurrentTime);
+      }
+      XSync(mDisplay, False);
+      Idle(1);
+    }
+    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+    // 160 points up move the knob 0.4; 160 to the right reach it as 160.
+    EXPECT_NEAR(Param(kParamCutoff), 0.7, 2e-4);
+    EXPECT_NEAR(Probe(kProbeKnobDragX) / 1000.0, kDistance, 0.01);
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    XQueryPointer(mDisplay, DefaultRootWindow(mDisplay), &root, &child, &rootX, &rootY, &winX,
+                  &winY, &mask);
+    EXPECT_EQ(rootX, kLeft + way.x);
+    EXPECT_EQ(rootY, kTop + way.y);
   }
   CloseEditor(parent);
 }
