@@ -209,6 +209,9 @@ private:
   int FontFor(const IText& text, float& sizeFactor) const;
   bool CreateMainFramebuffer();
   IRECT MeasureBox(const IText& text, const char* str, const IRECT& bounds, float& width) const;
+  // Points to pixels of the target text is drawn into now (the window at the backing scale, or
+  // the layer being drawn), with the user's transform, without a translation.
+  IMatrix TextScaleTransform() const;
 
   NVGcontext* mVG = nullptr;
   NVGLUframebuffer* mMainFB = nullptr;

@@ -7,6 +7,7 @@
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -271,7 +272,23 @@ int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
   return pEntry->handle;
 }
 
-// The text's box (unrotated), aligned within bounds by the style, and its advance width.
+IMatrix IGraphicsNanoVG::TextScaleTransform() const
+{
+  // Computed afresh rather than taken from the device transform, which follows a new scale only
+  // once the next frame binds its target.
+  const float s = mBound ? mBound->GetScale() * mBound->GetDrawScale() : GetBackingPixelScale();
+  const IMatrix m = IMatrix(s, 0.0, 0.0, s, 0.0, 0.0).Compose(mUserTransform);
+  return IMatrix(m.mXX, m.mYX, m.mXY, m.mYY, 0.0, 0.0);
+}
+
+// The text's box (unrotated), aligned within bounds by the style, and its advance width, in
+// points. fontstash lays glyphs out in whole pixels of the scale it draws at: each advance and
+// kerning is rounded, and each glyph is placed at the whole pixel below its pen position. So a
+// text is measured at the scale of the target it is drawn into now, and the pen starts on a
+// whole pixel of that scale, where it started when measured: the advance and the ink are then
+// where the measuring found them. A centred text is centred by its ink (the glyphs' boxes,
+// which reach as far beyond the ink on either side), not by its advance, which counts the
+// side bearings of its first and last glyph.
 IRECT IGraphicsNanoVG::MeasureBox(const IText& text, const char* str, const IRECT& bounds,
                                   float& width) const
 {
@@ -280,26 +297,45 @@ IRECT IGraphicsNanoVG::MeasureBox(const IText& text, const char* str, const IREC
   width = 0.f;
   if (!mVG || font < 0)
     return IRECT(bounds.L, bounds.T, bounds.L, bounds.T);
+  const IMatrix m = TextScaleTransform();
   nvgSave(mVG);
   nvgResetTransform(mVG);
+  nvgTransform(mVG, float(m.mXX), float(m.mYX), float(m.mXY), float(m.mYY), 0.f, 0.f);
   nvgFontFaceId(mVG, font);
   nvgFontSize(mVG, text.mSize * factor);
   nvgTextAlign(mVG, NVG_ALIGN_LEFT | NVG_ALIGN_TOP);
-  float box[4] = {};
-  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, box);
+  // The glyphs' boxes reach from the first one's left (nanovg's bounds start at the pen, its
+  // rows at the first glyph's box) to the rightmost one's right.
+  float glyphs[4] = {};
+  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, glyphs);
+  float inkL = 0.f;
+  NVGtextRow row{};
+  if (str[0] != ' ' && nvgTextBreakLines(mVG, str, nullptr, 1e9f, &row, 1) == 1)
+    inkL = row.minx;
+  const float inkR = glyphs[2];
   float ascender = 0.f, descender = 0.f, lineHeight = 0.f;
   nvgTextMetrics(mVG, &ascender, &descender, &lineHeight);
   nvgRestore(mVG);
   const float h = ascender - descender;
   float x = bounds.L, y = bounds.T;
   if (text.mAlign == EAlign::kCenter)
-    x = bounds.MW() - width / 2.f;
+    x = bounds.MW() - 0.5f * (inkL + inkR);
   else if (text.mAlign == EAlign::kFar)
     x = bounds.R - width;
   if (text.mVAlign == EVAlign::kMiddle)
     y = bounds.MH() - h / 2.f;
   else if (text.mVAlign == EVAlign::kBottom)
     y = bounds.B - h;
+  // nanovg's font scale: the transform's mean scale in steps of 0.01, at most 4.
+  if (m.mYX == 0.0 && m.mXY == 0.0)
+  {
+    const double mean = 0.5 * (std::abs(m.mXX) + std::abs(m.mYY));
+    const float pixels = std::min(std::floor(static_cast<float>(mean) * 100.f + 0.5f) / 100.f, 4.f);
+    // A 64th of a pixel past the whole one: fontstash floors the pen's position, which a pen
+    // scaled back from points may otherwise leave a hair below it.
+    if (pixels > 0.f)
+      x = (std::round(x * pixels) + 1.f / 64.f) / pixels;
+  }
   return IRECT(x, y, x + width, y + h);
 }
 
