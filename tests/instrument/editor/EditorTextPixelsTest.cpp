@@ -3,11 +3,13 @@
 // tables (points times the UI size), the texts from the parameters' value lists: nothing is
 // taken from the control that draws them.
 
+#include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
 #include "instrument/Pelmora.h"
 #include "instrument/editor/PelmoraEditor.h"
 #include "instrument/editor/PelmoraLayout.h"
 #include "instrument/editor/PelmoraTheme.h"
+#include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
 #include "tests/framework/graphics/platforms/linux/RenderSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,21 @@ testsupport::TempHome sHome;
 intptr_t QuietHost(AEffect*, int32_t, int32_t, intptr_t, void*, float)
 {
   return 0;
+}
+
+std::string SupportPath(const std::string& file)
+{
+  return std::string(std::getenv("XDG_DATA_HOME")) + "/Tessvold/Pelmora/" + file;
+}
+
+// The top bar's row of a kind (the preset browser, the preset display).
+template <class T>
+const T& TopBarRow()
+{
+  for (const pelmora::layout::Row& row : pelmora::layout::kTopBarRows)
+    if (const T* pRow = std::get_if<T>(&row))
+      return *pRow;
+  throw std::logic_error("no such row");
 }
 
 // An instrument with its editor open headless at a UI size.
@@ -221,4 +239,155 @@ TEST(EditorTextPixels, EveryCaptionValueSitsCentredInsideItsBoxClearOfTheMarker)
       }
     }
   }
+}
+
+// What the parameter display shows for a destination whose display text ends in blanks for hosts
+// ("Op D Feedback     "), and the width of the destination's menu: neither keeps the blanks.
+// The menu's panel is as wide as that of a menu of the same texts without them.
+TEST(EditorTextPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
+{
+  RenderedEditor e;
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  const int destination = kParamMod1Destination;
+  const plugin::IParam& param = *e.plug->GetParam(destination);
+  IPopupMenu trimmed;
+  int blanks = 0;
+  for (int v = 0; v <= static_cast<int>(param.GetMax()); ++v)
+  {
+    std::string text = param.GetDisplayText(v);
+    blanks += text.back() == ' ';
+    text.erase(text.find_last_not_of(' ') + 1);
+    trimmed.AddItem(text.c_str());
+  }
+  ASSERT_EQ(blanks, 1) << "the parameter list changed: pick another text";
+  const std::string feedback = param.GetDisplayText(9);
+  e.Set(destination, 9.0);
+  IRECT box;
+  for (const Caption& caption : LayoutCaptions(*e.plug))
+    if (caption.param == destination)
+      box = caption.bounds;
+  e.g->OnMouseOver(box.MW(), box.MH(), IMouseMod());
+  const auto& display =
+    dynamic_cast<IParamDisplayControl&>(*e.g->GetControl(e.g->GetMouseControlIdx(860.f, 410.f)));
+  EXPECT_EQ(std::string(display.GetParamValue()),
+            feedback.substr(0, feedback.find_last_not_of(' ') + 1));
+
+  auto panelWidth = [&](auto open)
+  {
+    open();
+    auto& menu = dynamic_cast<IPopupMenuControl&>(*e.g->GetPopupMenuControl());
+    const float width = menu.GetPanel(0)->mInnerRECT.W();
+    e.g->CancelPrompts();
+    e.Tick();
+    return width;
+  };
+  const float shown = panelWidth(
+    [&]
+    {
+      e.g->OnMouseDown({IMouseInfo{box.MW(), box.MH(), 0.f, 0.f, IMouseMod(true)}});
+      e.g->OnMouseUp({IMouseInfo{box.MW(), box.MH(), 0.f, 0.f, IMouseMod(true)}});
+    });
+  const float expected = panelWidth(
+    [&]
+    {
+      e.g->CreatePopupMenu(*e.g->GetControl(e.g->GetMouseControlIdx(box.MW(), box.MH())), trimmed,
+                           box);
+    });
+  EXPECT_GT(expected, 0.f);
+  EXPECT_FLOAT_EQ(shown, expected);
+}
+
+// A preset's name and category too long for their boxes, at every UI size: the browser's name
+// button and the display's two top rows cut them at a whole character, so that their ink ends
+// inside the box (a glyph cut in the middle reaches the edge the control is clipped at, a little
+// outside the box).
+TEST(EditorTextPixels, ALongPresetNameAndCategoryEndInsideTheirBoxes)
+{
+  const std::string category = "A Category Folder Named At Great Length For Its Box";
+  const std::string name = "A Very Long Evolving Pad Name With More Words Than Fit";
+  testsupport::TempDir::RunQuietly("mkdir -p '" + SupportPath("Presets/" + category) + "'");
+  {
+    Pelmora maker(plugin::Vst2InstanceInfo(QuietHost));
+    ASSERT_TRUE(
+      maker.SavePreset(SupportPath("Presets/" + category + "/" + name + ".preset").c_str()));
+  }
+  RenderedEditor e;
+  testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  ASSERT_EQ(std::string(e.plug->GetPresetName()), name);
+  using pelmora::layout::kParamDisplayLook;
+  const IRECT browser = TopBarRow<pelmora::layout::PresetBrowserRow>().bounds;
+  const float arrow = TopBarRow<pelmora::layout::PresetBrowserRow>().arrowWidth;
+  const IRECT display = TopBarRow<pelmora::layout::ParamDisplayRow>().bounds;
+  const float m = kParamDisplayLook.margin, nameSize = kParamDisplayLook.presetText.mSize;
+  struct Box
+  {
+    const char* what;
+    IRECT bounds;
+    IColor background;
+  };
+  const Box boxes[] = {
+    {"browser", IRECT(browser.L + arrow, browser.T, browser.R - arrow, browser.B),
+     Pelmora::ColorPresetBrowser},
+    {"name", IRECT(display.L + m, display.T + m, display.R - m, display.T + m + nameSize),
+     Pelmora::ColorFrameBg},
+    {"category",
+     IRECT(display.L + m, display.T + m + nameSize, display.R - m,
+           display.T + m + nameSize + kParamDisplayLook.categoryText.mSize),
+     Pelmora::ColorFrameBg},
+  };
+  for (const pelmora::layout::ScaleItem& size : pelmora::layout::kScaleItems)
+  {
+    e.plug->Resize(size.scale);
+    const Image frame = e.Render();
+    for (const Box& box : boxes)
+    {
+      // A few points past the box's right edge, short of what lies beyond (a caret, a frame).
+      const IRECT around(box.bounds.L, box.bounds.T, box.bounds.R + 4.f, box.bounds.B);
+      const PixelBox pixels(around, size.scale);
+      const auto [first, last] = InkEdges(ColumnProfile(
+        pixels, [&](int x, int y) { return Difference(frame.At(x, y), box.background); }));
+      const std::string what = std::string(size.text) + " " + box.what;
+      ASSERT_GE(first, 0.f) << what << ": no text";
+      EXPECT_LT(static_cast<float>(pixels.l) + first, (box.bounds.L + 4.f) * size.scale) << what;
+      EXPECT_LE(static_cast<float>(pixels.l) + last, box.bounds.R * size.scale + 0.25f)
+        << what << ": ink past the box's right edge";
+    }
+  }
+}
+
+// After a new sound the preset display's value row no longer shows the value the pointer showed
+// with the sound before: the row's pixels change from what they were.
+TEST(EditorTextPixels, ANewSoundTakesTheOldValueOffThePresetDisplay)
+{
+  testsupport::TempDir::RunQuietly("mkdir -p '" + SupportPath("Presets") + "'");
+  {
+    Pelmora maker(plugin::Vst2InstanceInfo(QuietHost));
+    ASSERT_TRUE(maker.SavePreset(SupportPath("Presets/Plain.preset").c_str()));
+  }
+  RenderedEditor e;
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  const IRECT display = TopBarRow<pelmora::layout::ParamDisplayRow>().bounds;
+  const PixelBox valueRow(IRECT(display.L + 2.f, display.MH(), display.R - 2.f, display.B - 2.f),
+                          1.f);
+  auto sameRow = [&](const Image& a, const Image& b)
+  {
+    return InkEdges(ColumnProfile(valueRow,
+                                  [&](int x, int y) { return Difference(a.At(x, y), b.At(x, y)); }))
+             .first < 0.f;
+  };
+  e.Render();
+  for (const char* step : {"a preset", "init"})
+  {
+    e.Set(kParamGain, -6.0);
+    e.g->OnMouseOver(964.f, 545.f, IMouseMod()); // "GAIN"
+    const Image before = e.Tick();
+    if (std::string(step) == "init")
+      e.plug->InitPreset();
+    else
+      ASSERT_TRUE(e.plug->LoadPreset(0));
+    const Image after = e.Tick();
+    EXPECT_FALSE(sameRow(before, after)) << step << ": the value row shows the old value";
+  }
+  testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
 }
