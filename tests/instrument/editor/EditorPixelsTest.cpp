@@ -1,7 +1,8 @@
-// The editor's texts as they are drawn: the whole editor rendered headless (EGL on Mesa) at every
-// UI size, and each text's ink found in the frame's pixels. The boxes come from the layout's
-// tables (points times the UI size), the texts from the parameters' value lists: nothing is
-// taken from the control that draws them.
+// The editor's texts and colours as they are drawn: the whole editor rendered headless (EGL on
+// Mesa), at every UI size for the texts, and each text's ink or a control's colour found in the
+// frame's pixels. The boxes come from the layout's tables (points times the UI size), the texts
+// from the parameters' value lists, the colours from the theme's table: nothing is taken from
+// the control that draws them.
 
 #include "framework/graphics/controls/IPopupMenuControl.h"
 #include "framework/graphics/platforms/linux/IGraphicsLinux.h"
@@ -64,9 +65,10 @@ struct RenderedEditor
   // Sets a parameter as the host does: the editor follows.
   void Set(int paramIdx, double value)
   {
-    plug->GetParam(paramIdx)->Set(value);
-    plug->SendParameterValueFromDelegate(paramIdx, plug->GetParam(paramIdx)->GetNormalized(),
-                                         false);
+    plugin::IParam* pParam = plug->GetParam(paramIdx);
+    ASSERT_NE(pParam, nullptr) << paramIdx;
+    pParam->Set(value);
+    plug->SendParameterValueFromDelegate(paramIdx, value, false);
   }
   // The whole editor drawn afresh.
   Image Render()
@@ -183,7 +185,7 @@ std::vector<Caption> LayoutCaptions(const Pelmora& plug)
 // caption), and centred between the box's left edge and the marker: the margins left and right
 // of the ink differ by 2 pixels at most. A text drawn wider than it was measured, or measured
 // with blanks it does not show, or centred in a box shifted aside, fails.
-TEST(EditorTextPixels, EveryCaptionValueSitsCentredInsideItsBoxClearOfTheMarker)
+TEST(EditorPixels, EveryCaptionValueSitsCentredInsideItsBoxClearOfTheMarker)
 {
   RenderedEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
@@ -244,7 +246,7 @@ TEST(EditorTextPixels, EveryCaptionValueSitsCentredInsideItsBoxClearOfTheMarker)
 // What the parameter display shows for a destination whose display text ends in blanks for hosts
 // ("Op D Feedback     "), and the width of the destination's menu: neither keeps the blanks.
 // The menu's panel is as wide as that of a menu of the same texts without them.
-TEST(EditorTextPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
+TEST(EditorPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
 {
   RenderedEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
@@ -301,7 +303,7 @@ TEST(EditorTextPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
 // button and the display's two top rows cut them at a whole character, so that their ink ends
 // inside the box (a glyph cut in the middle reaches the edge the control is clipped at, a little
 // outside the box).
-TEST(EditorTextPixels, ALongPresetNameAndCategoryEndInsideTheirBoxes)
+TEST(EditorPixels, ALongPresetNameAndCategoryEndInsideTheirBoxes)
 {
   const std::string category = "A Category Folder Named At Great Length For Its Box";
   const std::string name = "A Very Long Evolving Pad Name With More Words Than Fit";
@@ -358,7 +360,7 @@ TEST(EditorTextPixels, ALongPresetNameAndCategoryEndInsideTheirBoxes)
 
 // After a new sound the preset display's value row no longer shows the value the pointer showed
 // with the sound before: the row's pixels change from what they were.
-TEST(EditorTextPixels, ANewSoundTakesTheOldValueOffThePresetDisplay)
+TEST(EditorPixels, ANewSoundTakesTheOldValueOffThePresetDisplay)
 {
   testsupport::TempDir::RunQuietly("mkdir -p '" + SupportPath("Presets") + "'");
   {
@@ -390,4 +392,43 @@ TEST(EditorTextPixels, ANewSoundTakesTheOldValueOffThePresetDisplay)
     EXPECT_FALSE(sameRow(before, after)) << step << ": the value row shows the old value";
   }
   testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
+}
+
+// Each operator's knobs, on its own tab with every knob turned fully up, show that operator's
+// colour from the theme's table, and none of the other operators' colours.
+TEST(EditorPixels, EachOperatorsKnobsTakeThatOperatorsColour)
+{
+  using namespace pelmora::theme;
+  const IColor colours[] = {ToIColor(ColorA), ToIColor(ColorB), ToIColor(ColorC), ToIColor(ColorD)};
+  RenderedEditor e;
+  ASSERT_TRUE(e.open) << "no headless OpenGL context";
+  for (int op = 0; op < kNumOperators; ++op)
+  {
+    const IRECT tab = pelmora::layout::kTabRects[op];
+    e.g->OnMouseDown({IMouseInfo{tab.MW(), tab.MH(), 0.f, 0.f, IMouseMod(true)}});
+    e.g->OnMouseUp({IMouseInfo{tab.MW(), tab.MH(), 0.f, 0.f, IMouseMod(true)}});
+    for (const pelmora::layout::OpRow& row : pelmora::layout::kOperatorRows)
+      if (const auto* pKnob = std::get_if<pelmora::layout::OpKnobRow>(&row))
+        e.Set(OpParamIndex(op, pKnob->slot),
+              e.plug->GetParam(OpParamIndex(op, pKnob->slot))->GetMax());
+    const Image frame = e.Render();
+    for (const pelmora::layout::OpRow& row : pelmora::layout::kOperatorRows)
+    {
+      const auto* pKnob = std::get_if<pelmora::layout::OpKnobRow>(&row);
+      if (!pKnob)
+        continue;
+      int counts[kNumOperators] = {};
+      const PixelBox box(pKnob->bounds, 1.f);
+      for (int y = box.t; y < box.b; ++y)
+        for (int x = box.l; x < box.r; ++x)
+          for (int other = 0; other < kNumOperators; ++other)
+            counts[other] += plugin::igraphics::test::Near(frame.At(x, y), colours[other], 24);
+      for (int other = 0; other < kNumOperators; ++other)
+        if (other == op)
+          EXPECT_GT(counts[other], 40) << "operator " << op << "'s " << pKnob->label;
+        else
+          EXPECT_EQ(counts[other], 0) << "operator " << op << "'s " << pKnob->label
+                                      << " in operator " << other << "'s colour";
+    }
+  }
 }
