@@ -47,7 +47,8 @@ public:
   // position (after a save).
   virtual void RebuildPresetMenu() = 0;
   // Every parameter-bound control from the first operator control on shows its parameter's
-  // current value (after a whole sound: a preset file, a restored state).
+  // current value (after a whole sound: a preset file, a restored state); the parameter display
+  // no longer shows the parameter it showed with the sound before.
   virtual void RefreshParameterControls() = 0;
   // The initial sound in the editor: parameter-bound controls at their defaults, the operator
   // link switch off, the operator tabs on their first page.

@@ -126,6 +126,10 @@ void PelmoraEditor::RefreshParameterControls()
 {
   for (int i = mFirstResettableControlIdx; i < mGraphics.NControls(); ++i)
     ShowParamValues(*mGraphics.GetControl(i));
+  // The parameter shown last showed the sound before: its rows are emptied until the pointer
+  // shows another.
+  if (mParamDisplay)
+    mParamDisplay->SetParameter("", "");
 }
 
 void PelmoraEditor::ResetParameterControls()

@@ -233,7 +233,11 @@ std::string IPopupMenuControl::GetItemText(const IPopupMenu& menu, int idx) cons
   default:
     break;
   }
-  return std::string(number) + pItem->GetText();
+  // Blanks at an item's end (a parameter's display text may carry some) are neither shown nor
+  // measured.
+  std::string text = std::string(number) + pItem->GetText();
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
 }
 
 IRECT IPopupMenuControl::GetLargestCellRectForMenu(IPopupMenu& menu, float x, float y) const

@@ -176,7 +176,8 @@ public:
   void GetPanelDimensions(IPopupMenu& menu, float& width, float& height) const;
   // One cell of the menu (the widest text, the tallest line), placed at (x, y).
   IRECT GetLargestCellRectForMenu(IPopupMenu& menu, float x, float y) const;
-  // The text a cell shows for item idx of menu: with its number when the menu asks for one.
+  // The text a cell shows for item idx of menu: with its number when the menu asks for one,
+  // without blanks at its end.
   std::string GetItemText(const IPopupMenu& menu, int idx) const;
 
   // ---- Settings

@@ -364,6 +364,14 @@ float ITextEntryControl::Layout(float& x0, float& ymin, float& ymax) const
     x0 = mRECT.R - width;
     break;
   }
+  // Where the context draws the text (its pen on a whole pixel, a centred text placed by its
+  // ink): the caret and the selection follow the glyphs.
+  if (const IGraphics* pGraphics = GetUI(); pGraphics && !mEditString.empty())
+  {
+    IRECT drawn = mRECT;
+    pGraphics->MeasureText(mText, GetStr().c_str(), drawn);
+    x0 = drawn.L;
+  }
   const float size = mText.mSize;
   switch (mText.mVAlign)
   {

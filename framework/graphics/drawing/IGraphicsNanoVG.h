@@ -200,15 +200,23 @@ private:
   {
     int handle = -1;
     float sizeFactor = 1.f;
+    int lineHeight = 0; // ascent − descent in font units (0: unknown)
     std::shared_ptr<const std::vector<uint8_t>> data;
   };
   // The font loaded under fontID, loading "<fontID>.ttf" from the resources on first use (its
   // handle is -1 when there is none).
   const FontEntry& FontNamed(const char* fontID) const;
-  // The font for a style, or the default font when the style's cannot be had; -1 when neither.
-  int FontFor(const IText& text, float& sizeFactor) const;
+  // The font for a style, or the default font when the style's cannot be had (handle -1 when
+  // neither can).
+  const FontEntry& FontFor(const IText& text) const;
+  // Where str's ink reaches from its pen, in points, in the font and size nanovg is set to.
+  void InkSpan(const FontEntry& font, const char* str, float fontSize, float pixels, float& inkL,
+               float& inkR) const;
   bool CreateMainFramebuffer();
   IRECT MeasureBox(const IText& text, const char* str, const IRECT& bounds, float& width) const;
+  // Points to pixels of the target text is drawn into now (the window at the backing scale, or
+  // the layer being drawn), with the user's transform, without a translation.
+  IMatrix TextScaleTransform() const;
 
   NVGcontext* mVG = nullptr;
   NVGLUframebuffer* mMainFB = nullptr;

@@ -2,11 +2,14 @@
 
 #include "framework/graphics/drawing/IGraphicsNanoVG.h"
 
+#include "framework/graphics/drawing/FontTables.h"
 #include "framework/graphics/drawing/NanoVGGL.h"
+#include "framework/util/UtilUTF8.h"
 
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -16,48 +19,6 @@ namespace plugin::igraphics
 
 namespace
 {
-
-// ---- Font files
-
-uint32_t ReadU32(const uint8_t* p)
-{
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-int ReadS16(const uint8_t* p)
-{
-  return static_cast<int16_t>(uint16_t(p[0]) << 8 | p[1]);
-}
-
-// fontstash here sizes a font to its line height (ascent − descent); text sizes are em sizes.
-// The factor that turns an em size into the size fontstash wants: (ascent − descent) / units
-// per em, from the 'hhea' and 'head' tables. 1 when the file cannot be read.
-float EmSizeFactor(const std::vector<uint8_t>& data)
-{
-  const size_t n = data.size();
-  if (n < 12)
-    return 1.f;
-  const uint8_t* d = data.data();
-  const int numTables = (d[4] << 8) | d[5];
-  int unitsPerEm = 0, ascent = 0, descent = 0;
-  for (int i = 0; i < numTables; ++i)
-  {
-    const size_t rec = 12 + static_cast<size_t>(i) * 16;
-    if (rec + 16 > n)
-      break;
-    const uint32_t offset = ReadU32(d + rec + 8);
-    if (std::memcmp(d + rec, "head", 4) == 0 && offset + 20 <= n)
-      unitsPerEm = (d[offset + 18] << 8) | d[offset + 19];
-    else if (std::memcmp(d + rec, "hhea", 4) == 0 && offset + 8 <= n)
-    {
-      ascent = ReadS16(d + offset + 4);
-      descent = ReadS16(d + offset + 6);
-    }
-  }
-  if (unitsPerEm <= 0 || ascent - descent <= 0)
-    return 1.f;
-  return static_cast<float>(ascent - descent) / static_cast<float>(unitsPerEm);
-}
 
 // Font data by identifier, shared by every context of the process.
 std::mutex sFontCacheMutex;
@@ -242,7 +203,8 @@ bool IGraphicsNanoVG::LoadAPIFont(const char* fontID, const PlatformFontPtr& fon
     nvgCreateFontMem(mVG, fontID, bytes, static_cast<int>(pFont->mData->size()), 0);
   if (handle < 0)
     return false;
-  mFonts[fontID] = FontEntry{handle, EmSizeFactor(*pFont->mData), pFont->mData};
+  const FontMetrics metrics = ReadFontMetrics(*pFont->mData);
+  mFonts[fontID] = FontEntry{handle, metrics.EmSizeFactor(), metrics.lineHeight, pFont->mData};
   return true;
 }
 
@@ -261,45 +223,128 @@ const IGraphicsNanoVG::FontEntry& IGraphicsNanoVG::FontNamed(const char* fontID)
   return it->second;
 }
 
-int IGraphicsNanoVG::FontFor(const IText& text, float& sizeFactor) const
+const IGraphicsNanoVG::FontEntry& IGraphicsNanoVG::FontFor(const IText& text) const
 {
   // A font that cannot be had falls back to the default one, so that text never vanishes.
-  const FontEntry* pEntry = &FontNamed(text.mFont);
-  if (pEntry->handle < 0)
-    pEntry = &FontNamed(DEFAULT_FONT);
-  sizeFactor = pEntry->sizeFactor;
-  return pEntry->handle;
+  const FontEntry& entry = FontNamed(text.mFont);
+  return entry.handle >= 0 ? entry : FontNamed(DEFAULT_FONT);
 }
 
-// The text's box (unrotated), aligned within bounds by the style, and its advance width.
+IMatrix IGraphicsNanoVG::TextScaleTransform() const
+{
+  // Computed afresh rather than taken from the device transform, which follows a new scale only
+  // once the next frame binds its target.
+  const float s = mBound ? mBound->GetScale() * mBound->GetDrawScale() : GetBackingPixelScale();
+  const IMatrix m = IMatrix(s, 0.0, 0.0, s, 0.0, 0.0).Compose(mUserTransform);
+  return IMatrix(m.mXX, m.mYX, m.mXY, m.mYY, 0.0, 0.0);
+}
+
+namespace
+{
+
+// nanovg's font scale for a transform: its mean scale in steps of 0.01, at most 4.
+float FontScale(const IMatrix& m)
+{
+  const double sx = std::hypot(m.mXX, m.mXY), sy = std::hypot(m.mYX, m.mYY);
+  return std::min(std::floor(static_cast<float>(0.5 * (sx + sy)) * 100.f + 0.5f) / 100.f, 4.f);
+}
+
+// The first and the last codepoint of str that are not blanks (0 when there are none).
+void OuterCodepoints(const char* str, uint32_t& first, uint32_t& last)
+{
+  first = last = 0;
+  const char* const end = str + std::strlen(str);
+  for (const char* p = str; p < end;)
+  {
+    bool ok = true;
+    const char32_t c = DecodeUTF8(p, end, ok);
+    if (!ok || c == U' ')
+      continue;
+    if (!first)
+      first = c;
+    last = c;
+  }
+}
+
+} // namespace
+
+// Where the ink of str reaches, in points from its pen: nanovg's glyph boxes (fontstash's
+// bitmaps, the outline rounded out to whole pixels and one pixel more at each side) brought in
+// to the outline of the first and last glyph as the font's own boxes give it.
+void IGraphicsNanoVG::InkSpan(const FontEntry& font, const char* str, float fontSize, float pixels,
+                              float& inkL, float& inkR) const
+{
+  float glyphs[4] = {};
+  nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, glyphs);
+  // nanovg's bounds begin at the pen; its rows begin at the first glyph's box.
+  NVGtextRow row{};
+  const bool leftKnown = str[0] != ' ' && nvgTextBreakLines(mVG, str, nullptr, 1e9f, &row, 1) == 1;
+  inkL = leftKnown ? row.minx : 0.f;
+  inkR = glyphs[2];
+  if (!font.data || font.lineHeight <= 0 || !(pixels > 0.f))
+    return;
+  // fontstash's pixels per font unit: its size in tenths of a pixel over the line height.
+  const float unit = static_cast<float>(static_cast<short>(fontSize * pixels * 10.f)) / 10.f /
+                     static_cast<float>(font.lineHeight);
+  uint32_t first = 0, last = 0;
+  OuterCodepoints(str, first, last);
+  int xMin = 0, xMax = 0;
+  if (leftKnown && GlyphXExtent(*font.data, first, xMin, xMax))
+  {
+    const float x0 = static_cast<float>(xMin) * unit;
+    inkL += (1.f + x0 - std::floor(x0)) / pixels;
+  }
+  if (GlyphXExtent(*font.data, last, xMin, xMax))
+  {
+    const float x1 = static_cast<float>(xMax) * unit;
+    inkR -= (1.f + std::ceil(x1) - x1) / pixels;
+  }
+}
+
+// The text's box (unrotated), aligned within bounds by the style, and its advance width, in
+// points. fontstash lays glyphs out in whole pixels of the scale it draws at: each advance and
+// kerning is rounded, and each glyph is placed at the whole pixel below its pen position. So a
+// text is measured at the scale of the target it is drawn into now, and its pen starts on a
+// whole pixel of that scale, as it did when measured: the advance and the ink are then where the
+// measuring found them. A centred text is centred by its ink, not by its advance, which counts
+// the side bearings of its first and last glyph.
 IRECT IGraphicsNanoVG::MeasureBox(const IText& text, const char* str, const IRECT& bounds,
                                   float& width) const
 {
-  float factor = 1.f;
-  const int font = FontFor(text, factor);
+  const FontEntry& font = FontFor(text);
   width = 0.f;
-  if (!mVG || font < 0)
+  if (!mVG || font.handle < 0)
     return IRECT(bounds.L, bounds.T, bounds.L, bounds.T);
+  const IMatrix m = TextScaleTransform();
+  const float pixels = FontScale(m);
+  const float fontSize = text.mSize * font.sizeFactor;
   nvgSave(mVG);
   nvgResetTransform(mVG);
-  nvgFontFaceId(mVG, font);
-  nvgFontSize(mVG, text.mSize * factor);
+  nvgTransform(mVG, float(m.mXX), float(m.mYX), float(m.mXY), float(m.mYY), 0.f, 0.f);
+  nvgFontFaceId(mVG, font.handle);
+  nvgFontSize(mVG, fontSize);
   nvgTextAlign(mVG, NVG_ALIGN_LEFT | NVG_ALIGN_TOP);
-  float box[4] = {};
-  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, box);
+  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, nullptr);
+  float inkL = 0.f, inkR = width;
+  if (text.mAlign == EAlign::kCenter)
+    InkSpan(font, str, fontSize, pixels, inkL, inkR);
   float ascender = 0.f, descender = 0.f, lineHeight = 0.f;
   nvgTextMetrics(mVG, &ascender, &descender, &lineHeight);
   nvgRestore(mVG);
   const float h = ascender - descender;
   float x = bounds.L, y = bounds.T;
   if (text.mAlign == EAlign::kCenter)
-    x = bounds.MW() - width / 2.f;
+    x = bounds.MW() - 0.5f * (inkL + inkR);
   else if (text.mAlign == EAlign::kFar)
     x = bounds.R - width;
   if (text.mVAlign == EVAlign::kMiddle)
     y = bounds.MH() - h / 2.f;
   else if (text.mVAlign == EVAlign::kBottom)
     y = bounds.B - h;
+  // Unrotated, the pen goes to the nearest whole pixel, and a 64th of a pixel past it: fontstash
+  // floors the pen's position, which a pen scaled back from points may leave a hair below it.
+  if (m.mYX == 0.0 && m.mXY == 0.0 && pixels > 0.f)
+    x = (std::round(x * pixels) + 1.f / 64.f) / pixels;
   return IRECT(x, y, x + width, y + h);
 }
 
@@ -318,9 +363,8 @@ void IGraphicsNanoVG::DoDrawText(const IText& text, const char* str, const IRECT
 {
   if (!mVG || !mInNanoVGFrame || mClipEmpty)
     return;
-  float factor = 1.f;
-  const int font = FontFor(text, factor);
-  if (font < 0)
+  const FontEntry& font = FontFor(text);
+  if (font.handle < 0)
     return;
   float width = 0.f;
   IRECT box = MeasureBox(text, str, bounds, width);
@@ -341,8 +385,8 @@ void IGraphicsNanoVG::DoDrawText(const IText& text, const char* str, const IRECT
   nvgResetTransform(mVG);
   nvgTransform(mVG, float(m.mXX), float(m.mYX), float(m.mXY), float(m.mYY), float(m.mTX),
                float(m.mTY));
-  nvgFontFaceId(mVG, font);
-  nvgFontSize(mVG, text.mSize * factor);
+  nvgFontFaceId(mVG, font.handle);
+  nvgFontSize(mVG, text.mSize * font.sizeFactor);
   nvgTextAlign(mVG, NVG_ALIGN_LEFT | NVG_ALIGN_TOP);
   const IColor& c = text.mFGColor;
   nvgFillColor(mVG, nvgRGBA(static_cast<unsigned char>(std::clamp(c.R, 0, 255)),

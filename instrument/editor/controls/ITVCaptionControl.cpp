@@ -116,7 +116,7 @@ void ITVCaptionControl::GetShownText(Util_String& str) const
 IRECT ITVCaptionControl::GetTextBounds() const
 {
   constexpr float kInset = 2.f;
-  IRECT box = mRECT.GetPadded(-kInset, 0.f, -kInset, 0.f);
+  IRECT box = mRECT.GetPadded(kInset, 0.f, -kInset, 0.f);
   if (mTri.W() > 0.f)
   {
     if (mTri.MW() > mRECT.MW())

@@ -15,18 +15,21 @@ namespace plugin::igraphics
 namespace
 {
 
-// The length of text without its last UTF-8 character.
-size_t WithoutLastCharacter(const std::string& text)
+// The browser's name button: the preset's name, cut from its end at a whole character when it is
+// wider than the button.
+class PresetNameButton final : public ITextActionControl
 {
-  size_t end = text.size();
-  while (end > 0)
+public:
+  using ITextActionControl::ITextActionControl;
+
+  void Draw(IGraphics& g) override
   {
-    --end;
-    if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80)
-      break;
+    g.FillRect(mBGColor, mRECT, &mBlend);
+    const std::string shown = TextCutToWidth(g, mText, mStr.Get(), mRECT.W());
+    if (!shown.empty())
+      g.DrawText(mText, shown.c_str(), mRECT, &mBlend);
   }
-  return end;
-}
+};
 
 } // namespace
 
@@ -138,7 +141,7 @@ void IVTVDiskPresetManagerControl::OnAttached()
   mLeftArrow = new ITextActionControl(
     IRECT(r.L, r.T, r.L + mArrowWidth, r.B), mLeftArrowStr.c_str(),
     [this](IControl*) { LoadPrevious(); }, mArrowText);
-  mNameButton = new ITextActionControl(
+  mNameButton = new PresetNameButton(
     IRECT(r.L + mArrowWidth, r.T, r.R - mArrowWidth, r.B), "Init",
     [this](IControl*) { OpenMenu(); }, mNameText);
   mRightArrow = new ITextActionControl(
@@ -213,10 +216,11 @@ void IParamDisplayControl::SetPreset(const char* name, const char* category)
 // row too: the frame redraws only those (a fifth to a half of the display).
 void IParamDisplayControl::SetParameter(const char* label, const char* value)
 {
+  // Blanks at the end of a display text (kept there for hosts) are not shown.
   const bool message = Change(mMessage, "");
-  if (Change(mParamLabel, label) || message)
+  if (Change(mParamLabel, WithoutTrailingBlanks(label).c_str()) || message)
     SetPartDirty(GetLabelRECT().Union(GetValueRECT()));
-  if (Change(mParamValue, value))
+  if (Change(mParamValue, WithoutTrailingBlanks(value).c_str()))
     SetPartDirty(GetValueRECT());
 }
 
@@ -302,11 +306,7 @@ void IParamDisplayControl::Draw(IGraphics& g)
   // until it fits its row.
   auto drawCut = [&](const IText& text, const char* str, const IRECT& row)
   {
-    std::string cut = str;
-    IRECT measured;
-    while (!cut.empty() && std::trunc(g.MeasureText(text, cut.c_str(), measured)) >= row.W())
-      cut.resize(WithoutLastCharacter(cut));
-    g.DrawText(text, cut.c_str(), row, &mBlend);
+    g.DrawText(text, TextCutToWidth(g, text, str, row.W()).c_str(), row, &mBlend);
   };
   drawCut(mPresetText, mPresetName.Get(), GetPresetNameRECT());
   drawCut(mCategoryText, mPresetCategory.Get(), GetCategoryRECT());

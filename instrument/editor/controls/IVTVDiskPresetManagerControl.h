@@ -2,8 +2,9 @@
 // The preset browser and the preset display at the top of the editor.
 //
 // IVTVDiskPresetManagerControl: a row of three text buttons over a filled background: a left
-// caret that loads the previous preset, the current preset's name, which opens a menu of every
-// preset (one submenu per category folder), and a right caret that loads the next preset. It
+// caret that loads the previous preset, the current preset's name (cut from its end at a whole
+// character when wider than its button), which opens a menu of every preset (one submenu per
+// category folder), and a right caret that loads the next preset. It
 // reads no disk: RebuildMenu mirrors the instrument's preset tree (DiskPresetManager) into the
 // menu, folders first and then the folder's presets, each preset an item tagged with its index
 // in the manager's flat index; folders without presets (also those holding only empty folders)
@@ -27,7 +28,8 @@
 // inside the margin: the name and category stack down from the top, the value and the parameter
 // name stack up from the bottom; a row that finds no room inside the margin is empty, never
 // inverted. A name wider than its row is cut from its end, one character at a time, without an
-// ellipsis; a message wraps at blanks over the bottom rows.
+// ellipsis; a message wraps at blanks over the bottom rows. Blanks that end a parameter's name or
+// value (a display text may carry some for hosts) are not kept.
 //
 // Main thread only.
 

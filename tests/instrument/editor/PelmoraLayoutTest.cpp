@@ -334,11 +334,11 @@ TEST(EditorLayout, EnvelopeViewsAreFittedFirstAndKeptAcrossReopening)
   EXPECT_NE(envelope(kEnvelopeMod).GetTimeScale(), left[kEnvelopeMod].first);
 }
 
-// Every knob's label, every text a caption can show (each value of its parameter), every text of
-// an envelope's read-out and every parameter's name and value in the parameter display fits its
-// box, at every UI size: the text is measured as the context lays it out at that size, in the
-// size the control draws it at, which is never far below the style's.
-TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
+// Every knob's label, every text of an envelope's read-out and every parameter's name and value
+// in the parameter display fits its box, at every UI size: the text is measured as the context
+// lays it out at that size, in the size the control draws it at, which is never far below the
+// style's. (The captions' texts are checked in the drawn pixels, EditorPixelsTest.cpp.)
+TEST(EditorLayout, EveryReadOutAndParameterTextFitsItsBoxAtEveryUISize)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
@@ -352,7 +352,6 @@ TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
     EXPECT_LE(width, box.W()) << "'" << str << "' at " << e.g->GetDrawScale();
     EXPECT_GE(drawn.mSize, 0.75f * style.mSize) << "'" << str << "' at " << e.g->GetDrawScale();
   };
-  int captions = 0;
   for (const pelmora::layout::ScaleItem& item : pelmora::layout::kScaleItems)
   {
     e.plug->Resize(item.scale);
@@ -366,22 +365,6 @@ TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
         const IText& style = pKnob->GetStyle().labelText;
         fits(style, pKnob->GetLabelStr(), pKnob->GetLabelBounds(), style);
       }
-      auto* pCaption = dynamic_cast<ITVCaptionControl*>(e.g->GetControl(i));
-      plugin::IParam* pParam = pCaption ? e.plug->GetParam(pCaption->GetParamIdx()) : nullptr;
-      if (!pParam)
-        continue;
-      ++captions;
-      const double before = pParam->Value();
-      for (double v = pParam->GetMin(); v <= pParam->GetMax(); v += 1.0)
-      {
-        pParam->Set(v);
-        Util_String str;
-        pCaption->GetShownText(str);
-        const IRECT box = pCaption->GetTextBounds();
-        const IText& style = pCaption->GetText();
-        fits(style, str.Get(), box, TextFittingWidth(*e.g, style, str.Get(), box.W()));
-      }
-      pParam->Set(before);
     }
     char str[16];
     for (int row : {0, 2})
@@ -424,7 +407,6 @@ TEST(EditorLayout, EveryCaptionReadOutAndParameterTextFitsItsBoxAtEveryUISize)
       pParam->Set(before);
     }
   }
-  EXPECT_EQ(captions, 9 * 8); // the filter type and eight modulation slot captions
 }
 
 TEST(EditorLayout, CopyMenusCopyTheEnvelopeAndRefreshItsEditors)

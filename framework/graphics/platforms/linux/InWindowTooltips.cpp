@@ -44,9 +44,8 @@ void TooltipControl::ShowAt(IGraphics& g, const char* text, float x, float y, co
 {
   mText = text ? text : "";
   IRECT measured;
-  // Text drawn at another pixel scale than it is measured at comes out up to a few percent
-  // wider (glyph advances round to pixels): the box allows for it, and the text is centred.
-  const float textW = 1.04f * g.MeasureText(kTipText, mText.c_str(), measured);
+  // The context measures the text as it lays it out at the window's scale: as wide as drawn.
+  const float textW = g.MeasureText(kTipText, mText.c_str(), measured);
   const IRECT room = bounds.GetPadded(-kMargin);
   // The whole control (panel and shadow) stays in the room; a box too big for it is cut.
   const float w = std::min(textW + 2.f * kPadX + 2.f * kShadow, std::max(room.W(), 0.f));
