@@ -8,8 +8,6 @@
 #include "tests/framework/graphics/platforms/linux/window/HostWindowTest.h"
 #include "tests/support/TestSupport.h"
 
-#include <X11/extensions/XTest.h>
-
 #include <cmath>
 #include <vector>
 
@@ -80,36 +78,6 @@ protected:
       y = bottom + 2;
     }
     return centres;
-  }
-
-  // A press at (x, y), the pointer moved distance pixels up (down when negative) a pixel at a
-  // time, movesPerIdle moves between two idle calls, by a relative device or an absolute one;
-  // then released.
-  void HeldDrag(int x, int y, int distance, int movesPerIdle, bool absolute)
-  {
-    XTestFakeMotionEvent(mDisplay, -1, x, y, CurrentTime);
-    XSync(mDisplay, False);
-    Idle();
-    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
-    XSync(mDisplay, False);
-    Idle(1);
-    const int up = distance < 0 ? -1 : 1;
-    for (int moved = 0; moved < std::abs(distance);)
-    {
-      for (int i = 0; i < movesPerIdle && moved < std::abs(distance); ++i)
-      {
-        ++moved;
-        if (absolute)
-          XTestFakeMotionEvent(mDisplay, -1, x, y - up * moved, CurrentTime);
-        else
-          XTestFakeRelativeMotionEvent(mDisplay, 0, -up, CurrentTime);
-      }
-      XSync(mDisplay, False);
-      Idle(1);
-    }
-    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
-    XSync(mDisplay, False);
-    Idle();
   }
 
   Window mParent = 0;
@@ -217,7 +185,8 @@ TEST_F(PelmoraWindowTest, DigitFieldsStepByTheDistanceDraggedWhateverTheBatching
                    std::to_string(way.movesPerIdle) + " moves per idle call");
       mPlugin.Effect()->setParameter(mPlugin.Effect(), field.paramIdx,
                                      static_cast<float>(field.start / field.max));
-      HeldDrag(field.x, field.y, field.distance, way.movesPerIdle, way.absolute);
+      HeldDrag(field.x, field.y, 0, field.distance < 0 ? 1 : -1, std::abs(field.distance),
+               way.movesPerIdle, way.absolute);
       const double steps = std::trunc(field.distance / kPointsPerStep);
       EXPECT_NEAR(Param(field.paramIdx) * field.max, field.start + steps * kStep, kStep / 10.0);
     }

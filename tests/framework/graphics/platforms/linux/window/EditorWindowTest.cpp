@@ -448,37 +448,10 @@ TEST_F(EditorWindowTest, AKnobFollowsThePointersMovementOnceWhateverTheBatchingA
     SCOPED_TRACE((way.absolute ? "absolute, " : "relative, ") + std::to_string(way.movesPerIdle) +
                  " moves per idle call");
     mPlugin.Effect()->setParameter(mPlugin.Effect(), kParamCutoff, 0.3f);
-    XTestFakeMotionEvent(mDisplay, -1, x, y, CurrentTime);
-    XSync(mDisplay, False);
-    Idle();
-    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
-    XSync(mDisplay, False);
-    Idle(1);
-    for (int moved = 0; moved < kDistance;)
-    {
-      for (int i = 0; i < way.movesPerIdle && moved < kDistance; ++i)
-      {
-        ++moved;
-        if (way.absolute)
-          XTestFakeMotionEvent(mDisplay, -1, x, y - moved, CurrentTime);
-        else
-          XTestFakeRelativeMotionEvent(mDisplay, 0, -1, CurrentTime);
-      }
-      XSync(mDisplay, False);
-      Idle(1);
-    }
-    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
-    XSync(mDisplay, False);
-    Idle();
+    HeldDrag(x, y, 0, -1, kDistance, way.movesPerIdle, way.absolute);
     EXPECT_NEAR(Param(kParamCutoff), 0.7, 2e-4);
     // The pointer shows again where the drag started.
-    Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, winX = 0, winY = 0;
-    unsigned mask = 0;
-    XQueryPointer(mDisplay, DefaultRootWindow(mDisplay), &root, &child, &rootX, &rootY, &winX,
-                  &winY, &mask);
-    EXPECT_EQ(rootX, x);
-    EXPECT_EQ(rootY, y);
+    EXPECT_EQ(PointerOnScreen(), std::make_pair(x, y));
   }
   CloseEditor(parent);
 }
@@ -508,39 +481,11 @@ TEST_F(EditorWindowTest, AHeldDragCountsBothAxesWhereverTheHostWindowLies)
     SCOPED_TRACE((way.absolute ? "absolute, " : "relative, ") + std::to_string(way.movesPerIdle) +
                  " moves per idle call");
     mPlugin.Effect()->setParameter(mPlugin.Effect(), kParamCutoff, 0.3f);
-    XTestFakeMotionEvent(mDisplay, -1, kLeft + way.x, kTop + way.y, CurrentTime);
-    XSync(mDisplay, False);
-    Idle();
-    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
-    XSync(mDisplay, False);
-    Idle(1);
-    for (int moved = 0; moved < kDistance;)
-    {
-      for (int i = 0; i < way.movesPerIdle && moved < kDistance; ++i)
-      {
-        ++moved;
-        if (way.absolute)
-          XTestFakeMotionEvent(mDisplay, -1, kLeft + way.x + moved, kTop + way.y - moved,
-                               CurrentTime);
-        else
-          XTestFakeRelativeMotionEvent(mDisplay, 1, -1, CurrentTime);
-      }
-      XSync(mDisplay, False);
-      Idle(1);
-    }
-    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
-    XSync(mDisplay, False);
-    Idle();
+    HeldDrag(kLeft + way.x, kTop + way.y, 1, -1, kDistance, way.movesPerIdle, way.absolute);
     // 160 points up move the knob 0.4; 160 to the right reach it as 160.
     EXPECT_NEAR(Param(kParamCutoff), 0.7, 2e-4);
     EXPECT_NEAR(Probe(kProbeKnobDragX) / 1000.0, kDistance, 0.01);
-    Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, winX = 0, winY = 0;
-    unsigned mask = 0;
-    XQueryPointer(mDisplay, DefaultRootWindow(mDisplay), &root, &child, &rootX, &rootY, &winX,
-                  &winY, &mask);
-    EXPECT_EQ(rootX, kLeft + way.x);
-    EXPECT_EQ(rootY, kTop + way.y);
+    EXPECT_EQ(PointerOnScreen(), std::make_pair(kLeft + way.x, kTop + way.y));
   }
   CloseEditor(parent);
 }

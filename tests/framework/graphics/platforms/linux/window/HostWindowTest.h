@@ -11,11 +11,13 @@
 // After gtest: Xlib's macros (None, Bool, ...) would break its headers.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <dlfcn.h>
 
@@ -134,6 +136,45 @@ protected:
   static void Xdo(const std::string& args)
   {
     ASSERT_EQ(std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()), 0) << args;
+  }
+
+  // A press at (x, y) on the screen, then moves of (dx, dy) pixels each, movesPerIdle of them
+  // between two idle calls, by a relative device or an absolute one (a tablet); then released.
+  void HeldDrag(int x, int y, int dx, int dy, int moves, int movesPerIdle, bool absolute)
+  {
+    XTestFakeMotionEvent(mDisplay, -1, x, y, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+    XTestFakeButtonEvent(mDisplay, Button1, True, CurrentTime);
+    XSync(mDisplay, False);
+    Idle(1);
+    for (int moved = 0; moved < moves;)
+    {
+      for (int i = 0; i < movesPerIdle && moved < moves; ++i)
+      {
+        ++moved;
+        if (absolute)
+          XTestFakeMotionEvent(mDisplay, -1, x + dx * moved, y + dy * moved, CurrentTime);
+        else
+          XTestFakeRelativeMotionEvent(mDisplay, dx, dy, CurrentTime);
+      }
+      XSync(mDisplay, False);
+      Idle(1);
+    }
+    XTestFakeButtonEvent(mDisplay, Button1, False, CurrentTime);
+    XSync(mDisplay, False);
+    Idle();
+  }
+
+  // Where the pointer is, in screen pixels.
+  std::pair<int, int> PointerOnScreen()
+  {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    XQueryPointer(mDisplay, DefaultRootWindow(mDisplay), &root, &child, &rootX, &rootY, &winX,
+                  &winY, &mask);
+    return {rootX, rootY};
   }
 
   float Param(int idx) { return mPlugin.Effect()->getParameter(mPlugin.Effect(), idx); }
