@@ -691,6 +691,8 @@ private:
   // The draw scale asked for, lowered to the largest at which w x h points fit the screen (never
   // below the smallest draw scale).
   float FitDrawScale(int w, int h, float scale) const;
+  // The control a drop at (x, y) reaches (ControlTakesFilesAt); null when none takes it.
+  IControl* FileDropControlAt(float x, float y);
 
   // The editor delegate's view of this context (IGraphicsEditorContext.cpp).
   IGraphics* GetGraphics() override { return this; }

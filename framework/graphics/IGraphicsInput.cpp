@@ -361,28 +361,33 @@ void IGraphics::OnMouseWheel(float x, float y, const IMouseMod& mod, float delta
     pControl->OnMouseWheel(x, y, mod, delta);
 }
 
+IControl* IGraphics::FileDropControlAt(float x, float y)
+{
+  IControl* pControl = GetMouseControl(x, y, false);
+  return pControl && pControl->GetTakesFiles() && !pControl->IsHidden() ? pControl : nullptr;
+}
+
 bool IGraphics::ControlTakesFilesAt(float x, float y)
 {
-  const IControl* pControl = GetMouseControl(x, y, false);
-  return pControl && pControl->GetTakesFiles() && !pControl->IsHidden();
+  return FileDropControlAt(x, y) != nullptr;
 }
 
 bool IGraphics::OnDrop(const char* str, float x, float y)
 {
   ControlPass pass(*this);
-  if (!ControlTakesFilesAt(x, y))
-    return false;
-  GetMouseControl(x, y, false)->OnDrop(str);
-  return true;
+  IControl* pControl = FileDropControlAt(x, y);
+  if (pControl)
+    pControl->OnDrop(str);
+  return pControl != nullptr;
 }
 
 bool IGraphics::OnDropMultiple(const std::vector<const char*>& paths, float x, float y)
 {
   ControlPass pass(*this);
-  if (!ControlTakesFilesAt(x, y))
-    return false;
-  GetMouseControl(x, y, false)->OnDropMultiple(paths);
-  return true;
+  IControl* pControl = FileDropControlAt(x, y);
+  if (pControl)
+    pControl->OnDropMultiple(paths);
+  return pControl != nullptr;
 }
 
 bool IGraphics::OnMouseOver(float x, float y, const IMouseMod& mod)
