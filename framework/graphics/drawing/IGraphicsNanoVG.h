@@ -209,9 +209,10 @@ private:
   // The font for a style, or the default font when the style's cannot be had (handle -1 when
   // neither can).
   const FontEntry& FontFor(const IText& text) const;
-  // Where str's ink reaches from its pen, in points, in the font and size nanovg is set to.
-  void InkSpan(const FontEntry& font, const char* str, float fontSize, float pixels, float& inkL,
-               float& inkR) const;
+  // Where str's ink reaches from its pen, in points, in the font and size nanovg is set to;
+  // glyphsR is where nanovg's glyph boxes of str end (nvgTextBounds).
+  void InkSpan(const FontEntry& font, const char* str, float fontSize, float pixels, float glyphsR,
+               float& inkL, float& inkR) const;
   bool CreateMainFramebuffer();
   IRECT MeasureBox(const IText& text, const char* str, const IRECT& bounds, float& width) const;
   // Points to pixels of the target text is drawn into now (the window at the backing scale, or

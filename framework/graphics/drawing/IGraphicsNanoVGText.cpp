@@ -272,15 +272,13 @@ void OuterCodepoints(const char* str, uint32_t& first, uint32_t& last)
 // bitmaps, the outline rounded out to whole pixels and one pixel more at each side) brought in
 // to the outline of the first and last glyph as the font's own boxes give it.
 void IGraphicsNanoVG::InkSpan(const FontEntry& font, const char* str, float fontSize, float pixels,
-                              float& inkL, float& inkR) const
+                              float glyphsR, float& inkL, float& inkR) const
 {
-  float glyphs[4] = {};
-  nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, glyphs);
   // nanovg's bounds begin at the pen; its rows begin at the first glyph's box.
   NVGtextRow row{};
   const bool leftKnown = str[0] != ' ' && nvgTextBreakLines(mVG, str, nullptr, 1e9f, &row, 1) == 1;
   inkL = leftKnown ? row.minx : 0.f;
-  inkR = glyphs[2];
+  inkR = glyphsR;
   if (!font.data || font.lineHeight <= 0 || !(pixels > 0.f))
     return;
   // fontstash's pixels per font unit: its size in tenths of a pixel over the line height.
@@ -324,10 +322,11 @@ IRECT IGraphicsNanoVG::MeasureBox(const IText& text, const char* str, const IREC
   nvgFontFaceId(mVG, font.handle);
   nvgFontSize(mVG, fontSize);
   nvgTextAlign(mVG, NVG_ALIGN_LEFT | NVG_ALIGN_TOP);
-  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, nullptr);
+  float glyphs[4] = {};
+  width = nvgTextBounds(mVG, 0.f, 0.f, str, nullptr, glyphs);
   float inkL = 0.f, inkR = width;
   if (text.mAlign == EAlign::kCenter)
-    InkSpan(font, str, fontSize, pixels, inkL, inkR);
+    InkSpan(font, str, fontSize, pixels, glyphs[2], inkL, inkR);
   float ascender = 0.f, descender = 0.f, lineHeight = 0.f;
   nvgTextMetrics(mVG, &ascender, &descender, &lineHeight);
   nvgRestore(mVG);
