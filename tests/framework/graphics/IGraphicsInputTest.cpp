@@ -33,6 +33,15 @@ struct InputTest : ::testing::Test
     g.OnMouseDown({Point(x, y, mod)});
     g.OnMouseUp({Point(x, y, mod)});
   }
+  // The ways a control is out of the pointer's reach (rule 0: hidden, 1: ignoring the mouse,
+  // 2: disabled): the control is put under the one rule and freed of the others.
+  static constexpr int kOutOfReachRules = 3;
+  static void PutOutOfReach(IControl& control, int rule)
+  {
+    control.Hide(rule == 0);
+    control.SetIgnoreMouse(rule == 1);
+    control.SetDisabled(rule == 2);
+  }
 };
 
 } // namespace
@@ -48,13 +57,11 @@ TEST_F(InputTest, PressGoesToTheFrontMostEligibleControl)
   EXPECT_EQ(pFront->mEvents, (std::vector<std::string>{"down 60 60", "up 60 60"}));
   EXPECT_TRUE(pBack->mEvents.empty());
 
-  for (int rule = 0; rule < 3; ++rule)
+  for (int rule = 0; rule < kOutOfReachRules; ++rule)
   {
     pFront->mEvents.clear();
     pBack->mEvents.clear();
-    pFront->Hide(rule == 0);
-    pFront->SetIgnoreMouse(rule == 1);
-    pFront->SetDisabled(rule == 2);
+    PutOutOfReach(*pFront, rule);
     Click(60, 60);
     EXPECT_TRUE(pFront->mEvents.empty()) << rule;
     EXPECT_EQ(pBack->mEvents.size(), 2u) << rule;
@@ -344,11 +351,9 @@ TEST_F(InputTest, DropsReachOnlyAControlThatTakesFiles)
   }
 
   // Where the pointer would not reach it, the well takes nothing either.
-  for (int rule = 0; rule < 3; ++rule)
+  for (int rule = 0; rule < kOutOfReachRules; ++rule)
   {
-    pWell->Hide(rule == 0);
-    pWell->SetIgnoreMouse(rule == 1);
-    pWell->SetDisabled(rule == 2);
+    PutOutOfReach(*pWell, rule);
     EXPECT_FALSE(g.ControlTakesFilesAt(20, 20)) << rule;
     EXPECT_FALSE(g.OnDrop("/a", 20, 20)) << rule;
   }
