@@ -12,6 +12,7 @@
 #include "tests/instrument/editor/EditorTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 using namespace plugin;
@@ -128,6 +129,14 @@ struct FieldTest : EditorControlsTest
     return Attach(pelmora::editor::MakeValueField(IRECT(751, 543, 805, 581), paramIdx, "PB RANGE",
                                                   look, hover));
   }
+  // A drag of the press under way, distance points up (down when negative), in events of part
+  // points each and a last one of what is left, as queued motion may arrive.
+  void DragInParts(float distance, float part)
+  {
+    const float length = std::abs(distance), up = distance < 0.f ? -1.f : 1.f;
+    for (float dragged = 0.f; dragged < length; dragged += part)
+      Drag(60, -up * std::min(part, length - dragged));
+  }
 };
 
 TEST_F(FieldTest, DigitsInCellsAndClicksThatStepOnePlace)
@@ -167,8 +176,7 @@ TEST_F(FieldTest, DraggingStepsEveryTenPointsInOneGesture)
     SCOPED_TRACE(part);
     SetParam(*pRatio, 10.0);
     g.OnMouseDown({Point(150, 75, IMouseMod(true))});
-    for (float dragged = 0.f; dragged < 45.f; dragged += part)
-      Drag(60, -std::min(part, 45.f - dragged));
+    DragInParts(45.f, part);
     EXPECT_NEAR(ParamValue(2), 10.04, 1e-9);
     Drag(60, -5.f);
     EXPECT_NEAR(ParamValue(2), 10.05, 1e-9);
@@ -216,8 +224,7 @@ TEST_F(FieldTest, AtABoundTheDragBeyondItIsDroppedAndTurningBackAnswersAtOnce)
       SetParam(*pRatio, c.start);
       g.OnMouseDown({Point(150, 75, IMouseMod(true))}); // steps of 0.01
       // Five steps reach the bound; 7 points more push beyond it.
-      for (float dragged = 0.f; dragged < 57.f; dragged += part)
-        Drag(60, -c.up * std::min(part, 57.f - dragged));
+      DragInParts(c.up * 57.f, part);
       EXPECT_NEAR(ParamValue(2), c.bound, 1e-9);
       Drag(60, c.up * 10.f);
       EXPECT_NEAR(ParamValue(2), c.bound - c.up * 0.01, 1e-9);
