@@ -11,7 +11,7 @@
 #include "instrument/editor/PelmoraLayout.h"
 #include "instrument/editor/PelmoraTheme.h"
 #include "instrument/editor/controls/IVTVDiskPresetManagerControl.h"
-#include "tests/framework/graphics/platforms/linux/RenderSupport.h"
+#include "tests/instrument/editor/OpenEditorSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,22 +24,13 @@
 #include <vector>
 
 using namespace plugin::igraphics;
+using pelmora::test::OpenEditor;
+using pelmora::test::QuietHost;
+using pelmora::test::SupportPath;
 using plugin::igraphics::test::Image;
 
 namespace
 {
-
-testsupport::TempHome sHome;
-
-intptr_t QuietHost(AEffect*, int32_t, int32_t, intptr_t, void*, float)
-{
-  return 0;
-}
-
-std::string SupportPath(const std::string& file)
-{
-  return std::string(std::getenv("XDG_DATA_HOME")) + "/Tessvold/Pelmora/" + file;
-}
 
 // The top bar's row of a kind (the preset browser, the preset display).
 template <class T>
@@ -50,46 +41,6 @@ const T& TopBarRow()
       return *pRow;
   throw std::logic_error("no such row");
 }
-
-// An instrument with its editor open headless at a UI size.
-struct RenderedEditor
-{
-  RenderedEditor()
-  {
-    plug = std::make_unique<Pelmora>(plugin::Vst2InstanceInfo(QuietHost));
-    open = plug->OpenWindow(nullptr) != nullptr;
-    g = static_cast<IGraphicsLinux*>(plug->GetUI());
-  }
-  ~RenderedEditor() { plug->CloseWindow(); }
-
-  // Sets a parameter as the host does: the editor follows.
-  void Set(int paramIdx, double value)
-  {
-    plugin::IParam* pParam = plug->GetParam(paramIdx);
-    ASSERT_NE(pParam, nullptr) << paramIdx;
-    pParam->Set(value);
-    plug->SendParameterValueFromDelegate(paramIdx, value, false);
-  }
-  // The whole editor drawn afresh.
-  Image Render()
-  {
-    Image frame;
-    EXPECT_TRUE(g->RenderFrame() && g->ReadFrame(frame.rgba, frame.w, frame.h));
-    return frame;
-  }
-  // The next frame, which redraws only what changed.
-  Image Tick()
-  {
-    Image frame;
-    g->OnTick();
-    EXPECT_TRUE(g->ReadFrame(frame.rgba, frame.w, frame.h));
-    return frame;
-  }
-
-  std::unique_ptr<Pelmora> plug;
-  bool open = false;
-  IGraphicsLinux* g = nullptr;
-};
 
 // A box in whole pixels: the columns and rows a box of points at a scale wholly covers.
 struct PixelBox
@@ -187,7 +138,7 @@ std::vector<Caption> LayoutCaptions(const Pelmora& plug)
 // with blanks it does not show, or centred in a box shifted aside, fails.
 TEST(EditorPixels, EveryCaptionValueSitsCentredInsideItsBoxClearOfTheMarker)
 {
-  RenderedEditor e;
+  OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
   const std::vector<Caption> captions = LayoutCaptions(*e.plug);
   ASSERT_EQ(captions.size(), 9u);
@@ -248,7 +199,7 @@ TEST(EditorPixels, EveryCaptionValueSitsCentredInsideItsBoxClearOfTheMarker)
 // The menu's panel is as wide as that of a menu of the same texts without them.
 TEST(EditorPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
 {
-  RenderedEditor e;
+  OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
   const int destination = kParamMod1Destination;
   const plugin::IParam& param = *e.plug->GetParam(destination);
@@ -269,9 +220,7 @@ TEST(EditorPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
     if (caption.param == destination)
       box = caption.bounds;
   e.g->OnMouseOver(box.MW(), box.MH(), IMouseMod());
-  const auto& display =
-    dynamic_cast<IParamDisplayControl&>(*e.g->GetControl(e.g->GetMouseControlIdx(860.f, 410.f)));
-  EXPECT_EQ(std::string(display.GetParamValue()),
+  EXPECT_EQ(std::string(e.Display().GetParamValue()),
             feedback.substr(0, feedback.find_last_not_of(' ') + 1));
 
   auto panelWidth = [&](auto open)
@@ -283,12 +232,7 @@ TEST(EditorPixels, BlanksThatEndADisplayTextAreNeitherShownNorMeasured)
     e.Tick();
     return width;
   };
-  const float shown = panelWidth(
-    [&]
-    {
-      e.g->OnMouseDown({IMouseInfo{box.MW(), box.MH(), 0.f, 0.f, IMouseMod(true)}});
-      e.g->OnMouseUp({IMouseInfo{box.MW(), box.MH(), 0.f, 0.f, IMouseMod(true)}});
-    });
+  const float shown = panelWidth([&] { e.Click(box.MW(), box.MH()); });
   const float expected = panelWidth(
     [&]
     {
@@ -313,7 +257,7 @@ TEST(EditorPixels, ALongPresetNameAndCategoryEndInsideTheirBoxes)
     ASSERT_TRUE(
       maker.SavePreset(SupportPath("Presets/" + category + "/" + name + ".preset").c_str()));
   }
-  RenderedEditor e;
+  OpenEditor e;
   testsupport::TempDir::RunQuietly("rm -rf '" + SupportPath("Presets") + "'");
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
   ASSERT_EQ(std::string(e.plug->GetPresetName()), name);
@@ -367,7 +311,7 @@ TEST(EditorPixels, ANewSoundTakesTheOldValueOffThePresetDisplay)
     Pelmora maker(plugin::Vst2InstanceInfo(QuietHost));
     ASSERT_TRUE(maker.SavePreset(SupportPath("Presets/Plain.preset").c_str()));
   }
-  RenderedEditor e;
+  OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
   const IRECT display = TopBarRow<pelmora::layout::ParamDisplayRow>().bounds;
   const PixelBox valueRow(IRECT(display.L + 2.f, display.MH(), display.R - 2.f, display.B - 2.f),
@@ -400,13 +344,12 @@ TEST(EditorPixels, EachOperatorsKnobsTakeThatOperatorsColour)
 {
   using namespace pelmora::theme;
   const IColor colours[] = {ToIColor(ColorA), ToIColor(ColorB), ToIColor(ColorC), ToIColor(ColorD)};
-  RenderedEditor e;
+  OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
   for (int op = 0; op < kNumOperators; ++op)
   {
     const IRECT tab = pelmora::layout::kTabRects[op];
-    e.g->OnMouseDown({IMouseInfo{tab.MW(), tab.MH(), 0.f, 0.f, IMouseMod(true)}});
-    e.g->OnMouseUp({IMouseInfo{tab.MW(), tab.MH(), 0.f, 0.f, IMouseMod(true)}});
+    e.Click(tab.MW(), tab.MH());
     for (const pelmora::layout::OpRow& row : pelmora::layout::kOperatorRows)
       if (const auto* pKnob = std::get_if<pelmora::layout::OpKnobRow>(&row))
         e.Set(OpParamIndex(op, pKnob->slot),

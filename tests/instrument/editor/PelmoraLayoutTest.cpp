@@ -17,6 +17,7 @@
 #include "instrument/editor/controls/IWheelControl.h"
 #include "instrument/editor/controls/TextFit.h"
 #include "tests/framework/graphics/platforms/linux/ContactSheet.h"
+#include "tests/instrument/editor/OpenEditorSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,80 +32,12 @@
 #include <vector>
 
 using namespace plugin::igraphics;
+using pelmora::test::OpenEditor;
+using pelmora::test::QuietHost;
+using pelmora::test::SupportPath;
 
 namespace
 {
-
-testsupport::TempHome sHome;
-
-intptr_t QuietHost(AEffect*, int32_t, int32_t, intptr_t, void*, float)
-{
-  return 0;
-}
-
-std::string SupportPath(const char* file)
-{
-  return std::string(std::getenv("XDG_DATA_HOME")) + "/Tessvold/Pelmora/" + file;
-}
-
-// An instrument with its editor open headless, from the settings written first.
-struct OpenEditor
-{
-  explicit OpenEditor(const char* settings = nullptr)
-  {
-    if (settings)
-    {
-      testsupport::TempDir::RunQuietly("mkdir -p '" + SupportPath("") + "'");
-      testsupport::WriteFile(SupportPath("settings.ini"), settings);
-    }
-    plug = std::make_unique<Pelmora>(plugin::Vst2InstanceInfo(QuietHost));
-    open = plug->OpenWindow(nullptr) != nullptr;
-    g = plug->GetUI();
-  }
-  ~OpenEditor() { plug->CloseWindow(); }
-  IControl& Tagged(int tag) { return *g->GetControlWithTag(tag); }
-  void Click(float x, float y)
-  {
-    g->OnMouseDown({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
-    g->OnMouseUp({IMouseInfo{x, y, 0.f, 0.f, IMouseMod(true)}});
-  }
-  // The menu a click at (x, y) opens: the root of the in-window menu shown then.
-  IPopupMenu& MenuOpenedBy(float x, float y)
-  {
-    Click(x, y);
-    return *dynamic_cast<IPopupMenuControl&>(*g->GetPopupMenuControl()).GetPanel(0)->mMenu;
-  }
-  // The preset display, found at its place.
-  IParamDisplayControl& Display() const
-  {
-    return dynamic_cast<IParamDisplayControl&>(*g->GetControl(g->GetMouseControlIdx(860, 410)));
-  }
-  // The main menu, as the cog at the top bar's right end opens it.
-  IPopupMenu& MainMenu() { return MenuOpenedBy(988, 15); }
-  // Chooses the item with the tag in the menu, as the in-window menu answers a click, and
-  // closes the menu.
-  void Choose(IPopupMenu& menu, int tag)
-  {
-    for (int i = 0; i < menu.NItems(); ++i)
-      if (menu.GetItem(i)->GetTag() == tag)
-        menu.SetChosenItemIdx(i);
-    menu.ExecFunction();
-    g->CancelPrompts();
-  }
-  // The controls marked dirty, in the order of the list.
-  std::vector<const IControl*> Dirty() const
-  {
-    std::vector<const IControl*> dirty;
-    for (int i = 0; i < g->NControls(); ++i)
-      if (g->GetControl(i)->IsDirty())
-        dirty.push_back(g->GetControl(i));
-    return dirty;
-  }
-
-  std::unique_ptr<Pelmora> plug;
-  bool open = false;
-  IGraphics* g = nullptr;
-};
 
 // The largest difference of any channel between two frames of one size.
 int WorstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
