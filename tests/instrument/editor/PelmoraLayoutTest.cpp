@@ -192,7 +192,7 @@ TEST(EditorLayout, AHiddenKeyboardLeavesNothingOnTheLastPixelRow)
 {
   OpenEditor e("[settings]\nscale=1.000000\nshowkeyboard=0\n\n");
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
-  auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+  IGraphicsLinux& ui = *e.g;
   for (float scale : {1.f, 2.f})
   {
     ui.SetScreenScale(scale);
@@ -275,7 +275,7 @@ TEST(EditorLayout, EveryReadOutAndParameterTextFitsItsBoxAtEveryUISize)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open) << "no headless OpenGL context";
-  auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+  IGraphicsLinux& ui = *e.g;
   using Envelope = IVMultistageEnvelopeControl;
   const auto& envelope = static_cast<Envelope&>(e.Tagged(EnvelopeEditorTag(kEnvelopeOpA)));
   auto fits = [&](const IText& style, const char* str, const IRECT& box, const IText& drawn)
@@ -449,7 +449,7 @@ TEST(EditorLayout, DirtyRegionFramesLeaveWhatAWholeRedrawDraws)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open);
-  auto& g = dynamic_cast<IGraphicsLinux&>(*e.g);
+  IGraphicsLinux& g = *e.g;
   g.OnTick();
   std::vector<uint8_t> partial, whole;
   int w = 0, h = 0;
@@ -481,7 +481,7 @@ TEST(EditorLayout, AHoverRedrawsOnlyWhatItChangesOnScreen)
 {
   OpenEditor e;
   ASSERT_TRUE(e.open);
-  auto& g = dynamic_cast<IGraphicsLinux&>(*e.g);
+  IGraphicsLinux& g = *e.g;
   g.OnTick();
   std::vector<uint8_t> before, after;
   int w = 0, h = 0;
@@ -751,7 +751,7 @@ TEST(EditorContactSheet, TheEditorAndItsControlsStatesAtScalesOneAndTwo)
     e.Display().SetPreset("A Very Long Evolving Pad Name", "Pads");
     e.g->OnMouseOver(815, 100, IMouseMod());
 
-    auto& ui = static_cast<IGraphicsLinux&>(*e.g);
+    IGraphicsLinux& ui = *e.g;
     ui.SetScreenScale(scale);
     Image frame;
     ASSERT_TRUE(ui.RenderFrame() && ui.ReadFrame(frame.rgba, frame.w, frame.h));
