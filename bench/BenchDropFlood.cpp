@@ -11,12 +11,14 @@
 
 #include <benchmark/benchmark.h>
 // After everything else: Xlib's macros (None, Bool, ...) would break other headers.
-#include <X11/Xlib.h>
+#include "tests/framework/graphics/platforms/linux/window/XdndSource.h"
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 using namespace plugin::igraphics;
+using plugin::test::XdndSource;
 
 namespace
 {
@@ -48,8 +50,7 @@ public:
   Setup() : mGraphics(mDelegate, kWidth, kHeight)
   {
     mHost = XOpenDisplay(nullptr);
-    mSourceDisplay = XOpenDisplay(nullptr);
-    if (!mHost || !mSourceDisplay)
+    if (!mHost)
       return;
     mParent = XCreateSimpleWindow(mHost, DefaultRootWindow(mHost), 0, 0, kWidth, kHeight, 0, 0, 0);
     XMapWindow(mHost, mParent);
@@ -65,81 +66,41 @@ public:
     // The first frame (shaders compiled, everything drawn) is not what is measured.
     mGraphics.RenderFrame();
     mGraphics.OnTick();
-    mSource =
-      XCreateSimpleWindow(mSourceDisplay, DefaultRootWindow(mSourceDisplay), 0, 0, 1, 1, 0, 0, 0);
-    mStatus = XInternAtom(mSourceDisplay, "XdndStatus", False);
-    mPosition = XInternAtom(mSourceDisplay, "XdndPosition", False);
-    mCopy = XInternAtom(mSourceDisplay, "XdndActionCopy", False);
-    const Atom uriList = XInternAtom(mSourceDisplay, "text/uri-list", False);
-    Send(XInternAtom(mSourceDisplay, "XdndEnter", False), 5L << 24, static_cast<long>(uriList), 0,
-         0);
-    XSync(mSourceDisplay, False);
-    mReady = true;
+    mSource = std::make_unique<XdndSource>();
+    mSource->Enter(mEditor);
+    mSource->Sync();
   }
   ~Setup()
   {
+    mSource.reset();
     if (mEditor)
       mGraphics.CloseWindow();
-    if (mSourceDisplay)
-      XCloseDisplay(mSourceDisplay);
     if (mHost)
       XCloseDisplay(mHost);
   }
-  bool Ready() const { return mReady; }
+  bool Ready() const { return mSource != nullptr; }
 
   // count positions queued, the newest over the well; answers already heard are dropped.
   void Flood(int count)
   {
-    Statuses();
+    mSource->Listen(nullptr);
+    mSource->ClearHeard();
     for (int i = 0; i < count - 1; ++i)
-      Position(10 + i % 180, 10 + i % 280);
-    Position(300, 150);
-    XSync(mSourceDisplay, False);
+      mSource->Position(mEditor, 10 + i % 180, 10 + i % 280);
+    mSource->Position(mEditor, 300, 150);
+    mSource->Sync();
   }
-  // The statuses heard since the last call: whether one of them accepted.
-  bool Statuses()
-  {
-    bool accepted = false;
-    while (XPending(mSourceDisplay))
-    {
-      XEvent e;
-      XNextEvent(mSourceDisplay, &e);
-      if (e.type == ClientMessage && e.xclient.message_type == mStatus)
-        accepted = accepted || (e.xclient.data.l[1] & 1);
-    }
-    return accepted;
-  }
+  // Whether the newest position has been answered (the last status heard accepts).
+  bool Answered() { return mSource->Listen(nullptr).accepted; }
 
   BenchDelegate mDelegate;
   IGraphicsLinux mGraphics;
 
 private:
-  void Position(int x, int y)
-  {
-    Send(mPosition, 0, (long(x) << 16) | y, CurrentTime, static_cast<long>(mCopy));
-  }
-  void Send(Atom type, long l1, long l2, long l3, long l4)
-  {
-    XEvent e = {};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = mEditor;
-    e.xclient.message_type = type;
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = static_cast<long>(mSource);
-    e.xclient.data.l[1] = l1;
-    e.xclient.data.l[2] = l2;
-    e.xclient.data.l[3] = l3;
-    e.xclient.data.l[4] = l4;
-    XSendEvent(mSourceDisplay, mEditor, False, NoEventMask, &e);
-  }
-
   Display* mHost = nullptr;
-  Display* mSourceDisplay = nullptr;
   Window mParent = 0;
   Window mEditor = 0;
-  Window mSource = 0;
-  Atom mStatus = 0, mPosition = 0, mCopy = 0;
-  bool mReady = false;
+  std::unique_ptr<XdndSource> mSource;
 };
 
 void BM_IdleCallsUnderADropFlood(benchmark::State& state)
@@ -154,7 +115,7 @@ void BM_IdleCallsUnderADropFlood(benchmark::State& state)
     state.PauseTiming();
     setup.Flood(static_cast<int>(state.range(0)));
     state.ResumeTiming();
-    for (int i = 0; i < 1000 && !setup.Statuses(); ++i, ++calls)
+    for (int i = 0; i < 1000 && !setup.Answered(); ++i, ++calls)
     {
       const auto start = std::chrono::steady_clock::now();
       setup.mGraphics.OnTick();

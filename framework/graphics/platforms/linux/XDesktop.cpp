@@ -1,6 +1,7 @@
 #include "framework/graphics/platforms/linux/XDesktop.h"
 
 #include "framework/graphics/platforms/linux/XErrors.h"
+#include "framework/graphics/platforms/linux/XProperty.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -9,6 +10,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -30,35 +32,11 @@ std::string_view Trimmed(std::string_view s)
   return s;
 }
 
-// The bytes of a property of a window (of type wantedType, AnyPropertyType for any, in 8-bit
-// items); false when there is none or it is too large.
-bool ReadByteProperty(Display* pDisplay, Window window, Atom property, Atom wantedType,
-                      std::vector<uint8_t>& bytes)
-{
-  bytes.clear();
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, remaining = 0;
-  unsigned char* pData = nullptr;
-  const int result = XGetWindowProperty(pDisplay, window, property, 0, kMaxPropertyBytes / 4, False,
-                                        wantedType, &type, &format, &count, &remaining, &pData);
-  const bool whole = result == Success && pData && format == 8 && remaining == 0 &&
-                     (wantedType == AnyPropertyType || type == wantedType);
-  if (whole)
-    bytes.assign(pData, pData + count);
-  if (pData)
-    XFree(pData);
-  return whole;
-}
-
 // Reads the XSETTINGS data's numbers in the byte order it declares, never past its end.
 class SettingsReader
 {
 public:
-  SettingsReader(const std::vector<uint8_t>& data, bool bigEndian)
-    : mData(data), mBigEndian(bigEndian)
-  {
-  }
+  SettingsReader(std::string_view data, bool bigEndian) : mData(data), mBigEndian(bigEndian) {}
   bool Skip(size_t n)
   {
     if (n > mData.size() - mPos)
@@ -73,7 +51,7 @@ public:
     value = 0;
     for (size_t i = 0; i < size; ++i)
     {
-      const uint32_t byte = mData[mPos + (mBigEndian ? i : size - 1 - i)];
+      const uint32_t byte = static_cast<uint8_t>(mData[mPos + (mBigEndian ? i : size - 1 - i)]);
       value = value << 8 | byte;
     }
     mPos += size;
@@ -84,13 +62,13 @@ public:
   {
     if (n > mData.size() - mPos)
       return false;
-    out = std::string_view(reinterpret_cast<const char*>(mData.data()) + mPos, n);
+    out = mData.substr(mPos, n);
     mPos += n;
     return Skip((4 - n % 4) % 4);
   }
 
 private:
-  const std::vector<uint8_t>& mData;
+  std::string_view mData;
   bool mBigEndian;
   size_t mPos = 0;
 };
@@ -129,11 +107,11 @@ float DisplayScaleOfDpi(double dpi)
   return static_cast<float>(std::clamp(dpi / 96.0, 0.5, 4.0));
 }
 
-bool ThemeNameFromXSettings(const std::vector<uint8_t>& data, std::string& name)
+bool ThemeNameFromXSettings(std::string_view data, std::string& name)
 {
   name.clear();
   // Header: byte order (0 least significant byte first, 1 most), 3 unused, serial, count.
-  if (data.size() < 12 || data[0] > 1)
+  if (data.size() < 12 || static_cast<uint8_t>(data[0]) > 1)
     return false;
   SettingsReader reader(data, data[0] == 1);
   uint32_t count = 0, unused = 0;
@@ -220,12 +198,12 @@ XDesktop::~XDesktop()
 
 void XDesktop::ReadDisplayScale()
 {
-  std::vector<uint8_t> bytes;
+  Atom type = None;
+  std::string resources;
   double dpi = 0.0;
   const bool read =
-    ReadByteProperty(mDisplay, mRoot, mResourceManagerAtom, XA_STRING, bytes) &&
-    XftDpiFromResources(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                        dpi);
+    ReadByteProperty(mDisplay, mRoot, mResourceManagerAtom, kMaxPropertyBytes, type, resources) &&
+    type == XA_STRING && XftDpiFromResources(resources, dpi);
   mDisplayScale = read ? DisplayScaleOfDpi(dpi) : 1.f;
 }
 
@@ -233,7 +211,7 @@ void XDesktop::ReadTheme()
 {
   mHasTheme = false;
   mDark = false;
-  std::vector<uint8_t> bytes;
+  std::string settings;
   if (mOwner)
   {
     QuietXErrors quiet(mDisplay); // the last owner may be gone already
@@ -247,13 +225,16 @@ void XDesktop::ReadTheme()
     if (mOwner)
       XSelectInput(mDisplay, mOwner, PropertyChangeMask | StructureNotifyMask);
     XUngrabServer(mDisplay);
-    if (mOwner && !ReadByteProperty(mDisplay, mOwner, mSettingsAtom, mSettingsAtom, bytes))
-      bytes.clear();
-    if (quiet.Failed())
-      bytes.clear();
+    Atom type = None;
+    const bool read =
+      mOwner &&
+      ReadByteProperty(mDisplay, mOwner, mSettingsAtom, kMaxPropertyBytes, type, settings) &&
+      type == mSettingsAtom && !quiet.Failed();
+    if (!read)
+      settings.clear();
   }
   std::string name;
-  if (!bytes.empty() && ThemeNameFromXSettings(bytes, name))
+  if (ThemeNameFromXSettings(settings, name))
   {
     mHasTheme = true;
     mDark = IsDarkThemeName(name);

@@ -17,10 +17,8 @@
 // The root window's events are selected on this connection only: the host's own selections are
 // its connection's and stay as they are. Main thread only.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 union _XEvent;
 struct _XDisplay;
@@ -35,7 +33,7 @@ bool XftDpiFromResources(std::string_view resources, double& dpi);
 float DisplayScaleOfDpi(double dpi);
 // The string Net/ThemeName from XSETTINGS data (the manager's _XSETTINGS_SETTINGS property);
 // false, with name emptied, when it is missing or the data is malformed anywhere.
-bool ThemeNameFromXSettings(const std::vector<uint8_t>& data, std::string& name);
+bool ThemeNameFromXSettings(std::string_view data, std::string& name);
 // Whether a theme's name says it is dark ("dark" in any case anywhere in it).
 bool IsDarkThemeName(std::string_view name);
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -89,13 +90,20 @@ std::vector<uint8_t> StringSetting(const std::string& name, const std::string& v
   return d;
 }
 
+// The theme's name from data as the property holds it.
+bool ThemeName(const std::vector<uint8_t>& data, std::string& name)
+{
+  return ThemeNameFromXSettings(
+    std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), name);
+}
+
 TEST(DesktopSettings, TheThemeNameComesFromWholeXSettingsDataAlone)
 {
   const std::vector<uint8_t> colour = {2, 0, 2, 0, 'X', '/', 0, 0, 0, 0,
                                        0, 0, 1, 2, 3,   4,   5, 6, 7, 8};
   const auto theme = StringSetting("Net/ThemeName", "Breeze-Dark", 11);
   std::string name;
-  EXPECT_TRUE(ThemeNameFromXSettings(Settings(false, 2, {colour, theme}), name));
+  EXPECT_TRUE(ThemeName(Settings(false, 2, {colour, theme}), name));
   EXPECT_EQ(name, "Breeze-Dark");
   EXPECT_TRUE(IsDarkThemeName(name));
   EXPECT_FALSE(IsDarkThemeName("Adwaita"));
@@ -114,7 +122,7 @@ TEST(DesktopSettings, TheThemeNameComesFromWholeXSettingsDataAlone)
   };
   for (size_t i = 0; i < refused.size(); ++i)
   {
-    EXPECT_FALSE(ThemeNameFromXSettings(refused[i], name)) << i;
+    EXPECT_FALSE(ThemeName(refused[i], name)) << i;
     EXPECT_EQ(name, "") << i;
   }
 }
