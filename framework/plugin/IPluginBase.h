@@ -145,18 +145,6 @@ public:
   };
   void TakeSnapshot(Snapshot& snapshot) const;
   void RestoreSnapshot(const Snapshot& snapshot);
-  // Runs unserialize (answering a chunk position, negative on failure); when it fails, puts back
-  // the slots and the state as they were before. Answers whether it succeeded.
-  template <typename Unserialize>
-  bool UnserializeOrRollBack(Unserialize unserialize)
-  {
-    Snapshot snapshot;
-    TakeSnapshot(snapshot);
-    if (unserialize() >= 0)
-      return true;
-    RestoreSnapshot(snapshot);
-    return false;
-  }
 
   // FXP/FXB files and preset-source dumps.
   bool SavePresetAsFXP(const char* file) const;

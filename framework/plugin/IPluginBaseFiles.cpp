@@ -254,8 +254,7 @@ bool IPluginBase::LoadPresetFromFXP(const char* file)
   if (DoesStateChunks() && kind == Magic("FPCh"))
   {
     IByteChunk state;
-    if (!StateAfterHeader(f, kFxpHeaderSize, state) ||
-        !UnserializeOrRollBack([&] { return UnserializeState(state, 0); }))
+    if (!StateAfterHeader(f, kFxpHeaderSize, state) || UnserializeState(state, 0) < 0)
       return false;
     ModifyCurrentPreset(name.c_str());
   }
@@ -289,8 +288,7 @@ bool IPluginBase::LoadBankFromFXB(const char* file)
   if (DoesStateChunks() && kind == Magic("FBCh"))
   {
     IByteChunk bank;
-    if (!StateAfterHeader(f, kFxbHeaderSize, bank) ||
-        !UnserializeOrRollBack([&] { return UnserializePresets(bank, 0); }))
+    if (!StateAfterHeader(f, kFxbHeaderSize, bank) || UnserializePresets(bank, 0) < 0)
       return false;
     InformHostOfPresetChange();
     return true;

@@ -69,15 +69,22 @@ bool SeriesChangesBetween(int waveform, int fewer, int more)
   return false;
 }
 
-// factor, reduced where needed so that no sample of samples * factor lies beyond full scale.
-double WithinFullScale(const std::vector<double>& samples, double factor)
+// The largest magnitude among samples.
+double Peak(const std::vector<double>& samples)
 {
   double peak = 0.0;
   for (double v : samples)
   {
-    peak = std::max(peak, std::fabs(v * factor));
+    peak = std::max(peak, std::fabs(v));
   }
-  return peak > WaveTableSet::kFullScale ? factor * (WaveTableSet::kFullScale / peak) : factor;
+  return peak;
+}
+
+// scale (positive) for samples whose largest magnitude is peak; where it would take them beyond
+// full scale, the smaller scale that takes their peak to full scale.
+double WithinFullScale(double scale, double peak)
+{
+  return peak * scale > WaveTableSet::kFullScale ? WaveTableSet::kFullScale / peak : scale;
 }
 
 // Writes samples * factor as (value, delta) pairs; deltas come from the rounded values, so that
@@ -203,16 +210,12 @@ void WaveTableSet::BuildSeries(int waveform)
       real[static_cast<size_t>(N - j)] -= a;
     }
     Fft(N, real.data(), imag.data());
+    const double peak = Peak(imag);
     if (scale == 0.0)
     {
-      double peak = 0.0;
-      for (double v : imag)
-      {
-        peak = std::max(peak, std::fabs(v));
-      }
       scale = 0.999 / peak;
     }
-    const double factor = WithinFullScale(imag, scale * SeriesSign(waveform));
+    const double factor = WithinFullScale(scale, peak) * SeriesSign(waveform);
     float* table = NewTable();
     StoreTable(table, imag, factor);
     mTables[waveform][level] = table;
@@ -265,7 +268,7 @@ void WaveTableSet::BuildGated(int waveform, const std::vector<double>& shape)
     }
     Fft(N, real.data(), imag.data());
     float* table = NewTable();
-    StoreTable(table, real, WithinFullScale(real, 1.0 / N));
+    StoreTable(table, real, WithinFullScale(1.0 / N, Peak(real)));
     mTables[waveform][level] = table;
   }
 }

@@ -290,13 +290,15 @@ def ArdourChunk(session_file):
 
 
 def ParseArdourRows(log_path):
+    """The script's "HC" rows by index: the value sent and Ardour's range (the plug-in's value
+    read back, the row's last field, is for the log's reader)."""
     rows = {}
     with open(log_path, errors="replace") as f:
         for line in f:
             parts = line.split()
             if len(parts) == 7 and parts[0] == "HC":
                 rows[int(parts[1])] = {"sent": parts[3], "lower": float(parts[4]),
-                                       "upper": float(parts[5]), "held": float(parts[6])}
+                                       "upper": float(parts[5])}
     return rows
 
 
@@ -487,7 +489,7 @@ def CheckArdourPresetLoad(plugin, chunks, work, desktop, ranges):
     rows = []
     failures = 0
     header = ["parameter", "set before", "plug-in holds", "Ardour stores", "expected", "result"]
-    for index, name, slider, before_text, _, how in ARDOUR_CHECKS:
+    for index, name, _, before_text, _, how in ARDOUR_CHECKS:
         if how != "control":
             continue
         init_text, init_position = INIT_SOUND[index]
